@@ -1,0 +1,6 @@
+#include "app/AppHooks.h"
+
+StartupHooks& AppHooks() {
+    static StartupHooks hooks;
+    return hooks;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// tools/Corrtool.h — the command-line tool's command table.
+//
+// Each command is a function of its arguments (after the command words) and
+// two streams; it returns the exit code. Output is key=value lines; errors go
+// to err with the reader's own message.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+using CommandFn = int (*)(const Args& args, std::ostream& out, std::ostream& err);
+
+struct CorrtoolCommand {
+    const char* group;  // "conf"; empty for a one-word command
+    const char* verb;   // "show"
+    const char* usage;  // arguments, for the help text
+    CommandFn run;
+};
+
+// Runs corrtool with its arguments (without the program name). Leading
+// "--root DIR" sets the unit root.
+int RunCorrtool(const Args& args, std::ostream& out, std::ostream& err);
+
+// The commands, one file per group.
+int CmdSelftest(const Args& args, std::ostream& out, std::ostream& err);
+int CmdConfShow(const Args& args, std::ostream& out, std::ostream& err);
+int CmdConfWriteDefault(const Args& args, std::ostream& out, std::ostream& err);
