@@ -10,6 +10,8 @@ const CorrtoolCommand kCommands[] = {
     {"", "selftest", "", CmdSelftest},
     {"conf", "show", "[FILE]", CmdConfShow},
     {"conf", "write-default", "FILE", CmdConfWriteDefault},
+    // wav:
+    // materials, comp:
 };
 
 void PrintUsage(std::ostream& err) {

@@ -27,3 +27,5 @@ int RunCorrtool(const Args& args, std::ostream& out, std::ostream& err);
 int CmdSelftest(const Args& args, std::ostream& out, std::ostream& err);
 int CmdConfShow(const Args& args, std::ostream& out, std::ostream& err);
 int CmdConfWriteDefault(const Args& args, std::ostream& out, std::ostream& err);
+// wav:
+// materials, comp:
