@@ -20,6 +20,9 @@ RootState& State() {
     return s;
 }
 
+// The flash volume is always mounted on a unit.
+constexpr const char* kFlashVolume = "NandFlash";
+
 fs::path DefaultRoot() {
     if (const char* env = std::getenv("CORRELATOR_ROOT"); env && *env) return fs::path(env);
     return fs::current_path() / "unit";
@@ -60,7 +63,7 @@ void SetUnitRoot(const fs::path& root) {
     s.root = fs::absolute(root);
     s.chosen = true;
     std::error_code ec;
-    fs::create_directories(s.root, ec);
+    fs::create_directories(s.root / kFlashVolume, ec);
     for (RootChangedHook hook : s.hooks) hook();
 }
 
@@ -70,7 +73,7 @@ const fs::path& UnitRoot() {
         s.root = fs::absolute(DefaultRoot());
         s.chosen = true;
         std::error_code ec;
-        fs::create_directories(s.root, ec);
+        fs::create_directories(s.root / kFlashVolume, ec);
     }
     return s.root;
 }

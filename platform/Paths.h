@@ -12,9 +12,10 @@
 
 namespace platform {
 
-// Sets the host folder that stands for the unit's root "\"; it is created when
-// missing. Drops every cache kept for the previous root (registry, attributes,
-// clock offset) so that a test can start from a clean unit.
+// Sets the host folder that stands for the unit's root "\"; it and its flash
+// volume "NandFlash" are created when missing. Drops every cache kept for the
+// previous root (registry, attributes, clock offset) so that a test can start
+// from a clean unit.
 void SetUnitRoot(const std::filesystem::path& root);
 
 // The unit root in use; the default is chosen on first use.

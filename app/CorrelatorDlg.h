@@ -1,0 +1,64 @@
+#pragma once
+// app/CorrelatorDlg.h — the main screen (template 102): the frame of the
+// correlation display, its status line and the X that ends the program in
+// test mode.
+
+#include <QRect>
+#include <array>
+#include <vector>
+
+#include "ui/DialogBase.h"
+
+class QLabel;
+class QPushButton;
+
+// Control identifiers of the main screen.
+enum MainControl {
+    kIdX = 1087,
+    kIdStatusLine = 1238,
+};
+
+// The graph area the paint owns; the bands around it are erased to the
+// background colour.
+constexpr QRect kGraphArea(24, 91, 607 - 24, 315 - 91);
+
+// The four background bands around the graph: above y = 91, left of x = 24
+// (84 with more than one trace, room for the three-band buttons), right of
+// x = 607, below y = 315.
+std::array<QRect, 4> BackgroundBands(int traceCount);
+
+class CCorrelatorDlg : public CDialogBase {
+    Q_OBJECT
+public:
+    explicit CCorrelatorDlg(QWidget* parent = nullptr);
+
+    int TraceCount() const { return m_traceCount; }
+    const std::vector<int>& FrequencySteps() const { return m_frequencySteps; }
+    const std::vector<std::string>& SelfTestFailures() const { return m_selfTestFailures; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CreateControls();
+    void RunSelfTests();
+    void ShowSelfTestFailures();
+    void OnX();
+
+    // Run-loop state as the first tick finds it.
+    double m_throughput = 1e-6;  // items per performance-counter tick
+    int m_optimiseStep = 0;
+    int m_optimiseCount = 0;
+    int m_surveyCheckTimeMs = 30000;
+    int m_statusCountdown = 1;
+    int m_badgeCountdown = 50;
+
+    int m_traceCount = 1;
+    std::vector<int> m_frequencySteps;  // Hz
+    std::vector<std::string> m_selfTestFailures;
+    bool m_failuresShown = false;
+
+    QPushButton* m_x = nullptr;
+    QLabel* m_statusLine = nullptr;
+};
