@@ -116,8 +116,10 @@ void CConfiguration::ReadFrom(std::istream& is) {
 
     uint32_t tables[3];
     for (int i = 0; i < 3; ++i) tables[i] = radio[i].bandTable;
-    rssiSpan = kDefaultRssiSpan;  // an older, shorter record leaves it here
     std::memcpy(static_cast<ConfigurationRecord*>(this), bytes.data(), n);
+    // A shorter record comes from a program that had no signal span yet (its
+    // 688-byte record ends in other bytes there): the span starts at 30 dB.
+    if (n < static_cast<size_t>(kRecordSize)) rssiSpan = kDefaultRssiSpan;
     for (int i = 0; i < 3; ++i) radio[i].bandTable = tables[i];
 }
 

@@ -1,0 +1,113 @@
+// The unit's file services over a temporary unit root.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempUnitRoot.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+
+using namespace platform;
+
+TEST(DevicePaths, MapUnderTheUnitRootMatchingExistingNamesInAnyCase) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\Data\\A1.corr", "x");
+    EXPECT_EQ(HostPath("\\nandflash\\DATA\\a1.CORR"), root.Path() / "NandFlash" / "Data" / "A1.corr");
+    // A name that does not exist keeps its spelling.
+    EXPECT_EQ(HostPath("\\NandFlash\\New.txt"), root.Path() / "NandFlash" / "New.txt");
+}
+
+TEST(DevicePaths, NeverClimbOutOfTheUnitRoot) {
+    TempUnitRoot root;
+    EXPECT_EQ(HostPath("\\..\\..\\etc\\passwd"), root.Path() / "etc" / "passwd");
+}
+
+TEST(DevicePaths, JoinAndSplit) {
+    EXPECT_EQ(JoinDevicePath("\\NandFlash", "a.corr"), "\\NandFlash\\a.corr");
+    EXPECT_EQ(JoinDevicePath("\\NandFlash\\", "a.corr"), "\\NandFlash\\a.corr");
+    std::string folder, name;
+    SplitDevicePath("\\NandFlash\\Data\\*.corr", folder, name);
+    EXPECT_EQ(folder, "\\NandFlash\\Data\\");
+    EXPECT_EQ(name, "*.corr");
+}
+
+TEST(FilePatterns, WildcardsMatchWholeNamesIgnoringCase) {
+    EXPECT_TRUE(MatchPattern("*.corr", "A1.CORR"));
+    EXPECT_TRUE(MatchPattern("A?.corr", "a1.corr"));
+    EXPECT_TRUE(MatchPattern("*", ""));
+    EXPECT_TRUE(MatchPattern("*_corr*.wav", "x_corr_1.wav"));
+    EXPECT_FALSE(MatchPattern("*.corr", "A1.corr.wav"));
+    EXPECT_FALSE(MatchPattern("A?.corr", "A12.corr"));
+}
+
+TEST(FileSearch, FindsMatchesInNameOrderAndSkipsBookkeeping) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\b.corr", "12");
+    root.Put("\\NandFlash\\a.CORR", "1");
+    root.Put("\\NandFlash\\a.wav", "1");
+    FileFinder finder;
+    FindData d;
+    ASSERT_TRUE(finder.First("\\NandFlash\\*.corr", d));
+    EXPECT_EQ(d.name, "a.CORR");
+    ASSERT_TRUE(finder.Next(d));
+    EXPECT_EQ(d.name, "b.corr");
+    EXPECT_EQ(d.size, 2u);
+    EXPECT_FALSE(finder.Next(d));
+    EXPECT_FALSE(finder.First("\\NandFlash\\*.comp", d));
+    EXPECT_TRUE(FindFiles("\\*").size() == 1);  // NandFlash only, not the attribute store
+}
+
+TEST(FileAttributes, ReadBackAsSetAndSurviveAReload) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\tamrik.conf", "x");
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\tamrik.conf"), kAttrNormal);
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\missing"), kInvalidAttributes);
+    EXPECT_TRUE(AddFileAttributes("\\NandFlash\\TAMRIK.conf", kAttrHidden));
+    EXPECT_TRUE(AddFileAttributes("\\NandFlash\\tamrik.conf", kAttrReadOnly));
+    SetUnitRoot(root.Path());  // forget the cache, as a restart does
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\tamrik.conf"), kAttrHidden | kAttrReadOnly);
+    EXPECT_TRUE(GetFileAttributes("\\NandFlash") & kAttrDirectory);
+    EXPECT_FALSE(AddFileAttributes("\\NandFlash\\missing", kAttrHidden));
+}
+
+TEST(FileAttributes, ReadOnlyFilesAreNeitherDeletedNorOverwritten) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\prog.exe", "old");
+    SetFileAttributes("\\NandFlash\\prog.exe", kAttrReadOnly);
+    EXPECT_FALSE(DeleteFile("\\NandFlash\\prog.exe"));
+    EXPECT_FALSE(WriteFileAtomic("\\NandFlash\\prog.exe", "new"));
+    EXPECT_FALSE(OpenForWrite("\\NandFlash\\prog.exe", true).is_open());
+    EXPECT_EQ(ReadWholeFile("\\NandFlash\\prog.exe", 100), "old");
+}
+
+TEST(FileMoves, CarryAttributesAndRefuseToOverwrite) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\a.corr", "a");
+    root.Put("\\NandFlash\\Data\\b.corr", "b");
+    SetFileAttributes("\\NandFlash\\a.corr", kAttrHidden);
+    EXPECT_TRUE(MoveFile("\\NandFlash\\a.corr", "\\NandFlash\\Data\\a.corr"));
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\Data\\a.corr"), kAttrHidden);
+    EXPECT_FALSE(PathExists("\\NandFlash\\a.corr"));
+    EXPECT_FALSE(MoveFile("\\NandFlash\\Data\\a.corr", "\\NandFlash\\Data\\b.corr"));
+    EXPECT_FALSE(MoveFile("\\NandFlash\\none", "\\NandFlash\\Data\\none"));
+    EXPECT_EQ(ReadWholeFile("\\NandFlash\\Data\\b.corr", 10), "b");
+}
+
+TEST(FileWrites, AtomicWriteReplacesWholeAndKeepsAttributes) {
+    TempUnitRoot root;
+    EXPECT_TRUE(WriteFileAtomic("\\NandFlash\\f.bin", "first"));
+    AddFileAttributes("\\NandFlash\\f.bin", kAttrHidden);
+    EXPECT_TRUE(WriteFileAtomic("\\NandFlash\\f.bin", "2nd"));
+    EXPECT_EQ(ReadWholeFile("\\NandFlash\\f.bin", 100), "2nd");
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\f.bin"), kAttrHidden);
+    EXPECT_FALSE(WriteFileAtomic("\\NoSuchFolder\\f.bin", "x"));
+    EXPECT_FALSE(ReadWholeFile("\\NandFlash\\f.bin", 2).has_value());  // larger than allowed
+}
+
+TEST(FileFolders, CreatingAnExistingFolderIsNoError) {
+    TempUnitRoot root;
+    EXPECT_TRUE(CreateDirectory("\\NandFlash\\Data"));
+    EXPECT_TRUE(CreateDirectory("\\NandFlash\\data"));
+    EXPECT_EQ(FindFiles("\\NandFlash\\*").size(), 1u);
+}
