@@ -1,0 +1,173 @@
+#include "dsp/DSPLib.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace dsp {
+namespace {
+
+constexpr float kPi = 3.1415927f;
+
+inline Complex Mul(Complex a, Complex b) noexcept {
+    return {a.re * b.re - a.im * b.im, a.re * b.im + a.im * b.re};
+}
+inline Complex Conj(Complex a) noexcept { return {a.re, -a.im}; }
+inline Complex Add(Complex a, Complex b) noexcept { return {a.re + b.re, a.im + b.im}; }
+inline Complex Sub(Complex a, Complex b) noexcept { return {a.re - b.re, a.im - b.im}; }
+inline Complex Half(Complex a) noexcept { return {0.5f * a.re, 0.5f * a.im}; }
+inline Complex TimesMinusI(Complex a) noexcept { return {a.im, -a.re}; }
+inline Complex TimesI(Complex a) noexcept { return {-a.im, a.re}; }
+
+void BitReverse(Complex* x, int32_t n) noexcept {
+    for (int32_t i = 1, j = 0; i < n; ++i) {
+        int32_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(x[i], x[j]);
+    }
+}
+
+// x[a] += t, x[b] = x[a] - t with t = x[b] * w (w conjugated for the inverse).
+template <bool Inverse>
+inline void Butterfly(Complex* x, int32_t a, int32_t b, Complex w) noexcept {
+    const Complex t = Mul(x[b], Inverse ? Conj(w) : w);
+    const Complex u = x[a];
+    x[a] = Add(u, t);
+    x[b] = Sub(u, t);
+}
+
+// Spans 2 and 4, whose twiddles are 1 and -i (+i inverse): no multiplies.
+template <bool Inverse>
+void FirstTwoStages(Complex* x, int32_t n) noexcept {
+    for (int32_t j = 0; j < n; j += 2) {
+        const Complex u = x[j], v = x[j + 1];
+        x[j] = Add(u, v);
+        x[j + 1] = Sub(u, v);
+    }
+    for (int32_t j = 0; j + 3 < n; j += 4) {
+        const Complex u0 = x[j], t0 = x[j + 2];
+        const Complex u1 = x[j + 1], t1 = Inverse ? TimesI(x[j + 3]) : TimesMinusI(x[j + 3]);
+        x[j] = Add(u0, t0);
+        x[j + 2] = Sub(u0, t0);
+        x[j + 1] = Add(u1, t1);
+        x[j + 3] = Sub(u1, t1);
+    }
+}
+
+template <bool Inverse>
+void Transform(Complex* x, int32_t n, const Complex* w) noexcept {
+    BitReverse(x, n);
+    FirstTwoStages<Inverse>(x, n);
+    for (int32_t m = 8; m <= n; m <<= 1) {
+        const int32_t half = m >> 1, stride = n / m;
+        for (int32_t j = 0; j < n; j += m) {
+            Complex* g = x + j;
+            // half is a multiple of four from span 8 on.
+            for (int32_t k = 0; k < half; k += 4) {
+                Butterfly<Inverse>(g, k, k + half, w[k * stride]);
+                Butterfly<Inverse>(g, k + 1, k + 1 + half, w[(k + 1) * stride]);
+                Butterfly<Inverse>(g, k + 2, k + 2 + half, w[(k + 2) * stride]);
+                Butterfly<Inverse>(g, k + 3, k + 3 + half, w[(k + 3) * stride]);
+            }
+        }
+    }
+    if (Inverse) {
+        const float scale = 1.0f / static_cast<float>(n);  // exact: n is a power of two
+        for (int32_t i = 0; i < n; ++i) x[i] = {x[i].re * scale, x[i].im * scale};
+    }
+}
+
+}  // namespace
+
+std::vector<Complex> BuildTwiddles(int32_t n) {
+    std::vector<Complex> table(static_cast<size_t>(std::max(n / 2, 1)), Complex{1.0f, 0.0f});
+    const int32_t quarter = n / 4;
+    for (int32_t k = 0; k < quarter; ++k) {
+        const float a = (static_cast<float>(2 * k) * kPi) / static_cast<float>(n);
+        const float c = std::cos(a), s = std::sin(a);
+        table[static_cast<size_t>(k)] = {c, -s};
+        table[static_cast<size_t>(quarter + k)] = {-s, -c};
+    }
+    return table;  // size 2: the single entry stays 1
+}
+
+const std::vector<Complex>& TwiddleCache::Table(int32_t n) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto& slot = m_tables[n];
+    if (!slot) slot = std::make_unique<const std::vector<Complex>>(BuildTwiddles(n));
+    return *slot;
+}
+
+size_t TwiddleCache::Count() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_tables.size();
+}
+
+bool TwiddleCache::Holds(int32_t n) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_tables.count(n) != 0;
+}
+
+TwiddleCache& ProgramTwiddles() {
+    static TwiddleCache cache;
+    return cache;
+}
+
+void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse) noexcept {
+    if (n < 2) return;
+    if (inverse)
+        Transform<true>(data, n, w);
+    else
+        Transform<false>(data, n, w);
+}
+
+void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf) noexcept {
+    const int32_t h = n / 2;
+    Complex* z = reinterpret_cast<Complex*>(data);
+    FftKernel(z, h, wHalf, false);
+    const Complex z0 = z[0];
+    z[h] = {z0.re - z0.im, 0.0f};
+    z[0] = {z0.re + z0.im, 0.0f};
+    for (int32_t k = 1; k <= n / 4; ++k) {
+        const Complex a = z[k], b = z[h - k];
+        // Evens' spectrum E and odds' spectrum O of the pair k, h - k.
+        const Complex e1 = Add(a, Conj(b)), o1 = Mul(TimesMinusI(Sub(a, Conj(b))), w[k]);
+        const Complex e2 = Add(b, Conj(a)), o2 = Mul(TimesMinusI(Sub(b, Conj(a))), w[h - k]);
+        z[k] = Half(Add(e1, o1));
+        z[h - k] = Half(Add(e2, o2));
+    }
+}
+
+void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf) noexcept {
+    const int32_t h = n / 2;
+    Complex* z = reinterpret_cast<Complex*>(data);
+    const float x0 = z[0].re, xh = z[h].re;
+    z[0] = {0.5f * (x0 + xh), 0.5f * (x0 - xh)};
+    for (int32_t k = 1; k <= n / 4; ++k) {
+        const Complex a = z[k], b = z[h - k];
+        const Complex e1 = Add(a, Conj(b)), o1 = Mul(Sub(a, Conj(b)), Conj(w[k]));
+        const Complex e2 = Add(b, Conj(a)), o2 = Mul(Sub(b, Conj(a)), Conj(w[h - k]));
+        z[k] = Half(Add(e1, TimesI(o1)));
+        z[h - k] = Half(Add(e2, TimesI(o2)));
+    }
+    FftKernel(z, h, wHalf, true);
+}
+
+void FftForward(Complex* data, int32_t n, TwiddleCache& cache) {
+    FftKernel(data, n, cache.Table(n).data(), false);
+}
+
+void FftInverse(Complex* data, int32_t n, TwiddleCache& cache) {
+    FftKernel(data, n, cache.Table(n).data(), true);
+}
+
+void RealFftForward(float* data, int32_t n, TwiddleCache& cache) {
+    RealForwardKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data());
+}
+
+void RealFftInverse(float* data, int32_t n, TwiddleCache& cache) {
+    RealInverseKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data());
+}
+
+}  // namespace dsp
