@@ -1,0 +1,87 @@
+// corrtool materials: the material table as start-up loads it, and a new
+// database file of the built-in table.
+
+#include <fstream>
+#include <sstream>
+
+#include "pipe/Materials.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+#include "tools/Corrtool.h"
+
+namespace {
+
+std::string Cutoffs(const CutoffPair (&pairs)[kRangeCount]) {
+    std::string text;
+    for (const CutoffPair& p : pairs) {
+        if (!text.empty()) text += ',';
+        text += std::to_string(p.low) + '-' + std::to_string(p.high);
+    }
+    return text;
+}
+
+void PrintBand(const DiameterBand& b, const std::string& key, std::ostream& out) {
+    out << key << "=diameter:" << b.minDiameter << '-' << b.maxDiameter << " velocity:" << b.velocity
+        << " general:" << Cutoffs(b.general) << " hydrophone:" << Cutoffs(b.hydrophone) << '\n';
+}
+
+void PrintTable(const CMaterials& table, std::ostream& out) {
+    for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) {
+        const MaterialEntry& e = table.Slot(slot);
+        const MaterialColour c = CMaterials::SlotColour(slot);
+        const std::string key = "slot[" + std::to_string(slot) + "]";
+        out << key << ".name=" << platform::Utf16ToUtf8(e.name) << '\n'
+            << key << ".group=" << e.group << '\n'
+            << key << ".colour=" << int(c.r) << ',' << int(c.g) << ',' << int(c.b) << '\n'
+            << key << ".bands=" << e.ListedBandCount() << '\n';
+        for (int i = 0; i < MaterialEntry::kBandCount; ++i) {
+            if (!e.bands[static_cast<size_t>(i)].IsEmpty())
+                PrintBand(e.bands[static_cast<size_t>(i)], key + ".band[" + std::to_string(i) + "]", out);
+        }
+    }
+}
+
+}  // namespace
+
+int CmdMaterialsShow(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.size() > 1) {
+        err << "usage: corrtool materials show [FILE]\n";
+        return 2;
+    }
+    CMaterials table;
+    std::ifstream file;
+    const std::string name = args.empty() ? CMaterials::kFile : args[0];
+    if (args.empty()) file = platform::OpenForRead(CMaterials::kFile);
+    else file.open(args[0], std::ios::binary);
+    // As at start-up: a missing or foreign file leaves the built-in table.
+    std::string outcome = "missing, built-in table in force";
+    if (file.is_open()) {
+        try {
+            table.ReadFrom(file);
+            outcome = "read";
+        } catch (const std::exception& e) {
+            outcome = std::string("rejected (") + e.what() + "), built-in table in force";
+        }
+    }
+    out << "file=" << name << '\n' << "load=" << outcome << '\n';
+    PrintTable(table, out);
+    return 0;
+}
+
+int CmdMaterialsWrite(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "usage: corrtool materials write FILE\n";
+        return 2;
+    }
+    std::ostringstream bytes;
+    CMaterials().WriteTo(bytes);
+    std::ofstream file(args[0], std::ios::binary | std::ios::trunc);
+    file << bytes.str();
+    file.close();
+    if (!file) {
+        err << "corrtool: cannot write " << args[0] << '\n';
+        return 1;
+    }
+    out << "file=" << args[0] << "\nbytes=" << bytes.str().size() << '\n';
+    return 0;
+}
