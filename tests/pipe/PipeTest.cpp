@@ -1,0 +1,249 @@
+// The pipe: leak position from a delay, totals, cut-offs, descriptions, the
+// section slots and the pipe record.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "Bytes.h"
+#include "dsp/Archive.h"
+#include "pipe/Pipe.h"
+
+namespace {
+
+PipeSegment Section(float metres, float velocity, std::u16string name = u"STEEL") {
+    PipeSegment s;
+    s.SetMaterial(name);
+    s.SetLength(metres, LengthUnit::Metres);
+    DiameterBand band{100.0f, 199.0f, velocity, {}, {}};
+    for (int i = 0; i < kRangeCount; ++i) {
+        band.general[i] = {100 * (i + 1), 2000 - 100 * i};
+        band.hydrophone[i] = {10 * (i + 1), 600};
+    }
+    s.SetBand(band);
+    return s;
+}
+
+CPipe PipeOf(std::initializer_list<PipeSegment> sections) {
+    CPipe pipe(10000.0f);
+    for (const PipeSegment& s : sections) pipe.AddSection(s);
+    return pipe;
+}
+
+}  // namespace
+
+TEST(LeakPosition, EmptyPipeGivesZerosAndTheOpenBand) {
+    CPipe pipe(10000.0f);
+    pipe.SetDelay(0.05f, DelayUnit::Seconds);
+    EXPECT_EQ(pipe.GetTotalTime(DelayUnit::Seconds), 0.0f);
+    EXPECT_EQ(pipe.GetTotalLength(LengthUnit::Metres), 0.0f);
+    EXPECT_EQ(pipe.GetDistanceFromA(LengthUnit::Metres), 0.0f);
+    EXPECT_EQ(pipe.GetDistanceFromB(LengthUnit::Metres), 0.0f);
+    EXPECT_EQ(pipe.GetLowCutoff(), 0.0f);
+    EXPECT_EQ(pipe.GetHighCutoff(), 5000.0f);
+    EXPECT_EQ(pipe.GetDescription(LengthUnit::Metres), u"");
+}
+
+TEST(LeakPosition, SingleSectionMidpointEndAndBeyond) {
+    CPipe pipe = PipeOf({Section(100.0f, 1000.0f)});
+    pipe.SetDelay(0.0f, DelayUnit::Seconds);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromA(LengthUnit::Metres), 50.0f);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromB(LengthUnit::Metres), 50.0f);
+    pipe.SetDelay(1000.0f, DelayUnit::Samples);  // +0.1 s
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromA(LengthUnit::Metres), 100.0f);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromB(LengthUnit::Metres), 0.0f);
+    pipe.SetDelay(200.0f, DelayUnit::Milliseconds);  // beyond the pipe: clamped
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromA(LengthUnit::Metres), 100.0f);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromB(LengthUnit::Metres), 0.0f);
+    pipe.SetDelay(-0.05f, DelayUnit::Seconds);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromA(LengthUnit::Feet), 25.0f * 3.28084f);
+}
+
+TEST(LeakPosition, TwoSectionsOfDifferentVelocityWalkFromEachEnd) {
+    CPipe pipe = PipeOf({Section(100.0f, 1000.0f), Section(100.0f, 500.0f)});
+    pipe.SetDelay(0.0f, DelayUnit::Seconds);
+    EXPECT_FLOAT_EQ(pipe.GetTotalTime(DelayUnit::Seconds), 0.3f);
+    EXPECT_NEAR(pipe.GetDistanceFromA(LengthUnit::Metres), 125.0f, 1e-3f);
+    EXPECT_NEAR(pipe.GetDistanceFromB(LengthUnit::Metres), 75.0f, 1e-3f);
+}
+
+TEST(LeakPosition, SurveyRangeFixesTheTotalTime) {
+    CPipe pipe(10000.0f);
+    pipe.SetSurveyRange(kSurveyMaximum);
+    EXPECT_FLOAT_EQ(pipe.GetTotalTime(DelayUnit::Samples), 20000.0f);
+    pipe.SetSurveyRange(kSurveyLong);
+    EXPECT_TRUE(pipe.IsSurvey());
+    EXPECT_FLOAT_EQ(pipe.GetTotalTime(DelayUnit::Seconds), 1.0f);
+    EXPECT_EQ(pipe.GetDescription(LengthUnit::Metres), u"SURVEY LONG RANGE");
+    pipe.Clear();
+    EXPECT_FALSE(pipe.IsSurvey());
+}
+
+// A band velocity of 0 used to divide by zero: infinite total time and NaN
+// distances. Such a section now has no travel time.
+TEST(LeakPosition, ZeroVelocitySectionGivesFiniteDistancesAndDescriptions) {
+    CPipe pipe = PipeOf({Section(100.0f, 0.0f), Section(100.0f, 1000.0f)});
+    pipe.SetDelay(0.0f, DelayUnit::Seconds);
+    EXPECT_FLOAT_EQ(pipe.GetTotalTime(DelayUnit::Seconds), 0.1f);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromA(LengthUnit::Metres), 150.0f);
+    EXPECT_FLOAT_EQ(pipe.GetDistanceFromB(LengthUnit::Metres), 50.0f);
+    CPipe zeroOnly = PipeOf({Section(0.0f, 0.0f)});
+    EXPECT_EQ(zeroOnly.GetTotalTime(DelayUnit::Samples), 0.0f);
+    EXPECT_EQ(zeroOnly.GetDistanceFromA(LengthUnit::Metres), 0.0f);
+    EXPECT_TRUE(std::isfinite(zeroOnly.GetLowCutoff()));
+    EXPECT_EQ(pipe.GetSection(0).GetDescription(0, 0), u"100.0m STEEL (100 - 199mm, 0.0m/s)");
+}
+
+TEST(RecommendedCutoffs, LowestLowAndHighestHighOfTheRangeIndexAndSensorGroup) {
+    // 100 m at 1000 m/s: 100 ms, range index 1.
+    PipeSegment other = Section(50.0f, 1000.0f);
+    DiameterBand band = other.GetBand();
+    band.general[1] = {150, 2500};
+    other.SetBand(band);
+    CPipe pipe = PipeOf({Section(50.0f, 1000.0f), other});
+    EXPECT_EQ(pipe.GetLowCutoff(), 150.0f);
+    EXPECT_EQ(pipe.GetHighCutoff(), 2500.0f);
+    pipe.SetSensorType(1);
+    EXPECT_EQ(pipe.GetLowCutoff(), 20.0f);
+    EXPECT_EQ(pipe.GetHighCutoff(), 600.0f);
+}
+
+TEST(PipeDescription, NamesTheMaterialOrMultiSection) {
+    CPipe pipe = PipeOf({Section(100.0f, 1000.0f, u"PVC")});
+    EXPECT_EQ(pipe.GetDescription(LengthUnit::Metres), u"100.0m PVC");
+    pipe.AddSection(Section(100.0f, 1000.0f));
+    EXPECT_EQ(pipe.GetDescription(LengthUnit::Feet), u"656.2ft MULTI-SECTION");
+    PipeSegment feet = Section(0.0f, 1200.0f);
+    feet.SetLength(12.5f, LengthUnit::Feet);
+    EXPECT_EQ(feet.GetDescription(1, 1), u"12.5ft STEEL (3.9 - 7.8in, 3.9370ft/ms)");
+}
+
+TEST(PipeSections, TenthInsertionLosesTheLastSectionAndKeepsTheCount) {
+    CPipe pipe(10000.0f);
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(pipe.AddSection(Section(static_cast<float>(i + 1), 1000.0f)));
+    EXPECT_FALSE(pipe.AddSection(Section(99.0f, 1000.0f)));
+    EXPECT_TRUE(pipe.InsertSection(0, Section(42.0f, 1000.0f)));
+    EXPECT_EQ(pipe.GetSectionCount(), 10);
+    EXPECT_EQ(pipe.GetSection(0).GetLength(LengthUnit::Metres), 42.0f);
+    EXPECT_EQ(pipe.GetSection(9).GetLength(LengthUnit::Metres), 9.0f);
+    EXPECT_FALSE(pipe.InsertSection(10, Section(1.0f, 1.0f)));
+}
+
+TEST(PipeSections, RemoveShiftsDownAndInsertShiftsUp) {
+    CPipe pipe = PipeOf({Section(1.0f, 1000.0f), Section(2.0f, 1000.0f), Section(3.0f, 1000.0f)});
+    pipe.RemoveSection(0);
+    ASSERT_EQ(pipe.GetSectionCount(), 2);
+    EXPECT_EQ(pipe.GetSection(0).GetLength(LengthUnit::Metres), 2.0f);
+    pipe.InsertSection(1, Section(7.0f, 1000.0f));
+    EXPECT_EQ(pipe.GetSectionCount(), 3);
+    EXPECT_EQ(pipe.GetSection(1).GetLength(LengthUnit::Metres), 7.0f);
+    EXPECT_EQ(pipe.GetSection(2).GetLength(LengthUnit::Metres), 3.0f);
+    EXPECT_FALSE(pipe.RemoveSection(-1));
+    EXPECT_THROW(pipe.GetSection(10), std::out_of_range);
+}
+
+namespace {
+
+// One 25 ft "PVC" section at 480 m/s, cut-offs (1, 2) everywhere: the record by hand.
+std::string OneSectionRecord(int32_t count, float rate = 10000.0f) {
+    std::string band = bytes::F32(75.0f) + bytes::F32(99.0f) + bytes::F32(480.0f);
+    for (int i = 0; i < 12; ++i) band += bytes::I32(1) + bytes::I32(2);
+    std::string body = bytes::I32(count) + bytes::I32(2) + bytes::I32(3) + bytes::F32(-0.025f) + bytes::F32(rate) +
+                       bytes::I32(4 * 16 + 1);
+    body += bytes::F32(25.0f) + bytes::I32(1) + band + bytes::Str("PVC") + bytes::I32(1);
+    return bytes::I32(static_cast<int32_t>(body.size())) + body;
+}
+
+PipeSegment PvcSection() {
+    PipeSegment s;
+    s.SetMaterial(u"PVC");
+    s.SetMaterialGroup(1);
+    s.SetLength(25.0f, LengthUnit::Feet);
+    DiameterBand band{75.0f, 99.0f, 480.0f, {}, {}};
+    for (int i = 0; i < kRangeCount; ++i) band.general[i] = band.hydrophone[i] = {1, 2};
+    s.SetBand(band);
+    return s;
+}
+
+}  // namespace
+
+TEST(PipeRecord, WritesTheHandBuiltBytes) {
+    CPipe pipe(10000.0f);
+    pipe.SetStations(2, 3);
+    pipe.SetSensorType(1);
+    pipe.SetDelay(-0.025f, DelayUnit::Seconds);
+    pipe.AddSection(PvcSection());
+    std::ostringstream os;
+    pipe.Write(os);
+    EXPECT_EQ(os.str().size(), 4u + 24u + 130u);
+    EXPECT_EQ(os.str(), OneSectionRecord(1));
+}
+
+TEST(PipeRecord, ReadsTheHandBuiltBytesAndUnpacksTheWord) {
+    std::istringstream is(OneSectionRecord(1));
+    CPipe pipe(10000.0f);
+    pipe.Read(is);
+    EXPECT_EQ(pipe.GetSectionCount(), 1);
+    EXPECT_EQ(pipe.GetStationA(), 2);
+    EXPECT_EQ(pipe.GetStationB(), 3);
+    EXPECT_EQ(pipe.GetSurveyRange(), kSurveyNone);
+    EXPECT_EQ(pipe.GetSensorType(), 1);
+    EXPECT_FLOAT_EQ(pipe.GetDelay(DelayUnit::Seconds), -0.025f);
+    const PipeSegment& s = pipe.GetSection(0);
+    EXPECT_EQ(s.GetMaterial(), u"PVC");
+    EXPECT_EQ(s.GetMaterialGroup(), 1);
+    EXPECT_EQ(s.GetLengthUnit(), LengthUnit::Feet);
+    EXPECT_FLOAT_EQ(s.GetLength(LengthUnit::Metres), 7.62f);
+    EXPECT_EQ(s.GetBand().hydrophone[5].high, 2);
+}
+
+// A section count above ten used to be written into the ten slots and past
+// them; now the record is refused and the pipe keeps what it had.
+TEST(PipeRecord, SectionCountOutsideTheTenSlotsIsRefused) {
+    for (int32_t count : {11, -1, 0x7FFFFFFF}) {
+        CPipe pipe = PipeOf({Section(5.0f, 1000.0f)});
+        std::istringstream is(OneSectionRecord(count));
+        try {
+            pipe.Read(is);
+            ADD_FAILURE() << "count " << count << " accepted";
+        } catch (const archive::ArchiveError& e) {
+            EXPECT_STREQ(e.what(), kPipeRecordError);
+        }
+        EXPECT_EQ(pipe.GetSectionCount(), 1);
+        EXPECT_EQ(pipe.GetSection(0).GetLength(LengthUnit::Metres), 5.0f);
+    }
+}
+
+TEST(PipeRecord, TruncatedOrRatelessRecordIsRefused) {
+    const std::string whole = OneSectionRecord(1);
+    for (size_t cut : {size_t{3}, size_t{20}, size_t{100}, whole.size() - 1}) {
+        CPipe pipe(10000.0f);
+        std::istringstream is(whole.substr(0, cut));
+        EXPECT_THROW(pipe.Read(is), archive::ArchiveError) << cut;
+        EXPECT_EQ(pipe.GetSectionCount(), 0);
+    }
+    CPipe pipe(10000.0f);
+    std::istringstream is(OneSectionRecord(1, 0.0f));
+    EXPECT_THROW(pipe.Read(is), archive::ArchiveError);
+}
+
+TEST(PipeRecord, TenSectionsRoundTrip) {
+    CPipe pipe(5000.0f);
+    pipe.SetSurveyRange(kSurveyMedium);
+    for (int i = 0; i < 10; ++i) pipe.AddSection(Section(10.0f * (i + 1), 900.0f + i, u"S" + std::u16string(i, u'x')));
+    std::stringstream ss;
+    pipe.Write(ss);
+    CPipe back(10000.0f);
+    back.Read(ss);
+    EXPECT_EQ(back.GetSectionCount(), 10);
+    EXPECT_EQ(back.GetSampleRate(), 5000.0f);
+    EXPECT_EQ(back.GetSurveyRange(), kSurveyMedium);
+    EXPECT_EQ(back.GetSection(9).GetMaterial(), u"Sxxxxxxxxx");
+    EXPECT_EQ(back.GetSection(9).GetVelocity(), 909.0f);
+}
+
+TEST(PipeSelfTests, PassOnThisBuild) {
+    EXPECT_EQ(PipeSegmentSelfTest(), "");
+    EXPECT_EQ(PipeSelfTest(), "");
+}

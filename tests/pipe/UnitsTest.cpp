@@ -1,0 +1,73 @@
+// Unit conversions and the number formats screens and descriptions use.
+
+#include <gtest/gtest.h>
+
+#include "pipe/DiameterBand.h"
+#include "pipe/Units.h"
+
+TEST(UnitConversion, LengthGoesThroughMetresWithTheFixedFactors) {
+    EXPECT_FLOAT_EQ(ConvertLength(10.0f, LengthUnit::Feet, LengthUnit::Metres), 3.048f);
+    EXPECT_FLOAT_EQ(ConvertLength(1.0f, LengthUnit::Metres, LengthUnit::Inches), 39.37008f);
+    EXPECT_FLOAT_EQ(ConvertLength(2.0f, LengthUnit::Feet, LengthUnit::Millimetres), 609.6f);
+    // An unknown code converts as metres.
+    EXPECT_EQ(ConvertLength(5.0f, static_cast<LengthUnit>(9), LengthUnit::Metres), 5.0f);
+    EXPECT_EQ(ConvertLength(5.0f, LengthUnit::Metres, static_cast<LengthUnit>(-1)), 5.0f);
+}
+
+TEST(UnitConversion, FeetPerSecondUseTheFactorOneFloatStepBelowTheLengthOne) {
+    // 1 ft/s is 0.30479997 m/s, not the 0.3048 of lengths: stored velocities depend on it.
+    EXPECT_EQ(ConvertVelocity(1.0f, VelocityUnit::FeetPerSecond, VelocityUnit::MetresPerSecond), 0.30479997f);
+    EXPECT_NE(ConvertVelocity(1.0f, VelocityUnit::FeetPerSecond, VelocityUnit::MetresPerSecond), 0.3048f);
+    EXPECT_FLOAT_EQ(ConvertVelocity(1.25f, VelocityUnit::MetresPerMs, VelocityUnit::MetresPerSecond), 1250.0f);
+    EXPECT_FLOAT_EQ(ConvertVelocity(1.0f, VelocityUnit::FeetPerMs, VelocityUnit::MetresPerSecond), 304.8f);
+}
+
+TEST(UnitConversion, DelaysGoThroughSamplesAtTheRate) {
+    EXPECT_FLOAT_EQ(ConvertDelay(0.1f, DelayUnit::Seconds, DelayUnit::Samples, 10000.0f), 1000.0f);
+    EXPECT_FLOAT_EQ(ConvertDelay(500.0f, DelayUnit::Samples, DelayUnit::Milliseconds, 5000.0f), 100.0f);
+    EXPECT_FLOAT_EQ(ConvertDelay(20.0f, DelayUnit::Milliseconds, DelayUnit::Seconds, 10000.0f), 0.02f);
+    EXPECT_FLOAT_EQ(ConvertTime(1500.0f, TimeUnit::Milliseconds, TimeUnit::Seconds), 1.5f);
+}
+
+TEST(RangeIndex, ThresholdsBelongToTheNextIndex) {
+    EXPECT_EQ(RangeIndexForTime(10.0f, TimeUnit::Milliseconds), 0);
+    EXPECT_EQ(RangeIndexForTime(29.65f, TimeUnit::Milliseconds), 1);
+    EXPECT_EQ(RangeIndexForTime(224.0f, TimeUnit::Milliseconds), 1);
+    EXPECT_EQ(RangeIndexForTime(0.5f, TimeUnit::Seconds), 2);
+    EXPECT_EQ(RangeIndexForTime(1558.65f, TimeUnit::Milliseconds), 4);
+    EXPECT_EQ(RangeIndexForTime(3795.45f, TimeUnit::Milliseconds), 5);
+}
+
+TEST(NumberFormat, InchesKeepOneDecimalBelowTenAndMillimetresNone) {
+    EXPECT_EQ(FormatLength(ConvertLength(9.96f, LengthUnit::Inches, LengthUnit::Metres), LengthUnit::Inches), u"10.0");
+    EXPECT_EQ(FormatLength(ConvertLength(10.4f, LengthUnit::Inches, LengthUnit::Metres), LengthUnit::Inches), u"10");
+    EXPECT_EQ(FormatLength(0.0005f, LengthUnit::Millimetres), u"1");
+    EXPECT_EQ(FormatLengthWithUnit(12.5f, LengthUnit::Metres), u"12.5m");
+    EXPECT_EQ(FormatLengthWithUnit(12.5f, static_cast<LengthUnit>(7)), u"12.5?unit?");
+}
+
+TEST(NumberFormat, VelocityAndTimeUseTheirUnitsPrecision) {
+    EXPECT_EQ(FormatVelocityWithUnit(1250.0f, VelocityUnit::MetresPerMs), u"1.2500m/ms");
+    EXPECT_EQ(FormatVelocityWithUnit(1250.0f, VelocityUnit::MetresPerSecond), u"1250.0m/s");
+    EXPECT_EQ(FormatTime(0.05f, TimeUnit::Seconds), u"0.0500s");
+    EXPECT_EQ(FormatTime(0.05f, TimeUnit::Milliseconds), u"50.0ms");
+}
+
+TEST(NumberFormat, DiameterRangeIsEmptyOpenEndedOrBounded) {
+    DiameterBand band{};
+    EXPECT_EQ(FormatDiameterRange(band, LengthUnit::Millimetres), u"");
+    band.minDiameter = 1000.0f;
+    EXPECT_EQ(FormatDiameterRange(band, LengthUnit::Millimetres), u"1000mm +");
+    band = DiameterBand{100.0f, 199.0f, 1250.0f, {}, {}};
+    EXPECT_EQ(FormatDiameterRange(band, LengthUnit::Millimetres), u"100 - 199mm");
+    EXPECT_EQ(FormatDiameterRange(band, LengthUnit::Inches), u"3.9 - 7.8in");
+}
+
+TEST(DisplayVelocity, FollowsUnitSystemAndScale) {
+    EXPECT_EQ(DisplayVelocityUnit(0, 1), VelocityUnit::MetresPerMs);
+    EXPECT_EQ(DisplayVelocityUnit(0, 0), VelocityUnit::MetresPerSecond);
+    EXPECT_EQ(DisplayVelocityUnit(1, 0), VelocityUnit::FeetPerSecond);
+    EXPECT_EQ(DisplayVelocityUnit(1, 1), VelocityUnit::FeetPerMs);
+    EXPECT_EQ(DisplayVelocityUnit(1, 2), VelocityUnit::MetresPerSecond);
+    EXPECT_EQ(DisplayVelocityUnit(3, 1), VelocityUnit::MetresPerSecond);
+}
