@@ -1,0 +1,202 @@
+// The material table: built-in values, the database file on a unit root,
+// silent fallback, colours, names by language and band editing.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "Bytes.h"
+#include "TempUnitRoot.h"
+#include "pipe/Materials.h"
+#include "platform/Files.h"
+
+namespace {
+
+std::string TableBytes(const CMaterials& table) {
+    std::ostringstream os;
+    table.WriteTo(os);
+    return os.str();
+}
+
+// The built-in table with one velocity and one name changed, so that a load
+// that took the file can be told from the fallback.
+CMaterials EditedTable() {
+    CMaterials t;
+    t.Slot(2).bands[0].velocity = 1444.0f;
+    t.Slot(20).name = u"MY PIPE";
+    return t;
+}
+
+bool IsBuiltIn(const CMaterials& t) { return t.Slot(2).bands[0].velocity == 1400.0f && t.Slot(20).name != u"MY PIPE"; }
+
+}  // namespace
+
+TEST(MaterialDatabase, FirstStartUsesBuiltInTableAndShutdownWritesItWhole) {
+    TempUnitRoot root;
+    CreateGlobalMaterials();
+    ASSERT_NE(g_materials, nullptr);
+    EXPECT_EQ(g_materials->Slot(0).name, u"DUCTILE IRON");
+    DestroyGlobalMaterials();
+    EXPECT_EQ(g_materials, nullptr);
+    // 18 header bytes; per slot a 4-byte count and 2 bytes per name unit,
+    // the group and 36 x 108 band bytes. The 17 names hold 180 units.
+    const uint64_t expected = 18 + 24 * (4 + 4 + 3888) + 2 * 180;
+    EXPECT_EQ(std::filesystem::file_size(platform::HostPath(CMaterials::kFile)), expected);
+    EXPECT_TRUE(platform::GetFileAttributes(CMaterials::kFile) & platform::kAttrHidden);
+}
+
+TEST(MaterialDatabase, HeaderAndFirstSlotAreTheHandBuiltBytes) {
+    const std::string file = TableBytes(CMaterials());
+    const std::string header = std::string("TKMd") + bytes::I32(2) + bytes::I16(1) + "Data" + bytes::I32(93864);
+    EXPECT_EQ(file.substr(0, 18), header);
+    std::string slot0 = bytes::Str("DUCTILE IRON") + bytes::I32(0) + bytes::F32(0) + bytes::F32(99) +
+                        bytes::F32(1320) + bytes::I32(600) + bytes::I32(5000) + bytes::I32(400) + bytes::I32(2500);
+    EXPECT_EQ(file.substr(18, slot0.size()), slot0);
+}
+
+TEST(MaterialDatabase, SavedTableLoadsBack) {
+    TempUnitRoot root;
+    ASSERT_TRUE(EditedTable().Save());
+    CMaterials loaded;
+    EXPECT_TRUE(loaded.Load());
+    EXPECT_EQ(loaded.Slot(2).bands[0].velocity, 1444.0f);
+    EXPECT_EQ(loaded.Slot(20).name, u"MY PIPE");
+    EXPECT_EQ(TableBytes(loaded), TableBytes(EditedTable()));
+}
+
+TEST(MaterialDatabase, ForeignOrDamagedFilesFallBackToBuiltInSilently) {
+    const std::string good = TableBytes(EditedTable());
+    std::string version1 = good;
+    version1.replace(4, 4, bytes::I32(1));
+    std::string marker = good;
+    marker.replace(8, 2, bytes::I16(2));
+    std::string tag = good;
+    tag[10] = 'd';
+    std::string hostileName = good;
+    hostileName.replace(18, 4, bytes::I32(0x7FFFFFFF));
+    for (const std::string& file : {version1, marker, tag, hostileName, good.substr(0, good.size() - 1),
+                                    good.substr(0, 17), std::string()}) {
+        CMaterials t = EditedTable();
+        std::istringstream is(file);
+        EXPECT_FALSE(t.LoadFrom(is));
+        EXPECT_TRUE(IsBuiltIn(t));
+    }
+}
+
+TEST(MaterialDatabase, ReadRaisesTheTablesOwnMessage) {
+    CMaterials t;
+    std::istringstream is("TKMd\x01");
+    try {
+        t.ReadFrom(is);
+        FAIL();
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "CMaterials Read: Unknown file type");
+    }
+}
+
+struct BandCheck {
+    int slot, band;
+    float min, max, velocity;
+    CutoffPair general0, general3, hydrophone5;
+};
+
+// Values copied by hand from the material tables.
+TEST(BuiltInMaterials, SpotValuesMatchTheTable) {
+    const BandCheck checks[] = {
+        {0, 0, 0, 99, 1320, {600, 5000}, {200, 500}, {0, 300}},
+        {0, 6, 800, 999, 1060, {300, 2500}, {150, 1200}, {0, 300}},
+        {0, 7, 1000, 0, 1030, {150, 1200}, {150, 1200}, {0, 300}},
+        {1, 1, 100, 199, 1220, {300, 2500}, {0, 1200}, {0, 300}},
+        {2, 7, 900, 0, 900, {150, 1200}, {100, 750}, {0, 300}},
+        {3, 2, 25, 59, 1180, {300, 5000}, {0, 750}, {0, 600}},
+        {5, 6, 900, 0, 880, {150, 1200}, {0, 750}, {0, 600}},
+        {6, 7, 200, 0, 440, {0, 300}, {0, 300}, {0, 300}},
+        {8, 4, 200, 0, 250, {80, 300}, {0, 250}, {0, 75}},
+        {9, 5, 800, 1199, 1150, {150, 2500}, {150, 1200}, {20, 300}},
+        {10, 3, 900, 1199, 1020, {150, 1200}, {150, 1200}, {20, 300}},
+        {11, 2, 200, 349, 1100, {300, 2500}, {150, 1200}, {20, 300}},
+        {12, 3, 75, 0, 230, {80, 300}, {0, 250}, {0, 75}},
+        {23, 20, 2000, 0, 1000, {150, 5000}, {75, 1200}, {0, 300}},
+    };
+    const CMaterials t;
+    for (const BandCheck& c : checks) {
+        const DiameterBand& b = t.Slot(c.slot).bands[static_cast<size_t>(c.band)];
+        SCOPED_TRACE(testing::Message() << "slot " << c.slot << " band " << c.band);
+        EXPECT_EQ(b.minDiameter, c.min);
+        EXPECT_EQ(b.maxDiameter, c.max);
+        EXPECT_EQ(b.velocity, c.velocity);
+        EXPECT_EQ(b.general[0].low, c.general0.low);
+        EXPECT_EQ(b.general[0].high, c.general0.high);
+        EXPECT_EQ(b.general[3].low, c.general3.low);
+        EXPECT_EQ(b.general[3].high, c.general3.high);
+        EXPECT_EQ(b.hydrophone[5].low, c.hydrophone5.low);
+        EXPECT_EQ(b.hydrophone[5].high, c.hydrophone5.high);
+    }
+}
+
+TEST(BuiltInMaterials, BandCountsGroupsAndEmptySlots) {
+    const int counts[24] = {8, 7, 8, 4, 2, 7, 8, 5, 5, 8, 6, 7, 4, 0, 0, 0, 0, 0, 0, 0, 21, 21, 21, 21};
+    const int groups[13] = {0, 0, 0, 0, 0, 2, 1, 1, 1, 1, 2, 2, 1};
+    const CMaterials t;
+    for (int slot = 0; slot < 24; ++slot) {
+        EXPECT_EQ(t.Slot(slot).ListedBandCount(), counts[slot]) << slot;
+        if (slot < 13) {
+            EXPECT_EQ(t.Slot(slot).group, groups[slot]) << slot;
+        } else if (slot >= 20) {
+            EXPECT_EQ(t.Slot(slot).group, 2);
+        }
+        EXPECT_EQ(t.Slot(slot).name.empty(), slot >= 13 && slot < 20) << slot;
+    }
+    // Past the listed bands every byte is zero.
+    EXPECT_EQ(t.Slot(4).bands[2].general[0].high, 0);
+    EXPECT_EQ(t.Slot(4).bands[35].velocity, 0.0f);
+}
+
+TEST(MaterialColours, ByFirstSlotWithTheExactName) {
+    const CMaterials t;
+    EXPECT_EQ(t.ColourForName(u"STEEL"), (MaterialColour{0, 150, 0}));
+    EXPECT_EQ(t.ColourForName(u""), (MaterialColour{150, 150, 130}));
+    EXPECT_EQ(t.ColourForName(u"IRON"), (MaterialColour{150, 150, 150}));
+    EXPECT_EQ(t.ColourForName(u"steel"), (MaterialColour{150, 150, 150}));
+    EXPECT_EQ(t.ColourForName(u"USER-DEFINED MATERIAL 3"), (MaterialColour{120, 120, 120}));
+    EXPECT_EQ(t.ColourForName(u"LDPE"), (MaterialColour{0, 240, 240}));
+}
+
+TEST(MaterialNames, LanguageChangeRenamesBuiltInsAndKeepsVelocities) {
+    CMaterials t = EditedTable();
+    SetMaterialNameSource([](uint32_t id) -> std::optional<std::u16string> {
+        if (id == 144) return u"STAHL";
+        if (id == 161) return u"BENUTZER 1";
+        return std::nullopt;
+    });
+    t.ReloadNames();
+    SetMaterialNameSource({});
+    EXPECT_EQ(t.Slot(2).name, u"STAHL");
+    EXPECT_EQ(t.Slot(2).bands[0].velocity, 1444.0f);
+    EXPECT_EQ(t.Slot(20).name, u"BENUTZER 1");  // the user's own name goes
+    EXPECT_EQ(t.Slot(3).name, u"COPPER");
+    EXPECT_EQ(t.Slot(13).name, u"");
+}
+
+// A new entry on a material whose 36 bands are all listed has no slot to go
+// to; it used to be written into a 37th band past the material.
+TEST(MaterialBands, NewEntryOnAFullMaterialIsRefused) {
+    CMaterials t;
+    for (int i = 21; i < 36; ++i) ASSERT_EQ(t.NewBand(20, 3000.0f + i, 3000.5f + i, 900.0f), i);
+    const std::string before = TableBytes(t);
+    EXPECT_EQ(t.NewBand(20, 1.0f, 2.0f, 3.0f), -1);
+    EXPECT_EQ(TableBytes(t), before);
+}
+
+TEST(MaterialBands, NewEntryKeepsTheSlotsCutoffsAndDeleteShiftsUp) {
+    CMaterials t;
+    t.Slot(4).bands[2].general[0] = {11, 22};  // left by an earlier deletion
+    EXPECT_EQ(t.NewBand(4, 50.0f, 0.0f, 1100.0f), 2);
+    EXPECT_EQ(t.Slot(4).bands[2].general[0].high, 22);
+    EXPECT_TRUE(t.DeleteBand(4, 0));
+    EXPECT_EQ(t.Slot(4).bands[0].minDiameter, 20.0f);
+    EXPECT_EQ(t.Slot(4).bands[1].velocity, 1100.0f);
+    EXPECT_EQ(t.Slot(4).ListedBandCount(), 2);
+    EXPECT_FALSE(t.DeleteBand(4, 36));
+}
