@@ -56,7 +56,9 @@ public:
     int32_t ReadSamples(int32_t n, int16_t* destination) noexcept;
 
     // Moves the read position to sample number p. Not clamped to the samples
-    // held (callers clamp to FirstSample); the slot wraps round the ring.
+    // held (callers clamp to FirstSample); the slot wraps round the ring. The
+    // oldest sample, FirstSample, sits in the writer's slot: at that position
+    // nothing counts as unread, though ReadSample yields it and its followers.
     void SetPos(int32_t p) noexcept;
     // Sample number of the next sample to read.
     int32_t GetPos() const noexcept { return m_total - UnreadCount(); }

@@ -1,0 +1,170 @@
+// A run's recording: the writer's bytes against a header written out by hand,
+// positions left as they were, and playback of good, short and foreign files.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "HexBytes.h"
+#include "TempUnitRoot.h"
+#include "dsp/Wave.h"
+#include "dsp/WaveFile.h"
+
+namespace {
+
+// Header of a 10000 Hz recording of 2 frames.
+const char kHeaderTwoFrames[] =
+    "'RIFF' 2c 00 00 00 'WAVE' 'fmt ' 10 00 00 00 | 01 00 | 02 00 | 10 27 00 00 | 40 9c 00 00"
+    "| 04 00 | 10 00 'data' 08 00 00 00";
+
+CWaveReader ReaderOf(const std::string& bytes) {
+    CWaveReader reader;
+    EXPECT_TRUE(reader.Open(std::make_unique<std::istringstream>(bytes)));
+    return reader;
+}
+
+// A header as another program might write it, with the layout fields given.
+std::string HeaderWith(const char* formatChannels, const char* alignBits, const char* dataSize) {
+    return Hex(std::string("'RIFF' 2c 00 00 00 'WAVE' 'fmt ' 10 00 00 00 ") + formatChannels +
+               " 10 27 00 00 40 9c 00 00 " + alignBits + " 'data' " + dataSize);
+}
+
+TEST(WavWriter, HeaderAndFramesMatchBytesWrittenByHand) {
+    CWave red(10), blue(10);
+    const int16_t r[] = {1, -2}, b[] = {3, 2047};
+    red.WriteSamples(2, r);
+    blue.WriteSamples(2, b);
+    std::ostringstream os;
+    ASSERT_TRUE(wavfile::WriteWav(os, red, blue, 10000.7f));  // the rate is rounded down
+    // Frames: Red * 16 then Blue * 16.
+    EXPECT_EQ(os.str(), Hex(kHeaderTwoFrames) + Hex("10 00 30 00 | e0 ff f0 7f"));
+}
+
+TEST(WavWriter, WritesTheStoredSamplesFromTheOldestAndRestoresPositions) {
+    CWave red(3), blue(3);
+    for (int16_t i = 1; i <= 6; ++i) {
+        red.WriteSample(i);
+        blue.WriteSample(static_cast<int16_t>(-i));
+    }
+    red.SetPos(4);
+    blue.SetPos(5);
+    std::ostringstream os;
+    ASSERT_TRUE(wavfile::WriteWav(os, red, blue, 10000.0f));
+    EXPECT_EQ(red.GetPos(), 4);
+    EXPECT_EQ(blue.GetPos(), 5);
+    // Four slots hold samples 3 ... 6 (sample numbers 2 ... 5).
+    EXPECT_EQ(os.str().substr(40), Hex("10 00 00 00 | 30 00 d0 ff | 40 00 c0 ff | 50 00 b0 ff | 60 00 a0 ff"));
+}
+
+TEST(WavWriter, EmptyStoresGiveAHeaderOnly) {
+    CWave red, blue;
+    std::ostringstream os;
+    ASSERT_TRUE(wavfile::WriteWav(os, red, blue, 10000.0f));
+    EXPECT_EQ(os.str().size(), 44u);
+    EXPECT_EQ(os.str().substr(40), Hex("00 00 00 00"));
+}
+
+TEST(WavReader, ReturnsTheRemainingFramesThenZero) {
+    CWaveReader reader = ReaderOf(Hex(kHeaderTwoFrames) + Hex("10 00 30 00 | e0 ff f0 7f"));
+    EXPECT_EQ(reader.FrameCount(), 2);
+    EXPECT_EQ(reader.SampleRate(), 10000);
+    EXPECT_EQ(reader.Channels(), 2);
+    int16_t frames[6] = {};
+    ASSERT_EQ(reader.ReadFrames(3, frames), 2);
+    EXPECT_EQ(std::vector<int16_t>(frames, frames + 4), (std::vector<int16_t>{16, 48, -32, 32752}));
+    EXPECT_EQ(reader.ReadFrames(3, frames), 0);
+    reader.SetPosition(1);
+    ASSERT_EQ(reader.ReadFrames(1, frames), 1);
+    EXPECT_EQ(frames[0], -32);
+}
+
+TEST(WavReader, RoundTripGivesTheStoresBackAfterDividingBy16) {
+    CWave red(1000), blue(1000);
+    for (int i = 0; i < 700; ++i) {
+        red.WriteSample(static_cast<int16_t>(i * 5 - 2048));
+        blue.WriteSample(static_cast<int16_t>(2047 - i * 3));
+    }
+    std::ostringstream os;
+    ASSERT_TRUE(wavfile::WriteWav(os, red, blue, 10000.0f));
+    CWaveReader reader = ReaderOf(os.str());
+    std::vector<int16_t> frames(2 * 256);
+    int read = 0, n;
+    while ((n = reader.ReadFrames(256, frames.data())) > 0) {
+        for (int i = 0; i < n; ++i, ++read) {
+            ASSERT_EQ(frames[2 * i] / 16, read * 5 - 2048);
+            ASSERT_EQ(frames[2 * i + 1] / 16, 2047 - read * 3);
+        }
+    }
+    EXPECT_EQ(read, 700);
+}
+
+TEST(WavReader, DataSizeBeyondTheFileCountsOnlyTheFramesPresent) {
+    // Announces 100 frames, holds one and a half.
+    CWaveReader reader = ReaderOf(HeaderWith("01 00 02 00", "04 00 10 00", "90 01 00 00") + Hex("01 00 02 00 03 00"));
+    EXPECT_EQ(reader.FrameCount(), 1);
+    int16_t frames[8];
+    EXPECT_EQ(reader.ReadFrames(4, frames), 1);
+    EXPECT_EQ(reader.ReadFrames(4, frames), 0);
+}
+
+// Regression: frames were counted by dividing by the block align (0 crashed)
+// and read as block align bytes each (a wider layout overran the caller's
+// two values per frame). Anything but 16-bit stereo PCM plays no frames.
+struct ForeignLayout {
+    const char* name;
+    const char* formatChannels;
+    const char* alignBits;
+};
+
+class WavReaderForeign : public ::testing::TestWithParam<ForeignLayout> {};
+
+TEST_P(WavReaderForeign, IsARecordingWithNoFrames) {
+    const ForeignLayout& layout = GetParam();
+    CWaveReader reader =
+        ReaderOf(HeaderWith(layout.formatChannels, layout.alignBits, "10 00 00 00") + std::string(16, '\x7f'));
+    EXPECT_FALSE(reader.Playable());
+    EXPECT_EQ(reader.FrameCount(), 0);
+    int16_t frames[16] = {};
+    EXPECT_EQ(reader.ReadFrames(8, frames), 0);
+    EXPECT_EQ(frames[0], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, WavReaderForeign,
+    ::testing::Values(ForeignLayout{"BlockAlignZero", "01 00 02 00", "00 00 10 00"},
+                      ForeignLayout{"EightChannels", "01 00 08 00", "10 00 10 00"},
+                      ForeignLayout{"Mono", "01 00 01 00", "02 00 10 00"},
+                      ForeignLayout{"EightBit", "01 00 02 00", "02 00 08 00"},
+                      ForeignLayout{"Float", "03 00 02 00", "08 00 20 00"},
+                      ForeignLayout{"WideAlign", "01 00 02 00", "08 00 10 00"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WavReader, FileShorterThanAHeaderHasNoFrames) {
+    CWaveReader reader = ReaderOf(Hex("'RIFF' 2c 00"));
+    EXPECT_EQ(reader.FrameCount(), 0);
+    int16_t frames[2];
+    EXPECT_EQ(reader.ReadFrames(1, frames), 0);
+}
+
+TEST(WavFiles, SavedRecordingReopensFromTheDataFolder) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\Data\\keep", "");
+    CWave red(100), blue(100);
+    for (int16_t i = 0; i < 50; ++i) {
+        red.WriteSample(i);
+        blue.WriteSample(static_cast<int16_t>(i + 1));
+    }
+    ASSERT_TRUE(wavfile::WriteWavFile("\\NandFlash\\Data\\A1_corr.wav", red, blue, 10000.0f));
+    CWaveReader reader;
+    ASSERT_TRUE(reader.Open("\\NandFlash\\Data\\A1_corr.wav"));
+    EXPECT_EQ(reader.FrameCount(), 50);
+    reader.Close();
+    EXPECT_FALSE(reader.IsOpen());
+    EXPECT_FALSE(reader.Open("\\NandFlash\\Data\\A2_corr.wav"));
+    int16_t frames[2];
+    EXPECT_EQ(reader.ReadFrames(1, frames), 0);
+}
+
+}  // namespace
