@@ -84,12 +84,22 @@ int32_t State::Push(const Taps& taps, int16_t x) noexcept {
     // window[0] is the oldest of the last L samples, window[m] the centre.
     // The products are summed as unsigned 32-bit values: the same bits as the
     // two's-complement accumulator, without signed overflow.
+    // Four running sums let the compiler keep four lanes busy.
     const int32_t* centre = delay + m_pos + m;
     const int32_t* c = taps.half.data();
-    uint32_t acc = static_cast<uint32_t>(c[0]) * static_cast<uint32_t>(centre[0]);
-    for (int32_t i = 1; i <= m; ++i)
-        acc += static_cast<uint32_t>(c[i]) * static_cast<uint32_t>(centre[-i] + centre[i]);
-    return static_cast<int32_t>(acc);
+    const auto term = [centre, c](int32_t i) {
+        return static_cast<uint32_t>(c[i]) * static_cast<uint32_t>(centre[-i] + centre[i]);
+    };
+    uint32_t acc0 = static_cast<uint32_t>(c[0]) * static_cast<uint32_t>(centre[0]), acc1 = 0, acc2 = 0, acc3 = 0;
+    int32_t i = 1;
+    for (; i + 3 <= m; i += 4) {
+        acc0 += term(i);
+        acc1 += term(i + 1);
+        acc2 += term(i + 2);
+        acc3 += term(i + 3);
+    }
+    for (; i <= m; ++i) acc0 += term(i);
+    return static_cast<int32_t>(acc0 + acc1 + acc2 + acc3);
 }
 
 }  // namespace fir

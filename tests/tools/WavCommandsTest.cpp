@@ -1,0 +1,79 @@
+// corrtool wav info: a recording's header and frames, and files playback
+// would refuse, said as such.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "TempUnitRoot.h"
+#include "tools/Corrtool.h"
+
+namespace {
+
+int RunWavInfo(const std::string& file, std::string& out, std::string& err) {
+    std::ostringstream o, e;
+    const int rc = RunCorrtool({"wav", "info", file}, o, e);
+    out = o.str();
+    err = e.str();
+    return rc;
+}
+
+// 44-byte header at 10000 Hz; format, channels, block align and bits given.
+std::string Header(uint16_t format, uint16_t channels, uint16_t align, uint16_t bits, uint32_t dataSize) {
+    std::string h = "RIFF";
+    const auto u32 = [&h](uint32_t v) { for (int i = 0; i < 4; ++i) h += static_cast<char>(v >> (8 * i)); };
+    const auto u16 = [&h](uint16_t v) { h += static_cast<char>(v & 0xFF); h += static_cast<char>(v >> 8); };
+    u32(36 + dataSize);
+    h += "WAVEfmt ";
+    u32(16);
+    u16(format);
+    u16(channels);
+    u32(10000);
+    u32(10000u * align);
+    u16(align);
+    u16(bits);
+    h += "data";
+    u32(dataSize);
+    return h;
+}
+
+std::string WriteFile(const TempUnitRoot& root, const std::string& name, const std::string& bytes) {
+    const std::string path = (root.Path() / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+bool Has(const std::string& out, const std::string& line) { return out.find(line + "\n") != std::string::npos; }
+
+TEST(CorrtoolWav, InfoShowsHeaderFieldsAndFrames) {
+    TempUnitRoot root;
+    const std::string file = WriteFile(root, "A1_corr.wav", Header(1, 2, 4, 16, 12) + std::string(12, '\0'));
+    std::string out, err;
+    ASSERT_EQ(RunWavInfo(file, out, err), 0) << err;
+    for (const char* line : {"riff=RIFF", "format=1", "channels=2", "sampleRate=10000", "blockAlign=4",
+                             "bitsPerSample=16", "dataSize=12", "frames=3", "playable=yes"})
+        EXPECT_TRUE(Has(out, line)) << line << "\n" << out;
+}
+
+TEST(CorrtoolWav, ZeroBlockAlignIsSaidToHoldNoFrames) {
+    TempUnitRoot root;
+    const std::string file = WriteFile(root, "odd.wav", Header(1, 2, 0, 16, 8) + std::string(8, '\0'));
+    std::string out, err;
+    ASSERT_EQ(RunWavInfo(file, out, err), 0) << err;
+    EXPECT_TRUE(Has(out, "frames=0"));
+    EXPECT_TRUE(Has(out, "playable=no"));
+    EXPECT_NE(out.find("note=block align is not 4"), std::string::npos);
+}
+
+TEST(CorrtoolWav, ShortFileAndMissingFile) {
+    TempUnitRoot root;
+    std::string out, err;
+    ASSERT_EQ(RunWavInfo(WriteFile(root, "short.wav", "RIFF"), out, err), 0);
+    EXPECT_TRUE(Has(out, "header=short"));
+    EXPECT_TRUE(Has(out, "frames=0"));
+    EXPECT_EQ(RunWavInfo((root.Path() / "none.wav").string(), out, err), 1);
+    EXPECT_NE(err.find("cannot open"), std::string::npos);
+}
+
+}  // namespace
