@@ -135,12 +135,6 @@ TEST(FirStreaming, ResetForgetsTheHistory) {
     for (int16_t v : x) ASSERT_EQ(used.Execute(v), fresh.Execute(v));
 }
 
-TEST(FirStreaming, OutputRoundsHalfUpWithAnArithmeticShift) {
-    EXPECT_EQ(fir::Output(262144), 1);    // 0.5 rounds up
-    EXPECT_EQ(fir::Output(262143), 0);
-    EXPECT_EQ(fir::Output(-262145), -1);  // arithmetic shift
-}
-
 // ---- Bypass.
 
 TEST(FilterBypass, NoCutOffAndNoNotchPassesSamplesUnchanged) {

@@ -78,28 +78,6 @@ TEST(WaveStore, AnySplitOfTheWritesStoresTheSame) {
     }
 }
 
-TEST(WaveStore, PartialReadsLeaveTheRestUnread) {
-    CWave wave(15);
-    Write(wave, Ramp(0, 10));
-    int16_t out[4];
-    ASSERT_EQ(wave.ReadSamples(4, out), 4);
-    EXPECT_EQ(wave.GetPos(), 4);
-    EXPECT_EQ(wave.UnreadCount(), 6);
-    EXPECT_EQ(wave.ReadSamples(-3, out), 0);
-    EXPECT_EQ(ReadAll(wave), Ramp(4, 6));
-}
-
-TEST(WaveStore, ResetKeepsCapacityAndClearsCounters) {
-    CWave wave(15);
-    Write(wave, Ramp(0, 40));
-    wave.Reset();
-    EXPECT_EQ(wave.SampleTotal(), 0);
-    EXPECT_EQ(wave.SamplesStored(), 0);
-    EXPECT_EQ(wave.Capacity(), 15);
-    Write(wave, Ramp(7, 3));
-    EXPECT_EQ(ReadAll(wave), Ramp(7, 3));
-}
-
 // ---- Positions are sample numbers counted since the last Reset.
 
 TEST(WavePosition, SetPosWithinTheStoreReadsThatSample) {
