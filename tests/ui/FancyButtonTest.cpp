@@ -1,0 +1,270 @@
+// tests/ui/FancyButtonTest.cpp — outline geometry, caption fitting, check
+// state repaints and painted colours of the owner-drawn buttons.
+
+#include "settings/Configuration.h"
+#include "ui/BmpButton.h"
+#include "ui/FancyButton.h"
+#include "ui/PictureSet.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+}
+
+class ButtonFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        g_configuration.colourScheme = 0;
+    }
+    void TearDown() override { g_configuration.colourScheme = 0; }
+};
+
+QRgb PixelAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+
+// --- outline ---
+
+struct OutlineRow {
+    int height;
+    int points;
+    int minDepth; // corner depth along the left edge, px
+    int maxDepth;
+};
+
+class FancyOutlineShape : public ::testing::TestWithParam<OutlineRow> {};
+
+TEST_P(FancyOutlineShape, PointCountAndCornerDepthFollowTheHeight) {
+    const OutlineRow row = GetParam();
+    const QPolygon outline = FancyOutline(QRect(10, 5, 120, row.height));
+    ASSERT_EQ(outline.size(), row.points);
+    const int depth = outline.first().y() - outline.boundingRect().top();
+    EXPECT_GE(depth, row.minDepth);
+    EXPECT_LE(depth, row.maxDepth);
+}
+
+TEST_P(FancyOutlineShape, StaysInsideTheItem) {
+    const QRect item(10, 5, 120, GetParam().height);
+    for (const QPoint& p : FancyOutline(item)) EXPECT_TRUE(item.contains(p)) << p.x() << "," << p.y();
+}
+
+// Every corner is the mirror image of the top-left one.
+TEST_P(FancyOutlineShape, CornersMirrorEachOther) {
+    const QPolygon outline = FancyOutline(QRect(10, 5, 120, GetParam().height));
+    const QRect box = outline.boundingRect();
+    const QSet<QPoint> points(outline.begin(), outline.end());
+    for (const QPoint& p : outline) {
+        EXPECT_TRUE(points.contains(QPoint(box.left() + box.right() - p.x(), p.y())));
+        EXPECT_TRUE(points.contains(QPoint(p.x(), box.top() + box.bottom() - p.y())));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Heights, FancyOutlineShape,
+                         ::testing::Values(OutlineRow{12, 8, 1, 2}, OutlineRow{20, 8, 1, 2},
+                                           OutlineRow{21, 20, 6, 8}, OutlineRow{45, 20, 6, 8},
+                                           OutlineRow{46, 40, 9, 21}, OutlineRow{120, 40, 21, 21}));
+
+TEST(FancyOutlineDegenerate, EmptyOrTinyItemsGiveNoStrayPoints) {
+    EXPECT_TRUE(FancyOutline(QRect()).isEmpty());
+    const QRect tiny(0, 0, 4, 60);
+    for (const QPoint& p : FancyOutline(tiny)) EXPECT_TRUE(tiny.contains(p));
+}
+
+// --- caption ---
+
+class CaptionFitting : public ButtonFixture {
+protected:
+    QFont Base() const {
+        QFont font("Arial");
+        font.setPixelSize(16);
+        return font;
+    }
+    static bool Fits(const QString& caption, const QRect& rect, const QFont& font) {
+        const QRect used = QFontMetrics(font).boundingRect(rect, Qt::AlignHCenter | Qt::TextWordWrap, caption);
+        return used.width() < rect.width() && used.height() < rect.height();
+    }
+};
+
+TEST_F(CaptionFitting, ShortCaptionKeepsTheScreenFont) {
+    EXPECT_EQ(FitCaptionFont("OK", QRect(0, 0, 100, 40), Base()).pixelSize(), 16);
+}
+
+TEST_F(CaptionFitting, LongCaptionIsSmallerAndInsideTheButton) {
+    const QString caption = "DEFINE CUSTOM SETTINGS";
+    const QRect item(0, 0, 90, 30);
+    const CaptionLayout layout = LayoutCaption(caption, item, Base());
+    EXPECT_LT(layout.font.pixelSize(), 16);
+    EXPECT_TRUE(item.contains(layout.textRect));
+    EXPECT_TRUE(Fits(caption, layout.textRect.adjusted(0, 0, 0, 1), layout.font));
+}
+
+// Regression: stepping by more than one, or starting small, leaves text smaller
+// than it needs to be.
+TEST_F(CaptionFitting, ChosenSizeIsTheLargestThatFits) {
+    const QString caption = "SELECT MATERIAL AND DIAMETER";
+    const QRect rect(0, 0, 84, 34);
+    QFont font = FitCaptionFont(caption, rect, Base());
+    ASSERT_LT(font.pixelSize(), 16);
+    EXPECT_TRUE(Fits(caption, rect, font));
+    font.setPixelSize(font.pixelSize() + 1);
+    EXPECT_FALSE(Fits(caption, rect, font));
+}
+
+// A caption that fits at no size stops at the smallest one instead of looping on.
+TEST_F(CaptionFitting, ImpossibleCaptionStopsAtTheSmallestSize) {
+    const QFont font = FitCaptionFont(QString(40, 'W'), QRect(0, 0, 20, 6), Base());
+    EXPECT_EQ(font.pixelSize(), kMinCaptionPixelSize);
+}
+
+TEST_F(CaptionFitting, BlockIsCentredVertically) {
+    const QRect item(0, 0, 100, 60);
+    const QRect text = LayoutCaption("STOP", item, Base()).textRect;
+    EXPECT_LE(std::abs((text.top() - item.top()) - (item.bottom() - text.bottom())), 1);
+    EXPECT_EQ(text.left(), 3);
+    EXPECT_EQ(text.right(), item.right() - 3);
+}
+
+// --- check state ---
+
+class CountingButton : public CFancyButton {
+public:
+    int paints = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        ++paints;
+        CFancyButton::paintEvent(event);
+    }
+};
+
+int PaintsAfter(CountingButton& button, const std::function<void()>& action) {
+    QApplication::processEvents();
+    button.paints = 0;
+    action();
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    return button.paints;
+}
+
+TEST_F(ButtonFixture, SameCheckStateDoesNotRepaint) {
+    CountingButton button;
+    button.resize(100, 40);
+    button.show();
+    PaintsAfter(button, [] {});
+    EXPECT_EQ(PaintsAfter(button, [&] { button.SetCheck(0); }), 0);
+    EXPECT_GT(PaintsAfter(button, [&] { button.SetCheck(1); }), 0);
+    EXPECT_EQ(PaintsAfter(button, [&] { button.SetCheck(1); }), 0);
+    EXPECT_EQ(button.GetCheck(), 1);
+    button.close();
+}
+
+// --- painted colours ---
+
+enum class Setup { Normal, Down, Checked, Disabled };
+
+struct ColourRow {
+    const char* name;
+    int scheme;
+    Setup setup;
+    QRgb pen;
+    QRgb fill;
+    QRgb caption;
+};
+
+class FancyButtonPaint : public ButtonFixture, public ::testing::WithParamInterface<ColourRow> {
+protected:
+    QImage Grab(const QString& caption) {
+        const ColourRow row = GetParam();
+        g_configuration.colourScheme = row.scheme;
+        CFancyButton button(caption);
+        button.resize(100, 40);
+        QFont font("Arial");
+        font.setPixelSize(28);
+        font.setBold(true);
+        button.setFont(font);
+        button.setDown(row.setup == Setup::Down);
+        button.SetCheck(row.setup == Setup::Checked ? 1 : 0);
+        button.setEnabled(row.setup != Setup::Disabled);
+        return button.grab().toImage();
+    }
+};
+
+TEST_P(FancyButtonPaint, BackgroundPenAndFillAtKnownPoints) {
+    const ColourRow row = GetParam();
+    const QImage image = Grab("");
+    const QRgb background = row.scheme ? 0x000000 : 0xFFFFFF;
+    EXPECT_EQ(PixelAt(image, 0, 0), background);   // cut corner
+    EXPECT_EQ(PixelAt(image, 99, 39), background);
+    EXPECT_EQ(PixelAt(image, 0, 20), row.pen);      // left edge
+    EXPECT_EQ(PixelAt(image, 99, 20), row.pen);     // right edge
+    EXPECT_EQ(PixelAt(image, 50, 0), row.pen);      // top edge
+    EXPECT_EQ(PixelAt(image, 50, 39), row.pen);     // bottom edge
+    EXPECT_EQ(PixelAt(image, 50, 20), row.fill);
+    EXPECT_EQ(PixelAt(image, 5, 20), row.fill);
+}
+
+TEST_P(FancyButtonPaint, CaptionInItsColour) {
+    const QImage image = Grab("H");
+    int captionPixels = 0;
+    for (int y = 6; y < 34; ++y)
+        for (int x = 6; x < 94; ++x) captionPixels += PixelAt(image, x, y) == GetParam().caption;
+    EXPECT_GT(captionPixels, 20);
+}
+
+// GDI colour references 0x990000 (dark blue) and 0x0000FF (red) as RGB.
+INSTANTIATE_TEST_SUITE_P(
+    States, FancyButtonPaint,
+    ::testing::Values(ColourRow{"Normal", 0, Setup::Normal, 0x000099, 0x000099, 0xFFFFFF},
+                      ColourRow{"Pressed", 0, Setup::Down, 0xFF0000, 0xFF0000, 0xFFFFFF},
+                      ColourRow{"Checked", 0, Setup::Checked, 0xFF0000, 0xFF0000, 0xFFFFFF},
+                      ColourRow{"Disabled", 0, Setup::Disabled, 0x000099, 0xCCCCCC, 0x333333},
+                      ColourRow{"InvertedNormal", 1, Setup::Normal, 0xFFFFFF, 0xFFFFFF, 0x000000},
+                      ColourRow{"InvertedPressed", 1, Setup::Down, 0xFFFFFF, 0xCCCCCC, 0x000000},
+                      ColourRow{"InvertedChecked", 1, Setup::Checked, 0xFFFFFF, 0xCCCCCC, 0x000000},
+                      ColourRow{"InvertedDisabled", 1, Setup::Disabled, 0x808080, 0x808080, 0x000000}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- picture button ---
+
+using BmpButtonPaint = ButtonFixture;
+
+// The X pictures: the normal one is open inside its frame, the pressed one red.
+TEST_F(BmpButtonPaint, StatePictureIsStretchedOverTheButton) {
+    CBmpButton button;
+    button.resize(40, 30);
+    ASSERT_TRUE(button.LoadBitmaps(kPictureCloseNormal, kPictureClosePressed));
+    EXPECT_EQ(PixelAt(button.grab().toImage(), 8, 5), 0xFFFFFFu);
+    button.setDown(true);
+    const QImage pressed = button.grab().toImage();
+    EXPECT_EQ(PixelAt(pressed, 8, 5), 0xFF0000u);
+    EXPECT_EQ(PixelAt(pressed, 31, 24), 0xFF0000u);
+}
+
+TEST_F(BmpButtonPaint, StateWithoutPictureDrawsNothing) {
+    CBmpButton button;
+    button.resize(40, 30);
+    ASSERT_TRUE(button.LoadBitmaps(kPictureCloseNormal, kPictureClosePressed));
+    button.setEnabled(false);
+    QPixmap canvas(40, 30);
+    canvas.fill(QColor(0x00FF00));
+    button.render(&canvas, QPoint(), QRegion(), QWidget::RenderFlags());
+    EXPECT_EQ(PixelAt(canvas.toImage(), 20, 15), 0x00FF00u);
+}
+
+TEST_F(BmpButtonPaint, UnknownIdentifierLeavesThatStateEmpty) {
+    CBmpButton button;
+    EXPECT_FALSE(button.LoadBitmaps(kPictureCloseNormal, 9999));
+    EXPECT_FALSE(button.Bitmap(ButtonState::Normal).isNull());
+    EXPECT_TRUE(button.Bitmap(ButtonState::Pressed).isNull());
+}
+
+} // namespace
