@@ -1,13 +1,26 @@
 #include "app/ModuleSelfTests.h"
 
+#include "dsp/DSPLib.h"
+#include "dsp/Filter.h"
+#include "dsp/Wave.h"
+#include "pipe/LinearRegression.h"
+#include "pipe/Pipe.h"
+#include "pipe/PipeSegment.h"
+
 namespace {
 
 // Start-up order: sample store, FFT, pipe model (two), band filters, linear regression.
 constexpr ModuleSelfTest kSelfTests[] = {
     // sample store, FFT:
+    {"wave", &CWave::SelfTest},
+    {"fft", &dsp::DSPLibSelfTest},
     // pipe model (two):
+    {"pipe-section", &PipeSegmentSelfTest},
+    {"pipe", &PipeSelfTest},
     // band filters:
+    {"filter", &CFilter::SelfTest},
     // linear regression:
+    {"regression", &LinearRegressionSelfTest},
     {"", nullptr},  // end marker, skipped
 };
 

@@ -11,7 +11,11 @@ const CorrtoolCommand kCommands[] = {
     {"conf", "show", "[FILE]", CmdConfShow},
     {"conf", "write-default", "FILE", CmdConfWriteDefault},
     // wav:
+    {"wav", "info", "FILE", CmdWavInfo},
     // materials, comp:
+    {"materials", "show", "[FILE]", CmdMaterialsShow},
+    {"materials", "write", "FILE", CmdMaterialsWrite},
+    {"comp", "show", "FILE", CmdCompShow},
 };
 
 void PrintUsage(std::ostream& err) {

@@ -28,4 +28,8 @@ int CmdSelftest(const Args& args, std::ostream& out, std::ostream& err);
 int CmdConfShow(const Args& args, std::ostream& out, std::ostream& err);
 int CmdConfWriteDefault(const Args& args, std::ostream& out, std::ostream& err);
 // wav:
+int CmdWavInfo(const Args& args, std::ostream& out, std::ostream& err);
 // materials, comp:
+int CmdMaterialsShow(const Args& args, std::ostream& out, std::ostream& err);
+int CmdMaterialsWrite(const Args& args, std::ostream& out, std::ostream& err);
+int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err);
