@@ -1,19 +1,19 @@
 #include "app/CorrelatorDlg.h"
 
-#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPushButton>
 #include <QTimer>
 
 #include "app/ModuleSelfTests.h"
 #include "settings/Configuration.h"
+#include "ui/BmpButton.h"
+#include "ui/Resources.h"
 
 namespace {
 
 constexpr int kTemplateMain = 102;
-constexpr QRect kXRect(604, 4, 32, 32);
-constexpr QRect kStatusRect(24, 440, 583, 24);
+constexpr int kPictureXNormal = 200, kPictureXPressed = 201;
+constexpr int kStringTestMode = 198;
 constexpr int kLeftEdgeSingle = 24;
 constexpr int kLeftEdgeMulti = 84;
 const QColor kGraphFrame(128, 128, 128);
@@ -31,26 +31,16 @@ std::array<QRect, 4> BackgroundBands(int traceCount) {
 }
 
 CCorrelatorDlg::CCorrelatorDlg(QWidget* parent) : CDialogBase(kTemplateMain, parent) {
-    CreateControls();
     m_traceCount = g_configuration.multiFilter ? 3 : 1;
     RunSelfTests();
     m_frequencySteps = {0, 100, 200, 300, 400, 600, 800, 1000, 1500, 2000, 0};
+    OnCommandAlways(kIdX, [this] { EndDialog(kResultOk); });
 }
 
-void CCorrelatorDlg::CreateControls() {
-    m_x = new QPushButton(QStringLiteral("X"), this);
-    m_x->setGeometry(kXRect);
-    RegisterControl(kIdX, m_x);
-    connect(m_x, &QPushButton::clicked, this, &CCorrelatorDlg::OnX);
-    m_x->setVisible(g_configuration.testMode != 0);
-
-    m_statusLine = new QLabel(this);
-    m_statusLine->setGeometry(kStatusRect);
-    RegisterControl(kIdStatusLine, m_statusLine);
-    m_statusLine->setText(g_configuration.testMode ? QStringLiteral("Test Mode") : QString());
-    QPalette p = m_statusLine->palette();
-    p.setColor(QPalette::WindowText, TextColour());
-    m_statusLine->setPalette(p);
+void CCorrelatorDlg::OnInitDialog() {
+    if (auto* x = Item<CBmpButton>(kIdX)) x->LoadBitmaps(kPictureXNormal, kPictureXPressed);
+    ShowItem(kIdX, g_configuration.testMode != 0);
+    SetItemText(kIdStatusLine, g_configuration.testMode ? LoadString(kStringTestMode) : QString());
 }
 
 void CCorrelatorDlg::RunSelfTests() { m_selfTestFailures = RunModuleSelfTests(); }
@@ -69,14 +59,17 @@ void CCorrelatorDlg::ShowSelfTestFailures() {
         QMessageBox::critical(this, QStringLiteral("Self test"), QString::fromStdString(text));
 }
 
-void CCorrelatorDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    for (const QRect& band : BackgroundBands(m_traceCount)) painter.fillRect(band, BackgroundColour());
+// The graph area is the paint's own; only the bands around it are erased.
+QRegion CCorrelatorDlg::EraseRegion() const {
+    QRegion region;
+    for (const QRect& band : BackgroundBands(m_traceCount)) region += band;
+    return region;
+}
+
+void CCorrelatorDlg::OnPaint(QPainter& painter) {
     // The correlation graph is drawn here once the run loop feeds it; until
     // then the area shows its frame on the background.
     painter.fillRect(kGraphArea, BackgroundColour());
     painter.setPen(kGraphFrame);
     painter.drawRect(kGraphArea.adjusted(0, 0, -1, -1));
 }
-
-void CCorrelatorDlg::OnX() { EndDialog(kResultOk); }

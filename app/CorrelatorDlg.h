@@ -9,8 +9,6 @@
 
 #include "ui/DialogBase.h"
 
-class QLabel;
-class QPushButton;
 
 // Control identifiers of the main screen.
 enum MainControl {
@@ -37,14 +35,14 @@ public:
     const std::vector<std::string>& SelfTestFailures() const { return m_selfTestFailures; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void OnInitDialog() override;
+    void OnPaint(QPainter& painter) override;
+    QRegion EraseRegion() const override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    void CreateControls();
     void RunSelfTests();
     void ShowSelfTestFailures();
-    void OnX();
 
     // Run-loop state as the first tick finds it.
     double m_throughput = 1e-6;  // items per performance-counter tick
@@ -58,7 +56,4 @@ private:
     std::vector<int> m_frequencySteps;  // Hz
     std::vector<std::string> m_selfTestFailures;
     bool m_failuresShown = false;
-
-    QPushButton* m_x = nullptr;
-    QLabel* m_statusLine = nullptr;
 };

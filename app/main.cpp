@@ -1,6 +1,7 @@
 // The correlator program. Options: --root DIR (the unit's flash on this host),
 // --unit none (a unit whose devices all fail to open), --script FILE (drive
-// the screens from a script, see ui/ScriptRunner.h). Qt's own options such as
+// the screens from a script, see ui/ScriptRunner.h), --gallery DIR (render
+// every screen to PNG files and end). Qt's own options such as
 // "-platform offscreen" are taken as usual.
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 #include <cstdio>
 
 #include "app/CorrelatorApp.h"
+#include "app/Gallery.h"
+#include "app/ProgramHooks.h"
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
 #include "settings/Configuration.h"
@@ -19,6 +22,7 @@ struct Options {
     QString root;
     QString unit = QStringLiteral("none");
     QString script;
+    QString gallery;
 };
 
 bool ParseOptions(const QStringList& args, Options& o) {
@@ -31,6 +35,7 @@ bool ParseOptions(const QStringList& args, Options& o) {
         if (a == "--root") o.root = args[++i];
         else if (a == "--unit") o.unit = args[++i];
         else if (a == "--script") o.script = args[++i];
+        else if (a == "--gallery") o.gallery = args[++i];
         else {
             std::fprintf(stderr, "correlator: unknown option %s\n", qPrintable(a));
             return false;
@@ -43,7 +48,6 @@ bool ParseOptions(const QStringList& args, Options& o) {
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("Arial"), 10));
     Options options;
     if (!ParseOptions(QApplication::arguments(), options)) return 2;
 
@@ -54,6 +58,13 @@ int main(int argc, char** argv) {
     // The global records load once the unit root is known, before the application runs.
     LoadGlobalRecords();
     g_configuration.Save();
+    InstallProgramHooks();
+
+    if (!options.gallery.isEmpty()) {
+        const int written = WriteGallery(options.gallery);
+        std::printf("gallery: %d pictures in %s\n", written, qPrintable(options.gallery));
+        return written > 0 ? 0 : 1;
+    }
 
     if (!options.script.isEmpty()) {
         QString error;

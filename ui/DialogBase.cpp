@@ -1,8 +1,20 @@
 #include "ui/DialogBase.h"
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
 #include <QVariant>
 
+#include "hardware/UserActivity.h"
+#include "platform/Debug.h"
 #include "settings/Configuration.h"
+#include "settings/Language.h"
+#include "ui/Controls.h"
+#include "ui/FancyButton.h"
+#include "ui/Hotspot.h"
+#include "ui/Resources.h"
 
 namespace {
 constexpr const char* kIdProperty = "controlId";
@@ -12,12 +24,40 @@ CDialogBase::CDialogBase(int templateId, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_templateId(templateId) {
     setFixedSize(kScreenWidth, kScreenHeight);
     setObjectName(QStringLiteral("dlg%1").arg(templateId));
-    setAutoFillBackground(false);
+    if (LanguageIsFarsi()) setLayoutDirection(Qt::RightToLeft);
+    if (auto t = LoadDialogTemplate(templateId))
+        m_template = std::move(*t);
+    else
+        platform::DebugPrintf("dialog template %d missing\n", templateId);
+    BuildControls();
 }
 
-int CDialogBase::DoModal() { return exec(); }
+void CDialogBase::BuildControls() {
+    setFont(ScreenFont(m_template));
+    for (const ControlTemplate& c : m_template.controls) {
+        QWidget* w = CreateControl(c, this);
+        RegisterControl(c.id, w);
+    }
+}
 
-void CDialogBase::EndDialog(int result) { done(result); }
+int CDialogBase::DoModal() {
+    OnInitDialog();
+    return exec();
+}
+
+void CDialogBase::EndDialog(int result) {
+    for (const auto& [id, qtId] : m_timers) killTimer(qtId);
+    m_timers.clear();
+    done(result);
+}
+
+void CDialogBase::reject() { EndDialog(kResultCancel); }
+
+int CDialogBase::RunChild(CDialogBase& child) {
+    const int result = child.DoModal();
+    if (IsPassedUp(result)) EndDialog(result);
+    return result;
+}
 
 QWidget* CDialogBase::GetDlgItem(int id) const {
     return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id));
@@ -27,15 +67,114 @@ void CDialogBase::ShowItem(int id, bool show) {
     if (QWidget* w = GetDlgItem(id)) w->setVisible(show);
 }
 
+void CDialogBase::EnableItem(int id, bool enable) {
+    if (QWidget* w = GetDlgItem(id)) w->setEnabled(enable);
+}
+
+void CDialogBase::SetItemText(int id, const QString& text) { SetControlText(GetDlgItem(id), text); }
+
+QString CDialogBase::ItemText(int id) const { return ControlText(GetDlgItem(id)); }
+
+void CDialogBase::SetCheck(int id, int state) {
+    if (auto* b = Item<CFancyButton>(id)) b->SetCheck(state);
+    else if (auto* h = Item<CHotspot>(id)) h->SetCheck(state);
+}
+
+int CDialogBase::GetCheck(int id) const {
+    if (auto* b = Item<CFancyButton>(id)) return b->GetCheck();
+    if (auto* h = Item<CHotspot>(id)) return h->GetCheck();
+    return 0;
+}
+
+void CDialogBase::SetTimer(int id, int periodMs) {
+    KillTimer(id);
+    m_timers[id] = startTimer(periodMs);
+}
+
+void CDialogBase::KillTimer(int id) {
+    auto it = m_timers.find(id);
+    if (it == m_timers.end()) return;
+    killTimer(it->second);
+    m_timers.erase(it);
+}
+
+void CDialogBase::timerEvent(QTimerEvent* event) {
+    for (const auto& [id, qtId] : m_timers)
+        if (qtId == event->timerId()) {
+            OnTimer(id);
+            return;
+        }
+    QDialog::timerEvent(event);
+}
+
 QColor CDialogBase::BackgroundColour() { return g_configuration.colourScheme ? Qt::black : Qt::white; }
 
 QColor CDialogBase::TextColour() { return g_configuration.colourScheme ? Qt::white : Qt::black; }
+
+void CDialogBase::OnCommand(int id, std::function<void()> handler) {
+    auto* button = Item<QAbstractButton>(id);
+    if (!button) return;
+    connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] {
+        if (ReportUserActivity()) handler();
+    });
+}
+
+void CDialogBase::OnCommandAlways(int id, std::function<void()> handler) {
+    auto* button = Item<QAbstractButton>(id);
+    if (!button) return;
+    connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] {
+        ReportUserActivity();
+        handler();
+    });
+}
 
 void CDialogBase::RegisterControl(int id, QWidget* control) {
     control->setObjectName(QStringLiteral("ctl%1").arg(id));
     control->setProperty(kIdProperty, id);
 }
 
-int ControlId(const QWidget* control) {
-    return control ? control->property(kIdProperty).toInt() : 0;
+QRegion CDialogBase::EraseRegion() const { return QRegion(rect()); }
+
+// Statics and buttons take the background colour and the opposite text
+// colour; made again whenever the scheme changed since they were made.
+void CDialogBase::ApplySchemeColours() {
+    if (m_brushScheme == g_configuration.colourScheme) return;
+    m_brushScheme = g_configuration.colourScheme;
+    QPalette p = palette();
+    p.setColor(QPalette::Window, BackgroundColour());
+    p.setColor(QPalette::WindowText, TextColour());
+    p.setColor(QPalette::Button, BackgroundColour());
+    p.setColor(QPalette::ButtonText, TextColour());
+    p.setColor(QPalette::Base, BackgroundColour());
+    p.setColor(QPalette::Text, TextColour());
+    setPalette(p);
+    for (QWidget* w : findChildren<QWidget*>()) w->update();
 }
+
+void CDialogBase::showEvent(QShowEvent* event) {
+    ApplySchemeColours();
+    QDialog::showEvent(event);
+}
+
+void CDialogBase::paintEvent(QPaintEvent*) {
+    ApplySchemeColours();
+    QPainter painter(this);
+    painter.save();
+    painter.setClipRegion(EraseRegion());
+    painter.fillRect(rect(), BackgroundColour());
+    painter.restore();
+    OnPaint(painter);
+}
+
+void CDialogBase::mousePressEvent(QMouseEvent* event) { OnPenDown(event->position().toPoint()); }
+
+void CDialogBase::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton) OnPenMove(event->position().toPoint());
+}
+
+void CDialogBase::mouseReleaseEvent(QMouseEvent* event) {
+    ReportUserActivity();
+    OnPenUp(event->position().toPoint());
+}
+
+int ControlId(const QWidget* control) { return control ? control->property(kIdProperty).toInt() : 0; }

@@ -1,10 +1,24 @@
 #pragma once
-// ui/DialogBase.h — the behaviour every screen shares: a fixed 640 x 480
-// frameless dialog, controls found by identifier, modal run with a result
-// code, and the background and text colours of the colour scheme.
+// ui/DialogBase.h — what every screen shares.
+//
+// A screen is a fixed 640 x 480 frameless dialog built from its template by
+// identifier. It runs modally and closes with a result code; the codes for a
+// chosen language (100) and an upgrade exit (1032) travel up through every
+// open screen to the main screen. Handlers are bound per control identifier
+// in a message map; each starts with the user-activity rule, so a touch on a
+// dimmed display only wakes it. The background is white, or black with the
+// inverted colour scheme, and controls take the opposite text colour.
 
 #include <QColor>
 #include <QDialog>
+#include <QPoint>
+#include <QRegion>
+#include <functional>
+#include <map>
+
+#include "ui/DialogTemplate.h"
+
+class QPainter;
 
 // Result codes a screen closes with.
 constexpr int kResultOk = 1;
@@ -18,28 +32,75 @@ constexpr int kScreenHeight = 480;
 class CDialogBase : public QDialog {
     Q_OBJECT
 public:
-    // templateId: the dialog template the screen is built from.
+    // Builds the controls of template templateId (pack first, then built-in).
     explicit CDialogBase(int templateId, QWidget* parent = nullptr);
 
-    // Shows the screen modally; the code EndDialog gave.
+    // Initialises and shows the screen modally; the code EndDialog gave
+    // (cancel for Esc). A screen kept by its caller may run many times.
     int DoModal();
+    // Runs the screen's initialisation as DoModal does, without showing it.
+    void InitForDisplay() { OnInitDialog(); }
     void EndDialog(int result);
+    // Runs a child screen; when it closes with 100 or 1032 this screen closes
+    // with the same code. The child's result.
+    int RunChild(CDialogBase& child);
+    static bool IsPassedUp(int result) { return result == kResultLanguage || result == kResultUpgrade; }
 
     int TemplateId() const { return m_templateId; }
-    // The control with an identifier, or nullptr.
-    QWidget* GetDlgItem(int id) const;
-    void ShowItem(int id, bool show);
+    const DialogTemplate& Template() const { return m_template; }
 
-    // White or black by the configuration's colour scheme, and the text colour on it.
+    // Control helpers; an unknown identifier does nothing (or gives nothing).
+    QWidget* GetDlgItem(int id) const;
+    template <class T>
+    T* Item(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
+    void ShowItem(int id, bool show);
+    void EnableItem(int id, bool enable);
+    void SetItemText(int id, const QString& text);
+    QString ItemText(int id) const;
+    void SetCheck(int id, int state);  // fancy buttons keep their own check state
+    int GetCheck(int id) const;
+
+    // Window timers by identifier; setting one again restarts it.
+    void SetTimer(int id, int periodMs);
+    void KillTimer(int id);
+    bool TimerRunning(int id) const { return m_timers.count(id) > 0; }
+
     static QColor BackgroundColour();
     static QColor TextColour();
 
 protected:
-    // Makes a widget findable by identifier (GetDlgItem, scripts).
+    // Message map: the handler runs after ReportUserActivity answered true.
+    void OnCommand(int id, std::function<void()> handler);
+    // The handler runs whatever ReportUserActivity answered (the program's X).
+    void OnCommandAlways(int id, std::function<void()> handler);
     void RegisterControl(int id, QWidget* control);
 
+    // Hooks for the screens.
+    virtual void OnInitDialog() {}
+    virtual void OnTimer(int /*id*/) {}
+    virtual void OnPaint(QPainter& /*painter*/) {}  // after the background
+    virtual void OnPenDown(QPoint) {}
+    virtual void OnPenMove(QPoint) {}
+    virtual void OnPenUp(QPoint) {}
+    // The part of the screen the background erase covers: all of it by default.
+    virtual QRegion EraseRegion() const;
+
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void reject() override;
+
 private:
+    void BuildControls();
+    void ApplySchemeColours();
+
     int m_templateId;
+    DialogTemplate m_template;
+    int m_brushScheme = -1;       // the colour scheme the control colours were made for
+    std::map<int, int> m_timers;  // our identifier -> Qt's
 };
 
 // The identifier a control was registered with, or 0.

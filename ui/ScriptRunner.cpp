@@ -4,13 +4,13 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 
 #include "platform/Paths.h"
+#include "ui/Controls.h"
 #include "ui/DialogBase.h"
 
 namespace {
@@ -25,16 +25,40 @@ QWidget* FrontScreen() {
     return nullptr;
 }
 
-QString ControlText(QWidget* w) {
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
-    return w->property("text").toString();
-}
-
 QString HostFile(const QString& path) {
     if (path.startsWith('\\'))
         return QString::fromStdString(platform::HostPath(path.toStdString()).string());
     return path;
+}
+
+QAbstractButton* FindButton(QWidget* screen, const QString& key) {
+    if (key.startsWith('"')) {
+        const QString caption = key.mid(1, key.size() - 2);
+        for (auto* b : screen->findChildren<QAbstractButton*>())
+            if (b->isVisible() && b->text() == caption) return b;
+        return nullptr;
+    }
+    return qobject_cast<QAbstractButton*>(screen->findChild<QWidget*>("ctl" + key));
+}
+
+void SendMouse(QWidget* screen, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QWidget* target = screen->childAt(at);
+    if (!target) target = screen;
+    const QPointF local = target->mapFrom(screen, at);
+    QMouseEvent e(type, local, target->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+
+bool StateHolds(QWidget* w, const QString& state) {
+    auto* dlg = qobject_cast<CDialogBase*>(w->window());
+    const int check = dlg ? dlg->GetCheck(ControlId(w)) : 0;
+    if (state == "checked") return check != 0;
+    if (state == "unchecked") return check == 0;
+    if (state == "visible") return w->isVisible();
+    if (state == "hidden") return !w->isVisible();
+    if (state == "enabled") return w->isEnabled();
+    if (state == "disabled") return !w->isEnabled();
+    return false;
 }
 
 }  // namespace
@@ -70,35 +94,38 @@ void ScriptRunner::Step() {
 bool ScriptRunner::Execute(const QString& line, int& delayMs) {
     const QStringList words = line.split(' ', Qt::SkipEmptyParts);
     const QString& verb = words[0];
-    QWidget* screen = FrontScreen();
     if (verb == "wait" && words.size() == 2) {
         delayMs = words[1].toInt();
         return true;
     }
+    QWidget* screen = FrontScreen();
     if (!screen) {
         Fail(QStringLiteral("no screen open for: %1").arg(line));
         return false;
     }
-    if (verb == "press" && words.size() == 2) {
-        auto* button = qobject_cast<QAbstractButton*>(screen->findChild<QWidget*>("ctl" + words[1]));
+    if (verb == "press" && words.size() >= 2) {
+        const QString key = line.section(' ', 1).trimmed();
+        QAbstractButton* button = FindButton(screen, key);
         if (!button || !button->isVisible() || !button->isEnabled()) {
-            Fail(QStringLiteral("no visible, enabled control %1 on screen %2").arg(words[1], screen->objectName()));
+            Fail(QStringLiteral("no visible, enabled control %1 on screen %2").arg(key, screen->objectName()));
             return false;
         }
         button->click();
         return true;
     }
     if (verb == "touch" && words.size() == 3) {
-        const QPointF at(words[1].toInt(), words[2].toInt());
-        QWidget* target = screen->childAt(at.toPoint());
-        if (!target) target = screen;
-        const QPointF local = target->mapFrom(screen, at.toPoint());
-        QMouseEvent down(QEvent::MouseButtonPress, local, target->mapToGlobal(local), Qt::LeftButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent up(QEvent::MouseButtonRelease, local, target->mapToGlobal(local), Qt::LeftButton,
-                       Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &down);
-        QApplication::sendEvent(target, &up);
+        const QPoint at(words[1].toInt(), words[2].toInt());
+        SendMouse(screen, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        SendMouse(screen, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        return true;
+    }
+    if (verb == "drag" && words.size() == 5) {
+        const QPoint from(words[1].toInt(), words[2].toInt()), to(words[3].toInt(), words[4].toInt());
+        constexpr int kSteps = 8;
+        SendMouse(screen, QEvent::MouseButtonPress, from, Qt::LeftButton);
+        for (int i = 1; i <= kSteps; ++i)
+            SendMouse(screen, QEvent::MouseMove, from + (to - from) * i / kSteps, Qt::LeftButton);
+        SendMouse(screen, QEvent::MouseButtonRelease, to, Qt::NoButton);
         return true;
     }
     if (verb == "screenshot" && words.size() == 2) {
@@ -119,6 +146,21 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
         }
         return true;
     }
+    if (verb == "expect-state" && words.size() == 3) {
+        QWidget* control = screen->findChild<QWidget*>("ctl" + words[1]);
+        if (!control || !StateHolds(control, words[2])) {
+            Fail(QStringLiteral("control %1 is not %2").arg(words[1], words[2]));
+            return false;
+        }
+        return true;
+    }
+    if (verb == "expect-screen" && words.size() == 2) {
+        if (screen->objectName() != "dlg" + words[1]) {
+            Fail(QStringLiteral("screen in front is %1, expected dlg%2").arg(screen->objectName(), words[1]));
+            return false;
+        }
+        return true;
+    }
     Fail(QStringLiteral("unknown script command: %1").arg(line));
     return false;
 }
@@ -127,11 +169,16 @@ void ScriptRunner::Fail(const QString& text) {
     g_failed = true;
     g_failure = text;
     std::fprintf(stderr, "script: %s\n", qPrintable(text));
-    // Close every screen so the program ends.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(kResultCancel);
-    QTimer::singleShot(0, [] {
+    // Close every screen, the nested ones first, so the program ends.
+    auto closeAll = [] {
+        for (int i = 0; i < 32; ++i) {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d) break;
+            d->done(kResultCancel);
+        }
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(kResultCancel);
-    });
+    };
+    closeAll();
+    QTimer::singleShot(0, closeAll);
 }

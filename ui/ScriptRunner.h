@@ -3,10 +3,15 @@
 // headless. One command a line, run in order on the screen in front:
 //   wait MS                  let the program run for MS milliseconds
 //   press ID                 click the control with that identifier
+//   press "CAPTION"          click the visible button showing that caption
 //   touch X Y                pen down and up at a point of the screen
+//   drag X1 Y1 X2 Y2         pen down, move in steps, pen up
 //   screenshot PATH          save the screen as PNG (a device path "\NandFlash\..."
 //                            or a host path)
 //   expect ID TEXT           fail unless the control shows TEXT
+//   expect-state ID STATE    STATE: checked, unchecked, visible, hidden,
+//                            enabled, disabled
+//   expect-screen ID         fail unless the screen in front has that template
 //   # comment
 // A failed command ends the session: every open screen closes and Failed()
 // turns true.

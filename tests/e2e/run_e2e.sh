@@ -26,4 +26,24 @@ timeout 60 "$correlator" -platform offscreen --root "$root" --script "$root/bad.
 rc=$?
 set -e
 [ "$rc" -eq 3 ] || fail "a failed script gave exit $rc, not 3"
-echo "e2e: 3 passed, 0 failed"
+# With the German pack on the unit, choosing German speaks German at once.
+root2="$root/de"
+mkdir -p "$root2/NandFlash"
+cp "$here/../../resources/lang/DEU.txt" "$root2/NandFlash/TamrikDialogsDEU.dll"
+cat > "$root/de.txt" <<'SCRIPT'
+wait 100
+expect-state 1401 enabled
+expect-state 1402 disabled
+press "Deutsch (German)"
+wait 200
+expect 1238 Testbetrieb
+press 1087
+SCRIPT
+timeout 60 "$correlator" -platform offscreen --root "$root2" --script "$root/de.txt" || fail "German session exited with $?"
+"$corrtool" --root "$root2" conf show | grep -qx 'language=DEU' || fail "German not stored"
+
+# The gallery renders every screen in both colour schemes.
+timeout 60 "$correlator" -platform offscreen --root "$root" --gallery "$root/gallery" >/dev/null || fail "gallery"
+[ -s "$root/gallery/102-main-normal.png" ] && [ -s "$root/gallery/194-bad-signal-inverted.png" ] || fail "gallery pictures missing"
+
+echo "e2e: 5 passed, 0 failed"

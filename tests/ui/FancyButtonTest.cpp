@@ -155,7 +155,9 @@ int PaintsAfter(CountingButton& button, const std::function<void()>& action) {
     return button.paints;
 }
 
-TEST_F(ButtonFixture, SameCheckStateDoesNotRepaint) {
+using FancyButtonCheck = ButtonFixture;
+
+TEST_F(FancyButtonCheck, SameCheckStateDoesNotRepaint) {
     CountingButton button;
     button.resize(100, 40);
     button.show();

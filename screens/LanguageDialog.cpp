@@ -1,0 +1,81 @@
+#include "screens/LanguageDialog.h"
+
+#include <QLabel>
+
+#include "pipe/Materials.h"
+#include "settings/Configuration.h"
+#include "settings/Language.h"
+#include "ui/Resources.h"
+
+const std::vector<LanguageChoice>& LanguageChoices() {
+    static const std::vector<LanguageChoice> choices = {
+        {1400, u"ENG", true},  {1401, u"DEU", false}, {1402, u"CSY", false}, {1403, u"HRV", false},
+        {1404, u"FIN", false}, {1405, u"FRA", false}, {1406, u"ITA", false}, {1407, u"NOR", false},
+        {1408, u"PLK", false}, {1409, u"PTG", false}, {1410, u"ROM", false}, {1411, u"ESN", false},
+        {1412, u"SVE", false}, {1413, u"TRK", false}, {1414, u"CHS", false}, {1415, u"FAS", false},
+        {1416, u"SRP", false}, {1417, u"DAN", false}, {1418, u"LIT", true},  {1419, u"RUS", true},
+    };
+    return choices;
+}
+
+CLanguageDialog::CLanguageDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
+    for (const LanguageChoice& choice : LanguageChoices())
+        OnCommand(choice.id, [this, &choice] { OnLanguage(choice); });
+    OnCommand(kIdCancel, [this] { EndDialog(kResultCancel); });
+    OnCommand(kIdCheck, [this] { OnCheck(); });
+    OnCommand(kIdBranding0, [this] { OnBranding(0); });
+    OnCommand(kIdBranding1, [this] { OnBranding(1); });
+}
+
+void CLanguageDialog::OnInitDialog() {
+    for (const LanguageChoice& choice : LanguageChoices())
+        EnableItem(choice.id, choice.alwaysOffered || LanguagePackPresent(choice.code));
+    SetCheck(kIdBranding0, g_configuration.branding == 0);
+    SetCheck(kIdBranding1, g_configuration.branding == 1);
+}
+
+void CLanguageDialog::OnLanguage(const LanguageChoice& choice) {
+    SetLanguage(choice.code);
+    if (g_materials) g_materials->ReloadNames();
+    EndDialog(kResultLanguage);
+}
+
+void CLanguageDialog::OnBranding(int value) {
+    g_configuration.branding = value;
+    g_configuration.Save();
+    SetCheck(kIdBranding0, value == 0);
+    SetCheck(kIdBranding1, value == 1);
+}
+
+void CLanguageDialog::OnCheck() {
+    CLangCheckDlg check(this);
+    RunChild(check);
+}
+
+CLangCheckDlg::CLangCheckDlg(QWidget* parent) : CDialogBase(kTemplate, parent) {
+    // Two columns: the built-in text and the one in force.
+    constexpr int kTop = 40, kRow = 22, kLeft = 12, kColumn = 308;
+    for (size_t row = 0; row < CheckedStrings().size(); ++row) {
+        const int y = kTop + static_cast<int>(row) * kRow;
+        auto* english = new QLabel(this);
+        english->setGeometry(kLeft, y, kColumn - 4, kRow);
+        RegisterControl(kIdFirstRow + 2 * static_cast<int>(row), english);
+        auto* local = new QLabel(this);
+        local->setGeometry(kLeft + kColumn, y, kColumn - 4, kRow);
+        RegisterControl(kIdFirstRow + 2 * static_cast<int>(row) + 1, local);
+    }
+    OnCommand(kResultOk, [this] { EndDialog(kResultOk); });
+}
+
+const std::vector<int>& CLangCheckDlg::CheckedStrings() {
+    static const std::vector<int> ids = {102, 103, 104, 105, 106, 107, 109, 123, 124, 130, 131, 132, 133, 183, 182, 198};
+    return ids;
+}
+
+void CLangCheckDlg::OnInitDialog() {
+    for (size_t row = 0; row < CheckedStrings().size(); ++row) {
+        const int id = CheckedStrings()[row];
+        SetItemText(kIdFirstRow + 2 * static_cast<int>(row), BuiltInString(id));
+        SetItemText(kIdFirstRow + 2 * static_cast<int>(row) + 1, LoadString(id));
+    }
+}

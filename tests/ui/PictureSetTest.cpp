@@ -1,0 +1,128 @@
+// tests/ui/PictureSetTest.cpp — every picture identifier resolves in both
+// colour schemes, switched pictures follow the scheme and fixed ones stay.
+
+#include "settings/Configuration.h"
+#include "ui/PictureSet.h"
+
+#include <QApplication>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
+}
+
+class PictureFixture {
+protected:
+    PictureFixture() {
+        EnsureApplication();
+        g_configuration.colourScheme = 0;
+    }
+    ~PictureFixture() {
+        g_configuration.colourScheme = 0;
+        ReloadPictures();
+    }
+};
+
+// Pixels that differ from the top-left (background) pixel.
+int InkedPixels(const QPixmap& pixmap) {
+    const QImage image = pixmap.toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) != image.pixel(0, 0);
+    return count;
+}
+
+TEST(PictureTable, EveryIdentifierNamesOneRow) {
+    std::map<int, int> rows;
+    for (const PictureEntry& e : PictureTable()) {
+        ++rows[e.normalId];
+        if (e.invertedId != e.normalId) ++rows[e.invertedId];
+    }
+    for (const auto& [id, count] : rows) EXPECT_EQ(count, 1) << "picture " << id;
+}
+
+// Indexed look-ups clamp, wrap and follow the table's order, which runs
+// backwards for the battery.
+TEST(PictureTable, IndexedIdentifiers) {
+    EXPECT_EQ(SignalBarsPicture(0), 140);
+    EXPECT_EQ(SignalBarsPicture(1), 152);
+    EXPECT_EQ(SignalBarsPicture(12), 161);
+    EXPECT_EQ(SignalBarsPicture(-1), 140);
+    EXPECT_EQ(BatteryBarsPicture(0), 167);
+    EXPECT_EQ(BatteryBarsPicture(1), 166);
+    EXPECT_EQ(BatteryBarsPicture(5), 162);
+    EXPECT_EQ(StationPicture(2), 134);
+    EXPECT_EQ(LegendPicture(LegendKind::Band), 180);
+    EXPECT_EQ(RunningFramePicture(7), 244);
+    EXPECT_EQ(RunningFramePicture(-1), 250);
+}
+
+class PictureRow : public PictureFixture, public ::testing::TestWithParam<PictureEntry> {};
+
+TEST_P(PictureRow, BothIdentifiersResolveInBothSchemes) {
+    const PictureEntry row = GetParam();
+    for (int scheme : {0, 1}) {
+        g_configuration.colourScheme = scheme;
+        ASSERT_FALSE(Picture(row.normalId).isNull());
+        EXPECT_EQ(Picture(row.normalId).cacheKey(), Picture(row.invertedId).cacheKey());
+    }
+}
+
+TEST_P(PictureRow, VariantsDifferOnlyWhenSwitched) {
+    const PictureEntry row = GetParam();
+    const QImage normal = PictureVariant(row.normalId, false).toImage();
+    const QImage inverted = PictureVariant(row.invertedId, true).toImage();
+    if (!row.switched) {
+        EXPECT_TRUE(normal == inverted);
+        return;
+    }
+    EXPECT_FALSE(normal == inverted);
+    EXPECT_EQ(normal.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);  // dark on white
+    EXPECT_EQ(inverted.pixel(0, 0) & 0xFFFFFF, 0x000000u);  // light on black
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PictureRow, ::testing::ValuesIn(PictureTable().begin(), PictureTable().end()),
+                         [](const auto& info) { return "Picture" + std::to_string(info.param.normalId); });
+
+class PictureSchemeSwitch : public PictureFixture, public ::testing::Test {};
+
+TEST_F(PictureSchemeSwitch, SwitchedPicturesFollowFixedOnesStay) {
+    ReloadPictures();
+    const QPixmap snr = Picture(kPictureSnrPoor), replay = Picture(kPictureReplay);
+    g_configuration.colourScheme = 1;
+    ReloadPictures();
+    EXPECT_FALSE(Picture(kPictureSnrPoor).toImage() == snr.toImage());
+    EXPECT_EQ(Picture(kPictureReplay).cacheKey(), replay.cacheKey());
+    EXPECT_EQ(Picture(RunningFramePicture(3)).cacheKey(), PictureVariant(RunningFramePicture(3), false).cacheKey());
+}
+
+TEST_F(PictureSchemeSwitch, UnknownIdentifiersGiveNullPictures) {
+    for (int id : {0, -1, 141, 261, 100000}) {
+        EXPECT_EQ(FindPicture(id), nullptr);
+        EXPECT_TRUE(Picture(id).isNull());
+    }
+}
+
+class PictureDrawing : public PictureFixture, public ::testing::Test {};
+
+// Regression: an off-by-one in the bar loop lights one bar too many or few.
+TEST_F(PictureDrawing, EachBarAddsInk) {
+    for (int bars = 1; bars <= 10; ++bars)
+        EXPECT_GT(InkedPixels(Picture(SignalBarsPicture(bars))) , InkedPixels(Picture(SignalBarsPicture(bars - 1))))
+            << bars << " bars";
+    for (int bars = 2; bars <= 5; ++bars)
+        EXPECT_GT(InkedPixels(Picture(BatteryBarsPicture(bars))), InkedPixels(Picture(BatteryBarsPicture(bars - 1))))
+            << bars << " bars";
+    EXPECT_EQ(InkedPixels(Picture(kPictureBatteryBlank)), 0);
+}
+
+} // namespace

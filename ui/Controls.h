@@ -1,0 +1,22 @@
+#pragma once
+// ui/Controls.h — the widgets that stand for a template's control classes.
+
+#include <QFont>
+#include <QString>
+
+#include "ui/DialogTemplate.h"
+
+class QWidget;
+
+// The widget for one control, placed in pixels, with its caption and flags.
+QWidget* CreateControl(const ControlTemplate& control, QWidget* parent);
+
+// The template's font at the screen's scale; "SimSun" for Chinese.
+QFont ScreenFont(const DialogTemplate& dialog);
+
+// Text of buttons, labels, edits and group boxes; empty for anything else.
+QString ControlText(const QWidget* control);
+void SetControlText(QWidget* control, const QString& text);
+
+// Makes the installed fonts answer for the names the screens ask for.
+void InstallFontSubstitutes();
