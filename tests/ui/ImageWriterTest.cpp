@@ -37,12 +37,13 @@ bool Near(QRgb actual, QRgb expected, int tolerance) {
 
 class ImageFiles : public ::testing::Test {
 protected:
-    void SetUp() override { fs::create_directories(m_root.Path()); }
-    std::string PathOf(const std::string& name) const { return (m_root.Path() / name).string(); }
+    void SetUp() override { fs::create_directories(Folder()); }
+    fs::path Folder() const { return m_root.Path() / "pictures"; }
+    std::string PathOf(const std::string& name) const { return (Folder() / name).string(); }
     // Names in the folder, to see that no temporary is left.
     std::vector<std::string> Listing() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_root.Path())) names.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(Folder())) names.push_back(entry.path().filename());
         return names;
     }
     TempUnitRoot m_root;
@@ -101,7 +102,7 @@ TEST_F(JpegFile, LowerQualityGivesASmallerFile) {
 }
 
 TEST_F(FailedImageWrite, MissingFolderReturnsFalseAndCreatesNothing) {
-    const fs::path missing = m_root.Path() / "NoSuchFolder";
+    const fs::path missing = Folder() / "NoSuchFolder";
     EXPECT_FALSE(WritePng((missing / "a.png").string(), Quadrants(8, 8)));
     EXPECT_FALSE(WriteJpeg((missing / "a.jpg").string(), Quadrants(8, 8)));
     EXPECT_FALSE(fs::exists(missing));

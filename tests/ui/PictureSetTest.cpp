@@ -32,12 +32,15 @@ protected:
     }
 };
 
-// Pixels that differ from the top-left (background) pixel.
-int InkedPixels(const QPixmap& pixmap) {
+constexpr QRgb kNormalInk = 0x000099;
+
+// Pixels of one colour, or, with colour < 0, pixels other than the top-left one.
+int PixelsOf(const QPixmap& pixmap, qint64 colour) {
     const QImage image = pixmap.toImage();
+    const QRgb wanted = colour < 0 ? image.pixel(0, 0) & 0xFFFFFF : QRgb(colour);
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) != image.pixel(0, 0);
+        for (int x = 0; x < image.width(); ++x) count += ((image.pixel(x, y) & 0xFFFFFF) == wanted) != (colour < 0);
     return count;
 }
 
@@ -117,12 +120,12 @@ class PictureDrawing : public PictureFixture, public ::testing::Test {};
 // Regression: an off-by-one in the bar loop lights one bar too many or few.
 TEST_F(PictureDrawing, EachBarAddsInk) {
     for (int bars = 1; bars <= 10; ++bars)
-        EXPECT_GT(InkedPixels(Picture(SignalBarsPicture(bars))) , InkedPixels(Picture(SignalBarsPicture(bars - 1))))
-            << bars << " bars";
+        EXPECT_GT(PixelsOf(Picture(SignalBarsPicture(bars)), kNormalInk),
+                  PixelsOf(Picture(SignalBarsPicture(bars - 1)), kNormalInk)) << bars << " bars";
     for (int bars = 2; bars <= 5; ++bars)
-        EXPECT_GT(InkedPixels(Picture(BatteryBarsPicture(bars))), InkedPixels(Picture(BatteryBarsPicture(bars - 1))))
-            << bars << " bars";
-    EXPECT_EQ(InkedPixels(Picture(kPictureBatteryBlank)), 0);
+        EXPECT_GT(PixelsOf(Picture(BatteryBarsPicture(bars)), kNormalInk),
+                  PixelsOf(Picture(BatteryBarsPicture(bars - 1)), kNormalInk)) << bars << " bars";
+    EXPECT_EQ(PixelsOf(Picture(kPictureBatteryBlank), -1), 0);
 }
 
 } // namespace
