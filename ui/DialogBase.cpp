@@ -22,13 +22,13 @@ constexpr const char* kIdProperty = "controlId";
 
 CDialogBase::CDialogBase(int templateId, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_templateId(templateId) {
-    setFixedSize(kScreenWidth, kScreenHeight);
     setObjectName(QStringLiteral("dlg%1").arg(templateId));
     if (LanguageIsFarsi()) setLayoutDirection(Qt::RightToLeft);
     if (auto t = LoadDialogTemplate(templateId))
         m_template = std::move(*t);
     else
         platform::DebugPrintf("dialog template %d missing\n", templateId);
+    setFixedSize(UnitsToPixels(m_template.units));  // a full screen unless the template is smaller
     BuildControls();
 }
 

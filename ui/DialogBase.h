@@ -1,10 +1,10 @@
 #pragma once
 // ui/DialogBase.h — what every screen shares.
 //
-// A screen is a fixed 640 x 480 frameless dialog built from its template by
-// identifier. It runs modally and closes with a result code; the codes for a
-// chosen language (100) and an upgrade exit (1032) travel up through every
-// open screen to the main screen. Handlers are bound per control identifier
+// A screen is a frameless dialog of its template's size (most fill the
+// 640 x 480 screen), built from its template by identifier. It runs modally
+// and closes with a result code; the codes for a chosen language (100) and an
+// upgrade exit (1032) travel up through every open screen to the main screen. Handlers are bound per control identifier
 // in a message map; each starts with the user-activity rule, so a touch on a
 // dimmed display only wakes it. The background is white, or black with the
 // inverted colour scheme, and controls take the opposite text colour.

@@ -1,0 +1,158 @@
+// The language screen and its packs, the bad-signal question, the about screen.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QTimer>
+
+#include "QtApp.h"
+#include "TempUnitRoot.h"
+#include "pipe/Materials.h"
+#include "screens/AboutDlg.h"
+#include "screens/BadSignalDlg.h"
+#include "screens/LanguageDialog.h"
+#include "settings/Configuration.h"
+#include "settings/Language.h"
+#include "ui/Resources.h"
+
+namespace {
+
+std::string SourceFile(const char* relative) {
+    QFile f(QString(CORRELATOR_SOURCE_DIR) + "/" + relative);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
+    return f.readAll().toStdString();
+}
+
+class Screens : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        InstallLanguageHooks();
+        saved = g_configuration;
+    }
+    void TearDown() override {
+        SetLanguage(u"ENG");
+        static_cast<ConfigurationRecord&>(g_configuration) = saved;
+    }
+    void InstallPack(const char* code) {
+        root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll",
+                 SourceFile((std::string("resources/lang/") + code + ".txt").c_str()));
+    }
+    QAbstractButton* Button(CDialogBase& d, int id) { return d.Item<QAbstractButton>(id); }
+
+    TempUnitRoot root;
+    ConfigurationRecord saved{};
+};
+
+}  // namespace
+
+TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
+    InstallPack("DEU");
+    CLanguageDialog screen;
+    screen.InitForDisplay();
+    std::vector<std::u16string> offered;
+    for (const LanguageChoice& c : LanguageChoices())
+        if (screen.GetDlgItem(c.id)->isEnabled()) offered.push_back(c.code);
+    EXPECT_EQ(offered, (std::vector<std::u16string>{u"ENG", u"DEU", u"LIT", u"RUS"}));
+    EXPECT_EQ(screen.ItemText(1401), "Deutsch (German)");
+}
+
+TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
+    InstallPack("DEU");
+    CMaterials materials;
+    g_materials = &materials;
+    {
+        CLanguageDialog screen;
+        QTimer::singleShot(0, [&] { Button(screen, 1401)->click(); });
+        EXPECT_EQ(screen.DoModal(), kResultLanguage);
+    }
+    EXPECT_NE(CurrentLanguagePack(), nullptr);
+    EXPECT_EQ(LoadString(198), "Testbetrieb");
+    EXPECT_EQ(materials.Slot(2).name, u"STAHL");
+    EXPECT_EQ(materials.Slot(20).name, u"BENUTZERMATERIAL 1");
+    {
+        CLanguageDialog screen;
+        QTimer::singleShot(0, [&] { Button(screen, 1400)->click(); });
+        EXPECT_EQ(screen.DoModal(), kResultLanguage);
+    }
+    EXPECT_EQ(CurrentLanguagePack(), nullptr);
+    EXPECT_EQ(LoadString(198), "Test Mode");
+    EXPECT_EQ(materials.Slot(2).name, u"STEEL");
+    g_materials = nullptr;
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.Language(), u"ENG");
+}
+
+TEST_F(Screens, PackTemplatesReplaceTheBuiltInOnesAndMissingOnesFallBack) {
+    InstallPack("FAS");
+    SetLanguage(u"FAS");
+    CBadSignalDlg dlg;
+    EXPECT_EQ(dlg.ItemText(2), QString::fromUtf8("لغو"));
+    EXPECT_EQ(dlg.layoutDirection(), Qt::RightToLeft);
+    CAboutDlg about;  // no Persian template: the English one
+    EXPECT_EQ(about.ItemText(CAboutDlg::kIdVersion), "SOFTWARE VERSION");
+    EXPECT_TRUE(LanguageIsFarsi());
+}
+
+TEST_F(Screens, ACancelledLanguageScreenChangesNothing) {
+    g_configuration.SetLanguage(u"DEU");
+    CLanguageDialog screen;
+    QTimer::singleShot(0, [&] { Button(screen, CLanguageDialog::kIdCancel)->click(); });
+    EXPECT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(g_configuration.Language(), u"DEU");
+}
+
+TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
+    g_configuration.branding = 0;
+    CLanguageDialog screen;
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 1);
+    Button(screen, CLanguageDialog::kIdBranding1)->click();
+    EXPECT_EQ(g_configuration.branding, 1);
+    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 0);
+    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding1), 1);
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.branding, 1);
+}
+
+TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
+    for (int testMode : {0, 1}) {
+        g_configuration.testMode = static_cast<uint8_t>(testMode);
+        CBadSignalDlg dlg;
+        dlg.InitForDisplay();
+        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdCancel)->isHidden(), testMode == 0);
+        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdYes)->isHidden(), testMode == 1);
+        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdNo)->isHidden(), testMode == 1);
+        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdQuestion)->isHidden(), testMode == 1);
+    }
+    CBadSignalDlg dlg;
+    QTimer::singleShot(0, [&] { Button(dlg, CBadSignalDlg::kIdYes)->click(); });
+    EXPECT_EQ(dlg.DoModal(), kResultOk);
+}
+
+TEST_F(Screens, AboutShowsVersionsInNormalColoursAndRestoresTheScheme) {
+    g_configuration.colourScheme = 1;
+    CAboutDlg::PlatformVersion() = [] { return QStringLiteral("OS 6.0.2"); };
+    CAboutDlg about;
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(g_configuration.colourScheme, 0);
+        EXPECT_EQ(about.ItemText(CAboutDlg::kIdVersion), "SOFTWARE VERSION: 2.01 (Mar 11 2016)");
+        EXPECT_EQ(about.ItemText(CAboutDlg::kIdPlatform), "SOFTWARE CONSTRUCTED: OS 6.0.2");
+        Button(about, kResultOk)->click();
+    });
+    EXPECT_EQ(about.DoModal(), kResultOk);
+    EXPECT_EQ(g_configuration.colourScheme, 1);
+    CAboutDlg::PlatformVersion() = nullptr;
+}
+
+TEST(AboutChoices, TemplateBySerialAndBadgeByBrandingThenLanguage) {
+    EXPECT_EQ(CAboutDlg::TemplateFor(u"Q123"), 256);
+    EXPECT_EQ(CAboutDlg::TemplateFor(u"A123"), 100);
+    EXPECT_EQ(CAboutDlg::TemplateFor(u""), 100);
+    EXPECT_EQ(CAboutDlg::BadgeFor(1, u"FAS"), 266);
+    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"FAS"), 263);
+    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"ENG"), 262);
+}

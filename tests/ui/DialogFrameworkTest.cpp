@@ -1,0 +1,195 @@
+// The behaviour every screen shares: templates, message maps with the
+// user-activity rule, result codes passed up, timers and colours.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTimer>
+
+#include "QtApp.h"
+#include "TempUnitRoot.h"
+#include "hardware/UserActivity.h"
+#include "platform/Clock.h"
+#include "settings/Configuration.h"
+#include "ui/DialogBase.h"
+#include "ui/DialogTemplate.h"
+#include "ui/KeyboardDialog.h"
+
+namespace {
+
+// A screen on the bad-signal template with one handler per button.
+class ProbeScreen : public CDialogBase {
+public:
+    explicit ProbeScreen(QWidget* parent = nullptr) : CDialogBase(194, parent) {
+        OnCommand(6, [this] { ++commands; });
+        OnCommand(7, [this] { EndDialog(kResultLanguage); });
+    }
+    int commands = 0;
+    std::vector<int> ticks;
+
+protected:
+    void OnTimer(int id) override {
+        ticks.push_back(id);
+        if (ticks.size() == 3) EndDialog(kResultOk);
+    }
+};
+
+class CountingTimer : public DimTimer {
+public:
+    void Start(uint32_t ms) override { lastPeriod = ms; running = true; }
+    void Stop() override { running = false; }
+    uint32_t lastPeriod = 0;
+    bool running = false;
+};
+
+class DialogFramework : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        saved = g_configuration;
+        ResetUserActivity();
+        SetDimTimer(&timer);
+        SetBacklightControl([this](int percent) { backlight.push_back(percent); });
+    }
+    void TearDown() override {
+        SetDimTimer(nullptr);
+        SetBacklightControl({});
+        ResetUserActivity();
+        static_cast<ConfigurationRecord&>(g_configuration) = saved;
+    }
+    QAbstractButton* Button(CDialogBase& d, int id) { return d.Item<QAbstractButton>(id); }
+
+    ConfigurationRecord saved{};
+    CountingTimer timer;
+    std::vector<int> backlight;
+};
+
+}  // namespace
+
+TEST(DialogTemplates, ParseControlsFlagsAndEscapedCaptions) {
+    QString error;
+    auto t = ParseDialogTemplate(
+        "caption \"X\"\nsize 188 98\nfont Arial 9\n# comment\n"
+        "control button 6 \"SAY \\\"YES\\\"\" 20 70 60 20 hidden disabled\n"
+        "control static 1000 \"two\\nlines\" 0 0 285 214 center\n",
+        &error);
+    ASSERT_TRUE(t) << error.toStdString();
+    EXPECT_EQ(t->units, QSize(188, 98));
+    EXPECT_EQ(t->fontPoints, 9);
+    ASSERT_EQ(t->controls.size(), 2u);
+    EXPECT_EQ(t->controls[0].caption, "SAY \"YES\"");
+    EXPECT_EQ(t->controls[0].flags, unsigned(kFlagHidden | kFlagDisabled));
+    EXPECT_EQ(t->Find(1000)->caption, "two\nlines");
+    EXPECT_EQ(t->Find(99), nullptr);
+}
+
+TEST(DialogTemplates, MalformedLinesAreRefusedWithTheirLineNumber) {
+    for (const char* text : {"control button x \"A\" 1 2 3 4", "control knob 1 \"A\" 1 2 3 4", "control button 1 \"A 1 2 3 4",
+                             "control button 1 \"A\" 1 2 3", "control button 1 \"A\" 1 2 3 4 blinking", "size 1"}) {
+        QString error;
+        EXPECT_FALSE(ParseDialogTemplate(text, &error)) << text;
+        EXPECT_TRUE(error.startsWith("line 1")) << text;
+    }
+}
+
+TEST(DialogTemplates, DialogUnitsFillTheScreen) {
+    EXPECT_EQ(UnitsToPixels(QRect(0, 0, 285, 214)), QRect(0, 0, 640, 480));
+    EXPECT_EQ(UnitsToPixels(QSize(188, 98)), QSize(422, 220));
+    // Neighbouring controls stay neighbours: no gap or overlap from rounding.
+    const QRect a = UnitsToPixels(QRect(6, 22, 66, 24)), b = UnitsToPixels(QRect(72, 22, 66, 24));
+    EXPECT_EQ(a.right() + 1, b.left());
+}
+
+TEST_F(DialogFramework, ScreenIsBuiltFromItsTemplateAtItsSize) {
+    ProbeScreen screen;
+    EXPECT_EQ(screen.size(), QSize(422, 220));
+    ASSERT_NE(screen.Item<QLabel>(1000), nullptr);
+    EXPECT_EQ(screen.ItemText(1000), "OUTSTATION SIGNAL QUALITY IS LOW OR NON-EXISTENT.");
+    EXPECT_TRUE(screen.Item<QAbstractButton>(6)->isHidden());
+    EXPECT_EQ(screen.GetDlgItem(4242), nullptr);
+    screen.SetItemText(4242, "nothing happens");
+}
+
+TEST_F(DialogFramework, CommandOnADimmedDisplayOnlyWakesIt) {
+    g_configuration.brightness = 8;
+    g_configuration.dimLevel = 2;
+    g_configuration.dimDelay = 3;
+    ProbeScreen screen;
+    Button(screen, 6)->click();
+    EXPECT_EQ(screen.commands, 1);
+    EXPECT_EQ(timer.lastPeriod, 900000u);
+    OnDimTimer();
+    EXPECT_EQ(backlight.back(), 20);
+    Button(screen, 6)->click();  // wakes the display only
+    EXPECT_EQ(screen.commands, 1);
+    EXPECT_EQ(backlight.back(), 80);
+    Button(screen, 6)->click();
+    EXPECT_EQ(screen.commands, 2);
+}
+
+TEST_F(DialogFramework, DimDelayZeroNeverDims) {
+    g_configuration.dimDelay = 0;
+    ReportUserActivity();
+    EXPECT_FALSE(timer.running);
+    EXPECT_FALSE(IsDimTimerRunning());
+}
+
+TEST_F(DialogFramework, LanguageCodeFromANestedScreenClosesItsParentWithTheSameCode) {
+    ProbeScreen parent;
+    int childResult = 0;
+    QTimer::singleShot(0, [&] {
+        ProbeScreen child(&parent);
+        QTimer::singleShot(0, [&] { Button(child, 7)->click(); });
+        childResult = parent.RunChild(child);
+    });
+    EXPECT_EQ(parent.DoModal(), kResultLanguage);
+    EXPECT_EQ(childResult, kResultLanguage);
+}
+
+TEST_F(DialogFramework, OkFromANestedScreenLeavesTheParentOpen) {
+    ProbeScreen parent;
+    QTimer::singleShot(0, [&] {
+        CKeyboardDialog child(QStringLiteral("NAME"), QString(), 8, &parent);
+        QTimer::singleShot(0, [&] { Button(child, 1)->click(); });
+        EXPECT_EQ(parent.RunChild(child), kResultOk);
+        EXPECT_TRUE(parent.isVisible());
+        parent.EndDialog(kResultCancel);
+    });
+    EXPECT_EQ(parent.DoModal(), kResultCancel);
+}
+
+TEST_F(DialogFramework, WindowTimersFireByIdentifierAndStopWithTheScreen) {
+    ProbeScreen screen;
+    screen.SetTimer(5, 1);
+    screen.SetTimer(5, 1);  // restarts, never two timers for one identifier
+    EXPECT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.ticks, (std::vector<int>{5, 5, 5}));
+    EXPECT_FALSE(screen.TimerRunning(5));
+}
+
+TEST_F(DialogFramework, ControlColoursFollowASchemeChange) {
+    g_configuration.colourScheme = 0;
+    ProbeScreen screen;
+    screen.show();
+    EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::white));
+    EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::black));
+    g_configuration.colourScheme = 1;
+    EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::black));
+    EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::white));
+    screen.hide();
+}
+
+TEST_F(DialogFramework, KeyboardTypesShiftsDeletesAndStopsAtTheLimit) {
+    CKeyboardDialog keys(QStringLiteral("SERIAL"), QStringLiteral("AB"), 4);
+    EXPECT_EQ(keys.ItemText(CKeyboardDialog::kIdTitle), "SERIAL");
+    Button(keys, CKeyboardDialog::kIdFirstKey + 0)->click();  // "1"
+    Button(keys, CKeyboardDialog::kIdShift)->click();
+    Button(keys, CKeyboardDialog::kIdFirstKey + 10)->click();  // "q"
+    Button(keys, CKeyboardDialog::kIdSpace)->click();          // over the limit
+    EXPECT_EQ(keys.Text(), "AB1q");
+    Button(keys, CKeyboardDialog::kIdDelete)->click();
+    EXPECT_EQ(keys.Text(), "AB1");
+    keys.SetPassword(true);
+    EXPECT_EQ(keys.ItemText(CKeyboardDialog::kIdText), "***");
+}
