@@ -228,18 +228,38 @@ void DrawHourglass(QPainter& p, const Ink& ink) {
     p.drawPolygon(glass);
 }
 
-// The remaining main screen pictures: pipe, hourglass, stopwatch, distance,
-// speaker, filter funnel, leak drop.
+// The remaining main screen pictures, 32 x 32: pipe, hourglass, stopwatch,
+// distance, speaker, filter funnel, leak drop.
 void DrawMainGlyph(QPainter& p, int index, const Ink& ink) {
     p.setPen(QPen(ink.foreground, 2));
     switch (index) {
-    case 0: p.drawRect(2, 11, 28, 10); p.drawLine(9, 9, 9, 23); p.drawLine(23, 9, 23, 23); break;
-    case 1: DrawHourglass(p, ink); break;
-    case 2: p.drawEllipse(QRect(5, 7, 22, 22)); p.drawLine(16, 18, 16, 11); p.drawLine(13, 4, 19, 4); break;
-    case 3: p.drawLine(3, 16, 29, 16); p.drawLine(3, 16, 8, 11); p.drawLine(29, 16, 24, 21); break;
-    case 4: p.drawRect(4, 12, 6, 8); p.drawLine(10, 12, 18, 5); p.drawLine(10, 20, 18, 27); p.drawLine(18, 5, 18, 27); break;
-    case 5: p.drawPolygon(QPolygon({QPoint(4, 5), QPoint(28, 5), QPoint(18, 17), QPoint(18, 28), QPoint(14, 28), QPoint(14, 17)})); break;
-    default: p.setBrush(QColor(kBlue)); p.drawEllipse(QRect(9, 13, 14, 15)); p.drawLine(16, 3, 10, 15); p.drawLine(16, 3, 22, 15); break;
+    case 0:
+        p.drawRect(2, 11, 28, 10);
+        p.drawLines(QList<QLine>{QLine(9, 9, 9, 23), QLine(23, 9, 23, 23)});
+        break;
+    case 1:
+        DrawHourglass(p, ink);
+        break;
+    case 2:
+        p.drawEllipse(QRect(5, 7, 22, 22));
+        p.drawLines(QList<QLine>{QLine(16, 18, 16, 11), QLine(13, 4, 19, 4)});
+        break;
+    case 3:
+        p.drawLines(QList<QLine>{QLine(3, 16, 29, 16), QLine(3, 16, 8, 11), QLine(29, 16, 24, 21)});
+        break;
+    case 4:
+        p.drawRect(4, 12, 6, 8);
+        p.drawLines(QList<QLine>{QLine(10, 12, 18, 5), QLine(10, 20, 18, 27), QLine(18, 5, 18, 27)});
+        break;
+    case 5:
+        p.drawPolygon(QPolygon({QPoint(4, 5), QPoint(28, 5), QPoint(18, 17), QPoint(18, 28),
+                                QPoint(14, 28), QPoint(14, 17)}));
+        break;
+    default:
+        p.setBrush(QColor(kBlue));
+        p.drawEllipse(QRect(9, 13, 14, 15));
+        p.drawLines(QList<QLine>{QLine(16, 3, 10, 15), QLine(16, 3, 22, 15)});
+        break;
     }
 }
 

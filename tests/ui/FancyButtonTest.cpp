@@ -90,7 +90,8 @@ protected:
         return font;
     }
     static bool Fits(const QString& caption, const QRect& rect, const QFont& font) {
-        const QRect used = QFontMetrics(font).boundingRect(rect, Qt::AlignHCenter | Qt::TextWordWrap, caption);
+        const int flags = Qt::AlignHCenter | Qt::TextWordWrap;
+        const QRect used = QFontMetrics(font).boundingRect(rect, flags, caption);
         return used.width() < rect.width() && used.height() < rect.height();
     }
 };

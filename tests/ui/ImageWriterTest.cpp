@@ -69,7 +69,8 @@ TEST_F(PngFile, OddWidthRowsAreNotSkewed) {
     QImage picture(3, 2, QImage::Format_RGB32);
     for (int i = 0; i < 6; ++i) picture.setPixel(i % 3, i / 3, qRgb(40 * i, 255 - 40 * i, 7 * i));
     ASSERT_TRUE(WritePng(PathOf("odd.png"), picture));
-    EXPECT_TRUE(QImage(QString::fromStdString(PathOf("odd.png"))).convertToFormat(QImage::Format_RGB32) == picture);
+    const QImage decoded(QString::fromStdString(PathOf("odd.png")));
+    EXPECT_TRUE(decoded.convertToFormat(QImage::Format_RGB32) == picture);
 }
 
 TEST_F(PngFile, ReplacesAnExistingPicture) {
@@ -95,7 +96,8 @@ TEST_F(JpegFile, GraphPictureDecodesToTheSameColours) {
 TEST_F(JpegFile, LowerQualityGivesASmallerFile) {
     QImage noisy(200, 200, QImage::Format_RGB32);
     for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) noisy.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (y * 53) % 256));
+        for (int x = 0; x < 200; ++x)
+            noisy.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (y * 53) % 256));
     ASSERT_TRUE(WriteJpeg(PathOf("low.jpg"), noisy, 10));
     ASSERT_TRUE(WriteJpeg(PathOf("high.jpg"), noisy, 95));
     EXPECT_LT(fs::file_size(PathOf("low.jpg")), fs::file_size(PathOf("high.jpg")));
