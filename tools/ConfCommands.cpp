@@ -81,14 +81,7 @@ int CmdConfShow(const Args& args, std::ostream& out, std::ostream& err) {
     CConfiguration config;
     std::ifstream file;
     std::string name;
-    if (args.empty()) {
-        name = kConfigurationFile;
-        file = platform::OpenForRead(kConfigurationFile);
-    } else {
-        name = args[0];
-        file.open(args[0], std::ios::binary);
-    }
-    if (!file.is_open()) {
+    if (!OpenInputFile(args, kConfigurationFile, file, name)) {
         err << "corrtool: cannot open " << name << '\n';
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "platform/Files.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -50,4 +51,15 @@ int RunCorrtool(const Args& argsIn, std::ostream& out, std::ostream& err) {
     err << "corrtool: unknown command '" << args[0] << (args.size() > 1 ? " " + args[1] : "") << "'\n";
     PrintUsage(err);
     return 2;
+}
+
+bool OpenInputFile(const Args& args, const char* devicePath, std::ifstream& file, std::string& name) {
+    if (args.empty()) {
+        name = devicePath;
+        file = platform::OpenForRead(devicePath);
+    } else {
+        name = args[0];
+        file.open(args[0], std::ios::binary);
+    }
+    return file.is_open();
 }

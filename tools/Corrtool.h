@@ -5,6 +5,7 @@
 // two streams; it returns the exit code. Output is key=value lines; errors go
 // to err with the reader's own message.
 
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ struct CorrtoolCommand {
 // Runs corrtool with its arguments (without the program name). Leading
 // "--root DIR" sets the unit root.
 int RunCorrtool(const Args& args, std::ostream& out, std::ostream& err);
+
+// Opens the command's FILE argument (a host path) or, without one, the unit's
+// own file at devicePath; name says which. False when it cannot be opened.
+bool OpenInputFile(const Args& args, const char* devicePath, std::ifstream& file, std::string& name);
 
 // The commands, one file per group.
 int CmdSelftest(const Args& args, std::ostream& out, std::ostream& err);

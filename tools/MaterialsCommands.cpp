@@ -50,12 +50,10 @@ int CmdMaterialsShow(const Args& args, std::ostream& out, std::ostream& err) {
     }
     CMaterials table;
     std::ifstream file;
-    const std::string name = args.empty() ? CMaterials::kFile : args[0];
-    if (args.empty()) file = platform::OpenForRead(CMaterials::kFile);
-    else file.open(args[0], std::ios::binary);
+    std::string name;
     // As at start-up: a missing or foreign file leaves the built-in table.
     std::string outcome = "missing, built-in table in force";
-    if (file.is_open()) {
+    if (OpenInputFile(args, CMaterials::kFile, file, name)) {
         try {
             table.ReadFrom(file);
             outcome = "read";

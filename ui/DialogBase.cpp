@@ -14,6 +14,7 @@
 #include "ui/Controls.h"
 #include "ui/FancyButton.h"
 #include "ui/Hotspot.h"
+#include "ui/PictureSet.h"
 #include "ui/Resources.h"
 
 namespace {
@@ -140,6 +141,7 @@ QRegion CDialogBase::EraseRegion() const { return QRegion(rect()); }
 void CDialogBase::ApplySchemeColours() {
     if (m_brushScheme == g_configuration.colourScheme) return;
     m_brushScheme = g_configuration.colourScheme;
+    ReloadPictures();
     QPalette p = palette();
     p.setColor(QPalette::Window, BackgroundColour());
     p.setColor(QPalette::WindowText, TextColour());

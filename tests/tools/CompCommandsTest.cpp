@@ -8,17 +8,9 @@
 
 #include "TempUnitRoot.h"
 #include "pipe/ComputationFile.h"
-#include "tools/Corrtool.h"
+#include "ToolRun.h"
 
 namespace {
-int Tool(const Args& args, std::string& out, std::string& err) {
-    std::ostringstream o, e;
-    const int rc = RunCorrtool(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
-}
-bool Has(const std::string& out, const std::string& line) { return out.find("\n" + line + "\n") != std::string::npos; }
 
 std::string SaveComp(const TempUnitRoot& root, int16_t version) {
     Computation c;
@@ -38,21 +30,21 @@ TEST(CorrtoolComp, ShowsPointsAndResultsInTheChosenUnits) {
     TempUnitRoot root;
     const std::string file = SaveComp(root, 1);
     std::string out, err;
-    ASSERT_EQ(Tool({"comp", "show", file}, out, err), 0) << err;
-    EXPECT_TRUE(Has(out, "points=2"));
-    EXPECT_TRUE(Has(out, "velocity=CALCULATED VELOCITY: 1000.0m/s"));
-    EXPECT_TRUE(Has(out, "leakDistance=LEAK DISTANCE: 25.0m"));
-    ASSERT_EQ(Tool({"comp", "show", "--ms", file}, out, err), 0) << err;
-    EXPECT_TRUE(Has(out, "storedTimeUnit=s"));
-    EXPECT_TRUE(Has(out, "delay=MEASURED TIME DELAY: 50.0ms"));
-    EXPECT_TRUE(Has(out, "velocity=CALCULATED VELOCITY: 1.0000m/ms"));
+    ASSERT_EQ(RunTool({"comp", "show", file}, out, err), 0) << err;
+    EXPECT_TRUE(HasLine(out, "points=2"));
+    EXPECT_TRUE(HasLine(out, "velocity=CALCULATED VELOCITY: 1000.0m/s"));
+    EXPECT_TRUE(HasLine(out, "leakDistance=LEAK DISTANCE: 25.0m"));
+    ASSERT_EQ(RunTool({"comp", "show", "--ms", file}, out, err), 0) << err;
+    EXPECT_TRUE(HasLine(out, "storedTimeUnit=s"));
+    EXPECT_TRUE(HasLine(out, "delay=MEASURED TIME DELAY: 50.0ms"));
+    EXPECT_TRUE(HasLine(out, "velocity=CALCULATED VELOCITY: 1.0000m/ms"));
 }
 
 TEST(CorrtoolComp, BadFileGivesTheReadersMessage) {
     TempUnitRoot root;
     std::string out, err;
-    EXPECT_EQ(Tool({"comp", "show", SaveComp(root, 2)}, out, err), 1);
+    EXPECT_EQ(RunTool({"comp", "show", SaveComp(root, 2)}, out, err), 1);
     EXPECT_NE(err.find("CComputeDialog Read: Unsupported version"), std::string::npos);
-    EXPECT_EQ(Tool({"comp", "show", (root.Path() / "none.comp").string()}, out, err), 1);
-    EXPECT_EQ(Tool({"comp", "show"}, out, err), 2);
+    EXPECT_EQ(RunTool({"comp", "show", (root.Path() / "none.comp").string()}, out, err), 1);
+    EXPECT_EQ(RunTool({"comp", "show"}, out, err), 2);
 }

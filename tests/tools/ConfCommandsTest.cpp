@@ -6,17 +6,8 @@
 #include <sstream>
 
 #include "TempUnitRoot.h"
-#include "tools/Corrtool.h"
+#include "ToolRun.h"
 
-namespace {
-int RunTool(const Args& args, std::string& out, std::string& err) {
-    std::ostringstream o, e;
-    const int rc = RunCorrtool(args, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
-}
-}  // namespace
 
 TEST(CorrtoolConf, WriteDefaultMakesA722ByteFileThatShowsEveryField) {
     TempUnitRoot root;

@@ -13,19 +13,14 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "QtApp.h"
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-}
+namespace {
 
 class ButtonFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        EnsureQApplication();
         g_configuration.colourScheme = 0;
     }
     void TearDown() override { g_configuration.colourScheme = 0; }

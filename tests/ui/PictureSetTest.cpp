@@ -9,21 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include "QtApp.h"
+
 #include <map>
 
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-}
-
 class PictureFixture {
 protected:
     PictureFixture() {
-        EnsureApplication();
+        EnsureQApplication();
         g_configuration.colourScheme = 0;
     }
     ~PictureFixture() {
