@@ -1,0 +1,112 @@
+// CCorrelation: the correlate step of both engines. Positions are Red sample
+// numbers; a trace absorbs sample p only when Red holds p + L and Blue holds p,
+// so every lag -L ... +L sees real samples.
+
+#include <algorithm>
+
+#include "dsp/Correlation.h"
+
+namespace {
+
+// Copies count samples from sample number `from` on. The oldest sample held
+// sits in the writer's slot, where the store reports nothing unread, so the
+// rest is taken one sample at a time.
+void CopyFromStore(CWave& store, int32_t from, int32_t count, int16_t* destination) noexcept {
+    store.SetPos(from);
+    const int32_t got = store.ReadSamples(count, destination);
+    for (int32_t i = got; i < count; ++i) destination[i] = store.ReadSample();
+}
+
+// Moves a position that fell behind the oldest stored sample of either store
+// up to the oldest one it can use; the accumulators keep their sums.
+int32_t SkipForward(int32_t position, int32_t lags, const CWave& red, const CWave& blue) noexcept {
+    if (position - lags < red.FirstSample()) position = red.FirstSample() + lags;
+    if (position < blue.FirstSample()) position = blue.FirstSample();
+    return position;
+}
+
+// New samples a trace at position can absorb from both stores.
+int32_t Available(int32_t position, int32_t lags, const CWave& red, const CWave& blue) noexcept {
+    return std::min(red.SampleTotal() - position - lags, blue.SampleTotal() - position);
+}
+
+void Grow(std::vector<int16_t>& v, int64_t n) {
+    if (static_cast<int64_t>(v.size()) < n) v.resize(static_cast<size_t>(n));
+}
+
+}  // namespace
+
+int32_t CCorrelation::Correlate(int32_t limit) {
+    if (m_options.useFftEngine) return CorrelateFft(limit);
+    if (!FilterBeforeCorrelating()) return CorrelateDirectRaw(limit);
+    return CorrelateDirectFiltered(limit);
+}
+
+void CCorrelation::DirectBlock(CWave& red, CWave& blue, int32_t p, int32_t n, std::vector<int64_t>& c) {
+    const int32_t lagCount = 2 * m_maxLag + 1;
+    if (c.size() != static_cast<size_t>(lagCount)) c.resize(static_cast<size_t>(lagCount), 0);
+    Grow(m_workA, int64_t{n} + 2 * m_maxLag);
+    Grow(m_workB, n);
+    m_engine.Reserve(n, lagCount);
+    CopyFromStore(red, p - m_maxLag, n + 2 * m_maxLag, m_workA.data());
+    CopyFromStore(blue, p, n, m_workB.data());
+    red.SetPos(p + n - m_maxLag);
+    blue.SetPos(p + n);
+    m_engine.Accumulate(m_workA.data(), m_workB.data(), n, lagCount, c.data());
+}
+
+int32_t CCorrelation::CorrelateDirectRaw(int32_t limit) {
+    // After a restart the position is 0 and moves up to the oldest sample + L.
+    m_rawPosition = SkipForward(m_rawPosition, m_maxLag, m_redRaw, m_blueRaw);
+    const int32_t n = std::min(limit, Available(m_rawPosition, m_maxLag, m_redRaw, m_blueRaw));
+    if (n < 1) return 0;
+    DirectBlock(m_redRaw, m_blueRaw, m_rawPosition, n, m_unfiltered);
+    m_rawPosition += n;
+    m_samplesCorrelated += n;
+    return n;
+}
+
+int32_t CCorrelation::CorrelateDirectFiltered(int32_t limit) {
+    // Every trace absorbs the same count, the least any of them can take.
+    int32_t n = limit;
+    for (int32_t k = 0; k < m_traceCount; ++k) {
+        m_position[k] = SkipForward(m_position[k], m_maxLag, m_redFiltered[k], m_blueFiltered[k]);
+        n = std::min(n, Available(m_position[k], m_maxLag, m_redFiltered[k], m_blueFiltered[k]));
+    }
+    if (n < 1) return 0;
+    for (int32_t k = 0; k < m_traceCount; ++k) {
+        DirectBlock(m_redFiltered[k], m_blueFiltered[k], m_position[k], n, m_acc[k]);
+        m_position[k] += n;
+    }
+    m_samplesCorrelated += n;
+    return n;
+}
+
+int32_t CCorrelation::CorrelateFft(int32_t /*limit: one whole block per call*/) {
+    const int32_t size = corr::FftSizeForLag(m_maxLag);
+    const int32_t newSamples = size - 2 * m_maxLag;
+    for (int32_t k = 0; k < m_traceCount; ++k) {
+        m_position[k] = SkipForward(m_position[k], m_maxLag, m_redFiltered[k], m_blueFiltered[k]);
+        if (Available(m_position[k], m_maxLag, m_redFiltered[k], m_blueFiltered[k]) < newSamples) return 0;
+    }
+    if (m_fftA.size() != static_cast<size_t>(size) + 2) {
+        m_fftA.assign(static_cast<size_t>(size) + 2, 0.0f);
+        m_fftB.assign(static_cast<size_t>(size) + 2, 0.0f);
+    }
+    Grow(m_workA, size);
+    Grow(m_workB, newSamples);
+    const size_t lagCount = 2 * static_cast<size_t>(m_maxLag) + 1;
+    for (int32_t k = 0; k < m_traceCount; ++k) {
+        const int32_t p = m_position[k];
+        if (m_acc[k].size() != lagCount) m_acc[k].resize(lagCount, 0);
+        CopyFromStore(m_redFiltered[k], p - m_maxLag, size, m_workA.data());
+        CopyFromStore(m_blueFiltered[k], p, newSamples, m_workB.data());
+        m_redFiltered[k].SetPos(p + newSamples - m_maxLag);
+        m_blueFiltered[k].SetPos(p + newSamples);
+        corr::FftBlock(m_workA.data(), m_workB.data(), m_maxLag, size, m_fftA.data(), m_fftB.data(),
+                       m_acc[k].data());
+        m_position[k] += newSamples;
+    }
+    m_samplesCorrelated += newSamples;
+    return newSamples;
+}

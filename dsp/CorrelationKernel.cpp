@@ -1,0 +1,266 @@
+#include "dsp/CorrelationKernel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+#include "dsp/DSPLib.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define CORR_HAVE_X86 1
+#endif
+
+namespace corr {
+namespace {
+
+// Length of the next partial sum when rem products are left: 511 while that
+// many remain, then the largest of 256 ... 16 that fits, then single products.
+inline int32_t BlockLength(int32_t rem) noexcept {
+    if (rem >= kPartialProducts) return kPartialProducts;
+    for (int32_t len = 256; len >= 16; len >>= 1)
+        if (rem >= len) return len;
+    return 1;
+}
+
+// Widest lag tile any kernel reads: the work area is padded to it.
+constexpr int32_t kLagPad = 16;
+
+int32_t RoundUp(int32_t v, int32_t step) noexcept { return (v + step - 1) / step * step; }
+
+// One 32-bit partial sum, wrapping as the unit's integer unit does.
+inline int32_t PartialSum(const int16_t* a, const int16_t* b, int32_t len) noexcept {
+    uint32_t s = 0;
+    for (int32_t k = 0; k < len; ++k)
+        s += static_cast<uint32_t>(int32_t{b[k]} * int32_t{a[k]});
+    return static_cast<int32_t>(s);
+}
+
+using KernelFn = void (*)(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount,
+                          int64_t* c);
+
+#ifdef CORR_HAVE_X86
+
+inline int32_t LoadPair(const int16_t* p) noexcept {
+    int32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// 8 T consecutive lags over one partial-sum block of len products. pairs
+// points at the pair of the tile's first lag and the block's first product;
+// out receives the block's sums.
+template <int T>
+__attribute__((target("avx2"))) inline void TileAvx2(const int16_t* pairs, const int16_t* b,
+                                                     int32_t len, int64_t* out) noexcept {
+    __m256i acc[T];
+#pragma GCC unroll 16
+    for (int t = 0; t < T; ++t) acc[t] = _mm256_setzero_si256();
+    int32_t k = 0;
+    for (; k + 1 < len; k += 2) {
+        const __m256i bb = _mm256_set1_epi32(LoadPair(b + k));
+        const int16_t* p = pairs + 2 * k;
+#pragma GCC unroll 16
+        for (int t = 0; t < T; ++t) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 16 * t));
+            acc[t] = _mm256_add_epi32(acc[t], _mm256_madd_epi16(x, bb));
+        }
+    }
+    if (k < len) {  // an odd block ends with one product, paired with zero
+        const __m256i bb = _mm256_set1_epi32(static_cast<uint16_t>(b[k]));
+        const int16_t* p = pairs + 2 * k;
+#pragma GCC unroll 16
+        for (int t = 0; t < T; ++t) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 16 * t));
+            acc[t] = _mm256_add_epi32(acc[t], _mm256_madd_epi16(x, bb));
+        }
+    }
+#pragma GCC unroll 16
+    for (int t = 0; t < T; ++t) {
+        __m256i* o = reinterpret_cast<__m256i*>(out + 8 * t);
+        const __m256i lo = _mm256_cvtepi32_epi64(_mm256_castsi256_si128(acc[t]));
+        const __m256i hi = _mm256_cvtepi32_epi64(_mm256_extracti128_si256(acc[t], 1));
+        _mm256_storeu_si256(o, _mm256_add_epi64(_mm256_loadu_si256(o), lo));
+        _mm256_storeu_si256(o + 1, _mm256_add_epi64(_mm256_loadu_si256(o + 1), hi));
+    }
+}
+
+__attribute__((target("avx2"))) void KernelAvx2(const int16_t* pairs, const int16_t* b, int32_t n,
+                                                int32_t lagCount, int64_t* c) {
+    for (int32_t s = 0, len = 0; s < n; s += len) {
+        len = BlockLength(n - s);
+        int32_t j = 0;
+        for (; j + 64 <= lagCount; j += 64) TileAvx2<8>(pairs + 2 * (j + s), b + s, len, c + j);
+        for (; j + 8 <= lagCount; j += 8) TileAvx2<1>(pairs + 2 * (j + s), b + s, len, c + j);
+        if (j < lagCount) {
+            alignas(32) int64_t tail[8] = {};
+            TileAvx2<1>(pairs + 2 * (j + s), b + s, len, tail);
+            for (int32_t q = 0; q < lagCount - j; ++q) c[j + q] += tail[q];
+        }
+    }
+}
+
+// The same with 16 lags per register; VNNI fuses the multiply and the add.
+template <int T>
+__attribute__((target("avx512f,avx512bw,avx512vnni"))) inline void TileAvx512(
+    const int16_t* pairs, const int16_t* b, int32_t len, int64_t* out) noexcept {
+    __m512i acc[T];
+#pragma GCC unroll 16
+    for (int t = 0; t < T; ++t) acc[t] = _mm512_setzero_si512();
+    int32_t k = 0;
+    for (; k + 1 < len; k += 2) {
+        const __m512i bb = _mm512_set1_epi32(LoadPair(b + k));
+        const int16_t* p = pairs + 2 * k;
+#pragma GCC unroll 16
+        for (int t = 0; t < T; ++t)
+            acc[t] = _mm512_dpwssd_epi32(acc[t], _mm512_loadu_si512(p + 32 * t), bb);
+    }
+    if (k < len) {
+        const __m512i bb = _mm512_set1_epi32(static_cast<uint16_t>(b[k]));
+        const int16_t* p = pairs + 2 * k;
+#pragma GCC unroll 16
+        for (int t = 0; t < T; ++t)
+            acc[t] = _mm512_dpwssd_epi32(acc[t], _mm512_loadu_si512(p + 32 * t), bb);
+    }
+#pragma GCC unroll 16
+    for (int t = 0; t < T; ++t) {
+        int64_t* o = out + 16 * t;
+        // Halves through memory and zero-masked widening: the plain forms
+        // start from an undefined register, which the compiler reports.
+        alignas(64) int32_t lanes[16];
+        _mm512_store_si512(lanes, acc[t]);
+        const __m512i lo = _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes)));
+        const __m512i hi = _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8)));
+        _mm512_storeu_si512(o, _mm512_add_epi64(_mm512_loadu_si512(o), lo));
+        _mm512_storeu_si512(o + 8, _mm512_add_epi64(_mm512_loadu_si512(o + 8), hi));
+    }
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vnni"))) void KernelAvx512(
+    const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
+    for (int32_t s = 0, len = 0; s < n; s += len) {
+        len = BlockLength(n - s);
+        int32_t j = 0;
+        for (; j + 128 <= lagCount; j += 128) TileAvx512<8>(pairs + 2 * (j + s), b + s, len, c + j);
+        for (; j + 16 <= lagCount; j += 16) TileAvx512<1>(pairs + 2 * (j + s), b + s, len, c + j);
+        if (j < lagCount) {
+            alignas(64) int64_t tail[16] = {};
+            TileAvx512<1>(pairs + 2 * (j + s), b + s, len, tail);
+            for (int32_t q = 0; q < lagCount - j; ++q) c[j + q] += tail[q];
+        }
+    }
+}
+
+#endif  // CORR_HAVE_X86
+
+// The portable kernel reads the original samples: every pair entry 2m is a[m].
+void KernelScalar(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
+    for (int32_t j = 0; j < lagCount; ++j) {
+        int64_t sum = 0;
+        for (int32_t s = 0, len = 0; s < n; s += len) {
+            len = BlockLength(n - s);
+            uint32_t part = 0;
+            for (int32_t k = 0; k < len; ++k)
+                part += static_cast<uint32_t>(int32_t{b[s + k]} * int32_t{pairs[2 * (j + s + k)]});
+            sum += static_cast<int32_t>(part);
+        }
+        c[j] += sum;
+    }
+}
+
+struct Kernel {
+    KernelFn fn;
+    const char* name;
+};
+
+Kernel BestKernel() noexcept {
+#ifdef CORR_HAVE_X86
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vnni"))
+        return {KernelAvx512, "avx512"};
+    if (__builtin_cpu_supports("avx2")) return {KernelAvx2, "avx2"};
+#endif
+    return {KernelScalar, "scalar"};
+}
+
+std::atomic<bool> g_forcePortable{false};
+
+const Kernel& Chosen() noexcept {
+    static const Kernel best = BestKernel();
+    static const Kernel portable{KernelScalar, "scalar"};
+    return g_forcePortable.load(std::memory_order_relaxed) ? portable : best;
+}
+
+}  // namespace
+
+void DirectBlockScalar(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
+                       int64_t* c) noexcept {
+    for (int32_t j = 0; j < lagCount; ++j) {
+        int64_t sum = 0;
+        for (int32_t s = 0, len = 0; s < n; s += len) {
+            len = BlockLength(n - s);
+            sum += PartialSum(a + j + s, b + s, len);
+        }
+        c[j] += sum;
+    }
+}
+
+void DirectEngine::Reserve(int32_t n, int32_t lagCount) {
+    const size_t need = 2 * static_cast<size_t>(std::max(n, 0) + RoundUp(std::max(lagCount, 1), kLagPad) + 1);
+    if (m_pairs.size() < need) m_pairs.assign(need, 0);
+}
+
+void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
+                              int64_t* c) noexcept {
+    if (n <= 0 || lagCount <= 0) return;
+    const int32_t count = n + lagCount - 1;  // samples of a
+    int16_t* p = m_pairs.data();
+    for (int32_t m = 0; m + 1 < count; ++m) {
+        p[2 * m] = a[m];
+        p[2 * m + 1] = a[m + 1];
+    }
+    p[2 * (count - 1)] = a[count - 1];
+    // Lags past the end of a tile read zeros, which add nothing.
+    std::fill(p + 2 * count - 1, p + m_pairs.size(), int16_t{0});
+    Chosen().fn(p, b, n, lagCount, c);
+}
+
+const char* DirectEngine::KernelName() noexcept { return Chosen().name; }
+
+void DirectEngine::ForcePortable(bool portable) noexcept {
+    g_forcePortable.store(portable, std::memory_order_relaxed);
+}
+
+int32_t FftSizeForLag(int32_t lags) noexcept {
+    int32_t n = 8192;
+    const int64_t need = 2 * (int64_t{lags} + 2500);
+    while (n <= need && n < (1 << 30)) n *= 2;
+    return n;
+}
+
+void FftBlock(const int16_t* red, const int16_t* blue, int32_t lags, int32_t fftSize, float* a,
+              float* b, int64_t* c) {
+    const int32_t newSamples = fftSize - 2 * lags;
+    std::fill(a, a + fftSize + 2, 0.0f);
+    std::fill(b, b + fftSize + 2, 0.0f);
+    for (int32_t i = 0; i < fftSize; ++i) a[i] = red[i];
+    // Blue reversed, so that the product of the spectra is a correlation.
+    for (int32_t j = 0; j < newSamples; ++j) b[fftSize - lags - j] = blue[j];
+    dsp::RealFftForward(a, fftSize);
+    dsp::RealFftForward(b, fftSize);
+    for (int32_t k = 0; k <= fftSize / 2; ++k) {
+        const float re = a[2 * k] * b[2 * k] - a[2 * k + 1] * b[2 * k + 1];
+        const float im = a[2 * k] * b[2 * k + 1] + a[2 * k + 1] * b[2 * k];
+        a[2 * k] = re;
+        a[2 * k + 1] = im;
+    }
+    dsp::RealFftInverse(a, fftSize);
+    for (int32_t d = 0; d <= lags; ++d)
+        c[lags + d] += static_cast<int64_t>(std::floor(a[d] * kFftScale + 0.5f));
+    for (int32_t d = -lags; d < 0; ++d)
+        c[lags + d] += static_cast<int64_t>(std::floor(a[fftSize + d] * kFftScale + 0.5f));
+}
+
+}  // namespace corr

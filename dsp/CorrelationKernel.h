@@ -1,0 +1,68 @@
+#pragma once
+// dsp/CorrelationKernel.h — the correlation engines' inner loops, apart from
+// the run object so that they can be checked and measured alone.
+//
+// Direct block: for every lag index j = 0 ... lagCount - 1,
+//     c[j] += sum over i = 0 ... n - 1 of b[i] * a[j + i]
+// with 16-bit operands, 32-bit partial sums and 64-bit accumulators. The
+// products are split into consecutive blocks of 511, then at most one each of
+// 256, 128, 64, 32 and 16, then single products; each block's sum is taken
+// modulo 2^32 and added, sign-extended, into the 64-bit accumulator. For
+// 12-bit samples no partial sum can overflow, so the result is the exact sum;
+// for wider samples every path still wraps identically.
+//
+// FFT block: the same sums for n = S = N - 2L new samples and 2L + 1 lags,
+// through one N-point real transform pair, scaled by 2^-16 and rounded.
+
+#include <cstdint>
+#include <vector>
+
+namespace corr {
+
+constexpr int32_t kPartialProducts = 511;  // longest 32-bit partial sum
+constexpr float kFftScale = 1.5258789e-5f; // 2^-16
+
+// The definition, one lag at a time (the portable path and the tests' oracle).
+//  a : n + lagCount - 1 samples; b : n samples; c : lagCount accumulators
+void DirectBlockScalar(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
+                       int64_t* c) noexcept;
+
+// The vectorised direct block: the best kernel this CPU runs (chosen once, at
+// first use), results identical to DirectBlockScalar. Holds a work area of
+// paired samples; Reserve sizes it, so Accumulate never allocates.
+class DirectEngine {
+public:
+    // Sizes the work area for blocks of up to n samples over lagCount lags.
+    //  n >= 0, lagCount >= 1
+    void Reserve(int32_t n, int32_t lagCount);
+    // As DirectBlockScalar; n and lagCount within the last Reserve.
+    void Accumulate(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
+                    int64_t* c) noexcept;
+
+    // "avx512", "avx2" or "scalar": the kernel Accumulate runs.
+    static const char* KernelName() noexcept;
+    // Forces the portable kernel (tests and benchmarks); false restores the best.
+    static void ForcePortable(bool portable) noexcept;
+
+private:
+    // Entry 2m holds a[m] and entry 2m + 1 holds a[m + 1], so that a run of
+    // consecutive lags reads its sample pairs with one contiguous load.
+    std::vector<int16_t> m_pairs;
+};
+
+// The FFT block for one trace.
+//  red   : n samples from position - L, n = fftSize
+//  blue  : fftSize - 2L samples from position
+//  lags  : L >= 0, 2 (L + 1) < fftSize
+//  fftSize : a power of two >= 8
+//  a, b  : work buffers of fftSize + 2 floats (contents overwritten)
+//  c     : 2L + 1 accumulators, index L + d for lag d
+void FftBlock(const int16_t* red, const int16_t* blue, int32_t lags, int32_t fftSize, float* a,
+              float* b, int64_t* c);
+
+// Transform size for a maximum lag L: 8192, doubled until it exceeds
+// 2 (L + 2500), so that at least 2500 samples of margin lie beyond the lag
+// window on each side.
+int32_t FftSizeForLag(int32_t lags) noexcept;
+
+}  // namespace corr

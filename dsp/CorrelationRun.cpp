@@ -1,0 +1,86 @@
+// Reopening a saved run and replaying its recording through the sample inputs.
+
+#include <exception>
+#include <fstream>
+#include <limits>
+
+#include "dsp/Archive.h"
+#include "dsp/Correlation.h"
+#include "dsp/WaveFile.h"
+#include "platform/Files.h"
+
+namespace {
+
+// Frames of the recording's end given to the inputs when a run is opened, so
+// that the filters and stores hold real signal before the replay starts.
+constexpr int32_t kPrimingFrames = 4096;
+
+std::unique_ptr<CCorrelation> NewRun(const CorrelationOptions& options) {
+    return std::make_unique<CCorrelation>(500, 100, 100.0f, 1, 10000.0f, options);
+}
+
+// Reads the run file into a new object; on any failure the half-read object
+// is dropped and a new, empty one takes its place.
+void ReadInto(OpenedRun& opened, std::istream* corr, const CorrelationOptions& options) {
+    opened.run = NewRun(options);
+    if (!corr) return;
+    try {
+        opened.run->Read(*corr);
+        opened.fileRead = true;
+    } catch (const std::exception& e) {
+        opened.error = e.what();
+        opened.run = NewRun(options);
+    }
+}
+
+void AttachAndPrime(OpenedRun& opened, std::unique_ptr<CWaveReader> reader) {
+    CWaveReader& recording = *reader;
+    opened.run->AttachRecording(std::move(reader));
+    opened.recordingOpened = true;
+    if (recording.FrameCount() < kPrimingFrames) return;
+    recording.SetPosition(recording.FrameCount() - kPrimingFrames);
+    opened.run->FeedFromWav(kPrimingFrames);
+    recording.SetPosition(0);
+}
+
+}  // namespace
+
+std::string RecordingName(const std::string& corrName) {
+    std::string name = corrName + ".wav";
+    const std::string from = ".corr.wav", to = "_corr.wav";
+    for (size_t at = name.find(from); at != std::string::npos; at = name.find(from, at + to.size()))
+        name.replace(at, from.size(), to);
+    return name;
+}
+
+OpenedRun OpenRunFromStreams(std::istream* corr, std::unique_ptr<std::istream> recording,
+                             const CorrelationOptions& options) {
+    OpenedRun opened;
+    ReadInto(opened, corr, options);
+    if (recording) {
+        auto reader = std::make_unique<CWaveReader>();
+        if (reader->Open(std::move(recording))) AttachAndPrime(opened, std::move(reader));
+    }
+    return opened;
+}
+
+OpenedRun OpenRun(const std::string& corrPath, const CorrelationOptions& options) {
+    OpenedRun opened;
+    std::ifstream file = platform::OpenForRead(corrPath);
+    ReadInto(opened, file.is_open() ? &file : nullptr, options);
+    auto reader = std::make_unique<CWaveReader>();
+    if (reader->Open(RecordingName(corrPath))) AttachAndPrime(opened, std::move(reader));
+    return opened;
+}
+
+int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed) {
+    int64_t fed = 0;
+    for (;;) {
+        const int32_t got = run.FeedFromWav(framesPerFeed);
+        fed += got;
+        int32_t absorbed = 0;
+        do absorbed = run.Correlate(std::numeric_limits<int32_t>::max());
+        while (absorbed > 0);
+        if (got == 0) return fed;
+    }
+}

@@ -1,0 +1,116 @@
+// The correlation engines' inner loops against the plain definition.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "dsp/CorrelationKernel.h"
+
+namespace {
+
+std::vector<int16_t> Random(size_t n, int lo, int hi, uint32_t seed) {
+    std::mt19937 gen(seed);
+    std::uniform_int_distribution<int> u(lo, hi);
+    std::vector<int16_t> v(n);
+    for (int16_t& x : v) x = static_cast<int16_t>(u(gen));
+    return v;
+}
+
+std::vector<int16_t> Random12(size_t n, uint32_t seed) { return Random(n, -2048, 2047, seed); }
+
+// c[j] = sum of b[i] a[j + i], exact in 64 bits.
+std::vector<int64_t> TripleLoop(const std::vector<int16_t>& a, const std::vector<int16_t>& b, int32_t n,
+                                int32_t lagCount) {
+    std::vector<int64_t> c(static_cast<size_t>(lagCount), 0);
+    for (int32_t j = 0; j < lagCount; ++j)
+        for (int32_t i = 0; i < n; ++i) c[j] += int64_t{b[i]} * a[j + i];
+    return c;
+}
+
+class PortableKernel {
+public:
+    explicit PortableKernel(bool on) { corr::DirectEngine::ForcePortable(on); }
+    ~PortableKernel() { corr::DirectEngine::ForcePortable(false); }
+};
+
+}  // namespace
+
+// The fast direct block equals the plain triple loop on 12-bit samples, for
+// counts that end inside every size of partial-sum block and lag counts that
+// end inside a register tile.
+class DirectOracle : public ::testing::TestWithParam<std::tuple<int32_t, int32_t>> {};
+
+TEST_P(DirectOracle, MatchesTripleLoopAtEveryLag) {
+    const auto [n, lagCount] = GetParam();
+    const auto a = Random12(static_cast<size_t>(n + lagCount - 1), 11);
+    const auto b = Random12(static_cast<size_t>(n), 12);
+    const auto expected = TripleLoop(a, b, n, lagCount);
+    std::vector<int64_t> c(static_cast<size_t>(lagCount), 5);  // accumulates onto what is there
+    corr::DirectEngine engine;
+    engine.Reserve(n, lagCount);
+    engine.Accumulate(a.data(), b.data(), n, lagCount, c.data());
+    for (int32_t j = 0; j < lagCount; ++j) ASSERT_EQ(c[j], expected[j] + 5) << "lag index " << j;
+}
+
+INSTANTIATE_TEST_SUITE_P(BlocksAndTiles, DirectOracle,
+                         ::testing::Combine(::testing::Values(1, 15, 17, 511, 512, 1000, 1533, 2047),
+                                            ::testing::Values(1, 9, 177, 2177)));
+
+// Samples beyond 12 bits overflow the 32-bit partial sums; every kernel must
+// wrap exactly where the definition does, so results never depend on the CPU.
+TEST(DirectWrapping, FullRangeSamplesMatchTheBlockedDefinition) {
+    const int32_t n = 511 * 2 + 256 + 64 + 16 + 5, lagCount = 131;
+    auto a = Random(static_cast<size_t>(n + lagCount - 1), -32768, 32767, 3);
+    auto b = Random(static_cast<size_t>(n), -32768, 32767, 4);
+    for (int32_t i = 0; i < 600; ++i) a[i] = b[i] = -32768;  // the largest products
+    std::vector<int64_t> expected(lagCount, 0);
+    corr::DirectBlockScalar(a.data(), b.data(), n, lagCount, expected.data());
+    // Shows that the partial sums do wrap here, so the check has teeth.
+    ASSERT_NE(expected, TripleLoop(a, b, n, lagCount));
+    for (bool portable : {false, true}) {
+        PortableKernel force(portable);
+        std::vector<int64_t> c(lagCount, 0);
+        corr::DirectEngine engine;
+        engine.Reserve(n, lagCount);
+        engine.Accumulate(a.data(), b.data(), n, lagCount, c.data());
+        EXPECT_EQ(c, expected) << corr::DirectEngine::KernelName();
+    }
+}
+
+// A short block after a long one: the work area is not re-read stale.
+TEST(DirectWrapping, ShorterBlockAfterLongerGivesTheSameSums) {
+    corr::DirectEngine engine;
+    engine.Reserve(4000, 177);
+    const auto a1 = Random12(4000 + 176, 5), b1 = Random12(4000, 6);
+    std::vector<int64_t> scratch(177, 0);
+    engine.Accumulate(a1.data(), b1.data(), 4000, 177, scratch.data());
+    const auto a = Random12(20 + 176, 7), b = Random12(20, 8);
+    std::vector<int64_t> c(177, 0);
+    engine.Accumulate(a.data(), b.data(), 20, 177, c.data());
+    EXPECT_EQ(c, TripleLoop(a, b, 20, 177));
+}
+
+// The FFT block computes the direct sums scaled by 2^-16, rounded.
+TEST(FftBlock, EqualsDirectSumsOver65536ForL1088) {
+    const int32_t lags = 1088, size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
+    ASSERT_EQ(size, 8192);
+    ASSERT_EQ(fresh, 6016);
+    const auto red = Random12(static_cast<size_t>(size), 21);
+    const auto blue = Random12(static_cast<size_t>(fresh), 22);
+    std::vector<int64_t> direct(2 * lags + 1, 0), fft(2 * lags + 1, 0);
+    corr::DirectBlockScalar(red.data(), blue.data(), fresh, 2 * lags + 1, direct.data());
+    std::vector<float> a(size + 2), b(size + 2);
+    corr::FftBlock(red.data(), blue.data(), lags, size, a.data(), b.data(), fft.data());
+    for (int32_t j = 0; j <= 2 * lags; ++j)
+        ASSERT_NEAR(static_cast<double>(fft[j]), std::floor(direct[j] / 65536.0 + 0.5), 1.0) << "lag " << j - lags;
+}
+
+TEST(FftBlock, SizeKeepsTheMarginBeyondTheLags) {
+    EXPECT_EQ(corr::FftSizeForLag(1595), 8192);   // 2 (1595 + 2500) = 8190
+    EXPECT_EQ(corr::FftSizeForLag(1596), 16384);  // 8192 would leave no room
+    EXPECT_EQ(corr::FftSizeForLag(20088), 65536);
+}
