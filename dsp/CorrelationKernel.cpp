@@ -7,7 +7,7 @@
 
 #include "dsp/DSPLib.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <immintrin.h>
 #define CORR_HAVE_X86 1
 #endif
@@ -101,6 +101,45 @@ __attribute__((target("avx2"))) void KernelAvx2(const int16_t* pairs, const int1
     }
 }
 
+// Baseline x86-64 (SSE2): 4 lags per register, widened through memory.
+template <int T>
+inline void TileSse2(const int16_t* pairs, const int16_t* b, int32_t len, int64_t* out) noexcept {
+    __m128i acc[T];
+#pragma GCC unroll 16
+    for (int t = 0; t < T; ++t) acc[t] = _mm_setzero_si128();
+    for (int32_t k = 0; k < len; k += 2) {
+        // An odd block ends with one product, paired with zero.
+        const int32_t pair = k + 1 < len ? LoadPair(b + k) : static_cast<uint16_t>(b[k]);
+        const __m128i bb = _mm_set1_epi32(pair);
+        const int16_t* p = pairs + 2 * k;
+#pragma GCC unroll 16
+        for (int t = 0; t < T; ++t) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8 * t));
+            acc[t] = _mm_add_epi32(acc[t], _mm_madd_epi16(x, bb));
+        }
+    }
+#pragma GCC unroll 16
+    for (int t = 0; t < T; ++t) {
+        alignas(16) int32_t lanes[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), acc[t]);
+        for (int q = 0; q < 4; ++q) out[4 * t + q] += lanes[q];
+    }
+}
+
+void KernelSse2(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
+    for (int32_t s = 0, len = 0; s < n; s += len) {
+        len = BlockLength(n - s);
+        int32_t j = 0;
+        for (; j + 32 <= lagCount; j += 32) TileSse2<8>(pairs + 2 * (j + s), b + s, len, c + j);
+        for (; j + 4 <= lagCount; j += 4) TileSse2<1>(pairs + 2 * (j + s), b + s, len, c + j);
+        if (j < lagCount) {
+            int64_t tail[4] = {};
+            TileSse2<1>(pairs + 2 * (j + s), b + s, len, tail);
+            for (int32_t q = 0; q < lagCount - j; ++q) c[j + q] += tail[q];
+        }
+    }
+}
+
 // The same with 16 lags per register; VNNI fuses the multiply and the add.
 template <int T>
 __attribute__((target("avx512f,avx512bw,avx512vnni"))) inline void TileAvx512(
@@ -154,44 +193,34 @@ __attribute__((target("avx512f,avx512bw,avx512vnni"))) void KernelAvx512(
 
 #endif  // CORR_HAVE_X86
 
-// The portable kernel reads the original samples: every pair entry 2m is a[m].
-void KernelScalar(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
-    for (int32_t j = 0; j < lagCount; ++j) {
-        int64_t sum = 0;
-        for (int32_t s = 0, len = 0; s < n; s += len) {
-            len = BlockLength(n - s);
-            uint32_t part = 0;
-            for (int32_t k = 0; k < len; ++k)
-                part += static_cast<uint32_t>(int32_t{b[s + k]} * int32_t{pairs[2 * (j + s + k)]});
-            sum += static_cast<int32_t>(part);
-        }
-        c[j] += sum;
-    }
-}
-
 struct Kernel {
-    KernelFn fn;
+    KernelFn fn;  // null: the definition itself
     const char* name;
 };
 
-Kernel BestKernel() noexcept {
+// Every kernel this CPU runs, best first; the definition itself comes last.
+std::vector<Kernel> SupportedKernels() {
+    std::vector<Kernel> kernels;
 #ifdef CORR_HAVE_X86
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vnni"))
-        return {KernelAvx512, "avx512"};
-    if (__builtin_cpu_supports("avx2")) return {KernelAvx2, "avx2"};
+        kernels.push_back({KernelAvx512, "avx512"});
+    if (__builtin_cpu_supports("avx2")) kernels.push_back({KernelAvx2, "avx2"});
+    kernels.push_back({KernelSse2, "sse2"});
 #endif
-    return {KernelScalar, "scalar"};
+    kernels.push_back({nullptr, "scalar"});
+    return kernels;
 }
 
-std::atomic<bool> g_forcePortable{false};
-
-const Kernel& Chosen() noexcept {
-    static const Kernel best = BestKernel();
-    static const Kernel portable{KernelScalar, "scalar"};
-    return g_forcePortable.load(std::memory_order_relaxed) ? portable : best;
+const std::vector<Kernel>& Kernels() {
+    static const std::vector<Kernel> kernels = SupportedKernels();
+    return kernels;
 }
+
+std::atomic<size_t> g_selected{0};
+
+const Kernel& Chosen() noexcept { return Kernels()[g_selected.load(std::memory_order_relaxed)]; }
 
 }  // namespace
 
@@ -215,6 +244,11 @@ void DirectEngine::Reserve(int32_t n, int32_t lagCount) {
 void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
                               int64_t* c) noexcept {
     if (n <= 0 || lagCount <= 0) return;
+    const Kernel& kernel = Chosen();
+    if (!kernel.fn) {  // the portable path reads the samples as they are
+        DirectBlockScalar(a, b, n, lagCount, c);
+        return;
+    }
     const int32_t count = n + lagCount - 1;  // samples of a
     int16_t* p = m_pairs.data();
     for (int32_t m = 0; m + 1 < count; ++m) {
@@ -224,13 +258,29 @@ void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int
     p[2 * (count - 1)] = a[count - 1];
     // Lags past the end of a tile read zeros, which add nothing.
     std::fill(p + 2 * count - 1, p + m_pairs.size(), int16_t{0});
-    Chosen().fn(p, b, n, lagCount, c);
+    kernel.fn(p, b, n, lagCount, c);
 }
 
 const char* DirectEngine::KernelName() noexcept { return Chosen().name; }
 
-void DirectEngine::ForcePortable(bool portable) noexcept {
-    g_forcePortable.store(portable, std::memory_order_relaxed);
+std::vector<std::string> DirectEngine::AvailableKernels() {
+    std::vector<std::string> names;
+    for (const Kernel& k : Kernels()) names.emplace_back(k.name);
+    return names;
+}
+
+bool DirectEngine::SelectKernel(std::string_view name) {
+    if (name.empty()) {
+        g_selected.store(0, std::memory_order_relaxed);
+        return true;
+    }
+    for (size_t i = 0; i < Kernels().size(); ++i) {
+        if (name == Kernels()[i].name) {
+            g_selected.store(i, std::memory_order_relaxed);
+            return true;
+        }
+    }
+    return false;
 }
 
 int32_t FftSizeForLag(int32_t lags) noexcept {

@@ -15,6 +15,8 @@
 // through one N-point real transform pair, scaled by 2^-16 and rounded.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace corr {
@@ -39,10 +41,14 @@ public:
     void Accumulate(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
                     int64_t* c) noexcept;
 
-    // "avx512", "avx2" or "scalar": the kernel Accumulate runs.
+    // The kernel Accumulate runs: "avx512" (with VNNI), "avx2", "sse2" or
+    // "scalar" (the definition, on any CPU).
     static const char* KernelName() noexcept;
-    // Forces the portable kernel (tests and benchmarks); false restores the best.
-    static void ForcePortable(bool portable) noexcept;
+    // Kernels this CPU runs, best first; the best is chosen at first use.
+    static std::vector<std::string> AvailableKernels();
+    // Selects a kernel by name (tests and benchmarks); an empty name restores
+    // the best. False, and no change, when this CPU cannot run it.
+    static bool SelectKernel(std::string_view name);
 
 private:
     // Entry 2m holds a[m] and entry 2m + 1 holds a[m + 1], so that a run of

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -31,11 +32,17 @@ std::vector<int64_t> TripleLoop(const std::vector<int16_t>& a, const std::vector
     return c;
 }
 
-class PortableKernel {
-public:
-    explicit PortableKernel(bool on) { corr::DirectEngine::ForcePortable(on); }
-    ~PortableKernel() { corr::DirectEngine::ForcePortable(false); }
-};
+// Runs the direct block with one chosen kernel, then restores the best.
+std::vector<int64_t> WithKernel(const std::string& kernel, const std::vector<int16_t>& a,
+                                const std::vector<int16_t>& b, int32_t n, int32_t lagCount, int64_t start) {
+    EXPECT_TRUE(corr::DirectEngine::SelectKernel(kernel));
+    std::vector<int64_t> c(static_cast<size_t>(lagCount), start);
+    corr::DirectEngine engine;
+    engine.Reserve(n, lagCount);
+    engine.Accumulate(a.data(), b.data(), n, lagCount, c.data());
+    corr::DirectEngine::SelectKernel("");
+    return c;
+}
 
 }  // namespace
 
@@ -49,11 +56,10 @@ TEST_P(DirectOracle, MatchesTripleLoopAtEveryLag) {
     const auto a = Random12(static_cast<size_t>(n + lagCount - 1), 11);
     const auto b = Random12(static_cast<size_t>(n), 12);
     const auto expected = TripleLoop(a, b, n, lagCount);
-    std::vector<int64_t> c(static_cast<size_t>(lagCount), 5);  // accumulates onto what is there
-    corr::DirectEngine engine;
-    engine.Reserve(n, lagCount);
-    engine.Accumulate(a.data(), b.data(), n, lagCount, c.data());
-    for (int32_t j = 0; j < lagCount; ++j) ASSERT_EQ(c[j], expected[j] + 5) << "lag index " << j;
+    for (const std::string& kernel : corr::DirectEngine::AvailableKernels()) {
+        const auto c = WithKernel(kernel, a, b, n, lagCount, 5);  // adds onto what is there
+        for (int32_t j = 0; j < lagCount; ++j) ASSERT_EQ(c[j], expected[j] + 5) << kernel << " lag index " << j;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BlocksAndTiles, DirectOracle,
@@ -71,14 +77,8 @@ TEST(DirectWrapping, FullRangeSamplesMatchTheBlockedDefinition) {
     corr::DirectBlockScalar(a.data(), b.data(), n, lagCount, expected.data());
     // Shows that the partial sums do wrap here, so the check has teeth.
     ASSERT_NE(expected, TripleLoop(a, b, n, lagCount));
-    for (bool portable : {false, true}) {
-        PortableKernel force(portable);
-        std::vector<int64_t> c(lagCount, 0);
-        corr::DirectEngine engine;
-        engine.Reserve(n, lagCount);
-        engine.Accumulate(a.data(), b.data(), n, lagCount, c.data());
-        EXPECT_EQ(c, expected) << corr::DirectEngine::KernelName();
-    }
+    for (const std::string& kernel : corr::DirectEngine::AvailableKernels())
+        EXPECT_EQ(WithKernel(kernel, a, b, n, lagCount, 0), expected) << kernel;
 }
 
 // A short block after a long one: the work area is not re-read stale.
