@@ -1,5 +1,6 @@
 #include "hardware/UserActivity.h"
 
+#include "platform/Clock.h"
 #include "settings/Configuration.h"
 
 namespace {
@@ -68,4 +69,17 @@ void ResetUserActivity() {
     StopTimer();
     State().enabled = true;
     State().dimmed = false;
+}
+
+void ClockDimTimer::Start(uint32_t periodMs) {
+    m_start = platform::GetTickCount();
+    m_period = periodMs;
+    m_running = true;
+}
+
+void ClockDimTimer::Poll() {
+    if (m_running && platform::GetTickCount() - m_start >= m_period) {
+        m_running = false;
+        OnDimTimer();
+    }
 }

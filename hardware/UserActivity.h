@@ -18,6 +18,23 @@ public:
     virtual void Stop() = 0;
 };
 
+// A dim timer on the platform clock, for a program without a window system
+// (and for tests on a fake clock): Poll fires OnDimTimer once the period has
+// passed since the last Start.
+class ClockDimTimer final : public DimTimer {
+public:
+    void Start(uint32_t periodMs) override;
+    void Stop() override { m_running = false; }
+    // Call from any periodic work; fires at most once per Start.
+    void Poll();
+    bool Running() const { return m_running; }
+
+private:
+    uint32_t m_start = 0;
+    uint32_t m_period = 0;
+    bool m_running = false;
+};
+
 // Installs the timer (not owned; nullptr removes it).
 void SetDimTimer(DimTimer* timer);
 // Installs the backlight control; percent 0-100.

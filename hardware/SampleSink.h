@@ -1,0 +1,30 @@
+#pragma once
+// hardware/SampleSink.h — where the acquisition chain delivers: the run's two
+// sample inputs and the little it needs to know of the run's pipe. The
+// correlation run implements it (hardware/CorrelationInput.h); tests and the
+// benchmark use plain collectors.
+
+#include <cstdint>
+
+class SampleSink {
+public:
+    virtual ~SampleSink() = default;
+
+    // Station codes of the pipe's left and right ends: 0 Base, 1 Red, 2 Blue, 3 Yellow.
+    virtual int32_t LeftStation() const = 0;
+    virtual int32_t RightStation() const = 0;
+    // The largest delay the pipe allows, seconds (its survey range or the
+    // sections' total travel time).
+    virtual float MaxDelaySeconds() const = 0;
+
+    // One block's output of the left (Red input) and right (Blue input)
+    // chains, in order; counts 0..1023.
+    virtual void TakeSamples(const int16_t* left, int32_t leftCount, const int16_t* right,
+                             int32_t rightCount) = 0;
+
+    // Replay: the unread samples of both inputs are dropped.
+    virtual void DropUnread() = 0;
+    // Replay: up to `limit` pairs of the opened recording go to the inputs;
+    // returns the pairs fed.
+    virtual int32_t FeedRecording(int32_t limit) = 0;
+};
