@@ -384,9 +384,10 @@ bool VirtualUnit::OnRadio(int station, uint32_t code, std::span<const uint8_t> i
     note = text;
 
     Receiver& rx = m_radio[static_cast<size_t>(station - 1)];
-    // "Hnn" or "Hnn XX" with XX upper-case hexadecimal.
-    auto argument = [&](size_t digits) -> int {
-        if (text.size() != 4 + digits || text[3] != ' ') return -1;
+    // "Hnn XX" with XX upper-case hexadecimal: two digits, three for the
+    // channels above 255 of a 12.5 kHz plan.
+    auto argument = [&](size_t maxDigits) -> int {
+        if (text.size() < 6 || text.size() > 4 + maxDigits || text[3] != ' ') return -1;
         int v = 0;
         for (size_t i = 4; i < text.size(); ++i) {
             const char c = text[i];
@@ -407,7 +408,7 @@ bool VirtualUnit::OnRadio(int station, uint32_t code, std::span<const uint8_t> i
         std::snprintf(answer, sizeof answer, "CH %02X GAIN %s %s", std::max(rx.channel, 0), rx.fixedGain ? "FIX" : "VAR",
                       rx.parallel ? "PAR" : "SER");
     } else if (head == "H04") {
-        const int ch = argument(2);
+        const int ch = argument(3);
         if (ch < 0) return false;
         rx.pending = ch;
         rx.stepped = false;
@@ -416,7 +417,7 @@ bool VirtualUnit::OnRadio(int station, uint32_t code, std::span<const uint8_t> i
         rx.stepped = rx.pending >= 0;
         std::snprintf(answer, sizeof answer, "OK");
     } else if (head == "H08") {
-        const int ch = argument(2);
+        const int ch = argument(3);
         if (ch < 0 || ch != rx.pending || !rx.stepped) return false;  // out of sequence
         rx.channel = ch;
         rx.stepped = false;
