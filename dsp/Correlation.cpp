@@ -56,6 +56,10 @@ CCorrelation::CCorrelation(int32_t columns, int16_t height, float range, int32_t
         m_redFiltered[k].SetCapacity(kFilteredCapacity);
         m_blueFiltered[k].SetCapacity(kFilteredCapacity);
         m_postFilters[k].Design(fir::kWelch, kPostFilterTaps);
+        // Designed from their empty bands, the input filters pass samples
+        // through until a band is set (an undesigned filter outputs zeros).
+        m_redFilter[k].Design(fir::kRectangular);
+        m_blueFilter[k].Design(fir::kRectangular);
     }
 }
 

@@ -17,6 +17,9 @@ const CorrtoolCommand kCommands[] = {
     {"materials", "show", "[FILE]", CmdMaterialsShow},
     {"materials", "write", "FILE", CmdMaterialsWrite},
     {"comp", "show", "FILE", CmdCompShow},
+    // corr:
+    {"corr", "info", "FILE", CmdCorrInfo},
+    {"corr", "replay", "FILE.corr [options]", CmdCorrReplay},
 };
 
 void PrintUsage(std::ostream& err) {

@@ -1,0 +1,237 @@
+// corrtool corr: a saved run's details, and a replay of its recording through
+// the same sample inputs and engines the program uses.
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "dsp/Archive.h"
+#include "dsp/Correlation.h"
+#include "dsp/WaveFile.h"
+#include "platform/Text.h"
+#include "settings/Configuration.h"
+#include "tools/Corrtool.h"
+
+namespace {
+
+constexpr int32_t kFramesPerFeed = 10000;  // what the run loop feeds per tick in a replay
+constexpr int32_t kRangeUnitMs = 1;
+
+CorrelationOptions OptionsFromConfiguration() {
+    CorrelationOptions o;
+    o.useFftEngine = g_configuration.useFftEngine != 0;
+    o.multiFilter = g_configuration.multiFilter != 0;
+    o.bothPolarities = (g_configuration.bothPolarities & 1) != 0;
+    o.peakSharpenPlastic = g_configuration.peakSharpenPlastic;
+    o.peakSharpenOther = g_configuration.peakSharpenOther;
+    return o;
+}
+
+std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
+
+// The results a run's peak gives, as key=value lines.
+void PrintPeak(CCorrelation& run, std::ostream& out) {
+    const int32_t selected = run.SelectedAccumulator();
+    run.DisplayTrace(selected);  // in post-filter mode this derives the accumulator
+    const PeakResult peak = run.FindPeak(selected);
+    const float delay = run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds));
+    out << "peak_lag=" << peak.peakIndex - run.MaxLag() << '\n'
+        << "peak_delay_s=" << delay << '\n'
+        << "peak_height=" << peak.height << '\n'
+        << "snr=" << run.Snr() << '\n';
+    CPipe& pipe = run.Pipe();
+    if (pipe.IsSurvey() || pipe.GetSectionCount() == 0) return;
+    pipe.SetDelay(delay, DelayUnit::Seconds);
+    out << "distance_a_m=" << pipe.GetDistanceFromA(LengthUnit::Metres) << '\n'
+        << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
+}
+
+void PrintDetails(const CCorrelation& run, std::ostream& out) {
+    const auto& info = run.Info();
+    out << "title=" << Utf8(info[0]) << '\n'
+        << "comment1=" << Utf8(info[1]) << '\n'
+        << "comment2=" << Utf8(info[2]) << '\n'
+        << "comment3=" << Utf8(info[3]) << '\n'
+        << "reference=" << Utf8(info[4]) << '\n'
+        << "elapsed_s=" << run.Clock().ElapsedMs() / 1000.0 << '\n'
+        << "pipe=" << Utf8(run.Pipe().GetDescription(LengthUnit::Metres)) << '\n'
+        << "pipe_length_m=" << run.Pipe().GetTotalLength(LengthUnit::Metres) << '\n'
+        << "filter=" << Utf8(run.FilterDescription()) << '\n'
+        << "traces=" << run.TraceCount() << '\n'
+        << "accumulators=" << run.ValidCount() << '\n'
+        << "post_filter=" << run.PostFilter() << '\n'
+        << "range=" << run.Range() << '\n'
+        << "range_unit=" << run.RangeUnit() << '\n'
+        << "max_lag=" << run.MaxLag() << '\n'
+        << "samples_correlated=" << run.SamplesCorrelated() << '\n'
+        << "file_sample_rate=" << run.FileSampleRate() << '\n';
+}
+
+struct ReplayOptions {
+    std::string file;
+    std::optional<bool> fft;
+    std::optional<int32_t> postFilter;
+    std::optional<int32_t> traces;
+    std::optional<std::pair<float, float>> band;  // Hz; 0 = no cut-off
+    std::string out;
+};
+
+bool ParseBand(const std::string& text, std::pair<float, float>& band) {
+    float low = 0, high = 0;
+    char dash = 0;
+    if (std::sscanf(text.c_str(), "%f%c%f", &low, &dash, &high) != 3 || dash != '-') return false;
+    if (!(low >= 0) || !(high >= 0) || (high > 0 && high <= low)) return false;
+    band = {low, high};
+    return true;
+}
+
+// False (with a message) for anything that is not a known option.
+bool ParseReplay(const Args& args, ReplayOptions& o, std::ostream& err) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a.rfind("--", 0) != 0) {
+            if (!o.file.empty()) return err << "corrtool: one FILE.corr only\n", false;
+            o.file = a;
+        } else if (!hasValue) {
+            return err << "corrtool: " << a << " needs a value\n", false;
+        } else if (a == "--engine" && (args[i + 1] == "direct" || args[i + 1] == "fft")) {
+            o.fft = args[++i] == "fft";
+        } else if (a == "--post-filter" && (args[i + 1] == "0" || args[i + 1] == "1")) {
+            o.postFilter = std::stoi(args[++i]);
+        } else if (a == "--traces" && (args[i + 1] == "1" || args[i + 1] == "3")) {
+            o.traces = std::stoi(args[++i]);
+        } else if (a == "--band") {
+            std::pair<float, float> band;
+            if (!ParseBand(args[++i], band)) return err << "corrtool: --band LOW-HIGH in Hz (0 = none)\n", false;
+            o.band = band;
+        } else if (a == "--out") {
+            o.out = args[++i];
+        } else {
+            return err << "corrtool: unknown option or value " << a << ' ' << args[i + 1] << '\n', false;
+        }
+    }
+    if (o.file.empty()) return err << "usage: corrtool corr replay FILE.corr [options]\n", false;
+    return true;
+}
+
+// Every trace's Red, Blue and correlation filter on one band, notch on with
+// an empty notch band, as a run on a new pipe gets its default band.
+void ApplyBand(CCorrelation& run, std::pair<float, float> hz) {
+    FilterBand band;
+    band.lowCut = hz.first / run.SampleRate();
+    band.highCut = hz.second / run.SampleRate();
+    band.notchOn = true;
+    for (int32_t k = 0; k < CCorrelation::kTraces; ++k) {
+        run.RedFilter(k).SetBand(band, fir::kRectangular);
+        run.BlueFilter(k).SetBand(band, fir::kRectangular);
+        run.PostFilterOf(k).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+    }
+}
+
+// The replay range: a pipe's travel time plus 10 % (at least 25 ms), or the
+// recorded survey range.
+float ReplayRangeMs(const CPipe& pipe) {
+    switch (pipe.GetSurveyRange()) {
+    case kSurveyNone: return std::max(1.1f * pipe.GetTotalTime(DelayUnit::Milliseconds), 25.0f);
+    case kSurveyMedium: return 250.0f;
+    case kSurveyLong: return 1000.0f;
+    case kSurveyMaximum: return 2000.0f;
+    default: return 100.0f;
+    }
+}
+
+// START in replay mode: traces and post-filter mode chosen, correlation
+// restarted keeping the raw samples, stopwatch running, range from the pipe.
+void StartReplay(CCorrelation& run, const ReplayOptions& o) {
+    CorrelationOptions options = run.Options();
+    if (o.fft) options.useFftEngine = *o.fft;
+    run.SetOptions(options);
+    run.SetTraceCount(o.traces.value_or(options.multiFilter ? 3 : 1));
+    run.SetPostFilter(o.postFilter.value_or(g_configuration.postFilter));
+    const float fileRate = run.FileSampleRate();
+    if (fileRate > 0 && fileRate <= 10000.0f) run.SetSampleRate(fileRate);
+    run.RestartKeepingRaw();
+    run.Clock().Start();
+    run.SetRange(ReplayRangeMs(run.Pipe()), kRangeUnitMs);
+    if (o.band) ApplyBand(run, *o.band);
+}
+
+bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
+    std::ofstream corr(name + ".corr", std::ios::binary | std::ios::trunc);
+    run.Write(corr);
+    std::ofstream wav(name + "_corr.wav", std::ios::binary | std::ios::trunc);
+    const bool wavOk = wavfile::WriteWav(wav, run.RedRaw(), run.BlueRaw(), run.SampleRate());
+    if (!corr || !wavOk) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
+    return true;
+}
+
+}  // namespace
+
+int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err) {
+    if (args.size() != 1) {
+        err << "usage: corrtool corr info FILE\n";
+        return 2;
+    }
+    std::ifstream file(args[0], std::ios::binary);
+    if (!file.is_open()) {
+        err << "corrtool: cannot open " << args[0] << '\n';
+        return 1;
+    }
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f, OptionsFromConfiguration());
+    try {
+        run.Read(file);
+    } catch (const archive::ArchiveError& e) {
+        err << e.what() << '\n';
+        return 1;
+    }
+    out << "file=" << args[0] << '\n';
+    PrintDetails(run, out);
+    PrintPeak(run, out);
+    return 0;
+}
+
+int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
+    ReplayOptions o;
+    if (!ParseReplay(args, o, err)) return 2;
+    std::ifstream corr(o.file, std::ios::binary);
+    if (!corr.is_open()) {
+        err << "corrtool: cannot open " << o.file << '\n';
+        return 1;
+    }
+    const std::string recordingName = RecordingName(o.file);
+    auto recording = std::make_unique<std::ifstream>(recordingName, std::ios::binary);
+    if (!recording->is_open()) {
+        err << "corrtool: cannot open the recording " << recordingName << '\n';
+        return 1;
+    }
+    OpenedRun opened = OpenRunFromStreams(&corr, std::move(recording), OptionsFromConfiguration());
+    if (!opened.fileRead) {
+        err << opened.error << '\n';
+        return 1;
+    }
+    CCorrelation& run = *opened.run;
+    StartReplay(run, o);
+    const int64_t frames = ReplayRecording(run, kFramesPerFeed);
+    run.Clock().Stop();
+    out << "file=" << o.file << '\n'
+        << "recording=" << recordingName << '\n'
+        << "frames=" << frames << '\n'
+        << "engine=" << (run.Options().useFftEngine ? "fft" : "direct") << '\n'
+        << "kernel=" << corr::DirectEngine::KernelName() << '\n'
+        << "post_filter=" << run.PostFilter() << '\n'
+        << "traces=" << run.TraceCount() << '\n'
+        << "sample_rate=" << run.SampleRate() << '\n'
+        << "max_lag=" << run.MaxLag() << '\n'
+        << "samples_correlated=" << run.SamplesCorrelated() << '\n'
+        << "filter=" << Utf8(run.FilterDescription()) << '\n';
+    PrintPeak(run, out);
+    if (!o.out.empty()) {
+        if (!SaveRun(run, o.out, err)) return 1;
+        out << "saved=" << o.out << ".corr\n";
+    }
+    return 0;
+}
