@@ -60,7 +60,8 @@ void SetRange7Base(uint32_t station, int32_t base) {
 }
 
 void LoadRange7Bases() {
-    SetRange7Base(1, g_factory.redRadioFrequency);
+    // Until the Red fields have been copied from Blue's they hold nothing.
+    SetRange7Base(1, g_factory.initialised ? g_factory.redRadioFrequency : g_factory.radioFrequency);
     SetRange7Base(2, g_factory.radioFrequency);
     SetRange7Base(3, g_factory.radioFrequency);
 }

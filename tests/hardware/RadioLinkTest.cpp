@@ -1,0 +1,264 @@
+// The receivers: channel sequence and retries, bands and tuning, presets,
+// reception rating, and the information dump.
+
+#include "HardwareFixture.h"
+#include "hardware/RadioLink.h"
+#include "platform/Files.h"
+#include "settings/EventLog.h"
+
+using namespace hw;
+
+namespace {
+
+RadioRecord Record(int32_t frequency, int32_t band, int32_t spacing = 12500, uint32_t station = 2) {
+    return RadioRecord{frequency, 0, band, station, spacing};
+}
+
+}  // namespace
+
+class Radios : public HardwareFixture {
+protected:
+    void SetUp() override {
+        HardwareFixture::SetUp();
+        LoadRange7Bases();
+        radio = std::make_unique<RadioLink>(*hw);
+    }
+    std::unique_ptr<RadioLink> radio;
+};
+
+TEST_F(Radios, ChannelSequenceForAFrequencyInBandFive) {
+    const RadioRecord r = Record(458812500, 4);
+    EXPECT_EQ(ChannelFor(r), 25);
+    EXPECT_TRUE(radio->SetRadioChannel(2, ChannelFor(r)));
+    EXPECT_EQ(unit->RadioCommands("SPI6:"), (std::vector<std::string>{"H04 19", "H06 01", "H08 19"}));
+    EXPECT_EQ(unit->RadioChannel(2), 25);
+    EXPECT_EQ(clock.TickCountMs(), 0u);  // no pause after a success
+}
+
+TEST_F(Radios, FailedAttemptIsSentWholeAndRetriedAfterAPause) {
+    unit->FailRequests(IOCTL_RADIO_COMMAND, 1);
+    EXPECT_TRUE(radio->SetRadioChannel(1, 0x19));
+    EXPECT_EQ(unit->RadioCommands("SPI5:"),
+              (std::vector<std::string>{"", "H06 01", "H08 19", "H04 19", "H06 01", "H08 19"}));
+    EXPECT_EQ(clock.TickCountMs(), 50u);
+    EXPECT_EQ(unit->RadioChannel(1), 0x19);
+}
+
+TEST_F(Radios, ThreeFailedAttemptsReportFailure) {
+    unit->FailRequests(IOCTL_RADIO_COMMAND, -1, "SPI5:");
+    EXPECT_FALSE(radio->SetRadioChannel(1, 3));
+    EXPECT_EQ(unit->RadioCommands("SPI5:").size(), 9u);
+    EXPECT_EQ(clock.TickCountMs(), 150u);
+    EXPECT_TRUE(radio->SetRadioChannel(2, 3));  // the other receiver is unaffected
+}
+
+TEST_F(Radios, CommandsToNoStationOrAMissingPortSendNothing) {
+    EXPECT_FALSE(radio->SendRadioCommand(0, "H01"));
+    EXPECT_FALSE(radio->SendRadioCommand(4, "H01"));
+    unit->SetMissing("SPI7:");
+    hw = std::make_unique<SensorHardware>();
+    radio = std::make_unique<RadioLink>(*hw);
+    unit->ClearRequests();
+    EXPECT_FALSE(radio->SetParallelMode(3));
+    EXPECT_TRUE(unit->Requests().empty());
+}
+
+TEST_F(Radios, GainAndParallelModes) {
+    EXPECT_TRUE(radio->SetRadioGainMode(1, true));
+    EXPECT_TRUE(unit->RadioFixedGain(1));
+    EXPECT_TRUE(radio->SetRadioGainMode(1, false));
+    EXPECT_FALSE(unit->RadioFixedGain(1));
+    unit->FailRequests(IOCTL_RADIO_COMMAND, 1);
+    EXPECT_FALSE(radio->SetRadioGainMode(2, true));  // one attempt only
+    unit->FailRequests(IOCTL_RADIO_COMMAND, 2);
+    EXPECT_TRUE(radio->SetParallelMode(2));
+    EXPECT_EQ(unit->RadioCommands("SPI6:").back(), "H09 0");
+    EXPECT_TRUE(unit->RadioParallel(2));
+}
+
+TEST(RadioBands, RangeSevenAndNoBandSendChannelZero) {
+    LoadRange7Bases();
+    EXPECT_EQ(ChannelFor(Record(467800000, 6)), 0);
+    EXPECT_EQ(ChannelFor(Record(420000000, -1)), 0);
+    EXPECT_EQ(ChannelFor(Record(447175000, 3, 25000)), 1);
+}
+
+TEST(RadioBands, LookUpTakesTheFirstBandHoldingTheFrequency) {
+    RadioRecord r = Record(0, 0);
+    LookUpBand(r, 447125000);
+    EXPECT_EQ(r.bandIndex, 2);
+    LookUpBand(r, 447150000);
+    EXPECT_EQ(r.bandIndex, 3);
+    LookUpBand(r, 467800000);
+    EXPECT_EQ(r.bandIndex, 5);
+    LookUpBand(r, 456000000);
+    EXPECT_EQ(r.bandIndex, -1);
+    EXPECT_EQ(r.frequency, 456000000);
+}
+
+// Regression: a band index read from a file outside 0..6 reached past the table.
+TEST(RadioBands, IndexOutsideTheTableIsLookedUpFromTheFrequency) {
+    EXPECT_EQ(ChannelFor(Record(458812500, 99)), 25);
+    EXPECT_EQ(ChannelFor(Record(458812500, -7)), 25);
+    RadioRecord r = Record(458812500, 1234567);
+    TuneStep(r, 100000);
+    EXPECT_EQ(r.frequency, 458912500);
+    EXPECT_EQ(r.bandIndex, 4);
+    r = Record(456000000, -1);  // in no band: tunes from the nearest, band 4 (index 3)
+    TuneStep(r, 1000000);
+    EXPECT_EQ(r.frequency, 454150000);
+    EXPECT_EQ(r.bandIndex, 3);
+}
+
+TEST(RadioTuning, StepsCrossBandEdges) {
+    g_factory = CFactoryRecord();
+    LoadRange7Bases();
+    RadioRecord r = Record(474200000, 5);
+    TuneStep(r, 1000000);
+    EXPECT_EQ(r.frequency, 474700000);  // clamped at the edge
+    EXPECT_EQ(r.bandIndex, 5);
+    TuneStep(r, 1000000);
+    EXPECT_EQ(r.frequency, 467800000);  // into Range 7 at its base
+    EXPECT_EQ(r.bandIndex, 6);
+    TuneStep(r, -12500);
+    EXPECT_EQ(r.frequency, 474700000);  // down out of Range 7
+    EXPECT_EQ(r.bandIndex, 5);
+
+    r = Record(433062500, 1);
+    TuneStep(r, -100000);
+    EXPECT_EQ(r.frequency, 407925000);
+    EXPECT_EQ(r.bandIndex, 0);
+    TuneStep(r, -100000);
+    EXPECT_EQ(r.frequency, 407825000);
+    TuneStep(r, -1000000);
+    EXPECT_EQ(r.frequency, 407700000);
+    TuneStep(r, -1000000);
+    EXPECT_EQ(r.frequency, 407700000);  // the lowest edge holds
+    EXPECT_EQ(r.bandIndex, 0);
+}
+
+// Regression: stepping up inside Range 7 (upper edge 0) set the frequency to 0 Hz.
+TEST(RadioTuning, UpwardStepInRangeSevenKeepsItsBase) {
+    g_factory = CFactoryRecord();
+    g_factory.redRadioFrequency = kRange7High;
+    g_factory.initialised = 1;
+    LoadRange7Bases();
+    RadioRecord r = Record(kRange7High, 6, 12500, 1);
+    for (int32_t step : {12500, 100000, 1000000}) {
+        TuneStep(r, step);
+        EXPECT_EQ(r.frequency, kRange7High);
+        EXPECT_EQ(r.bandIndex, 6);
+    }
+}
+
+TEST(ReceptionRating, BarsForLevels) {
+    EXPECT_EQ(BarsForLevel(-35.0f, -50.0f, 30.0f), 5);
+    EXPECT_EQ(BarsForLevel(-20.0f, -50.0f, 30.0f), 10);
+    EXPECT_EQ(BarsForLevel(5.0f, -50.0f, 30.0f), 10);
+    EXPECT_EQ(BarsForLevel(-50.0f, -50.0f, 30.0f), 0);
+    EXPECT_EQ(BarsForLevel(-90.0f, -50.0f, 30.0f), 0);
+    EXPECT_EQ(BarsForLevel(-48.0f, -50.0f, 1.0f), 4);  // span below 5 dB counts as 5
+}
+
+TEST(ReceptionRating, WindowKeepsTheLastTwentyReadings) {
+    ReceptionWindow w;
+    for (int i = 0; i < 5; ++i) w.Add(-1);
+    for (int i = 0; i < 20; ++i) w.Add(700);
+    EXPECT_EQ(w.Count(), 20);
+    EXPECT_EQ(w.Average(), 700);
+    w.Add(681);
+    EXPECT_EQ(w.Average(), (19 * 700 + 681) / 20);
+}
+
+TEST(ReceptionRating, LevelFromTheConverter) {
+    g_factory = CFactoryRecord();  // 3.0 V reference
+    EXPECT_NEAR(RssiToDbm(1024 / 3), -120.0f + (341 * 3.0f / 1024 - 1.0f) * 84.61539f, 1e-4);
+    EXPECT_EQ(RssiToDbm(0), -140.0f);
+    EXPECT_EQ(RssiToDbm(1023), 5.0f);
+}
+
+TEST_F(Radios, SignalBarsFollowTheWorldsRadioLevels) {
+    unit->World().Of(sim::Station::Red).rssi = -34;
+    unit->World().Of(sim::Station::Blue).rssi = -20;
+    unit->World().Of(sim::Station::Yellow).rssi = -50;
+    EXPECT_EQ(radio->GetSignalBars(1), 5);
+    EXPECT_EQ(radio->GetSignalBars(2), 10);
+    EXPECT_EQ(radio->GetSignalBars(3), 0);
+    EXPECT_EQ(radio->GetSignalBars(0), 10);
+    EXPECT_EQ(radio->GetSignalBars(4), 0);
+    EXPECT_EQ(Sent(IOCTL_AUX_CONVERT), 6u);  // two conversions per radio, the first discarded
+}
+
+TEST_F(Radios, OldReadingsLeaveTheWindowAfterTwenty) {
+    unit->World().Of(sim::Station::Blue).dropout = {10.0, 0.5};  // lost from 5 s to 5.5 s
+    clock.Advance(5100);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(radio->GetSignalBars(2), 0);
+    clock.Advance(1000);
+    unit->World().Of(sim::Station::Blue).rssi = -18;
+    int bars = 0;
+    for (int i = 0; i < 19; ++i) bars = radio->GetSignalBars(2);
+    EXPECT_LT(bars, 10);  // one lost reading still in the window
+    EXPECT_EQ(radio->GetSignalBars(2), 10);
+    EXPECT_EQ(radio->Window(2).Count(), 20);
+}
+
+TEST_F(Radios, FailedReadingsLowerTheRating) {
+    unit->World().Of(sim::Station::Red).rssi = -18;
+    EXPECT_EQ(radio->GetSignalBars(1), 10);
+    unit->FailRequests(IOCTL_AUX_CONVERT, -1);
+    EXPECT_EQ(radio->GetSignalBars(1), 0);  // one good reading and one -1 average far below the floor
+}
+
+TEST_F(Radios, InformationDumpGoesToTheLogInTestMode) {
+    g_configuration.testMode = 1;
+    unit->FailRequests(IOCTL_RADIO_COMMAND, 1, "SPI6:");
+    radio->DumpRadioInfo();
+    const std::string log = platform::ReadWholeFile(kEventLogFile, 10000).value_or("");
+    const std::string red = "Red Radio:  H01:RX RED SN 4018 FW 2.31" + std::string(100 - 23, '`');
+    EXPECT_EQ(log.substr(0, red.size()), red);
+    EXPECT_NE(log.find("Blue Radio:  H01:*FAIL*  H02:BAND"), std::string::npos);
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+    EXPECT_EQ(unit->RadioCommands("SPI7:").size(), 0u);  // Yellow is not asked
+    g_configuration.testMode = 0;
+    radio->DumpRadioInfo();
+    EXPECT_EQ(platform::ReadWholeFile(kEventLogFile, 10000).value_or(""), log);
+}
+
+TEST_F(Radios, CountryPresetSetsBothStationsAndTheNotch) {
+    g_configuration.redManual = 1;
+    const CountryPreset* canada = FindCountryPreset("Canada");
+    ASSERT_NE(canada, nullptr);
+    const RadioSetResult r = ApplyCountryPreset(*radio, *hw, *canada);
+    EXPECT_TRUE(r.red && r.blue);
+    EXPECT_EQ(g_configuration.radio[0].frequency, 446300000);
+    EXPECT_EQ(g_configuration.radio[0].bandIndex, 2);
+    EXPECT_EQ(g_configuration.notchMode, 1);
+    EXPECT_EQ(g_configuration.redManual, 0);
+    EXPECT_EQ(unit->RadioChannel(1), (446300000 - 439700000) / 12500);
+    EXPECT_EQ(unit->LineState(142).level, 1u);  // 60 Hz notch
+    EXPECT_EQ(unit->RadioCommands("SPI5:").size(), 3u);
+}
+
+TEST_F(Radios, PolandPresetSetsSpacingsAndSendsRedTwice) {
+    ApplyCountryPreset(*radio, *hw, *FindCountryPreset("Poland"));
+    EXPECT_EQ(g_configuration.radio[0].spacing, 25000);
+    EXPECT_EQ(g_configuration.radio[1].spacing, 12500);
+    EXPECT_EQ(g_factory.redRadioSetting, 0);
+    EXPECT_EQ(g_factory.radioSetting & 0xFF, 1);
+    EXPECT_EQ(g_configuration.redManual, 1);
+    EXPECT_EQ(unit->RadioCommands("SPI5:").size(), 6u);
+    EXPECT_EQ(unit->RadioChannel(1), (451950000 - 447150000) / 25000);
+}
+
+TEST_F(Radios, RangeSevenToggleMovesTheBaseOfBlueAndYellow) {
+    g_factory.initialised = 0;
+    g_factory.radioFrequency = kRange7Low;
+    EXPECT_TRUE(ToggleRange7Base(*radio, 2));
+    EXPECT_EQ(g_factory.radioFrequency, kRange7High);
+    EXPECT_EQ(g_factory.redRadioFrequency, kRange7Low);  // copied before the first change
+    EXPECT_EQ(BandTableOf(3)[6].lower, kRange7High);
+    EXPECT_EQ(BandTableOf(1)[6].lower, kRange7Low);
+    EXPECT_TRUE(ToggleSpacing(*radio, 2));
+    EXPECT_EQ(g_configuration.radio[2].spacing, 25000);
+}
