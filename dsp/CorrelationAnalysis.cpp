@@ -211,7 +211,9 @@ void CCorrelation::FillColumns(const std::vector<int64_t>& acc, const PeakResult
             const int64_t d = SatSub(acc[static_cast<size_t>(lag + lags)], peak.mean);
             best = std::max(best, both ? (d < 0 ? SatSub(0, d) : d) : d);
         }
-        const double height = best >= 0 ? static_cast<double>(best) / scale : 0.0;
+        // Single precision, as the scale: the peak's own column then comes
+        // out at the display height (in double it can land just below).
+        const float height = best >= 0 ? static_cast<float>(best) / scale : 0.0f;
         m_display[static_cast<size_t>(c)] = static_cast<int16_t>(std::min<int32_t>(Truncate<int32_t>(height), 32767));
         b = next;
     }
