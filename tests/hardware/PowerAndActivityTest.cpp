@@ -1,0 +1,166 @@
+// Battery, power policy and the user-activity rule with the unit's backlight.
+
+#include "HardwareFixture.h"
+#include "hardware/HardwareStartup.h"
+#include "hardware/Power.h"
+#include "hardware/UserActivity.h"
+
+using namespace hw;
+
+TEST(BatteryBars, StrictEdges) {
+    EXPECT_EQ(GetBatteryBars(7.31f), 5);
+    EXPECT_EQ(GetBatteryBars(7.3f), 4);
+    EXPECT_EQ(GetBatteryBars(7.1f), 2);
+    EXPECT_EQ(GetBatteryBars(7.0f), 0);
+    EXPECT_EQ(GetBatteryBars(6.51f), 0);
+    EXPECT_EQ(GetBatteryBars(6.5f), -1);
+    EXPECT_EQ(GetBatteryBars(0.0f), -1);
+}
+
+class PowerPolicy : public HardwareFixture {};
+
+TEST_F(PowerPolicy, HealthyBatteryShowsItsLevel) {
+    unit->World().battery = 7.6;
+    EXPECT_NEAR(GetBatteryVoltage(*hw), 7.6f, 0.01f);
+    const PowerStatus s = PowerPolicyStep(*hw, 0);
+    EXPECT_EQ(s.source, 2);
+    EXPECT_EQ(s.picture, PowerStatus::Picture::Level);
+    EXPECT_EQ(s.level, 5);
+    EXPECT_FALSE(unit->PoweredOff());
+}
+
+TEST_F(PowerPolicy, FlatBatterySwitchesTheUnitOffAndShowsEmpty) {
+    unit->World().battery = 6.4;
+    const PowerStatus s = PowerPolicyStep(*hw, 2);
+    EXPECT_TRUE(s.poweredOff);
+    EXPECT_TRUE(unit->PoweredOff());
+    EXPECT_EQ(s.level, 0);
+    EXPECT_EQ(s.picture, PowerStatus::Picture::Empty);
+}
+
+TEST_F(PowerPolicy, LowBatteryBlinksEverySecondCall) {
+    unit->World().battery = 6.8;
+    EXPECT_EQ(PowerPolicyStep(*hw, 4).picture, PowerStatus::Picture::Empty);
+    EXPECT_EQ(PowerPolicyStep(*hw, 5).picture, PowerStatus::Picture::Blank);
+    EXPECT_FALSE(unit->PoweredOff());
+}
+
+// Regression: a battery that could not be read counted as 0 V and switched
+// the unit off at the first check.
+TEST_F(PowerPolicy, UnreadableBatteryNeverSwitchesOff) {
+    unit->FailRequests(IOCTL_AUX_CONVERT, -1);
+    const PowerStatus s = PowerPolicyStep(*hw, 0);
+    EXPECT_FALSE(s.batteryRead);
+    EXPECT_FALSE(s.poweredOff);
+    EXPECT_EQ(s.picture, PowerStatus::Picture::Empty);
+    EXPECT_EQ(Sent(IOCTL_POWER_OFF), 0u);
+    EXPECT_EQ(GetBatteryVoltage(*hw), 0.0f);
+}
+
+TEST_F(PowerPolicy, UnitWithoutDevicesKeepsRunning) {
+    platform::SetDeviceProvider(nullptr);
+    hw = std::make_unique<SensorHardware>();
+    const PowerStatus s = PowerPolicyStep(*hw, 0);
+    EXPECT_FALSE(s.poweredOff);
+    EXPECT_FALSE(IsExternalSupplyAtStart(*hw));
+}
+
+TEST_F(PowerPolicy, ExternalSupplyStopsTheChargerAboveItsLimit) {
+    unit->World().supply = sim::Supply::External;
+    unit->World().battery = 8.4;
+    EXPECT_EQ(PowerPolicyStep(*hw, 0).picture, PowerStatus::Picture::Full);
+    EXPECT_TRUE(hw->GetChargerShutdown());
+    EXPECT_EQ(unit->LineState(13).level, 0u);
+    unit->World().battery = 8.0;
+    PowerPolicyStep(*hw, 1);
+    EXPECT_FALSE(hw->GetChargerShutdown());
+    EXPECT_EQ(unit->LineState(13).level, 1u);
+}
+
+TEST_F(PowerPolicy, ChargingAnimatesThroughFivePictures) {
+    unit->World().supply = sim::Supply::Charging;
+    unit->World().battery = 7.9;
+    EXPECT_EQ(PowerPolicyStep(*hw, 0).source, 1);  // charger held off at start: not charging yet
+    const PowerStatus s = PowerPolicyStep(*hw, 7);
+    EXPECT_EQ(s.source, 0);
+    EXPECT_EQ(s.picture, PowerStatus::Picture::Charging);
+    EXPECT_EQ(s.frame, 2);
+}
+
+TEST_F(PowerPolicy, SupplyAtStartFromTheDetectLine) {
+    unit->World().supply = sim::Supply::External;
+    EXPECT_TRUE(IsExternalSupplyAtStart(*hw));
+    unit->World().supply = sim::Supply::Battery;
+    EXPECT_FALSE(IsExternalSupplyAtStart(*hw));
+}
+
+class UserActivityRule : public HardwareFixture {
+protected:
+    void SetUp() override {
+        HardwareFixture::SetUp();
+        ResetUserActivity();
+        SetDimTimer(&timer);
+        SetBacklightControl([this](int percent) { hw->SetBacklight(percent); });
+        g_configuration.brightness = 8;
+        g_configuration.dimLevel = 2;
+        g_configuration.dimDelay = 1;  // five minutes
+    }
+    void TearDown() override {
+        SetDimTimer(nullptr);
+        SetBacklightControl({});
+        ResetUserActivity();
+        HardwareFixture::TearDown();
+    }
+    ClockDimTimer timer;
+};
+
+TEST_F(UserActivityRule, DimmedDisplaysFirstTouchOnlyWakesIt) {
+    EXPECT_TRUE(ReportUserActivity());
+    EXPECT_EQ(unit->BacklightPercent(), 80);
+    clock.Advance(299999);
+    timer.Poll();
+    EXPECT_EQ(unit->BacklightPercent(), 80);
+    clock.Advance(1);
+    timer.Poll();
+    EXPECT_EQ(unit->BacklightPercent(), 20);
+    EXPECT_TRUE(IsDisplayDimmed());
+    EXPECT_FALSE(timer.Running());
+    EXPECT_FALSE(ReportUserActivity());  // wakes only
+    EXPECT_EQ(unit->BacklightPercent(), 80);
+    EXPECT_TRUE(ReportUserActivity());   // the next touch acts
+}
+
+TEST_F(UserActivityRule, ActivityRestartsTheInactivityTime) {
+    ReportUserActivity();
+    clock.Advance(200000);
+    ReportUserActivity();
+    clock.Advance(200000);
+    timer.Poll();
+    EXPECT_FALSE(IsDisplayDimmed());
+    clock.Advance(100000);
+    timer.Poll();
+    EXPECT_TRUE(IsDisplayDimmed());
+}
+
+TEST_F(UserActivityRule, NoDimDelayAndDisabledDimmingNeverDim) {
+    g_configuration.dimDelay = 0;
+    ReportUserActivity();
+    EXPECT_FALSE(timer.Running());
+    clock.Advance(10 * 300000);
+    timer.Poll();
+    EXPECT_FALSE(IsDisplayDimmed());
+    g_configuration.dimDelay = 1;
+    EnableDimming(false);
+    ReportUserActivity();
+    clock.Advance(300000);
+    timer.Poll();
+    EXPECT_FALSE(IsDisplayDimmed());
+    EXPECT_EQ(unit->BacklightPercent(), 80);
+}
+
+TEST_F(UserActivityRule, FullBrightnessStopsThePwm) {
+    g_configuration.brightness = 10;
+    ReportUserActivity();
+    EXPECT_EQ(Sent(IOCTL_PWC_STOP), 1u);
+    EXPECT_EQ(unit->BacklightPercent(), 100);
+}
