@@ -1,0 +1,254 @@
+// The ".corr" file against bytes written out by hand, hostile counts and
+// truncations, and reopening a run as OPEN does.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "dsp/Archive.h"
+#include "dsp/Correlation.h"
+#include "dsp/HexBytes.h"
+#include "tools/CorrTestSupport.h"
+
+namespace {
+
+const char kDataError[] = "CCorrelation Read: Data format unknown or corrupted file";
+
+// "Data" of a one-trace run with L = 1 and two columns; size 93. Field 23
+// (Red samples stored) is 0 and the rate 10000, as a new object writes them.
+std::string DataFields(bool withElapsed = true) {
+    std::string d = Hex(
+        "00 00 c8 42 | 01 00 00 00 | 01 00 00 00 "     // range 100.0 ms, L 1
+        "05 00 00 00 00 00 00 00 00 00 00 00 "         // positions 5, 0, 0
+        "02 00 00 00 | 00 00 c8 c2 | 00 00 c8 42 "     // 2 columns, window -100 ... 100
+        "01 00 00 00 | ff ff ff ff | 01 00 00 00 "     // ms, lags -1 ... 1
+        "64 00 | ff ff ff ff | 00 00 00 00 "           // height 100, suppression -1 ... 0
+        "02 | 01 00 00 00 | 01 | 00 "                  // mode 2, cursor 1 on peak, off
+        "01 00 00 00 | 01 00 00 00 | 00 00 00 00 "     // 1 accumulator, 1 trace, trace 0
+        "20 4e 00 00 | 00 40 1c 46 | 00 00 00 00 ");   // 20000 correlated, 10000.0, 0 stored
+    if (withElapsed) d += Hex("d2 04 00 00");          // 1234 ms
+    return d;
+}
+
+const std::string kFilter = Hex("11 00 00 00  00 00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00");
+
+// A chunk size as four little-endian bytes.
+std::string SizeBytes(const std::string& body) {
+    const auto n = static_cast<uint32_t>(body.size());
+    return std::string{static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                       static_cast<char>(n >> 24)};
+}
+
+std::string Chunks(const std::string& data, const std::string& accumulator, const std::string& beforeDisp = "") {
+    return Hex("'TkCo' 02 00 00 00 01 00 'Data'") + SizeBytes(data) + data +
+           Hex("'Info' 16 00 00 00  01 00 00 00 41 00  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00") +
+           Hex("'Pipe' 18 00 00 00  00 00 00 00 01 00 00 00 02 00 00 00 00 00 00 00 00 40 1c 46 43 00 00 00") +
+           Hex("'FltL'") + kFilter + kFilter + kFilter + Hex("'FltR'") + kFilter + kFilter + kFilter + beforeDisp +
+           Hex("'Disp' 04 00 00 00 64 00 ff ff") + accumulator;
+}
+
+// Lags -1, 0, +1 hold -5, 7 and 2^32.
+const std::string kCor0 = Hex("'Cor0' 18 00 00 00  fb ff ff ff ff ff ff ff  07 00 00 00 00 00 00 00  00 00 00 00 01 00 00 00");
+
+std::string HandFile() { return Chunks(DataFields(), kCor0); }
+
+std::string ReadError(const std::string& bytes, bool headerOnly = false) {
+    CCorrelation run;
+    std::istringstream in(bytes);
+    try {
+        run.Read(in, headerOnly);
+    } catch (const archive::ArchiveError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(CorrelationFile, ReadThenWriteReproducesTheHandWrittenBytes) {
+    CCorrelation run;
+    std::istringstream in(HandFile());
+    run.Read(in);
+    EXPECT_EQ(run.MaxLag(), 1);
+    EXPECT_EQ(run.Accumulator(0), (std::vector<int64_t>{-5, 7, int64_t{1} << 32}));
+    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{100, -1}));
+    EXPECT_EQ(run.Info()[0], u"A");
+    EXPECT_EQ(run.Clock().ElapsedMs(), 1234u);
+    EXPECT_EQ(run.PostFilter(), 0);
+    std::ostringstream out;
+    run.Write(out);
+    EXPECT_EQ(out.str(), HandFile());
+}
+
+TEST(CorrelationFile, OldDataChunkTakesElapsedFromSamplesCorrelated) {
+    CCorrelation run;
+    std::istringstream in(Chunks(DataFields(false), kCor0));
+    run.Read(in);
+    EXPECT_EQ(run.Clock().ElapsedMs(), 2000u);  // 20000 samples at 10000 Hz
+    EXPECT_FALSE(run.Clock().running);
+}
+
+TEST(CorrelationFile, ThirtyTwoBitAccumulatorsAreSignExtended) {
+    CCorrelation run;
+    std::istringstream in(Chunks(DataFields(), Hex("'Cor0' 0c 00 00 00 ff ff ff ff ff ff ff ff ff ff ff ff")));
+    run.Read(in);
+    EXPECT_EQ(run.Accumulator(0), (std::vector<int64_t>{-1, -1, -1}));
+}
+
+TEST(CorrelationFile, UnknownChunkBeforeDispIsSkipped) {
+    CCorrelation run;
+    std::istringstream in(Chunks(DataFields(), kCor0, Hex("'Xtra' 03 00 00 00 'abc'")));
+    run.Read(in);
+    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{100, -1}));
+}
+
+TEST(CorrelationFile, UnfilteredChunkReopensInPostFilterMode) {
+    CCorrelation run;
+    const std::string corU = Hex("'CorU' 18 00 00 00") + std::string(24, '\1');
+    std::istringstream in(Chunks(DataFields(), corU + kCor0));
+    run.Read(in);
+    EXPECT_EQ(run.PostFilter(), 1);
+    EXPECT_EQ(run.UnfilteredAccumulator()[0], 0x0101010101010101);
+    // The post-filters are rebuilt from the Blue filters, notch on.
+    EXPECT_TRUE(run.PostFilterOf(0).Band().notchOn);
+    EXPECT_EQ(run.PostFilterOf(0).Taps(), 177);
+}
+
+TEST(CorrelationFile, HeaderOnlySkipsTraceAndAccumulators) {
+    CCorrelation run;
+    std::istringstream in(HandFile());
+    run.Read(in, true);
+    EXPECT_EQ(run.Info()[0], u"A");
+    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{0, 0}));
+    EXPECT_NE(run.Accumulator(0).size(), 3u);
+}
+
+TEST(CorrelationFileErrors, WrongMagicRaisesBeforeAnythingElse) {
+    CCorrelation run;
+    std::string bytes = HandFile();
+    bytes[3] = 'x';
+    std::istringstream in(bytes);
+    EXPECT_THROW(
+        {
+            try {
+                run.Read(in);
+            } catch (const archive::ArchiveError& e) {
+                EXPECT_STREQ(e.what(), "CCorrelation Read: Unknown file type");
+                throw;
+            }
+        },
+        archive::ArchiveError);
+    EXPECT_EQ(in.tellg(), 4);
+    EXPECT_EQ(run.MaxLag(), 1088);
+}
+
+TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
+    std::string version = HandFile(), type = HandFile();
+    version[4] = 3;
+    type[8] = 2;
+    EXPECT_EQ(ReadError(version), "CCorrelation Read: Unknown file type");
+    EXPECT_EQ(ReadError(type), "CCorrelation Read: Unknown file type");
+}
+
+// Counts that would size arrays: L, columns, traces, accumulators. Each hostile
+// value raises the data error before anything is allocated.
+struct HostileField {
+    size_t offset;  // in the "Data" body
+    uint32_t value;
+};
+
+class CorrelationHostileCounts : public ::testing::TestWithParam<HostileField> {};
+
+TEST_P(CorrelationHostileCounts, RaiseTheDataErrorBeforeAllocating) {
+    std::string data = DataFields();
+    const HostileField f = GetParam();
+    for (int i = 0; i < 4; ++i) data[f.offset + i] = static_cast<char>(f.value >> (8 * i));
+    EXPECT_EQ(ReadError(Chunks(data, kCor0)), kDataError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, CorrelationHostileCounts,
+    ::testing::Values(HostileField{8, 0xFFFFFFFF}, HostileField{8, 0x40000000}, HostileField{8, 200089},
+                      HostileField{24, 0xFFFFFFFF}, HostileField{24, 0x01000000}, HostileField{65, 0},
+                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4}));
+
+TEST(CorrelationFileErrors, DataSizeOutside89To93) {
+    std::string bytes = HandFile();
+    bytes[14] = 94;
+    EXPECT_EQ(ReadError(bytes), kDataError);
+    bytes[14] = 88;
+    EXPECT_EQ(ReadError(bytes), kDataError);
+}
+
+TEST(CorrelationFileErrors, AccumulatorOrTraceOfTheWrongSize) {
+    EXPECT_EQ(ReadError(Chunks(DataFields(), Hex("'Cor0' 10 00 00 00") + std::string(16, '\0'))), kDataError);
+    std::string disp = HandFile();
+    disp.replace(disp.find("Disp") + 4, 1, "\x06");
+    EXPECT_EQ(ReadError(disp), kDataError);
+}
+
+TEST(CorrelationFileErrors, AccumulatorBeforeDataIsRejected) {
+    const std::string bytes = Hex("'TkCo' 02 00 00 00 01 00") + kCor0;
+    EXPECT_EQ(ReadError(bytes), kDataError);
+}
+
+TEST(CorrelationFileErrors, MissingLastAccumulatorRunsIntoTheEnd) {
+    std::string data = DataFields();
+    data[65] = 2;  // two accumulators announced, only Cor0 present
+    EXPECT_EQ(ReadError(Chunks(data, kCor0)), "CCorrelation Read: Corrupted file");
+}
+
+// One object takes every cut in turn (a run costs milliseconds to build), so
+// each read also starts from the state the previous failure left.
+TEST(CorrelationFileErrors, EveryTruncationRaisesAndNeverSucceeds) {
+    const std::string whole = HandFile();
+    CCorrelation run;
+    for (size_t n = 0; n < whole.size(); ++n) {
+        std::istringstream in(whole.substr(0, n));
+        EXPECT_THROW(run.Read(in), archive::ArchiveError) << "cut at " << n;
+    }
+}
+
+TEST(CorrelationFileErrors, HostileSkipSizeIsCorrupt) {
+    EXPECT_EQ(ReadError(Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff"))), "CCorrelation Read: Corrupted file");
+}
+
+TEST(RecordingName, CorrGainsTheCompanionSuffix) {
+    EXPECT_EQ(RecordingName("\\NandFlash\\Data\\run1.corr"), "\\NandFlash\\Data\\run1_corr.wav");
+    EXPECT_EQ(RecordingName("run1.dat"), "run1.dat.wav");
+}
+
+// Regression: OPEN went on with a half-read object after a read error.
+TEST(OpenRun, ReadErrorLeavesANewEmptyRunWithTheRecording) {
+    std::string bytes = HandFile();
+    bytes.resize(bytes.size() - 3);  // cut inside Cor0
+    std::istringstream corr(bytes);
+    OpenedRun opened = OpenRunFromStreams(&corr, std::make_unique<std::istringstream>(WavBytes({16, 32})), {});
+    EXPECT_FALSE(opened.fileRead);
+    EXPECT_EQ(opened.error, "CCorrelation Read: Corrupted file");
+    ASSERT_TRUE(opened.run);
+    EXPECT_EQ(opened.run->MaxLag(), 1088);       // not the file's 1
+    EXPECT_EQ(opened.run->Columns(), 500);
+    EXPECT_TRUE(opened.run->Info()[0].empty());  // nothing of the file kept
+    EXPECT_TRUE(opened.recordingOpened);
+}
+
+TEST(OpenRun, LongRecordingPrimesTheInputsWithItsLast4096Frames) {
+    std::vector<int16_t> frames;
+    for (int32_t i = 0; i < 5000; ++i) frames.insert(frames.end(), {static_cast<int16_t>(16 * (i % 100)), 0});
+    std::istringstream corr(HandFile());
+    OpenedRun opened = OpenRunFromStreams(&corr, std::make_unique<std::istringstream>(WavBytes(frames)), {});
+    ASSERT_TRUE(opened.fileRead);
+    CCorrelation& run = *opened.run;
+    EXPECT_EQ(run.RedRaw().SampleTotal(), 4096);
+    run.RedRaw().SetPos(0);
+    EXPECT_EQ(run.RedRaw().ReadSample(), 4);  // frame 904 holds 904 % 100
+    EXPECT_EQ(run.Recording()->Position(), 0);
+}
+
+TEST(OpenRun, ShortRecordingIsNotPrimed) {
+    std::istringstream corr(HandFile());
+    OpenedRun opened = OpenRunFromStreams(&corr, std::make_unique<std::istringstream>(WavBytes(std::vector<int16_t>(2 * 4095, 16))), {});
+    EXPECT_EQ(opened.run->RedRaw().SampleTotal(), 0);
+}
