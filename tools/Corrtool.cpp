@@ -20,6 +20,8 @@ const CorrtoolCommand kCommands[] = {
     // corr:
     {"corr", "info", "FILE", CmdCorrInfo},
     {"corr", "replay", "FILE.corr [options]", CmdCorrReplay},
+    // acquire:
+    {"", "acquire", "[options]", CmdAcquire},
 };
 
 void PrintUsage(std::ostream& err) {

@@ -41,3 +41,5 @@ int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err);
 // corr:
 int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err);
 int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err);
+// acquire:
+int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err);

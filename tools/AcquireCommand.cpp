@@ -1,0 +1,229 @@
+// corrtool acquire: the sensor hardware against the virtual unit, headless and
+// on simulated time, feeding a correlation run as the program's run loop does;
+// prints the run's answer beside the scenario's own.
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "dsp/Correlation.h"
+#include "dsp/WaveFile.h"
+#include "hardware/CorrelationInput.h"
+#include "hardware/SensorHardware.h"
+#include "platform/Clock.h"
+#include "platform/DeviceIo.h"
+#include "settings/Configuration.h"
+#include "sim/VirtualUnit.h"
+#include "tools/Corrtool.h"
+
+namespace {
+
+constexpr uint32_t kTickMs = 100;           // the run loop's timer
+constexpr int32_t kCorrelateLimit = 1 << 20;
+constexpr int32_t kRangeUnitMs = 1;
+
+struct AcquireOptions {
+    double seconds = 10.0;
+    std::string scenario;
+    int32_t rate = 10000;
+    int32_t stationA = 1, stationB = 2;
+    std::vector<sim::PipeSection> pipe;  // empty: the scenario's
+    std::optional<bool> fft;
+    std::optional<std::pair<float, float>> band;  // Hz
+    std::string out;
+};
+
+const char* const kUsage =
+    "usage: corrtool acquire [--seconds N] [--scenario FILE] [--rate HZ] [--stations A,B]\n"
+    "                        [--pipe LEN:SPEED[,LEN:SPEED...]] [--engine direct|fft] [--band LOW-HIGH] [--out NAME]\n";
+
+bool ParsePipe(const std::string& text, std::vector<sim::PipeSection>& pipe) {
+    std::istringstream is(text);
+    std::string part;
+    while (std::getline(is, part, ',')) {
+        sim::PipeSection s;
+        char colon = 0;
+        std::istringstream ps(part);
+        if (!(ps >> s.length >> colon >> s.velocity) || colon != ':' || !(s.length > 0) || !(s.velocity > 0))
+            return false;
+        pipe.push_back(s);
+    }
+    return !pipe.empty() && pipe.size() <= static_cast<size_t>(CPipe::kMaxSections);
+}
+
+bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (i + 1 >= args.size()) return err << "corrtool: " << a << " needs a value\n" << kUsage, false;
+        const std::string& v = args[++i];
+        bool ok = true;
+        try {
+            if (a == "--seconds") o.seconds = std::stod(v), ok = o.seconds > 0 && o.seconds <= 3600;
+            else if (a == "--scenario") o.scenario = v;
+            else if (a == "--rate") {
+                o.rate = std::stoi(v);
+                ok = o.rate >= 1000 && o.rate <= 10000 && 10000 / (10000 / o.rate) == o.rate;
+            } else if (a == "--stations") {
+                char comma = 0;
+                std::istringstream is(v);
+                ok = static_cast<bool>(is >> o.stationA >> comma >> o.stationB) && comma == ',' && o.stationA >= 0 &&
+                     o.stationA <= 3 && o.stationB >= 0 && o.stationB <= 3;
+            } else if (a == "--pipe") ok = ParsePipe(v, o.pipe);
+            else if (a == "--engine") ok = v == "direct" || v == "fft", o.fft = v == "fft";
+            else if (a == "--band") {
+                float low = 0, high = 0;
+                char dash = 0;
+                std::istringstream is(v);
+                ok = static_cast<bool>(is >> low >> dash >> high) && dash == '-' && low >= 0 && (high == 0 || high > low);
+                o.band = std::make_pair(low, high);
+            } else if (a == "--out") o.out = v;
+            else return err << "corrtool: unknown option " << a << '\n' << kUsage, false;
+        } catch (const std::exception&) {
+            ok = false;
+        }
+        if (!ok) return err << "corrtool: bad value for " << a << ": " << v << '\n' << kUsage, false;
+    }
+    return true;
+}
+
+// Where a station's sensor sits on the scenario's pipe, m from Red; the Base
+// is not on the pipe (none).
+std::optional<double> StationPosition(const sim::Scenario& s, int32_t station) {
+    switch (station) {
+    case 1: return 0.0;
+    case 2: return s.TotalLength();
+    case 3: return s.yellowPosition < 0 ? s.TotalLength() : s.yellowPosition;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<sim::Station> WorldStation(int32_t station) {
+    switch (station) {
+    case 1: return sim::Station::Red;
+    case 2: return sim::Station::Blue;
+    case 3: return sim::Station::Yellow;
+    default: return std::nullopt;
+    }
+}
+
+void ApplyBand(CCorrelation& run, std::pair<float, float> hz) {
+    FilterBand band;
+    band.lowCut = hz.first / run.SampleRate();
+    band.highCut = hz.second / run.SampleRate();
+    band.notchOn = true;
+    for (int32_t k = 0; k < CCorrelation::kTraces; ++k) {
+        run.RedFilter(k).SetBand(band, fir::kRectangular);
+        run.BlueFilter(k).SetBand(band, fir::kRectangular);
+        run.PostFilterOf(k).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+    }
+}
+
+void PrintPeak(CCorrelation& run, std::ostream& out) {
+    const int32_t selected = run.SelectedAccumulator();
+    run.DisplayTrace(selected);
+    const PeakResult peak = run.FindPeak(selected);
+    const float delay = run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds));
+    out << "peak_lag=" << peak.peakIndex - run.MaxLag() << '\n'
+        << "peak_delay_s=" << delay << '\n'
+        << "peak_height=" << peak.height << '\n'
+        << "snr=" << run.Snr() << '\n';
+    CPipe& pipe = run.Pipe();
+    if (pipe.IsSurvey() || pipe.GetSectionCount() == 0) return;
+    pipe.SetDelay(delay, DelayUnit::Seconds);
+    out << "distance_a_m=" << pipe.GetDistanceFromA(LengthUnit::Metres) << '\n'
+        << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
+}
+
+}  // namespace
+
+int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
+    AcquireOptions o;
+    if (!Parse(args, o, err)) return 2;
+    sim::Scenario world;
+    try {
+        world = sim::LoadUnitScenario(o.scenario);
+    } catch (const sim::ScenarioError& e) {
+        err << "corrtool: " << e.what() << '\n';
+        return 1;
+    }
+    LoadGlobalRecords();
+
+    // Simulated time: the virtual converter's reads advance this clock.
+    platform::FakeClock clock;
+    platform::ScopedClock scoped(clock);
+    std::shared_ptr<sim::VirtualUnit> unit = sim::InstallVirtualUnit(world);
+
+    CorrelationOptions options;
+    options.useFftEngine = o.fft.value_or(g_configuration.useFftEngine != 0);
+    options.bothPolarities = (g_configuration.bothPolarities & 1) != 0;
+    options.peakSharpenPlastic = g_configuration.peakSharpenPlastic;
+    options.peakSharpenOther = g_configuration.peakSharpenOther;
+    const float rate = static_cast<float>(o.rate);
+    auto run = std::make_unique<CCorrelation>(500, 100, 100.0f, kRangeUnitMs, rate, options);
+    CPipe& pipe = run->Pipe();
+    for (const sim::PipeSection& s : o.pipe.empty() ? world.sections : o.pipe) {
+        PipeSegment segment;
+        segment.SetLength(static_cast<float>(s.length), LengthUnit::Metres);
+        segment.SetVelocity(static_cast<float>(s.velocity));
+        pipe.AddSection(segment);
+    }
+    pipe.SetStations(o.stationA, o.stationB);
+    run->SetTraceCount(1);
+    run->SetPostFilter(g_configuration.postFilter);
+    run->SetRange(std::max(1.1f * pipe.GetTotalTime(DelayUnit::Milliseconds), 25.0f), kRangeUnitMs);
+    if (o.band) ApplyBand(*run, *o.band);
+    run->Clock().Start();
+
+    int64_t blocks = 0;
+    {
+        SensorHardware hardware;
+        hardware.SetOutputSampleRate(o.rate);
+        const auto end = static_cast<int64_t>(o.seconds * 1000.0);
+        while (clock.TickCountMs() < end) {
+            clock.Advance(kTickMs);
+            const int32_t before = run->RedRaw().SampleTotal();
+            ProcessSampleBlock(hardware, *run);
+            blocks += run->RedRaw().SampleTotal() != before;
+            const SamplingState state = hardware.GetSamplingState();
+            if (state == SamplingIdle || state == SamplingStalled || state == SamplingFinished)
+                StartSampling(hardware, *run);
+            while (run->Correlate(kCorrelateLimit) > 0) {
+            }
+        }
+    }
+    run->Clock().Stop();
+    platform::SetDeviceProvider(nullptr);
+
+    out << "scenario=" << (o.scenario.empty() ? "unit" : o.scenario) << '\n'
+        << "seconds=" << clock.TickCountMs() / 1000.0 << '\n'
+        << "sample_rate=" << run->SampleRate() << '\n'
+        << "decimation=" << 10000 / o.rate << '\n'
+        << "engine=" << (run->Options().useFftEngine ? "fft" : "direct") << '\n'
+        << "blocks=" << blocks << '\n'
+        << "blocks_overrun=" << unit->BlocksOverrun() << '\n'
+        << "max_lag=" << run->MaxLag() << '\n'
+        << "samples_correlated=" << run->SamplesCorrelated() << '\n';
+    PrintPeak(*run, out);
+    const auto a = WorldStation(o.stationA), b = WorldStation(o.stationB);
+    if (a && b)
+        out << "scenario_delay_samples="
+            << (world.ArrivalSeconds(*a) - world.ArrivalSeconds(*b)) * sim::kWorldRate / (10000 / o.rate) << '\n';
+    if (const auto pos = StationPosition(world, o.stationA))
+        out << "scenario_distance_a_m=" << std::fabs(world.leakPosition - *pos) << '\n';
+
+    if (!o.out.empty()) {
+        std::ofstream corr(o.out + ".corr", std::ios::binary | std::ios::trunc);
+        run->Write(corr);
+        std::ofstream wav(o.out + "_corr.wav", std::ios::binary | std::ios::trunc);
+        const bool wavOk = wavfile::WriteWav(wav, run->RedRaw(), run->BlueRaw(), run->SampleRate());
+        if (!corr || !wavOk) {
+            err << "corrtool: cannot write " << o.out << ".corr or its recording\n";
+            return 1;
+        }
+        out << "saved=" << o.out << ".corr\n";
+    }
+    return 0;
+}
