@@ -86,6 +86,10 @@ public:
     // Pushes x; every D-th push returns true with the filter output (the Q15
     // sum divided by 32768, truncated toward zero) in out.
     bool Push(int16_t x, int16_t& out) noexcept {
+        if (m_factor == 1) {  // the single tap 32768: the sample itself, exactly
+            out = x;
+            return true;
+        }
         const int32_t n = m_length;
         m_pos = m_pos == 0 ? n - 1 : m_pos - 1;
         m_history[static_cast<size_t>(m_pos)] = x;
