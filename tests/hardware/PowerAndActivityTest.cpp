@@ -4,6 +4,8 @@
 #include "hardware/HardwareStartup.h"
 #include "hardware/Power.h"
 #include "hardware/UserActivity.h"
+#include "platform/Files.h"
+#include "settings/EventLog.h"
 
 using namespace hw;
 
@@ -163,4 +165,17 @@ TEST_F(UserActivityRule, FullBrightnessStopsThePwm) {
     ReportUserActivity();
     EXPECT_EQ(Sent(IOCTL_PWC_STOP), 1u);
     EXPECT_EQ(unit->BacklightPercent(), 100);
+}
+
+// Start-up brings the program's hardware up on the unit installed at that time.
+TEST_F(UserActivityRule, StartUpWiresTheBacklightAndDumpsTheRadiosInTestMode) {
+    g_configuration.testMode = 1;
+    g_configuration.notchMode = 1;
+    StartSensorHardware();
+    EXPECT_EQ(unit->BacklightPercent(), 80);
+    EXPECT_EQ(unit->LineState(142).level, 1u);
+    EXPECT_EQ(platform::ReadWholeFile(kEventLogFile, 10000).value_or("").rfind("Red Radio:", 0), 0u);
+    g_configuration.brightness = 5;
+    ReportUserActivity();  // through the program's hardware
+    EXPECT_EQ(unit->BacklightPercent(), 50);
 }

@@ -319,3 +319,17 @@ TEST_F(VirtualConverter, GatherModeFillsArmedBlocksAsTimePasses) {
     for (const auto& b : blocks) EXPECT_NE(Header(b), kEmptyHeader);
     EXPECT_EQ(unit->SamplesDelivered(), 4 * 1023);  // one-shot: the gather ends after its count
 }
+
+// The shipped scenario file describes the built-in default world.
+TEST(ScenarioText, ShippedDefaultFileIsTheBuiltInWorld) {
+    const Scenario file = LoadScenarioFile(std::filesystem::path(CORRELATOR_SOURCE_DIR) / "resources/scenarios/default.txt");
+    const Scenario built = DefaultScenario();
+    EXPECT_EQ(file.seed, built.seed);
+    EXPECT_DOUBLE_EQ(file.ExpectedDelaySamples(), built.ExpectedDelaySamples());
+    for (int i = 0; i < kStationCount; ++i) {
+        EXPECT_DOUBLE_EQ(file.stations[i].noise, built.stations[i].noise);
+        EXPECT_DOUBLE_EQ(file.stations[i].dc, built.stations[i].dc);
+        EXPECT_DOUBLE_EQ(file.stations[i].rssi, built.stations[i].rssi);
+    }
+    EXPECT_EQ(file.osVersion, built.osVersion);
+}
