@@ -1,10 +1,18 @@
-# corr_module(NAME [DEPS targets...])
 # One static library per module folder, made of every .cpp in it, so that adding
 # a source file needs no edit here. A folder with no sources yet becomes an
 # interface library, so that dependants link it all the same.
+# corr_module(NAME [FOLDER dir] [EXCLUDE files...] [DEPS targets...])
+# FOLDER defaults to NAME; EXCLUDE names files of the folder that belong to
+# another library.
 function(corr_module name)
-  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
-  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${name}/*.cpp)
+  cmake_parse_arguments(M "" "FOLDER" "DEPS;EXCLUDE" ${ARGN})
+  if(NOT M_FOLDER)
+    set(M_FOLDER ${name})
+  endif()
+  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${M_FOLDER}/*.cpp)
+  foreach(x ${M_EXCLUDE})
+    list(REMOVE_ITEM srcs ${PROJECT_SOURCE_DIR}/${M_FOLDER}/${x})
+  endforeach()
   if(srcs)
     add_library(corr_${name} STATIC ${srcs})
     target_include_directories(corr_${name} PUBLIC ${PROJECT_SOURCE_DIR})

@@ -10,7 +10,7 @@
 #include "TempUnitRoot.h"
 #include "dsp/Correlation.h"
 #include "dsp/WaveFile.h"
-#include "tools/CorrTestSupport.h"
+#include "dsp/CorrTestSupport.h"
 #include "tools/Corrtool.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "dsp/Correlation.h"
 #include "dsp/WaveFile.h"
-#include "tools/CorrTestSupport.h"
+#include "dsp/CorrTestSupport.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "dsp/Archive.h"
 #include "dsp/Correlation.h"
 #include "dsp/HexBytes.h"
-#include "tools/CorrTestSupport.h"
+#include "dsp/CorrTestSupport.h"
 
 namespace {
 
