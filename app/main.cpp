@@ -1,8 +1,12 @@
-// The correlator program. Options: --root DIR (the unit's flash on this host),
-// --unit none (a unit whose devices all fail to open), --script FILE (drive
-// the screens from a script, see ui/ScriptRunner.h), --gallery DIR (render
-// every screen to PNG files and end). Qt's own options such as
-// "-platform offscreen" are taken as usual.
+// The correlator program. Options:
+//   --root DIR          the unit's flash on this host
+//   --unit virtual|none the virtual unit (default), or a unit whose devices all
+//                       fail to open
+//   --scenario FILE     the virtual unit's world; else scenario.txt in the unit
+//                       root, else the built-in field case
+//   --script FILE       drive the screens from a script (ui/ScriptRunner.h)
+//   --gallery DIR       render every screen to PNG files and end
+// Qt's own options such as "-platform offscreen" are taken as usual.
 
 #include <QApplication>
 #include <QFont>
@@ -14,13 +18,15 @@
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
 #include "settings/Configuration.h"
+#include "sim/VirtualUnit.h"
 #include "ui/ScriptRunner.h"
 
 namespace {
 
 struct Options {
     QString root;
-    QString unit = QStringLiteral("none");
+    QString unit = QStringLiteral("virtual");
+    QString scenario;
     QString script;
     QString gallery;
 };
@@ -34,12 +40,32 @@ bool ParseOptions(const QStringList& args, Options& o) {
         }
         if (a == "--root") o.root = args[++i];
         else if (a == "--unit") o.unit = args[++i];
+        else if (a == "--scenario") o.scenario = args[++i];
         else if (a == "--script") o.script = args[++i];
         else if (a == "--gallery") o.gallery = args[++i];
         else {
             std::fprintf(stderr, "correlator: unknown option %s\n", qPrintable(a));
             return false;
         }
+    }
+    return true;
+}
+
+// The devices the program drives: the virtual unit, or none at all.
+bool InstallUnit(const Options& o) {
+    if (o.unit == "none") {
+        platform::SetDeviceProvider(std::make_shared<platform::NullDeviceProvider>());
+        return true;
+    }
+    if (o.unit != "virtual") {
+        std::fprintf(stderr, "correlator: unknown unit %s (virtual or none)\n", qPrintable(o.unit));
+        return false;
+    }
+    try {
+        sim::InstallVirtualUnit(sim::LoadUnitScenario(o.scenario.toStdString()));
+    } catch (const sim::ScenarioError& e) {
+        std::fprintf(stderr, "correlator: %s\n", e.what());
+        return false;
     }
     return true;
 }
@@ -52,8 +78,7 @@ int main(int argc, char** argv) {
     if (!ParseOptions(QApplication::arguments(), options)) return 2;
 
     if (!options.root.isEmpty()) platform::SetUnitRoot(options.root.toStdString());
-    // The virtual unit joins here once it lands; until then no device opens.
-    platform::SetDeviceProvider(std::make_shared<platform::NullDeviceProvider>());
+    if (!InstallUnit(options)) return 2;
 
     // The global records load once the unit root is known, before the application runs.
     LoadGlobalRecords();
