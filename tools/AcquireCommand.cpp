@@ -18,6 +18,8 @@
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 #include "tools/Corrtool.h"
+#include "tools/RunCommon.h"
+#include "app/RunSettings.h"
 
 namespace {
 
@@ -74,11 +76,9 @@ bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
             } else if (a == "--pipe") ok = ParsePipe(v, o.pipe);
             else if (a == "--engine") ok = v == "direct" || v == "fft", o.fft = v == "fft";
             else if (a == "--band") {
-                float low = 0, high = 0;
-                char dash = 0;
-                std::istringstream is(v);
-                ok = static_cast<bool>(is >> low >> dash >> high) && dash == '-' && low >= 0 && (high == 0 || high > low);
-                o.band = std::make_pair(low, high);
+                std::pair<float, float> band;
+                ok = ParseBand(v, band);
+                o.band = band;
             } else if (a == "--out") o.out = v;
             else return err << "corrtool: unknown option " << a << '\n' << kUsage, false;
         } catch (const std::exception&) {
@@ -109,34 +109,6 @@ std::optional<sim::Station> WorldStation(int32_t station) {
     }
 }
 
-void ApplyBand(CCorrelation& run, std::pair<float, float> hz) {
-    FilterBand band;
-    band.lowCut = hz.first / run.SampleRate();
-    band.highCut = hz.second / run.SampleRate();
-    band.notchOn = true;
-    for (int32_t k = 0; k < CCorrelation::kTraces; ++k) {
-        run.RedFilter(k).SetBand(band, fir::kRectangular);
-        run.BlueFilter(k).SetBand(band, fir::kRectangular);
-        run.PostFilterOf(k).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
-    }
-}
-
-void PrintPeak(CCorrelation& run, std::ostream& out) {
-    const int32_t selected = run.SelectedAccumulator();
-    run.DisplayTrace(selected);
-    const PeakResult peak = run.FindPeak(selected);
-    const float delay = run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds));
-    out << "peak_lag=" << peak.peakIndex - run.MaxLag() << '\n'
-        << "peak_delay_s=" << delay << '\n'
-        << "peak_height=" << peak.height << '\n'
-        << "snr=" << run.Snr() << '\n';
-    CPipe& pipe = run.Pipe();
-    if (pipe.IsSurvey() || pipe.GetSectionCount() == 0) return;
-    pipe.SetDelay(delay, DelayUnit::Seconds);
-    out << "distance_a_m=" << pipe.GetDistanceFromA(LengthUnit::Metres) << '\n'
-        << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
-}
-
 }  // namespace
 
 int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
@@ -156,11 +128,9 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     platform::ScopedClock scoped(clock);
     std::shared_ptr<sim::VirtualUnit> unit = sim::InstallVirtualUnit(world);
 
-    CorrelationOptions options;
-    options.useFftEngine = o.fft.value_or(g_configuration.useFftEngine != 0);
-    options.bothPolarities = (g_configuration.bothPolarities & 1) != 0;
-    options.peakSharpenPlastic = g_configuration.peakSharpenPlastic;
-    options.peakSharpenOther = g_configuration.peakSharpenOther;
+    CorrelationOptions options = CorrelationOptionsFromConfiguration();
+    options.multiFilter = false;  // one trace
+    if (o.fft) options.useFftEngine = *o.fft;
     const float rate = static_cast<float>(o.rate);
     auto run = std::make_unique<CCorrelation>(500, 100, 100.0f, kRangeUnitMs, rate, options);
     CPipe& pipe = run->Pipe();
@@ -215,14 +185,7 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
         out << "scenario_distance_a_m=" << std::fabs(world.leakPosition - *pos) << '\n';
 
     if (!o.out.empty()) {
-        std::ofstream corr(o.out + ".corr", std::ios::binary | std::ios::trunc);
-        run->Write(corr);
-        std::ofstream wav(o.out + "_corr.wav", std::ios::binary | std::ios::trunc);
-        const bool wavOk = wavfile::WriteWav(wav, run->RedRaw(), run->BlueRaw(), run->SampleRate());
-        if (!corr || !wavOk) {
-            err << "corrtool: cannot write " << o.out << ".corr or its recording\n";
-            return 1;
-        }
+        if (!SaveRun(*run, o.out, err)) return 1;
         out << "saved=" << o.out << ".corr\n";
     }
     return 0;

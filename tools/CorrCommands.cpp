@@ -14,40 +14,15 @@
 #include "platform/Text.h"
 #include "settings/Configuration.h"
 #include "tools/Corrtool.h"
+#include "tools/RunCommon.h"
+#include "app/RunSettings.h"
 
 namespace {
 
 constexpr int32_t kFramesPerFeed = 10000;  // what the run loop feeds per tick in a replay
 constexpr int32_t kRangeUnitMs = 1;
 
-CorrelationOptions OptionsFromConfiguration() {
-    CorrelationOptions o;
-    o.useFftEngine = g_configuration.useFftEngine != 0;
-    o.multiFilter = g_configuration.multiFilter != 0;
-    o.bothPolarities = (g_configuration.bothPolarities & 1) != 0;
-    o.peakSharpenPlastic = g_configuration.peakSharpenPlastic;
-    o.peakSharpenOther = g_configuration.peakSharpenOther;
-    return o;
-}
-
 std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
-
-// The results a run's peak gives, as key=value lines.
-void PrintPeak(CCorrelation& run, std::ostream& out) {
-    const int32_t selected = run.SelectedAccumulator();
-    run.DisplayTrace(selected);  // in post-filter mode this derives the accumulator
-    const PeakResult peak = run.FindPeak(selected);
-    const float delay = run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds));
-    out << "peak_lag=" << peak.peakIndex - run.MaxLag() << '\n'
-        << "peak_delay_s=" << delay << '\n'
-        << "peak_height=" << peak.height << '\n'
-        << "snr=" << run.Snr() << '\n';
-    CPipe& pipe = run.Pipe();
-    if (pipe.IsSurvey() || pipe.GetSectionCount() == 0) return;
-    pipe.SetDelay(delay, DelayUnit::Seconds);
-    out << "distance_a_m=" << pipe.GetDistanceFromA(LengthUnit::Metres) << '\n'
-        << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
-}
 
 void PrintDetails(const CCorrelation& run, std::ostream& out) {
     const auto& info = run.Info();
@@ -79,15 +54,6 @@ struct ReplayOptions {
     std::string out;
 };
 
-bool ParseBand(const std::string& text, std::pair<float, float>& band) {
-    float low = 0, high = 0;
-    char dash = 0;
-    if (std::sscanf(text.c_str(), "%f%c%f", &low, &dash, &high) != 3 || dash != '-') return false;
-    if (!(low >= 0) || !(high >= 0) || (high > 0 && high <= low)) return false;
-    band = {low, high};
-    return true;
-}
-
 // False (with a message) for anything that is not a known option.
 bool ParseReplay(const Args& args, ReplayOptions& o, std::ostream& err) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -118,20 +84,6 @@ bool ParseReplay(const Args& args, ReplayOptions& o, std::ostream& err) {
     return true;
 }
 
-// Every trace's Red, Blue and correlation filter on one band, notch on with
-// an empty notch band, as a run on a new pipe gets its default band.
-void ApplyBand(CCorrelation& run, std::pair<float, float> hz) {
-    FilterBand band;
-    band.lowCut = hz.first / run.SampleRate();
-    band.highCut = hz.second / run.SampleRate();
-    band.notchOn = true;
-    for (int32_t k = 0; k < CCorrelation::kTraces; ++k) {
-        run.RedFilter(k).SetBand(band, fir::kRectangular);
-        run.BlueFilter(k).SetBand(band, fir::kRectangular);
-        run.PostFilterOf(k).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
-    }
-}
-
 // The replay range: a pipe's travel time plus 10 % (at least 25 ms), or the
 // recorded survey range.
 float ReplayRangeMs(const CPipe& pipe) {
@@ -160,15 +112,6 @@ void StartReplay(CCorrelation& run, const ReplayOptions& o) {
     if (o.band) ApplyBand(run, *o.band);
 }
 
-bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
-    std::ofstream corr(name + ".corr", std::ios::binary | std::ios::trunc);
-    run.Write(corr);
-    std::ofstream wav(name + "_corr.wav", std::ios::binary | std::ios::trunc);
-    const bool wavOk = wavfile::WriteWav(wav, run.RedRaw(), run.BlueRaw(), run.SampleRate());
-    if (!corr || !wavOk) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
-    return true;
-}
-
 }  // namespace
 
 int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err) {
@@ -181,7 +124,7 @@ int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err) {
         err << "corrtool: cannot open " << args[0] << '\n';
         return 1;
     }
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f, OptionsFromConfiguration());
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f, CorrelationOptionsFromConfiguration());
     try {
         run.Read(file);
     } catch (const archive::ArchiveError& e) {
@@ -208,7 +151,7 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
         err << "corrtool: cannot open the recording " << recordingName << '\n';
         return 1;
     }
-    OpenedRun opened = OpenRunFromStreams(&corr, std::move(recording), OptionsFromConfiguration());
+    OpenedRun opened = OpenRunFromStreams(&corr, std::move(recording), CorrelationOptionsFromConfiguration());
     if (!opened.fileRead) {
         err << opened.error << '\n';
         return 1;

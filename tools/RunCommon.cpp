@@ -1,0 +1,52 @@
+#include "tools/RunCommon.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "dsp/WaveFile.h"
+
+bool ParseBand(const std::string& text, std::pair<float, float>& band) {
+    float low = 0, high = 0;
+    char dash = 0;
+    if (std::sscanf(text.c_str(), "%f%c%f", &low, &dash, &high) != 3 || dash != '-') return false;
+    if (!(low >= 0) || !(high >= 0) || (high > 0 && high <= low)) return false;
+    band = {low, high};
+    return true;
+}
+
+void ApplyBand(CCorrelation& run, std::pair<float, float> hz) {
+    FilterBand band;
+    band.lowCut = hz.first / run.SampleRate();
+    band.highCut = hz.second / run.SampleRate();
+    band.notchOn = true;
+    for (int32_t k = 0; k < CCorrelation::kTraces; ++k) {
+        run.RedFilter(k).SetBand(band, fir::kRectangular);
+        run.BlueFilter(k).SetBand(band, fir::kRectangular);
+        run.PostFilterOf(k).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+    }
+}
+
+void PrintPeak(CCorrelation& run, std::ostream& out) {
+    const int32_t selected = run.SelectedAccumulator();
+    run.DisplayTrace(selected);  // in post-filter mode this derives the accumulator
+    const PeakResult peak = run.FindPeak(selected);
+    const float delay = run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds));
+    out << "peak_lag=" << peak.peakIndex - run.MaxLag() << '\n'
+        << "peak_delay_s=" << delay << '\n'
+        << "peak_height=" << peak.height << '\n'
+        << "snr=" << run.Snr() << '\n';
+    CPipe& pipe = run.Pipe();
+    if (pipe.IsSurvey() || pipe.GetSectionCount() == 0) return;
+    pipe.SetDelay(delay, DelayUnit::Seconds);
+    out << "distance_a_m=" << pipe.GetDistanceFromA(LengthUnit::Metres) << '\n'
+        << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
+}
+
+bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
+    std::ofstream corr(name + ".corr", std::ios::binary | std::ios::trunc);
+    run.Write(corr);
+    std::ofstream wav(name + "_corr.wav", std::ios::binary | std::ios::trunc);
+    const bool wavOk = wavfile::WriteWav(wav, run.RedRaw(), run.BlueRaw(), run.SampleRate());
+    if (!corr || !wavOk) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
+    return true;
+}
