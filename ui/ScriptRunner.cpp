@@ -103,6 +103,10 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
         Fail(QStringLiteral("no screen open for: %1").arg(line));
         return false;
     }
+    if (verb == "if-screen" && words.size() >= 3) {
+        if (screen->objectName() != "dlg" + words[1]) return true;
+        return Execute(line.section(' ', 2).trimmed(), delayMs);
+    }
     if (verb == "press" && words.size() >= 2) {
         const QString key = line.section(' ', 1).trimmed();
         QAbstractButton* button = FindButton(screen, key);

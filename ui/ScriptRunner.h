@@ -12,6 +12,8 @@
 //   expect-state ID STATE    STATE: checked, unchecked, visible, hidden,
 //                            enabled, disabled
 //   expect-screen ID         fail unless the screen in front has that template
+//   if-screen ID COMMAND     run COMMAND only when the screen in front has that
+//                            template (a first start shows screens a later one skips)
 //   # comment
 // A failed command ends the session: every open screen closes and Failed()
 // turns true.

@@ -13,6 +13,12 @@ fail() { echo "e2e: FAIL: $*"; exit 1; }
 timeout 60 "$correlator" -platform offscreen --root "$root" --script "$here/../../resources/demo/headless.txt" \
   || fail "correlator exited with $?"
 [ -s "$root/NandFlash/Data/screenshot-main.png" ] || fail "no screenshot"
+[ -s "$root/NandFlash/Data/screenshot-language.png" ] || fail "a new unit did not ask for its language"
+# A second start goes straight to the main screen with the stored language.
+rm "$root/NandFlash/Data/screenshot-language.png"
+timeout 60 "$correlator" -platform offscreen --root "$root" --script "$here/../../resources/demo/headless.txt" \
+  || fail "second start exited with $?"
+[ ! -e "$root/NandFlash/Data/screenshot-language.png" ] || fail "the language screen came again"
 [ -f "$root/NandFlash/tamrik.conf" ] || fail "no configuration written"
 [ "$(stat -c %s "$root/NandFlash/tamrik.conf")" -eq 722 ] || fail "configuration is not 722 bytes"
 
@@ -46,4 +52,4 @@ timeout 60 "$correlator" -platform offscreen --root "$root2" --script "$root/de.
 timeout 60 "$correlator" -platform offscreen --root "$root" --gallery "$root/gallery" >/dev/null || fail "gallery"
 [ -s "$root/gallery/102-main-normal.png" ] && [ -s "$root/gallery/194-bad-signal-inverted.png" ] || fail "gallery pictures missing"
 
-echo "e2e: 5 passed, 0 failed"
+echo "e2e: 6 passed, 0 failed"
