@@ -1,5 +1,6 @@
 #include "app/StartupSteps.h"
 
+#include "pipe/Materials.h"
 #include "platform/Debug.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -59,7 +60,7 @@ void ProtectFiles() {
     platform::AddFileAttributes(kProgramFile, kAttrReadOnly | kAttrHidden);
     for (const platform::FindData& dll : platform::FindFiles("\\NandFlash\\*.dll"))
         platform::AddFileAttributes(platform::JoinDevicePath(kFlashRoot, dll.name), kAttrReadOnly | kAttrHidden);
-    platform::AddFileAttributes(kMaterialFile, kAttrHidden);
+    platform::AddFileAttributes(CMaterials::kFile, kAttrHidden);
     platform::AddFileAttributes(kConfigurationFile, kAttrHidden);
     platform::AddFileAttributes(kFactoryFile, kAttrHidden);
 }

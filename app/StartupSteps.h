@@ -11,7 +11,6 @@
 namespace startup {
 
 constexpr const char* kProgramFile = "\\NandFlash\\TamrikDialogs.exe";
-constexpr const char* kMaterialFile = "\\NandFlash\\tamrik.db";
 constexpr const char* kProfileKey = "Ostrelon Limited";
 // Calibration attempts before start-up gives up and carries on uncalibrated.
 constexpr int kMaxCalibrationAttempts = 5;

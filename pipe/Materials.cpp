@@ -113,9 +113,7 @@ bool CMaterials::Load() {
 bool CMaterials::Save() const {
     std::ostringstream out;
     WriteTo(out);
-    if (!platform::WriteFileAtomic(kFile, out.str())) return false;
-    platform::AddFileAttributes(kFile, platform::kAttrHidden);
-    return true;
+    return platform::WriteFileAtomic(kFile, out.str(), platform::kAttrHidden);
 }
 
 MaterialColour CMaterials::SlotColour(int slot) {

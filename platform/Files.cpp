@@ -219,7 +219,7 @@ std::ofstream OpenForWrite(std::string_view path, bool truncate) {
     return std::ofstream(host, std::ios::binary | std::ios::out | std::ios::trunc);
 }
 
-bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
+bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t extraAttributes) {
     const fs::path host = HostPath(path);
     if (IsReadOnly(host)) return false;
     const fs::path tmp = host.string() + ".tmp";
@@ -235,7 +235,10 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes) {
     }
     std::error_code ec;
     fs::rename(tmp, host, ec);
-    if (!ec) return true;
+    if (!ec) {
+        if (extraAttributes) StoreBits(host, StoredBits(host) | extraAttributes);
+        return true;
+    }
     std::error_code ignored;
     fs::remove(tmp, ignored);
     return false;

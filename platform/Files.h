@@ -75,9 +75,10 @@ std::ifstream OpenForRead(std::string_view path);
 std::ofstream OpenForWrite(std::string_view path, bool truncate);
 
 // Writes a whole file through a temporary beside it and a rename, so that a
-// failure leaves the old file intact. Keeps the old file's attributes. False
-// when the file is read-only or anything fails.
-bool WriteFileAtomic(std::string_view path, std::string_view bytes);
+// failure leaves the old file intact. Keeps the old file's attributes and adds
+// extraAttributes (hidden, for the unit's data files). False when the file is
+// read-only or anything fails.
+bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t extraAttributes = 0);
 
 // The whole file, or nothing when it is missing or larger than maxBytes.
 std::optional<std::string> ReadWholeFile(std::string_view path, uint64_t maxBytes);

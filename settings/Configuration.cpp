@@ -163,9 +163,7 @@ void CConfiguration::WriteTo(std::ostream& os) const {
 bool CConfiguration::Save() const {
     std::ostringstream out;
     WriteTo(out);
-    if (!platform::WriteFileAtomic(kConfigurationFile, out.str())) return false;
-    platform::AddFileAttributes(kConfigurationFile, platform::kAttrHidden);
-    return true;
+    return platform::WriteFileAtomic(kConfigurationFile, out.str(), platform::kAttrHidden);
 }
 
 std::u16string CConfiguration::Language() const { return Bounded(language); }
