@@ -7,7 +7,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "dsp/Correlation.h"
 #include "platform/Clock.h"
 

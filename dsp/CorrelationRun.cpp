@@ -4,7 +4,7 @@
 #include <fstream>
 #include <limits>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "dsp/Correlation.h"
 #include "dsp/WaveFile.h"
 #include "platform/Files.h"

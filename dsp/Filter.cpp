@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "platform/Text.h"
 
 namespace {

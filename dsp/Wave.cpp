@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 class CWave;
 

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "pipe/DiameterBand.h"
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 void WriteDiameterBand(std::ostream& os, const DiameterBand& band) {
     archive::WriteFloat(os, band.minDiameter);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 namespace {
 

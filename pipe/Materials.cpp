@@ -5,7 +5,7 @@
 #include <new>
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "pipe/MaterialDefaults.h"
 #include "platform/Files.h"
 

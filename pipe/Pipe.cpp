@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 namespace {
 

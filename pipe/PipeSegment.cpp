@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 bool PipeSegment::HasUsableVelocity() const {
     return std::isfinite(m_band.velocity) && m_band.velocity > 0.0f;

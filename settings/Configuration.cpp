@@ -5,7 +5,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "platform/Files.h"
 
 // The records are stored as their in-memory bytes; every field has a fixed

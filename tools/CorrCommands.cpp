@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "dsp/Correlation.h"
 #include "dsp/WaveFile.h"
 #include "platform/Text.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "dsp/Correlation.h"
 #include "dsp/HexBytes.h"
 #include "dsp/CorrTestSupport.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "HexBytes.h"
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "dsp/Filter.h"
 
 namespace {

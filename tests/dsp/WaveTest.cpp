@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "HexBytes.h"
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "dsp/Wave.h"
 
 namespace {

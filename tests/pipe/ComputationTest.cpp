@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "Bytes.h"
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "pipe/ComputationFile.h"
 #include "pipe/ComputeResults.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "Bytes.h"
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 #include "pipe/Pipe.h"
 
 namespace {

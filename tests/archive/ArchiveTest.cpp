@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 using namespace archive;
 

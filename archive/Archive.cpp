@@ -1,4 +1,4 @@
-#include "dsp/Archive.h"
+#include "archive/Archive.h"
 
 #include <bit>
 #include <cstring>

@@ -1,5 +1,5 @@
 #pragma once
-// dsp/Archive.h — the binary archive every stored object uses.
+// archive/Archive.h — the binary archive every stored object uses.
 //
 // Little-endian primitives written byte for byte with no padding; four-
 // character tags; chunks (tag, int32 body size, body); sized records (int32
