@@ -41,9 +41,9 @@ uint32_t Stopwatch::ElapsedMs() const {
 
 CCorrelation::CCorrelation(int32_t columns, int16_t height, float range, int32_t unit, float rate,
                            const CorrelationOptions& options)
-    : m_pipe(rate > 0 ? rate : 10000.0f), m_options(options) {
+    : m_pipe(rate > 0 ? rate : kUnitSampleRate), m_options(options) {
     m_traceCount = options.multiFilter ? kTraces : 1;
-    m_sampleRate = rate > 0 ? rate : 10000.0f;
+    m_sampleRate = rate > 0 ? rate : kUnitSampleRate;
     m_range = range;
     m_rangeUnit = unit;
     m_maxLag = LagsForRange(range, unit, m_sampleRate);
@@ -64,6 +64,10 @@ CCorrelation::CCorrelation(int32_t columns, int16_t height, float range, int32_t
 }
 
 CCorrelation::~CCorrelation() = default;
+
+std::unique_ptr<CCorrelation> CCorrelation::CreateStartupRun(const CorrelationOptions& options, float rate) {
+    return std::make_unique<CCorrelation>(500, 100, 100.0f, 1, rate, options);
+}
 
 void CCorrelation::SizeTrace(int32_t k) {
     m_position[k] = m_maxLag;

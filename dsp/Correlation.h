@@ -75,7 +75,11 @@ public:
     //  range   : half-width of the lag window in unit (0 s, 1 ms, 2 samples)
     //  rate    : samples per second, > 0
     CCorrelation(int32_t columns = 500, int16_t height = 100, float range = 100.0f,
-                 int32_t unit = 1, float rate = 10000.0f, const CorrelationOptions& options = {});
+                 int32_t unit = 1, float rate = kUnitSampleRate, const CorrelationOptions& options = {});
+    // The run the program starts with, and reopens saved runs into: 500
+    // display columns of height 100 over a 100 ms range at rate.
+    static std::unique_ptr<CCorrelation> CreateStartupRun(const CorrelationOptions& options,
+                                                          float rate = kUnitSampleRate);
     ~CCorrelation();
     CCorrelation(const CCorrelation&) = delete;
     CCorrelation& operator=(const CCorrelation&) = delete;
@@ -216,8 +220,8 @@ public:
         uint8_t displayMode = 0;   // the graph view's mode byte
         int32_t cursorLag = 0;
         uint8_t cursorOnPeak = 0;
-        int32_t stationA = kStationRed;   // the station pair copied at run start
-        int32_t stationB = kStationBlue;
+        StationCode stationA = StationCode::Red;  // the station pair copied at run start
+        StationCode stationB = StationCode::Blue;
     };
     ViewState& View() noexcept { return m_view; }
     const ViewState& View() const noexcept { return m_view; }
@@ -259,7 +263,7 @@ private:
     std::vector<int64_t> m_unfiltered;
     std::array<std::vector<int64_t>, kAccumulators> m_acc;
     CPipe m_pipe;
-    float m_sampleRate = 10000.0f;
+    float m_sampleRate = kUnitSampleRate;
     CWave m_redRaw, m_blueRaw;
     std::array<CWave, kTraces> m_redFiltered, m_blueFiltered;
     std::array<CFilter, kTraces> m_redFilter, m_blueFilter, m_postFilters;
@@ -268,7 +272,7 @@ private:
     int32_t m_selectedTrace = 0;
     float m_lastPeakHeight = 0;
     int32_t m_traceCount = 1;
-    float m_fileSampleRate = 10000.0f;
+    float m_fileSampleRate = kUnitSampleRate;
     int32_t m_redReceived = 0;
     int32_t m_postFilter = 0;
     std::unique_ptr<CWaveReader> m_recording;

@@ -145,7 +145,9 @@ float CCorrelation::Snr() const {
     // quality icons were set against.
     while (p > g && dev(p - 1) * dev(p) > 0) --p, spread -= dev(p), --count;
     while (p < 2 * lags - g && dev(p + 1) * dev(p) > 0) ++p, spread -= dev(p), --count;
-    if (spread == 0 || count == 0) return 0;
+    // The walk can take off lags it never added (suppressed ones, or a lobe
+    // wider than what is left): no spread or no lags left means no SNR.
+    if (!(spread > 0) || count <= 0) return 0;
     float snr = peak / (spread / static_cast<float>(count));
     const float e = SharpenFactor();
     if (e > kSharpenThreshold) snr *= std::sqrt(e);
@@ -203,7 +205,8 @@ void CCorrelation::FillColumns(const std::vector<int64_t>& acc, const PeakResult
             if (m_suppressFirst <= e && e <= m_suppressLimit) e = int64_t{m_suppressFirst} - 1, fired = true;
             if (fired && b > e) {
                 m_display[static_cast<size_t>(c)] = -1;
-                continue;  // b keeps the first lag after the zone
+                b = std::max(b, next);  // the next column starts after the zone
+                continue;
             }
         }
         int64_t best = std::numeric_limits<int64_t>::min();

@@ -187,6 +187,9 @@ void CCorrelation::ReadData(std::istream& is) {
     m_selectedTrace = d.selectedTrace;
     m_samplesCorrelated = d.samplesCorrelated;
     m_fileSampleRate = d.sampleRate;
+    // A reopened run measures delays at the rate it was made at; a rate no
+    // run can have leaves the object's own.
+    if (IsUnitRate(d.sampleRate)) m_sampleRate = d.sampleRate;
     m_redReceived = d.redStored;
     m_stopwatch.accumulatedMs = static_cast<uint32_t>(d.elapsedMs);
     m_stopwatch.startTick = platform::GetTickCount();

@@ -15,26 +15,27 @@ namespace {
 // that the filters and stores hold real signal before the replay starts.
 constexpr int32_t kPrimingFrames = 4096;
 
-std::unique_ptr<CCorrelation> NewRun(const CorrelationOptions& options) {
-    return std::make_unique<CCorrelation>(500, 100, 100.0f, 1, 10000.0f, options);
-}
-
 // Reads the run file into a new object; on any failure the half-read object
 // is dropped and a new, empty one takes its place.
 void ReadInto(OpenedRun& opened, std::istream* corr, const CorrelationOptions& options) {
-    opened.run = NewRun(options);
+    opened.run = CCorrelation::CreateStartupRun(options);
     if (!corr) return;
     try {
         opened.run->Read(*corr);
         opened.fileRead = true;
     } catch (const std::exception& e) {
         opened.error = e.what();
-        opened.run = NewRun(options);
+        opened.run = CCorrelation::CreateStartupRun(options);
     }
 }
 
 void AttachAndPrime(OpenedRun& opened, std::unique_ptr<CWaveReader> reader) {
     CWaveReader& recording = *reader;
+    // Without its run file a recording still replays at the rate it was made at.
+    const auto rate = static_cast<float>(recording.SampleRate());
+    if (!opened.fileRead && IsUnitRate(rate) && rate != opened.run->SampleRate()) {
+        opened.run = CCorrelation::CreateStartupRun(opened.run->Options(), rate);
+    }
     opened.run->AttachRecording(std::move(reader));
     opened.recordingOpened = true;
     if (recording.FrameCount() < kPrimingFrames) return;

@@ -6,6 +6,7 @@
 
 #include "dsp/DSPLib.h"
 #include "dsp/SelfTestText.h"
+#include "platform/Numbers.h"
 
 namespace dsp {
 namespace {
@@ -34,7 +35,7 @@ int Deviates(float value, float reference) {
 
 std::string Counted(int line, const char* format, int count) {
     char text[160];
-    std::snprintf(text, sizeof text, format, count);
+    platform::FormatC(text, sizeof text, format, count);
     return CheckFailure("DSPLib", line, text);
 }
 

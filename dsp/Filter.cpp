@@ -5,6 +5,7 @@
 
 #include "archive/Archive.h"
 #include "platform/Text.h"
+#include "platform/Numbers.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ std::u16string Format(const char* format, ...) {
     char text[128];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    platform::VFormatC(text, sizeof text, format, args);
     va_end(args);
     return platform::Utf8ToUtf16(text);
 }

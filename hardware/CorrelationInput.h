@@ -13,8 +13,8 @@ class CorrelationInput final : public SampleSink {
 public:
     explicit CorrelationInput(CCorrelation& run) : m_run(run) {}
 
-    int32_t LeftStation() const override { return m_run.Pipe().GetStationA(); }
-    int32_t RightStation() const override { return m_run.Pipe().GetStationB(); }
+    StationCode LeftStation() const override { return m_run.Pipe().GetStationA(); }
+    StationCode RightStation() const override { return m_run.Pipe().GetStationB(); }
     float MaxDelaySeconds() const override { return m_run.Pipe().GetTotalTime(DelayUnit::Seconds); }
     void TakeSamples(const int16_t* left, int32_t leftCount, const int16_t* right, int32_t rightCount) override;
     // Both raw stores' read positions move to their write positions.

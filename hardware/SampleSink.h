@@ -6,13 +6,15 @@
 
 #include <cstdint>
 
+#include "pipe/Station.h"
+
 class SampleSink {
 public:
     virtual ~SampleSink() = default;
 
-    // Station codes of the pipe's left and right ends: 0 Base, 1 Red, 2 Blue, 3 Yellow.
-    virtual int32_t LeftStation() const = 0;
-    virtual int32_t RightStation() const = 0;
+    // The stations at the pipe's left and right ends.
+    virtual StationCode LeftStation() const = 0;
+    virtual StationCode RightStation() const = 0;
     // The largest delay the pipe allows, seconds (its survey range or the
     // sections' total travel time).
     virtual float MaxDelaySeconds() const = 0;

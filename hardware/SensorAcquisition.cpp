@@ -11,7 +11,6 @@ using namespace hw;
 
 namespace {
 
-const char* const kStationNames[4] = {"Base", "Red", "Blue", "Yellow"};
 constexpr int32_t kReplayPairs = 10000;   // pairs a replay feeds per block call
 constexpr int32_t kStoreMargin = 15511;   // samples: the correlation's filter and block margin
 constexpr int32_t kLongestFilter = 177;   // taps of the widest band filter
@@ -56,14 +55,14 @@ void SensorHardware::StartSampling(SampleSink& sink) {
     if (!Request(m_adc, IOCTL_ADC_WRITE, &word, sizeof word, &ignored, sizeof ignored))
         LogEvent("StartSampling - Failed Configure ADC");
 
-    const int32_t left = sink.LeftStation(), right = sink.RightStation();
-    if (left >= 0 && left <= 3) {
-        m_gather.leftSource = kSourceCodes[left];
-        platform::DebugPrintf("Left:%s\r\n", kStationNames[left]);
+    const StationCode left = sink.LeftStation(), right = sink.RightStation();
+    if (IsStationCode(static_cast<int32_t>(left))) {
+        m_gather.leftSource = kSourceCodes[static_cast<size_t>(left)];
+        platform::DebugPrintf("Left:%s\r\n", StationName(left));
     }
-    if (right >= 0 && right <= 3) {
-        m_gather.rightSource = kSourceCodes[right];
-        platform::DebugPrintf("Right:%s\r\n", kStationNames[right]);
+    if (IsStationCode(static_cast<int32_t>(right))) {
+        m_gather.rightSource = kSourceCodes[static_cast<size_t>(right)];
+        platform::DebugPrintf("Right:%s\r\n", StationName(right));
     }
     m_gather.pairsPerBlock = kPairsPerBlock;
     m_gather.blockCount = static_cast<uint32_t>(BlocksFor(sink.MaxDelaySeconds(), GetDecimation()));

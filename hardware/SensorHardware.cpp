@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 #include "settings/Configuration.h"
+#include "pipe/Units.h"
+#include "platform/Numbers.h"
 
 using namespace hw;
 
@@ -54,9 +56,7 @@ constexpr uint32_t kListenPinsRight[3] = {62, 61, 60};
 
 constexpr int32_t kHeadphoneSteps = 15;  // a 16-position potentiometer
 constexpr uint32_t kTimerExcitation = 1, kTimerTrigger = 2;
-constexpr uint32_t kSampleRate = 10000;
-
-const char* const kStationNames[4] = {"Base", "Red", "Blue", "Yellow"};
+constexpr auto kSampleRate = static_cast<uint32_t>(kUnitSampleRate);
 
 size_t LineIndex(uint32_t pin) {
     for (size_t i = 0; i < std::size(kLineTable); ++i)
@@ -256,8 +256,10 @@ int32_t SensorHardware::GetOsVersion() {
     m_osVersionRead = true;
     const uint8_t any = 0;
     char text[21] = {};
-    if (Request(m_aux, IOCTL_OS_VERSION, &any, 1, text, 20))
-        m_osVersion = static_cast<int32_t>(std::strtod(text, nullptr) * 100.0 + 0.5);
+    double version = 0;
+    if (Request(m_aux, IOCTL_OS_VERSION, &any, 1, text, 20) && platform::ParseDouble(text, version) > 0 &&
+        version >= 0 && version < 1.0e6)
+        m_osVersion = static_cast<int32_t>(version * 100.0 + 0.5);
     else
         m_osVersion = 100;
     return m_osVersion;

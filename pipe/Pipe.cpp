@@ -138,8 +138,8 @@ std::u16string CPipe::GetDescription(LengthUnit unit) const {
 void CPipe::Write(std::ostream& os) const {
     std::ostringstream body;
     archive::WriteInt32(body, m_count);
-    archive::WriteInt32(body, m_stationA);
-    archive::WriteInt32(body, m_stationB);
+    archive::WriteInt32(body, static_cast<int32_t>(m_stationA));
+    archive::WriteInt32(body, static_cast<int32_t>(m_stationB));
     archive::WriteFloat(body, m_delay);
     archive::WriteFloat(body, m_sampleRate);
     archive::WriteInt32(body, ((m_surveyRange & 15) << 4) | (m_sensorType & 15));
@@ -148,18 +148,22 @@ void CPipe::Write(std::ostream& os) const {
 }
 
 void CPipe::Read(std::istream& is) {
-    int32_t size = 0, packed = 0;
+    int32_t size = 0, packed = 0, stationA = 0, stationB = 0;
     CPipe read(m_sampleRate);
     archive::ReadInt32(is, size);  // the record's own size; the fields say it all
     archive::ReadInt32(is, read.m_count);
-    archive::ReadInt32(is, read.m_stationA);
-    archive::ReadInt32(is, read.m_stationB);
+    archive::ReadInt32(is, stationA);
+    archive::ReadInt32(is, stationB);
     archive::ReadFloat(is, read.m_delay);
     archive::ReadFloat(is, read.m_sampleRate);
     archive::ReadInt32(is, packed);
     Require(!is.fail());
     // Ten slots are all a pipe has; a larger count would index past them.
     Require(read.m_count >= 0 && read.m_count <= kMaxSections);
+    // The stations select converter sources and radio ports.
+    Require(IsStationCode(stationA) && IsStationCode(stationB));
+    read.m_stationA = static_cast<StationCode>(stationA);
+    read.m_stationB = static_cast<StationCode>(stationB);
     // Delays convert through the rate; 0 would make every one infinite.
     Require(std::isfinite(read.m_sampleRate) && read.m_sampleRate > 0.0f);
     read.m_surveyRange = (packed >> 4) & 15;

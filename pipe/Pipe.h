@@ -11,6 +11,7 @@
 #include <string>
 
 #include "pipe/PipeSegment.h"
+#include "pipe/Station.h"
 #include "pipe/Units.h"
 
 // 0-3 survey ranges of 0.1, 0.25, 1 and 2 s; 4 a real pipe of sections.
@@ -21,10 +22,6 @@ enum SurveyRange : int32_t {
     kSurveyMaximum = 3,
     kSurveyNone = 4,
 };
-
-// Station codes: 0 base unit, 1 Red, 2 Blue, 3 Yellow.
-constexpr int32_t kStationRed = 1;
-constexpr int32_t kStationBlue = 2;
 
 // The message a pipe record raises when it cannot be a pipe (section count
 // outside 0-10, a sample rate that is not positive, a short record).
@@ -45,9 +42,9 @@ public:
     int32_t GetSurveyRange() const { return m_surveyRange; }
     bool IsSurvey() const { return m_surveyRange != kSurveyNone; }
 
-    void SetStations(int32_t stationA, int32_t stationB) { m_stationA = stationA; m_stationB = stationB; }
-    int32_t GetStationA() const { return m_stationA; }
-    int32_t GetStationB() const { return m_stationB; }
+    void SetStations(StationCode stationA, StationCode stationB) { m_stationA = stationA; m_stationB = stationB; }
+    StationCode GetStationA() const { return m_stationA; }
+    StationCode GetStationB() const { return m_stationB; }
 
     // The hardware's sensor type code; 1 (hydrophone) selects the hydrophone cut-offs.
     void SetSensorType(int32_t type) { m_sensorType = type; }
@@ -107,8 +104,8 @@ private:
     float m_delay = 0.0f;  // seconds
     float m_sampleRate;
     int32_t m_surveyRange = kSurveyNone;
-    int32_t m_stationA = kStationRed;
-    int32_t m_stationB = kStationBlue;
+    StationCode m_stationA = StationCode::Red;
+    StationCode m_stationB = StationCode::Blue;
     int32_t m_sensorType = kDefaultSensorType;
     std::array<PipeSegment, kMaxSections> m_sections;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "pipe/DiameterBand.h"
+#include "platform/Numbers.h"
 
 namespace {
 
@@ -80,11 +81,18 @@ float ConvertTime(float value, TimeUnit from, TimeUnit to) {
     return value;
 }
 
+bool IsUnitRate(float rate) {
+    if (!std::isfinite(rate)) return false;
+    for (int32_t n = 1; n <= kMaxDecimation; ++n)
+        if (std::fabs(rate - static_cast<float>(kUnitSampleRate) / static_cast<float>(n)) < 0.5f) return true;
+    return false;
+}
+
 float ConvertDelay(float value, DelayUnit from, DelayUnit to, float sampleRate) {
-    if (from == DelayUnit::Seconds) value *= sampleRate;
-    else if (from == DelayUnit::Milliseconds) value = value * sampleRate / 1000.0f;
-    if (to == DelayUnit::Seconds) value /= sampleRate;
-    else if (to == DelayUnit::Milliseconds) value = value * 1000.0f / sampleRate;
+    if (from == DelayUnit::Milliseconds) value = value * sampleRate / 1000.0f;
+    else if (from != DelayUnit::Samples) value *= sampleRate;
+    if (to == DelayUnit::Milliseconds) value = value * 1000.0f / sampleRate;
+    else if (to != DelayUnit::Samples) value /= sampleRate;
     return value;
 }
 
@@ -111,7 +119,7 @@ VelocityUnit DisplayVelocityUnit(int32_t unitSystem, int32_t velocityPerMs) {
 std::u16string FormatNumber(const char* format, double value) {
     // The widest "%.4f" of a float fits (39 digits, sign, point, decimals).
     char text[64];
-    const int n = std::snprintf(text, sizeof text, format, value);
+    const int n = platform::FormatC(text, sizeof text, format, value);
     if (n < 0) return u"";
     const size_t used = std::min<size_t>(static_cast<size_t>(n), sizeof text - 1);
     return std::u16string(text, text + used);

@@ -30,7 +30,18 @@ float ConvertLength(float value, LengthUnit from, LengthUnit to);
 // stored velocities were made with it), m/ms 1000, ft/ms 304.8 on the way in.
 float ConvertVelocity(float value, VelocityUnit from, VelocityUnit to);
 float ConvertTime(float value, TimeUnit from, TimeUnit to);
-// Through samples at sampleRate (samples per second, > 0).
+// The unit's ADC rate in samples per second. A live run is decimated by a
+// whole factor 1 ... kMaxDecimation; the correlation and the pipe carry the
+// rate in use.
+constexpr int32_t kUnitSampleRate = 10000;
+constexpr int32_t kMaxDecimation = 10;
+// True for a rate a run can have, kUnitSampleRate / n for n = 1 ... 10; a
+// rate within half a sample per second of one counts (files store it both
+// rounded and exact).
+bool IsUnitRate(float rate);
+
+// Through samples at sampleRate (samples per second, > 0). An unknown code
+// converts as seconds, the base unit.
 float ConvertDelay(float value, DelayUnit from, DelayUnit to, float sampleRate);
 
 // Range index 0-5 of a travel time, choosing the recommended cut-offs:

@@ -1,4 +1,5 @@
 #include "platform/Debug.h"
+#include "platform/Numbers.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -28,7 +29,7 @@ void DebugPrintf(const char* format, ...) {
     char buffer[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    VFormatC(buffer, sizeof buffer, format, args);
     va_end(args);
     DebugOutput(buffer);
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "platform/Paths.h"
+#include "platform/Numbers.h"
 
 namespace sim {
 namespace {
@@ -35,14 +36,8 @@ public:
     }
     double Number(size_t i) const {
         const std::string& w = Word(i);
-        size_t used = 0;
         double v = 0.0;
-        try {
-            v = std::stod(w, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used != w.size() || !std::isfinite(v)) Fail("'" + w + "' is not a number");
+        if (!platform::ParseWholeDouble(w, v) || !std::isfinite(v)) Fail("'" + w + "' is not a number");
         return v;
     }
     void ExpectCount(size_t n) const {

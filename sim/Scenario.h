@@ -37,8 +37,10 @@
 
 namespace sim {
 
-// The world's stations, as the converter's source codes select them.
-enum class Station { Red = 0, Blue = 1, Yellow = 2, Base = 3 };
+// The world's stations, numbered as the program's station codes number them
+// (0 Base, 1 Red, 2 Blue, 3 Yellow); the converter's source codes and the
+// auxiliary converter's channels are mapped to them where they are decoded.
+enum class Station { Base = 0, Red = 1, Blue = 2, Yellow = 3 };
 constexpr int kStationCount = 4;
 
 // The world's sampling rate: the converter triggers at 10 kHz.

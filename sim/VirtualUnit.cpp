@@ -280,7 +280,8 @@ bool VirtualUnit::OnAux(uint32_t code, std::span<const uint8_t> in, std::span<ui
         if (m_auxReady) {
             const int64_t now = NowSample();
             if (channel <= kAuxRssiYellow) {
-                const double dbm = m_signals->RssiAt(static_cast<Station>(channel), now);
+                // Channels 0-2 carry the Red, Blue and Yellow receivers' levels.
+                const double dbm = m_signals->RssiAt(static_cast<Station>(channel + 1), now);
                 const double volts = (dbm + 120.0) / 84.61539 + 1.0;
                 const int jitter = static_cast<int>(m_signals->Uniform16(40 + channel, static_cast<int64_t>(m_conversions)) % 3) - 1;
                 result = static_cast<uint16_t>(std::clamp(TenBits(volts, m_world.vref) + jitter, 0, 1023));

@@ -100,13 +100,10 @@ std::optional<double> StationPosition(const sim::Scenario& s, int32_t station) {
     }
 }
 
+// The world numbers its stations as the program does; the Base hears no leak.
 std::optional<sim::Station> WorldStation(int32_t station) {
-    switch (station) {
-    case 1: return sim::Station::Red;
-    case 2: return sim::Station::Blue;
-    case 3: return sim::Station::Yellow;
-    default: return std::nullopt;
-    }
+    if (!IsStationCode(station) || station == static_cast<int32_t>(StationCode::Base)) return std::nullopt;
+    return static_cast<sim::Station>(station);
 }
 
 }  // namespace
@@ -140,7 +137,7 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
         segment.SetVelocity(static_cast<float>(s.velocity));
         pipe.AddSection(segment);
     }
-    pipe.SetStations(o.stationA, o.stationB);
+    pipe.SetStations(static_cast<StationCode>(o.stationA), static_cast<StationCode>(o.stationB));
     run->SetTraceCount(1);
     run->SetPostFilter(g_configuration.postFilter);
     run->SetRange(std::max(1.1f * pipe.GetTotalTime(DelayUnit::Milliseconds), 25.0f), kRangeUnitMs);

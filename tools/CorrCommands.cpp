@@ -124,7 +124,8 @@ int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err) {
         err << "corrtool: cannot open " << args[0] << '\n';
         return 1;
     }
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f, CorrelationOptionsFromConfiguration());
+    auto opened = CCorrelation::CreateStartupRun(CorrelationOptionsFromConfiguration());
+    CCorrelation& run = *opened;
     try {
         run.Read(file);
     } catch (const archive::ArchiveError& e) {

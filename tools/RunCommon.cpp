@@ -4,11 +4,15 @@
 #include <fstream>
 
 #include "dsp/WaveFile.h"
+#include "platform/Numbers.h"
 
 bool ParseBand(const std::string& text, std::pair<float, float>& band) {
-    float low = 0, high = 0;
-    char dash = 0;
-    if (std::sscanf(text.c_str(), "%f%c%f", &low, &dash, &high) != 3 || dash != '-') return false;
+    double lowHz = 0, highHz = 0;
+    const size_t dash = platform::ParseDouble(text, lowHz);
+    if (dash == 0 || dash >= text.size() || text[dash] != '-' ||
+        !platform::ParseWholeDouble(std::string_view(text).substr(dash + 1), highHz))
+        return false;
+    const auto low = static_cast<float>(lowHz), high = static_cast<float>(highHz);
     if (!(low >= 0) || !(high >= 0) || (high > 0 && high <= low)) return false;
     band = {low, high};
     return true;

@@ -130,6 +130,19 @@ TEST(DisplayTrace, ColumnsAfterTheZoneStartBehindIt) {
     EXPECT_EQ(columns[kL + 11], 100);
 }
 
+// Regression: a column suppressed by the second rule alone left the next
+// column starting inside the zone, so the hidden peak leaked into it.
+TEST(DisplayTrace, WindowStartingInsideTheZoneHidesTheZoneFromLaterColumns) {
+    SmallRun r;
+    r.acc()[0] = 100000;      // lag -88: suppressed, the end of column 0
+    r.acc()[kL + 10] = 300;
+    r.run.SetSuppression(-100, -89, 2);  // first lag -100, limit lag -88
+    const auto& columns = r.run.DisplayTrace(0);
+    EXPECT_EQ(columns[0], -1);
+    EXPECT_EQ(columns[1], 0);
+    EXPECT_EQ(columns[kL + 10], 100);
+}
+
 TEST(DisplayTrace, SharpeningKeepsTheTopAndLowersTheRest) {
     CorrelationOptions o;
     o.peakSharpenOther = 2;  // e = 1.516^2
@@ -174,6 +187,22 @@ TEST(Snr, MainLobeWalkKeepsTheEstablishedScale) {
     r.acc()[kL] = 300;
     r.acc()[kL + 1] = 100;
     EXPECT_NEAR(r.run.Snr(), 105.2f, 0.01f);
+}
+
+// Regression: the lobe walk could leave a negative spread or count and so a
+// negative SNR. Whatever the walk takes off, the SNR is 0 or more.
+TEST(Snr, LobeWalkThatTakesOffTooMuchGivesZero) {
+    SmallRun broad, intoZone;
+    // A single lobe over 141 of 177 lags: the walks take off more lags than
+    // there are (the count ends at -33).
+    for (int32_t i = kL - 70; i <= kL + 70; ++i) broad.acc()[i] = 1000;
+    broad.acc()[kL] = 1001;
+    // The rightward walk runs through 30 suppressed lags it never added.
+    intoZone.acc()[kL] = 300;
+    for (int32_t i = kL + 1; i <= kL + 30; ++i) intoZone.acc()[i] = 10000;
+    intoZone.run.SetSuppression(1, 30, 2);
+    EXPECT_EQ(broad.run.Snr(), 0.0f);
+    EXPECT_EQ(intoZone.run.Snr(), 0.0f);
 }
 
 TEST(Snr, AllPlasticPipeUsesThePlasticSharpening) {

@@ -234,6 +234,34 @@ TEST(OpenRun, ReadErrorLeavesANewEmptyRunWithTheRecording) {
     EXPECT_TRUE(opened.recordingOpened);
 }
 
+// Regression: reopened runs measured delays at 10000 Hz whatever their rate.
+TEST(OpenRun, DecimatedRunKeepsItsRateWithOrWithoutItsFile) {
+    CCorrelation made(500, 100, 100.0f, 1, 2000.0f);
+    made.Accumulator(0)[static_cast<size_t>(made.MaxLag() - 40)] = 1000;  // lag -40
+    std::stringstream file;
+    made.Write(file);
+    OpenedRun opened = OpenRunFromStreams(&file, nullptr, {});
+    ASSERT_TRUE(opened.fileRead);
+    EXPECT_EQ(opened.run->SampleRate(), 2000.0f);
+    EXPECT_FLOAT_EQ(opened.run->PeakDelay(0), -0.02f);
+    std::istringstream broken("TkCo");
+    OpenedRun recordingOnly = OpenRunFromStreams(&broken, std::make_unique<std::istringstream>(WavBytes({16, 32}, 2000)), {});
+    EXPECT_FALSE(recordingOnly.fileRead);
+    EXPECT_EQ(recordingOnly.run->SampleRate(), 2000.0f);
+    EXPECT_EQ(recordingOnly.run->Pipe().GetSampleRate(), 2000.0f);
+}
+
+// A rate no run can have is not taken from a file.
+TEST(OpenRun, ImplausibleStoredRateKeepsTheUnitRate) {
+    CCorrelation made(500, 100, 100.0f, 1, 3000.0f);
+    std::stringstream file;
+    made.Write(file);
+    OpenedRun opened = OpenRunFromStreams(&file, nullptr, {});
+    ASSERT_TRUE(opened.fileRead);
+    EXPECT_EQ(opened.run->SampleRate(), 10000.0f);
+    EXPECT_EQ(opened.run->FileSampleRate(), 3000.0f);
+}
+
 TEST(OpenRun, LongRecordingPrimesTheInputsWithItsLast4096Frames) {
     std::vector<int16_t> frames;
     for (int32_t i = 0; i < 5000; ++i) frames.insert(frames.end(), {static_cast<int16_t>(16 * (i % 100)), 0});

@@ -37,8 +37,8 @@ protected:
 };
 
 TEST_F(Acquisition, ArmsTheDriverWithTheStationsAndBlockCount) {
-    sink.left = 2;  // Blue left, Yellow right
-    sink.right = 3;
+    sink.left = StationCode::Blue;
+    sink.right = StationCode::Yellow;
     hw->StartSampling(sink);
     EXPECT_EQ(hw->GetSamplingState(), SamplingStarted);
     const GatherRequest g = LastGather(*unit);

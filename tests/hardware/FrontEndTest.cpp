@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "CommaLocale.h"
 #include "HardwareFixture.h"
 
 using namespace hw;
@@ -182,6 +183,13 @@ TEST_F(FrontEnd, PlatformVersionIsReadOnceAndAFailureKeepsOneHundred) {
     EXPECT_EQ(hw->GetOsVersionText(), "OS:");
     unit->World().osVersion = "1.2345678901234567890";  // twenty characters and more: cut at twenty
     EXPECT_EQ(hw->GetOsVersionText(), "OS: 1.234567890123456789");
+}
+
+// Regression: under a comma-decimal locale "1.17" was read as 1.0.
+TEST_F(FrontEnd, PlatformVersionReadsTheSameUnderACommaLocale) {
+    CommaLocale comma;
+    unit->World().osVersion = "1.17";
+    EXPECT_EQ(hw->GetOsVersion(), 117);
 }
 
 TEST_F(FrontEnd, MasterClockFallsBackToTheCounterFrequency) {

@@ -17,13 +17,13 @@
 // Collects what the acquisition chain hands over.
 class CollectingSink : public SampleSink {
 public:
-    int32_t left = 1, right = 2;
+    StationCode left = StationCode::Red, right = StationCode::Blue;
     float maxDelay = 0.1f;
     std::vector<int16_t> leftSamples, rightSamples;
     int32_t drops = 0, feeds = 0;
 
-    int32_t LeftStation() const override { return left; }
-    int32_t RightStation() const override { return right; }
+    StationCode LeftStation() const override { return left; }
+    StationCode RightStation() const override { return right; }
     float MaxDelaySeconds() const override { return maxDelay; }
     void TakeSamples(const int16_t* l, int32_t nl, const int16_t* r, int32_t nr) override {
         leftSamples.insert(leftSamples.end(), l, l + nl);

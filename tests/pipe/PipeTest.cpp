@@ -146,10 +146,10 @@ TEST(PipeSections, RemoveShiftsDownAndInsertShiftsUp) {
 namespace {
 
 // One 25 ft "PVC" section at 480 m/s, cut-offs (1, 2) everywhere: the record by hand.
-std::string OneSectionRecord(int32_t count, float rate = 10000.0f) {
+std::string OneSectionRecord(int32_t count, float rate = 10000.0f, int32_t stationA = 2) {
     std::string band = bytes::F32(75.0f) + bytes::F32(99.0f) + bytes::F32(480.0f);
     for (int i = 0; i < 12; ++i) band += bytes::I32(1) + bytes::I32(2);
-    std::string body = bytes::I32(count) + bytes::I32(2) + bytes::I32(3) + bytes::F32(-0.025f) + bytes::F32(rate) +
+    std::string body = bytes::I32(count) + bytes::I32(stationA) + bytes::I32(3) + bytes::F32(-0.025f) + bytes::F32(rate) +
                        bytes::I32(4 * 16 + 1);
     body += bytes::F32(25.0f) + bytes::I32(1) + band + bytes::Str("PVC") + bytes::I32(1);
     return bytes::I32(static_cast<int32_t>(body.size())) + body;
@@ -170,7 +170,7 @@ PipeSegment PvcSection() {
 
 TEST(PipeRecord, WritesTheHandBuiltBytes) {
     CPipe pipe(10000.0f);
-    pipe.SetStations(2, 3);
+    pipe.SetStations(StationCode::Blue, StationCode::Yellow);
     pipe.SetSensorType(1);
     pipe.SetDelay(-0.025f, DelayUnit::Seconds);
     pipe.AddSection(PvcSection());
@@ -185,8 +185,8 @@ TEST(PipeRecord, ReadsTheHandBuiltBytesAndUnpacksTheWord) {
     CPipe pipe(10000.0f);
     pipe.Read(is);
     EXPECT_EQ(pipe.GetSectionCount(), 1);
-    EXPECT_EQ(pipe.GetStationA(), 2);
-    EXPECT_EQ(pipe.GetStationB(), 3);
+    EXPECT_EQ(pipe.GetStationA(), StationCode::Blue);
+    EXPECT_EQ(pipe.GetStationB(), StationCode::Yellow);
     EXPECT_EQ(pipe.GetSurveyRange(), kSurveyNone);
     EXPECT_EQ(pipe.GetSensorType(), 1);
     EXPECT_FLOAT_EQ(pipe.GetDelay(DelayUnit::Seconds), -0.025f);
@@ -212,6 +212,17 @@ TEST(PipeRecord, SectionCountOutsideTheTenSlotsIsRefused) {
         }
         EXPECT_EQ(pipe.GetSectionCount(), 1);
         EXPECT_EQ(pipe.GetSection(0).GetLength(LengthUnit::Metres), 5.0f);
+    }
+}
+
+// A station code selects a converter source and a radio port: outside 0-3
+// it would index past both tables.
+TEST(PipeRecord, StationCodeOutsideZeroToThreeIsRefused) {
+    for (int32_t station : {4, -1}) {
+        CPipe pipe = PipeOf({Section(5.0f, 1000.0f)});
+        std::istringstream is(OneSectionRecord(1, 10000.0f, station));
+        EXPECT_THROW(pipe.Read(is), archive::ArchiveError) << station;
+        EXPECT_EQ(pipe.GetStationA(), StationCode::Red);
     }
 }
 

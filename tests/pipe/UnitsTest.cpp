@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "CommaLocale.h"
+
 #include "pipe/DiameterBand.h"
 #include "pipe/Units.h"
 
@@ -29,6 +33,19 @@ TEST(UnitConversion, DelaysGoThroughSamplesAtTheRate) {
     EXPECT_FLOAT_EQ(ConvertTime(1500.0f, TimeUnit::Milliseconds, TimeUnit::Seconds), 1.5f);
 }
 
+// Regression: an unknown delay code from a file converted as samples.
+TEST(UnitConversion, UnknownDelayCodeConvertsAsSeconds) {
+    const auto unknown = static_cast<DelayUnit>(9);
+    EXPECT_FLOAT_EQ(ConvertDelay(0.1f, unknown, DelayUnit::Samples, 10000.0f), 1000.0f);
+    EXPECT_FLOAT_EQ(ConvertDelay(1000.0f, DelayUnit::Samples, unknown, 10000.0f), 0.1f);
+}
+
+TEST(UnitRate, OnlyWholeDecimationsOfTheUnitRateCount) {
+    for (float rate : {10000.0f, 5000.0f, 3333.0f, 3333.3333f, 2000.0f, 1000.0f}) EXPECT_TRUE(IsUnitRate(rate)) << rate;
+    for (float rate : {0.0f, -2000.0f, 3000.0f, 999.0f, 20000.0f, std::numeric_limits<float>::quiet_NaN()})
+        EXPECT_FALSE(IsUnitRate(rate)) << rate;
+}
+
 TEST(RangeIndex, ThresholdsBelongToTheNextIndex) {
     EXPECT_EQ(RangeIndexForTime(10.0f, TimeUnit::Milliseconds), 0);
     EXPECT_EQ(RangeIndexForTime(29.65f, TimeUnit::Milliseconds), 1);
@@ -47,6 +64,7 @@ TEST(NumberFormat, InchesKeepOneDecimalBelowTenAndMillimetresNone) {
 }
 
 TEST(NumberFormat, VelocityAndTimeUseTheirUnitsPrecision) {
+    CommaLocale comma;  // the texts keep their point under any locale
     EXPECT_EQ(FormatVelocityWithUnit(1250.0f, VelocityUnit::MetresPerMs), u"1.2500m/ms");
     EXPECT_EQ(FormatVelocityWithUnit(1250.0f, VelocityUnit::MetresPerSecond), u"1250.0m/s");
     EXPECT_EQ(FormatTime(0.05f, TimeUnit::Seconds), u"0.0500s");

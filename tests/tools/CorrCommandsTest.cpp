@@ -127,3 +127,17 @@ TEST_F(CorrReplay, BadOptionsAreRefused) {
     EXPECT_EQ(Call(CmdCorrReplay, {"--traces"}).code, 2);
     EXPECT_EQ(Call(CmdCorrReplay, {}).code, 2);
 }
+
+// Regression: a run made at 2000 Hz reopened at 10000 Hz, so its delay came
+// out five times too short and the leak on the wrong side.
+TEST(CorrInfo, DecimatedRunReopensWithTheDelayAndDistancesItWasMadeWith) {
+    TempUnitRoot root;
+    const std::string name = (root.Path() / "decimated").string();
+    const Result made = Call(CmdAcquire, {"--seconds", "4", "--rate", "2000", "--out", name});
+    ASSERT_EQ(made.code, 0) << made.err;
+    const Result info = Call(CmdCorrInfo, {name + ".corr"});
+    ASSERT_EQ(info.code, 0) << info.err;
+    EXPECT_EQ(Value(info.out, "peak_lag"), Value(made.out, "peak_lag"));
+    for (const char* key : {"peak_delay_s", "distance_a_m", "distance_b_m"})
+        EXPECT_NEAR(std::stod(Value(info.out, key)), std::stod(Value(made.out, key)), 1e-3) << key;
+}
