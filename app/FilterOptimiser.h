@@ -1,0 +1,96 @@
+#pragma once
+// app/FilterOptimiser.h — automatic choice of the first trace's band.
+//
+// The optimiser tries every band between two entries of a list of 11
+// frequencies on the first trace's correlation filter, one band per run-loop
+// tick, and keeps the band whose display trace is the sharpest: the lowest sum
+// of squared column heights, with a peak within 5 lags of zero delay counting
+// five times worse (a common-mode disturbance, not a leak). The list comes
+// from the run's own noise: entries 1-9 are the frequencies below which 10 %,
+// 20 % ... 90 % of the cross spectrum |X||Y| of the newest 1024 samples lies;
+// entries 0 and 10 are 0, meaning no cut-off.
+//
+// Work, one call of Step per tick: step 0 builds the list, steps 1-55 try the
+// 55 bands (i < j), and the call after the last band applies the best one.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "dsp/Filter.h"
+
+class CCorrelation;
+class CWave;
+
+class FilterOptimiser {
+public:
+    static constexpr int32_t kListSize = 11;
+    static constexpr int32_t kStepCount = kListSize * (kListSize - 1) / 2 + 1;  // set-up + 55 bands
+    static constexpr int32_t kSpectrumPoints = 1024;
+    static constexpr int32_t kSpectrumBins = kSpectrumPoints / 2 + 1;
+    static constexpr float kLowestHz = 10.0f;          // bins below are left out of the spectrum
+    static constexpr float kMinPeakHeight = 50.0f;     // a band whose peak is lower is not scored
+    static constexpr int32_t kCentreLags = 5;          // |peak lag| <= 5: the centre penalty applies
+    static constexpr double kCentrePenalty = 5.0;
+    static constexpr double kNoScore = 1.0e38;
+    // Hz; 0 = no cut-off.
+    static constexpr std::array<float, kListSize> kDefaultList = {0,    100,  200,  300,  400, 600,
+                                                                  800, 1000, 1500, 2000, 0};
+
+    FilterOptimiser();
+
+    // Begins an optimisation of run's first trace: step 0, pair (0, 1), no
+    // best band yet. The first correlation filter is kept as it is, to be put
+    // back when no band scores.
+    void Start(CCorrelation& run);
+    // Drops an optimisation in progress (a new run object, say); the run's
+    // first correlation filter may hold a trial band.
+    void Cancel() noexcept { m_step = m_count = 0; m_pending = false; }
+    // True from Start until the best band has been applied.
+    bool Pending() const noexcept { return m_pending; }
+
+    enum class Outcome {
+        Idle,     // nothing pending
+        Stepped,  // the set-up or one band was done; Percent() tells how far
+        Applied,  // the best band is on the first trace
+    };
+    // One tick's work on the run Start was given.
+    Outcome Step(CCorrelation& run);
+
+    // Steps done x 100 / 56 (integer): 1 after the set-up, 100 after the last band.
+    int32_t Percent() const noexcept { return m_count > 0 ? m_step * 100 / m_count : 0; }
+    int32_t StepIndex() const noexcept { return m_step; }
+    // The frequency list in use, Hz.
+    const std::array<float, kListSize>& List() const noexcept { return m_list; }
+    double BestScore() const noexcept { return m_bestScore; }
+    float BestLowHz() const noexcept { return m_bestLow; }
+    float BestHighHz() const noexcept { return m_bestHigh; }
+
+    // The list from the newest 1024 samples of both raw stores; the default
+    // list when either holds fewer or their cross spectrum is all zero (above
+    // 10 Hz). The stores' read positions are left where they were.
+    //  rate : samples per second, > 0
+    std::array<float, kListSize> BuildList(CWave& red, CWave& blue, float rate);
+
+    // Bin position of percentage p (0-100) of a spectrum taken as a
+    // piecewise-linear density between bin centres (trapezoid rule, single
+    // precision). p = 0 gives the first non-zero bin (n when none). Returns a
+    // negative value when the spectrum has no area, so callers fall back.
+    static float BinPosition(std::span<const float> s, float percent);
+
+private:
+    void TryBand(CCorrelation& run);
+    void Apply(CCorrelation& run);
+
+    std::array<float, kListSize> m_list = kDefaultList;
+    int32_t m_step = 0, m_count = 0;
+    bool m_pending = false;
+    int32_t m_i = 0, m_j = 1;
+    double m_bestScore = kNoScore;
+    float m_bestLow = 0, m_bestHigh = 0;
+    CFilter m_original;                     // the first correlation filter at Start
+    std::vector<float> m_red, m_blue;       // kSpectrumPoints + 2 each
+    std::vector<float> m_spectrum;          // kSpectrumBins
+    std::vector<int16_t> m_samples;         // kSpectrumPoints
+};
