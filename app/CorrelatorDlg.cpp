@@ -33,7 +33,6 @@ std::array<QRect, 4> BackgroundBands(int traceCount) {
 CCorrelatorDlg::CCorrelatorDlg(QWidget* parent) : CDialogBase(kTemplateMain, parent) {
     m_traceCount = g_configuration.multiFilter ? 3 : 1;
     RunSelfTests();
-    m_frequencySteps = {0, 100, 200, 300, 400, 600, 800, 1000, 1500, 2000, 0};
     OnCommandAlways(kIdX, [this] { EndDialog(kResultOk); });
 }
 

@@ -31,7 +31,6 @@ public:
     explicit CCorrelatorDlg(QWidget* parent = nullptr);
 
     int TraceCount() const { return m_traceCount; }
-    const std::vector<int>& FrequencySteps() const { return m_frequencySteps; }
     const std::vector<std::string>& SelfTestFailures() const { return m_selfTestFailures; }
 
 protected:
@@ -44,16 +43,7 @@ private:
     void RunSelfTests();
     void ShowSelfTestFailures();
 
-    // Run-loop state as the first tick finds it.
-    double m_throughput = 1e-6;  // items per performance-counter tick
-    int m_optimiseStep = 0;
-    int m_optimiseCount = 0;
-    int m_surveyCheckTimeMs = 30000;
-    int m_statusCountdown = 1;
-    int m_badgeCountdown = 50;
-
     int m_traceCount = 1;
-    std::vector<int> m_frequencySteps;  // Hz
     std::vector<std::string> m_selfTestFailures;
     bool m_failuresShown = false;
 };

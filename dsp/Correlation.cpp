@@ -218,6 +218,6 @@ int32_t CCorrelation::FeedFromWav(int32_t limit) {
 }
 
 std::u16string CCorrelation::FilterDescription(const FilterWords& words) const {
-    if (m_traceCount >= 2) return u"MULTIPLE";
+    if (m_traceCount >= 2) return words.multiple;
     return m_redFilter[0].Description(m_sampleRate, words);
 }

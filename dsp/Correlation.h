@@ -212,7 +212,7 @@ public:
     const std::array<std::u16string, 5>& Info() const noexcept { return m_info; }
     Stopwatch& Clock() noexcept { return m_stopwatch; }
     const Stopwatch& Clock() const noexcept { return m_stopwatch; }
-    // "MULTIPLE" for two traces or more, else Red filter 0's description.
+    // words.multiple ("MULTIPLE") for two traces or more, else Red filter 0's description.
     std::u16string FilterDescription(const FilterWords& words = {}) const;
 
     // Plain state the graph view and the run loop keep here.

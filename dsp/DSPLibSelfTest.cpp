@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dsp/DSPLib.h"
-#include "dsp/SelfTestText.h"
+#include "platform/SelfTestText.h"
 #include "platform/Numbers.h"
 
 namespace dsp {
@@ -36,7 +36,7 @@ int Deviates(float value, float reference) {
 std::string Counted(int line, const char* format, int count) {
     char text[160];
     platform::FormatC(text, sizeof text, format, count);
-    return CheckFailure("DSPLib", line, text);
+    return platform::CheckFailure("DSPLib", line, text);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 struct FilterWords {
     std::u16string none = u"None";  // string 133
     std::u16string excl = u"excl";  // string 117
+    std::u16string multiple = u"MULTIPLE";  // string 186, for runs of several bands
     std::u16string language;        // configured code; "FAS" draws the notch
 };
 

@@ -7,7 +7,7 @@
 
 #include "dsp/DSPLib.h"
 #include "dsp/Filter.h"
-#include "dsp/SelfTestText.h"
+#include "platform/SelfTestText.h"
 
 namespace {
 
@@ -58,19 +58,19 @@ std::string CFilter::SelfTest() {
     try {
         filter.Read(record);
     } catch (const std::exception& e) {
-        failures += dsp::CheckFailure("Filter", __LINE__, std::string(e.what()) + "\n");
+        failures += platform::CheckFailure("Filter", __LINE__, std::string(e.what()) + "\n");
     }
 
     const std::vector<float> db = ResponseDb(filter);
     if (!AllAtMost(db, 0, 97, -17.0f))
-        failures += dsp::CheckFailure("Filter", __LINE__, "Low Stopband: Attenuation does not reach 17dB\n");
+        failures += platform::CheckFailure("Filter", __LINE__, "Low Stopband: Attenuation does not reach 17dB\n");
     if (!AllWithin(db, 108, 199, 1.0f))
-        failures += dsp::CheckFailure("Filter", __LINE__, "Low Passband: Gain does not stay within 1dB\n");
+        failures += platform::CheckFailure("Filter", __LINE__, "Low Passband: Gain does not stay within 1dB\n");
     if (!AllAtMost(db, 210, 302, -17.0f))
-        failures += dsp::CheckFailure("Filter", __LINE__, "Mid Stopband: Attenuation does not reach 17dB\n");
+        failures += platform::CheckFailure("Filter", __LINE__, "Mid Stopband: Attenuation does not reach 17dB\n");
     if (!AllWithin(db, 313, 404, 1.0f))
-        failures += dsp::CheckFailure("Filter", __LINE__, "High Passband: Gain does not stay within 1dB\n");
+        failures += platform::CheckFailure("Filter", __LINE__, "High Passband: Gain does not stay within 1dB\n");
     if (!AllAtMost(db, 415, 512, -17.0f))
-        failures += dsp::CheckFailure("Filter", __LINE__, "High Stopband: Attenuation does not reach 17dB\n");
+        failures += platform::CheckFailure("Filter", __LINE__, "High Stopband: Attenuation does not reach 17dB\n");
     return failures;
 }

@@ -28,6 +28,9 @@ void CWave::SetCapacity(int32_t capacity) {
 void CWave::Reset() noexcept { m_total = m_head = m_readPos = 0; }
 
 void CWave::WriteSamples(int32_t n, const int16_t* source) noexcept {
+    // The count saturates: after 2^31 - 1 samples (about 60 hours at 10 kHz)
+    // the store takes no more, so its counters and its record stay valid.
+    n = static_cast<int32_t>(std::min<int64_t>(n, int64_t{kMaxTotal} - m_total));
     if (n <= 0) return;
     while (n > m_size - m_head) {
         const int32_t run = m_size - m_head;
@@ -40,9 +43,7 @@ void CWave::WriteSamples(int32_t n, const int16_t* source) noexcept {
 
 void CWave::WriteRun(int32_t n, const int16_t* source) noexcept {
     std::copy(source, source + n, m_buffer.begin() + m_head);
-    // The count wraps after 2^31 samples (about 60 hours at 10 kHz) rather
-    // than overflow.
-    m_total = static_cast<int32_t>(static_cast<uint32_t>(m_total) + static_cast<uint32_t>(n));
+    m_total += n;
     const int32_t oldHead = m_head;
     const int32_t newHead = m_head + n;  // not yet wrapped
     // Slot 0 is also the end of the ring: a reader waiting there is overrun

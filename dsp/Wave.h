@@ -33,6 +33,8 @@ public:
     // Largest slot count a record may carry: 16 Mi slots (32 MiB), well above
     // the 600001 of the raw stores; a larger count is a corrupted record.
     static constexpr int32_t kMaxSlots = 1 << 24;
+    // Samples a store counts at most; writes beyond it are dropped.
+    static constexpr int32_t kMaxTotal = INT32_MAX;
     // Samples the signal level looks back over.
     static constexpr int32_t kLevelWindow = 1000;
 
@@ -45,7 +47,8 @@ public:
     void Reset() noexcept;
 
     // Appends n samples; n <= 0 writes nothing. Overrunning unread data moves
-    // the read position to the oldest sample still held.
+    // the read position to the oldest sample still held. A store that has
+    // counted kMaxTotal samples takes no more.
     void WriteSamples(int32_t n, const int16_t* source) noexcept;
     void WriteSample(int16_t x) noexcept { WriteSamples(1, &x); }
 

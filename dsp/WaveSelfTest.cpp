@@ -3,13 +3,13 @@
 
 #include <sstream>
 
-#include "dsp/SelfTestText.h"
+#include "platform/SelfTestText.h"
 #include "dsp/Wave.h"
 
 namespace {
 
 #define WAVE_CHECK(ok, message) \
-    if (!(ok)) failures += dsp::CheckFailure("Wave", __LINE__, message)
+    if (!(ok)) failures += platform::CheckFailure("Wave", __LINE__, message)
 
 // True when got[0 ... n-1] equals want; stops at the first mismatch.
 bool SameData(const int16_t* got, const int16_t* want, int n) {

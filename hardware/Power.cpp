@@ -28,6 +28,8 @@ int32_t GetBatteryBars(SensorHardware& hardware) { return GetBatteryBars(GetBatt
 
 bool IsExternalSupplyAtStart(SensorHardware& hardware) { return hardware.IsExternalSupplyPresent(); }
 
+bool ChargerStops(float packVolts) { return packVolts > kChargerStopVolts; }
+
 PowerStatus PowerPolicyStep(SensorHardware& hardware, uint32_t halfSeconds) {
     PowerStatus s;
     s.source = hardware.GetPowerSource();
@@ -40,7 +42,7 @@ PowerStatus PowerPolicyStep(SensorHardware& hardware, uint32_t halfSeconds) {
     s.batteryRead = volts.has_value();
     if (s.source == 1) {
         s.picture = PowerStatus::Picture::Full;
-        hardware.SetChargerShutdown(volts.value_or(0.0f) > kChargerStopVolts);
+        hardware.SetChargerShutdown(ChargerStops(volts.value_or(0.0f)));
         return s;
     }
     // A reading that never came is no flat battery: a unit whose converter

@@ -21,6 +21,9 @@ bool IsExternalSupplyAtStart(SensorHardware& hardware);
 
 // The charger stops above this pack voltage on an external supply.
 constexpr float kChargerStopVolts = 8.3f;
+// On an external supply: whether the charger is held off at this pack voltage
+// (strictly above kChargerStopVolts).
+bool ChargerStops(float packVolts);
 
 // What the battery icon shows after one policy step.
 struct PowerStatus {

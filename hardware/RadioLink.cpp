@@ -73,8 +73,13 @@ int32_t BandOf(const RadioRecord& r) {
 
 int32_t ChannelFor(const RadioRecord& r) {
     const int32_t b = BandOf(r);
-    if (b < 0 || b > 5 || r.spacing == 0) return 0;
-    return (r.frequency - BandTableOf(r.bandTable)[static_cast<size_t>(b)].lower) / r.spacing;
+    if (b < 0 || b > 5 || r.spacing <= 0) return 0;
+    // A band index from a file need not hold the frequency: the channel stays
+    // inside the band.
+    const RadioBand& band = BandTableOf(r.bandTable)[static_cast<size_t>(b)];
+    const int64_t channel = (int64_t{r.frequency} - band.lower) / r.spacing;
+    const int64_t last = (int64_t{UpperEdge(band)} - band.lower) / r.spacing;
+    return static_cast<int32_t>(std::clamp<int64_t>(channel, 0, last));
 }
 
 void LookUpBand(RadioRecord& r, int32_t frequency) {
@@ -107,7 +112,8 @@ float RssiToDbm(int32_t raw) {
 
 int32_t BarsForLevel(float dbm, float rssiFloor, float rssiSpan) {
     const float bars = std::floor((dbm - rssiFloor) * 10.0f / std::max(rssiSpan, 5.0f));
-    return static_cast<int32_t>(std::clamp(bars, 0.0f, 10.0f));
+    if (!(bars >= 0.0f)) return 0;  // also a floor or span from a file that is not a number
+    return bars >= 10.0f ? 10 : static_cast<int32_t>(bars);
 }
 
 void ReceptionWindow::Add(int32_t reading) noexcept {

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "archive/Archive.h"
+#include "platform/SelfTestText.h"
 
 namespace {
 
@@ -101,24 +102,24 @@ void LinearRegression::Read(std::istream& is) {
 std::string LinearRegressionSelfTest() {
     std::string failures;
     auto check = [&failures](bool ok, int line, const char* message) {
-        if (!ok) failures += ".\\LinearRegression(" + std::to_string(line) + "): " + message + "\n";
+        if (!ok) failures += platform::CheckFailure("LinearRegression", line, std::string(message) + "\n");
     };
     LinearRegression first;
     first.Append(3, 2);
     first.Append(4, 5);
-    check(first.GetSlope() == 3.0f, 134, "For first data set, m not 3");
-    check(first.GetIntercept() == -7.0f, 138, "For first data set, c not -7");
-    check(first.GetY(1) == -4.0f, 142, "For first data set, y(x = 1) not -4");
-    check(first.GetX(8) == 5.0f, 146, "For first data set, x(y = 8) not 5");
+    check(first.GetSlope() == 3.0f, __LINE__, "For first data set, m not 3");
+    check(first.GetIntercept() == -7.0f, __LINE__, "For first data set, c not -7");
+    check(first.GetY(1) == -4.0f, __LINE__, "For first data set, y(x = 1) not -4");
+    check(first.GetX(8) == 5.0f, __LINE__, "For first data set, x(y = 8) not 5");
 
     LinearRegression second;
     second.Append(10, 10);
     second.Append(20, 40);
     second.Append(30, 60);
     second.Append(40, 70);
-    check(second.GetSlope() == 2.0f, 163, "For second data set, m not 2");
-    check(second.GetIntercept() == -5.0f, 167, "For second data set, c not -5");
-    check(second.GetY(15) == 25.0f, 171, "For second data set, y(x = 15) not 25");
-    check(second.GetX(-5) == 0.0f, 175, "For second data set, x(y = -5) not 0");
+    check(second.GetSlope() == 2.0f, __LINE__, "For second data set, m not 2");
+    check(second.GetIntercept() == -5.0f, __LINE__, "For second data set, c not -5");
+    check(second.GetY(15) == 25.0f, __LINE__, "For second data set, y(x = 15) not 25");
+    check(second.GetX(-5) == 0.0f, __LINE__, "For second data set, x(y = -5) not 0");
     return failures;
 }

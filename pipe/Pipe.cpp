@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "archive/Archive.h"
+#include "platform/SelfTestText.h"
 
 namespace {
 
@@ -184,11 +185,14 @@ std::string PipeSelfTest() {
     section.SetVelocity(1000.0f);
     pipe.AddSection(section);
     pipe.SetDelay(0.0f, DelayUnit::Seconds);
-    if (pipe.GetTotalTime(DelayUnit::Samples) != 1000.0f) failures += ".\\Pipe(41): Problem in GetTotalTime\n";
-    if (pipe.GetDistanceFromA(LengthUnit::Metres) != 50.0f || pipe.GetDistanceFromB(LengthUnit::Metres) != 50.0f)
-        failures += ".\\Pipe(45): Problem in GetDistanceFromA or GetDistanceFromB\n";
+    const auto check = [&failures](bool ok, int line, const char* message) {
+        if (!ok) failures += platform::CheckFailure("Pipe", line, message);
+    };
+    check(pipe.GetTotalTime(DelayUnit::Samples) == 1000.0f, __LINE__, "Problem in GetTotalTime\n");
+    check(pipe.GetDistanceFromA(LengthUnit::Metres) == 50.0f && pipe.GetDistanceFromB(LengthUnit::Metres) == 50.0f,
+          __LINE__, "Problem in GetDistanceFromA or GetDistanceFromB\n");
     pipe.SetDelay(0.1f, DelayUnit::Seconds);
-    if (pipe.GetDistanceFromA(LengthUnit::Metres) != 100.0f || pipe.GetDistanceFromB(LengthUnit::Metres) != 0.0f)
-        failures += ".\\Pipe(50): Problem in leak position at the end of the pipe\n";
+    check(pipe.GetDistanceFromA(LengthUnit::Metres) == 100.0f && pipe.GetDistanceFromB(LengthUnit::Metres) == 0.0f,
+          __LINE__, "Problem in leak position at the end of the pipe\n");
     return failures;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "archive/Archive.h"
+#include "platform/SelfTestText.h"
 
 bool PipeSegment::HasUsableVelocity() const {
     return std::isfinite(m_band.velocity) && m_band.velocity > 0.0f;
@@ -51,11 +52,12 @@ std::string PipeSegmentSelfTest() {
     std::string failures;
     PipeSegment section;
     section.SetMaterial(u"Test");
-    if (section.GetMaterial() != u"Test") failures += ".\\PipeSegment(88): Problem in SetMaterial or GetMaterial\n";
+    const auto check = [&failures](bool ok, int line, const char* message) {
+        if (!ok) failures += platform::CheckFailure("PipeSegment", line, message);
+    };
+    check(section.GetMaterial() == u"Test", __LINE__, "Problem in SetMaterial or GetMaterial\n");
     section.SetLength(1.0f, LengthUnit::Metres);
-    if (section.GetLength(LengthUnit::Metres) != 1.0f)
-        failures += ".\\PipeSegment(94): Problem in SetLength or GetLength\n";
-    if (section.GetLength(LengthUnit::Millimetres) != 1000.0f)
-        failures += ".\\PipeSegment(98): Problem in GetLength unit conversion\n";
+    check(section.GetLength(LengthUnit::Metres) == 1.0f, __LINE__, "Problem in SetLength or GetLength\n");
+    check(section.GetLength(LengthUnit::Millimetres) == 1000.0f, __LINE__, "Problem in GetLength unit conversion\n");
     return failures;
 }

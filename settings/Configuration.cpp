@@ -211,7 +211,9 @@ std::string CFactoryRecord::RecordBytes() const {
     return bytes;
 }
 
-bool CFactoryRecord::Save() const { return platform::WriteFileAtomic(kFactoryFile, RecordBytes()); }
+bool CFactoryRecord::Save() const {
+    return platform::WriteFileAtomic(kFactoryFile, RecordBytes(), platform::kAttrHidden);
+}
 
 std::u16string CFactoryRecord::Serial() const { return Bounded(serial); }
 void CFactoryRecord::SetSerial(std::u16string_view text) { StoreBounded(serial, text); }

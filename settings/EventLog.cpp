@@ -29,9 +29,10 @@ std::string FormatLogLine(uint32_t elapsedMs, std::string_view text) {
 void LogEvent(std::string_view text) {
     if (!g_configuration.testMode) return;
     std::ofstream file = platform::OpenForWrite(kEventLogFile, false);
+    if (!file.is_open()) return;
+    // The time base is the first opening that succeeded: lines count from it.
     const uint32_t now = platform::GetTickCount();
     if (!TimeBase()) TimeBase() = now;
-    if (!file.is_open()) return;
     file.seekp(0, std::ios::end);
     const std::string line = FormatLogLine(now - *TimeBase(), text);
     file.write(line.data(), static_cast<std::streamsize>(line.size()));

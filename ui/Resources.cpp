@@ -6,6 +6,7 @@
 #include "pipe/Materials.h"
 #include "platform/Debug.h"
 #include "platform/Text.h"
+#include "settings/Configuration.h"
 #include "settings/Language.h"
 
 namespace {
@@ -49,6 +50,19 @@ QString LoadString(int id) {
 QString BuiltInString(int id) {
     auto s = BuiltIn().String(static_cast<uint32_t>(id));
     return s ? ToQString(*s) : QString();
+}
+
+FilterWords LoadFilterWords() {
+    FilterWords words;
+    const auto take = [](int id, std::u16string& into) {
+        const QString text = LoadString(id);
+        if (!text.isEmpty()) into = text.toStdU16String();
+    };
+    take(133, words.none);
+    take(117, words.excl);
+    take(186, words.multiple);
+    words.language = g_configuration.Language();
+    return words;
 }
 
 std::optional<DialogTemplate> LoadDialogTemplate(int id) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "dsp/Filter.h"
 #include "ui/DialogTemplate.h"
 
 // The text of a string-table entry; empty when no source has it.
@@ -15,6 +16,9 @@ std::optional<DialogTemplate> LoadDialogTemplate(int id);
 
 // The built-in English text, whatever language is in force.
 QString BuiltInString(int id);
+
+// The words of filter descriptions in the language in force.
+FilterWords LoadFilterWords();
 
 // Hooks the language packs into the modules that need texts (material names).
 void InstallLanguageHooks();

@@ -40,19 +40,15 @@ TEST_F(MainScreen, XIsShownInTestModeAndEndsTheScreenWithResultOne) {
 }
 
 TEST_F(MainScreen, XIsHiddenOutsideTestMode) {
-    g_configuration.testMode = 0;
     CCorrelatorDlg dlg;
     dlg.show();
+    g_configuration.testMode = 1;
+    dlg.InitForDisplay();
+    ASSERT_TRUE(X(dlg)->isVisible());
+    g_configuration.testMode = 0;  // initialisation alone decides, not the template
+    dlg.InitForDisplay();
     EXPECT_FALSE(X(dlg)->isVisible());
     dlg.hide();
-}
-
-TEST_F(MainScreen, ConstructionPreparesTracesAndFrequencySteps) {
-    g_configuration.multiFilter = 1;
-    CCorrelatorDlg dlg;
-    EXPECT_EQ(dlg.TraceCount(), 3);
-    EXPECT_EQ(dlg.FrequencySteps(), (std::vector<int>{0, 100, 200, 300, 400, 600, 800, 1000, 1500, 2000, 0}));
-    EXPECT_TRUE(dlg.SelfTestFailures().empty());
 }
 
 TEST(MainScreenBackground, BandsSurroundTheGraphAndWidenForThreeTraces) {

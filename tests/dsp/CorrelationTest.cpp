@@ -233,4 +233,7 @@ TEST(CorrelationCopy, OneTraceRunFromTraceTwo) {
     EXPECT_EQ(copy.Position(0), source.Position(2));
     EXPECT_EQ(copy.RedFiltered(0).SampleTotal(), 6000);
     EXPECT_EQ(copy.FilterDescription(), source.RedFilter(2).Description(10000.0f));
+    FilterWords german;
+    german.multiple = u"MEHRERE";  // a language pack's string 186
+    EXPECT_EQ(source.FilterDescription(german), u"MEHRERE");
 }

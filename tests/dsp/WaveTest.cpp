@@ -99,7 +99,7 @@ TEST(WavePosition, SetPosOlderThanFirstSampleIsNotClamped) {
     CWave wave(15);
     Write(wave, Ramp(0, 30));
     wave.SetPos(wave.FirstSample() - 3);
-    EXPECT_NE(wave.GetPos(), wave.FirstSample());
+    EXPECT_EQ(wave.GetPos(), wave.SampleTotal() - 3);  // three slots behind the writer, round the ring
 }
 
 // Regression: with the writer at slot 0, a position one sample older than the
@@ -186,6 +186,24 @@ TEST(WaveRecord, ReadRestoresSlotsCountersAndPosition) {
     EXPECT_EQ(ReadAll(wave), (std::vector<int16_t>{3, 4, 5}));
     Write(wave, {6});  // the head was restored too
     EXPECT_EQ(ReadAll(wave), (std::vector<int16_t>{6}));
+}
+
+// Regression: the count wrapped negative after 2^31 samples and the reader
+// refused the record the writer then produced. A run of any length saves.
+TEST(WaveRecord, CountSaturatesSoARunOfAnyLengthSavesAndReopens) {
+    // Four slots, total 2^31 - 3, writer at slot 1.
+    std::istringstream is(Hex("14 00 00 00 | 04 00 00 00 | fd ff ff 7f | 01 00 00 00 | 01 00 02 00 03 00 04 00"));
+    CWave wave(1);
+    wave.Read(is);
+    Write(wave, {5, 6, 7, 8, 9});
+    EXPECT_EQ(wave.SampleTotal(), INT32_MAX);
+    EXPECT_EQ(ReadAll(wave), (std::vector<int16_t>{5, 6}));
+    std::stringstream saved;
+    wave.Write(saved);
+    CWave reopened(1);
+    reopened.Read(saved);
+    EXPECT_EQ(reopened.SampleTotal(), INT32_MAX);
+    EXPECT_EQ(reopened.SamplesStored(), 4);
 }
 
 TEST(WaveRecord, SizeMismatchRaisesBeforeAnySampleIsRead) {

@@ -79,6 +79,11 @@ TEST_F(PowerPolicy, ExternalSupplyStopsTheChargerAboveItsLimit) {
     EXPECT_EQ(unit->LineState(13).level, 1u);
 }
 
+TEST(ChargerRule, StopsOnlyStrictlyAboveTheLimit) {
+    EXPECT_FALSE(ChargerStops(8.3f));
+    EXPECT_TRUE(ChargerStops(8.31f));
+}
+
 TEST_F(PowerPolicy, ChargingAnimatesThroughFivePictures) {
     unit->World().supply = sim::Supply::Charging;
     unit->World().battery = 7.9;

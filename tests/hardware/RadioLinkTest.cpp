@@ -1,6 +1,8 @@
 // The receivers: channel sequence and retries, bands and tuning, presets,
 // reception rating, and the information dump.
 
+#include <limits>
+
 #include "HardwareFixture.h"
 #include "hardware/RadioLink.h"
 #include "platform/Files.h"
@@ -100,6 +102,9 @@ TEST(RadioBands, LookUpTakesTheFirstBandHoldingTheFrequency) {
 TEST(RadioBands, IndexOutsideTheTableIsLookedUpFromTheFrequency) {
     EXPECT_EQ(ChannelFor(Record(458812500, 99)), 25);
     EXPECT_EQ(ChannelFor(Record(458812500, -7)), 25);
+    // A stored index whose band does not hold the frequency stays in that band.
+    EXPECT_EQ(ChannelFor(Record(458812500, 5)), 0);
+    EXPECT_EQ(ChannelFor(Record(458812500, 0)), 18);  // band 0's last channel
     RadioRecord r = Record(458812500, 1234567);
     TuneStep(r, 100000);
     EXPECT_EQ(r.frequency, 458912500);
@@ -158,6 +163,17 @@ TEST(ReceptionRating, BarsForLevels) {
     EXPECT_EQ(BarsForLevel(-50.0f, -50.0f, 30.0f), 0);
     EXPECT_EQ(BarsForLevel(-90.0f, -50.0f, 30.0f), 0);
     EXPECT_EQ(BarsForLevel(-48.0f, -50.0f, 1.0f), 4);  // span below 5 dB counts as 5
+}
+
+// A settings file can hold any float: the rating never converts a NaN or an
+// infinity to an integer.
+TEST(ReceptionRating, NonFiniteFloorOrSpanGivesABarCountInRange) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(BarsForLevel(-35.0f, nan, 30.0f), 0);
+    EXPECT_EQ(BarsForLevel(-35.0f, -50.0f, nan), 0);
+    EXPECT_EQ(BarsForLevel(-35.0f, -inf, 30.0f), 10);
+    EXPECT_EQ(BarsForLevel(-35.0f, inf, 30.0f), 0);
+    EXPECT_EQ(BarsForLevel(-35.0f, -50.0f, inf), 0);
 }
 
 TEST(ReceptionRating, WindowKeepsTheLastTwentyReadings) {

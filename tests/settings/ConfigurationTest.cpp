@@ -26,12 +26,16 @@ void PutF32(std::string& s, size_t at, float f) {
 std::string UserRecord(size_t size = 704) {
     std::string r(std::max<size_t>(size, 704), '\0');
     PutI32(r, 0, 3);        // surveyRange
+    PutF32(r, 8, 150.0f);   // surveyCustomCutoffs[0]
+    PutF32(r, 20, 900.0f);  // surveyCustomCutoffs[3]
     PutI32(r, 24, 1);       // unitSystem
     PutI32(r, 32, 2);       // stationA
     PutI32(r, 36, 1);       // stationB
     PutI32(r, 40, 6);       // powerOffTime
     PutI32(r, 44, 7);       // brightness
     r[48] = 'D'; r[50] = 'E'; r[52] = 'U';  // language "DEU"
+    PutI32(r, 60, 1);           // branding
+    PutI32(r, 64, 2);           // notchMode
     PutI32(r, 68, 458000000);   // radio[0].frequency
     PutI32(r, 76, 5);           // radio[0].bandIndex
     PutI32(r, 80, 0x12345678);  // radio[0] table reference as some old program left it
@@ -40,6 +44,7 @@ std::string UserRecord(size_t size = 704) {
     r[129] = 0x5A;          // reserved
     PutI32(r, 148, 1);      // filterOptimisation
     PutI32(r, 156, 1);      // colourScheme
+    r[160] = 'C'; r[162] = '7';  // touchCalibration "C7"
     PutI32(r, 672, 5);      // dimLevel
     PutF32(r, 684, 42.0f);  // rssiSpan
     r.resize(size);
@@ -146,7 +151,13 @@ TEST(ConfigurationCheck, OutOfRangeFieldResetsDefaultedFieldsOnly) {
     EXPECT_TRUE(c.Language().empty());
     EXPECT_EQ(c.testMode, 1);
     EXPECT_EQ(c.rssiSpan, 30.0f);
-    // Kept: radio records, colour scheme, reserved bytes.
+    // Kept: what defaults do not cover (branding, notch, custom cut-offs,
+    // touch calibration, radio records, colour scheme, reserved bytes).
+    EXPECT_EQ(c.branding, 1);
+    EXPECT_EQ(c.notchMode, 2);
+    EXPECT_EQ(c.surveyCustomCutoffs[0], 150.0f);
+    EXPECT_EQ(c.surveyCustomCutoffs[3], 900.0f);
+    EXPECT_EQ(c.TouchCalibration(), u"C7");
     EXPECT_EQ(c.radio[0].frequency, 458000000);
     EXPECT_EQ(c.radio[0].bandIndex, 5);
     EXPECT_EQ(c.colourScheme, 1);
@@ -198,13 +209,15 @@ TEST(ConfigurationText, SettersCutToTheSlotAndTerminate) {
     EXPECT_EQ(c.TouchCalibration().size(), 255u);
 }
 
-TEST(ConfigurationSave, WritesAHiddenFileThatLoadsBack) {
+TEST(ConfigurationSave, WritesHiddenFilesThatLoadBack) {
     TempUnitRoot root;
     CConfiguration c;
     c.brightness = 3;
     c.colourScheme = 1;
     ASSERT_TRUE(c.Save());
     EXPECT_TRUE(platform::GetFileAttributes(kConfigurationFile) & platform::kAttrHidden);
+    ASSERT_TRUE(CFactoryRecord().Save());
+    EXPECT_TRUE(platform::GetFileAttributes(kFactoryFile) & platform::kAttrHidden);
     CConfiguration back;
     back.Load();
     EXPECT_EQ(back.brightness, 3);

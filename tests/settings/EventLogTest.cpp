@@ -38,6 +38,18 @@ TEST_F(EventLogFile, LinesCountFromTheFirstOpeningAndAppend) {
               "earlier run\r\n    0.000 ,StartSampling\r\n   65.400 TouchTest: 1\r\n");
 }
 
+// Regression: a log that could not be opened still fixed the time base.
+TEST_F(EventLogFile, TimeBaseIsTheFirstOpeningThatSucceeded) {
+    g_configuration.testMode = 1;
+    const auto blocked = root.Path() / "NandFlash" / "log.txt";
+    std::filesystem::create_directories(blocked);  // a folder where the log should be
+    LogEvent("lost");
+    clock.Advance(5000);
+    std::filesystem::remove(blocked);
+    LogEvent("first");
+    EXPECT_EQ(platform::ReadWholeFile(kEventLogFile, 1000), "    0.000 first\r\n");
+}
+
 TEST_F(EventLogFile, NothingIsWrittenOutsideTestMode) {
     g_configuration.testMode = 0;
     LogEvent("x");

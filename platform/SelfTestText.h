@@ -1,11 +1,11 @@
 #pragma once
-// dsp/SelfTestText.h — failure lines of the modules' start-up self-tests.
+// platform/SelfTestText.h — failure lines of the modules' start-up self-tests.
 // Each line is led by the check's unit and source line, ".\Wave(123): ".
 
 #include <string>
 #include <string_view>
 
-namespace dsp {
+namespace platform {
 
 // ".\" + unit + "(" + line + "): " + message; the message carries its own "\n".
 inline std::string CheckFailure(std::string_view unit, int line, std::string_view message) {
@@ -18,4 +18,4 @@ inline std::string CheckFailure(std::string_view unit, int line, std::string_vie
     return s;
 }
 
-}  // namespace dsp
+}  // namespace platform
