@@ -1,6 +1,6 @@
 // corrtool acquire: the sensor hardware against the virtual unit, headless and
-// on simulated time, feeding a correlation run as the program's run loop does;
-// prints the run's answer beside the scenario's own.
+// on simulated time, feeding a correlation run through the program's own run
+// loop; prints the run's answer beside the scenario's own.
 
 #include <algorithm>
 #include <cmath>
@@ -9,9 +9,13 @@
 #include <optional>
 #include <sstream>
 
+#include "app/RunLoop.h"
+#include "app/RunRules.h"
+#include "app/RunSettings.h"
 #include "dsp/Correlation.h"
 #include "dsp/WaveFile.h"
 #include "hardware/CorrelationInput.h"
+#include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
 #include "platform/DeviceIo.h"
@@ -19,18 +23,36 @@
 #include "sim/VirtualUnit.h"
 #include "tools/Corrtool.h"
 #include "tools/RunCommon.h"
-#include "app/RunSettings.h"
 
 namespace {
 
-constexpr uint32_t kTickMs = 100;           // the run loop's timer
 constexpr int32_t kCorrelateLimit = 1 << 20;
 constexpr int32_t kRangeUnitMs = 1;
+
+// Simulated time for a headless run. Tick count and performance counter
+// follow the simulated milliseconds, as on FakeClock, so the virtual converter
+// delivers by simulated time; besides, every reading of the counter moves it
+// on by one count (1 us). Work timed on it therefore never takes zero time,
+// and the run loop, finding correlation fast, asks on each tick for all that
+// was acquired, as a unit whose processor keeps up would.
+class SimulatedClock final : public platform::Clock {
+public:
+    int64_t HostUtcMs() const override { return m_base.HostUtcMs(); }
+    uint32_t TickCountMs() const override { return m_base.TickCountMs(); }
+    int64_t PerformanceCounter() const override { return m_base.PerformanceCounter() + ++m_reads; }
+    int64_t PerformanceFrequency() const override { return m_base.PerformanceFrequency(); }
+    void SleepMs(uint32_t ms) override { m_base.Advance(ms); }
+    void Advance(int64_t ms) { m_base.Advance(ms); }
+
+private:
+    platform::FakeClock m_base;
+    mutable int64_t m_reads = 0;
+};
 
 struct AcquireOptions {
     double seconds = 10.0;
     std::string scenario;
-    int32_t rate = 10000;
+    std::optional<int32_t> rate;  // Hz; none: as START chooses for the pipe
     int32_t stationA = 1, stationB = 2;
     std::vector<sim::PipeSection> pipe;  // empty: the scenario's
     std::optional<bool> fft;
@@ -66,8 +88,9 @@ bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
             if (a == "--seconds") o.seconds = std::stod(v), ok = o.seconds > 0 && o.seconds <= 3600;
             else if (a == "--scenario") o.scenario = v;
             else if (a == "--rate") {
-                o.rate = std::stoi(v);
-                ok = o.rate >= 1000 && o.rate <= 10000 && 10000 / (10000 / o.rate) == o.rate;
+                const int32_t rate = std::stoi(v);
+                ok = rate >= 1000 && rate <= 10000 && 10000 / (10000 / rate) == rate;
+                o.rate = rate;
             } else if (a == "--stations") {
                 char comma = 0;
                 std::istringstream is(v);
@@ -121,15 +144,14 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     LoadGlobalRecords();
 
     // Simulated time: the virtual converter's reads advance this clock.
-    platform::FakeClock clock;
+    SimulatedClock clock;
     platform::ScopedClock scoped(clock);
     std::shared_ptr<sim::VirtualUnit> unit = sim::InstallVirtualUnit(world);
 
     CorrelationOptions options = CorrelationOptionsFromConfiguration();
     options.multiFilter = false;  // one trace
     if (o.fft) options.useFftEngine = *o.fft;
-    const float rate = static_cast<float>(o.rate);
-    auto run = std::make_unique<CCorrelation>(500, 100, 100.0f, kRangeUnitMs, rate, options);
+    auto run = std::make_unique<CCorrelation>(500, 100, 100.0f, kRangeUnitMs, 10000.0f, options);
     CPipe& pipe = run->Pipe();
     for (const sim::PipeSection& s : o.pipe.empty() ? world.sections : o.pipe) {
         PipeSegment segment;
@@ -138,46 +160,61 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
         pipe.AddSection(segment);
     }
     pipe.SetStations(static_cast<StationCode>(o.stationA), static_cast<StationCode>(o.stationB));
+    // As START: the rate and the range from the pipe's travel time.
+    const float travelMs = pipe.GetTotalTime(DelayUnit::Milliseconds);
+    const int32_t rate = o.rate.value_or(runrules::RateForTravelTime(travelMs).rate);
+    run->SetSampleRate(static_cast<float>(rate));
     run->SetTraceCount(1);
     run->SetPostFilter(g_configuration.postFilter);
-    run->SetRange(std::max(1.1f * pipe.GetTotalTime(DelayUnit::Milliseconds), 25.0f), kRangeUnitMs);
+    const runrules::RunRange range = runrules::RangeForStart(travelMs, false, runrules::kSurveyNone);
+    pipe.SetSurveyRange(runrules::kSurveyNone);
+    run->SetRange(range.range, range.unit);
+    // As START on a new unit: the pipe's recommended band unless one is given.
     if (o.band) ApplyBand(*run, *o.band);
-    run->Clock().Start();
+    else runrules::ApplyDefaultBands(*run);
 
-    int64_t blocks = 0;
     {
         SensorHardware hardware;
-        hardware.SetOutputSampleRate(o.rate);
+        RadioLink radio(hardware);
+        RunView view;  // nothing to show
+        RunLoop loop(hardware, radio, view);
+        hardware.SetOutputSampleRate(rate);
+        run->Clock().Start();
+        loop.RestartSurveyCheck();
+        loop.SetRunning(true);
+        StartSampling(hardware, *run);
+        loop.MarkRepainted();
         const auto end = static_cast<int64_t>(o.seconds * 1000.0);
         while (clock.TickCountMs() < end) {
-            clock.Advance(kTickMs);
-            const int32_t before = run->RedRaw().SampleTotal();
-            ProcessSampleBlock(hardware, *run);
-            blocks += run->RedRaw().SampleTotal() != before;
-            const SamplingState state = hardware.GetSamplingState();
-            if (state == SamplingIdle || state == SamplingStalled || state == SamplingFinished)
-                StartSampling(hardware, *run);
-            while (run->Correlate(kCorrelateLimit) > 0) {
-            }
+            clock.Advance(RunLoop::kTickMs);
+            loop.Tick(*run);
         }
+        loop.SetRunning(false);
+        run->Clock().Stop();
     }
-    run->Clock().Stop();
+    // What was acquired but not yet correlated belongs to the answer.
+    while (run->Correlate(kCorrelateLimit) > 0) {
+    }
     platform::SetDeviceProvider(nullptr);
 
     out << "scenario=" << (o.scenario.empty() ? "unit" : o.scenario) << '\n'
         << "seconds=" << clock.TickCountMs() / 1000.0 << '\n'
         << "sample_rate=" << run->SampleRate() << '\n'
-        << "decimation=" << 10000 / o.rate << '\n'
+        << "decimation=" << runrules::kUnitRate / static_cast<int32_t>(run->SampleRate()) << '\n'
         << "engine=" << (run->Options().useFftEngine ? "fft" : "direct") << '\n'
-        << "blocks=" << blocks << '\n'
+        << "blocks=" << unit->SamplesDelivered() / sim::kPairsPerBlock << '\n'
         << "blocks_overrun=" << unit->BlocksOverrun() << '\n'
         << "max_lag=" << run->MaxLag() << '\n'
         << "samples_correlated=" << run->SamplesCorrelated() << '\n';
+    // The correlation filter's band, as --band takes it; the loop's automatic
+    // optimisation may have chosen it.
+    const FilterBand& band = run->PostFilterOf(0).Band();
+    out << "band_hz=" << band.lowCut * run->SampleRate() << '-' << band.highCut * run->SampleRate() << '\n';
     PrintPeak(*run, out);
     const auto a = WorldStation(o.stationA), b = WorldStation(o.stationB);
     if (a && b)
         out << "scenario_delay_samples="
-            << (world.ArrivalSeconds(*a) - world.ArrivalSeconds(*b)) * sim::kWorldRate / (10000 / o.rate) << '\n';
+            << (world.ArrivalSeconds(*a) - world.ArrivalSeconds(*b)) * run->SampleRate() << '\n';
     if (const auto pos = StationPosition(world, o.stationA))
         out << "scenario_distance_a_m=" << std::fabs(world.leakPosition - *pos) << '\n';
 

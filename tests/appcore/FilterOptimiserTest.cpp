@@ -1,0 +1,130 @@
+// Filter optimisation: where the frequency list comes from, and which band
+// it keeps.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "app/FilterOptimiser.h"
+#include "dsp/Correlation.h"
+
+namespace {
+
+void FillTone(CWave& store, int32_t n, double hz, double rate) {
+    for (int32_t i = 0; i < n; ++i)
+        store.WriteSample(static_cast<int16_t>(std::lround(800.0 * std::sin(2 * std::numbers::pi * hz * i / rate))));
+}
+
+}  // namespace
+
+// Areas worked out by hand on the trapezoid rule.
+TEST(BinPosition, SplitsTheAreaUnderThePiecewiseLinearSpectrum) {
+    const std::vector<float> flat{1, 1, 1, 1, 1};  // area 4, one per bin step
+    EXPECT_FLOAT_EQ(FilterOptimiser::BinPosition(flat, 50), 2.0f);
+    EXPECT_FLOAT_EQ(FilterOptimiser::BinPosition(flat, 10), 0.4f);
+    const std::vector<float> ramp{0, 2};  // density 2x: area x^2, so half lies below sqrt(0.5)
+    EXPECT_NEAR(FilterOptimiser::BinPosition(ramp, 50), std::sqrt(0.5f), 1e-6);
+    const std::vector<float> falling{2, 0};  // area 2x - x^2 = 0.25 at 1 - sqrt(0.75)
+    EXPECT_NEAR(FilterOptimiser::BinPosition(falling, 25), 1 - std::sqrt(0.75f), 1e-6);
+    const std::vector<float> late{0, 0, 3, 3};
+    EXPECT_FLOAT_EQ(FilterOptimiser::BinPosition(late, 0), 2.0f);
+}
+
+// Silence gives d = 0 with s[k] = 0 in the solution: no division by zero,
+// the caller is told there is no area.
+TEST(BinPosition, SilentSpectrumHasNoPosition) {
+    const std::vector<float> silent(513, 0.0f);
+    EXPECT_LT(FilterOptimiser::BinPosition(silent, 10), 0.0f);
+    EXPECT_FLOAT_EQ(FilterOptimiser::BinPosition(silent, 0), 513.0f);
+}
+
+TEST(FrequencyList, ShortOrSilentRecordingsGiveTheDefaultList) {
+    FilterOptimiser optimiser;
+    CWave red(4000), blue(4000);
+    FillTone(red, 1023, 700, 10000);
+    FillTone(blue, 1023, 700, 10000);
+    EXPECT_EQ(optimiser.BuildList(red, blue, 10000), FilterOptimiser::kDefaultList);
+    CWave quietRed(4000), quietBlue(4000);
+    const std::vector<int16_t> zeros(2048, 0);
+    quietRed.WriteSamples(2048, zeros.data());
+    quietBlue.WriteSamples(2048, zeros.data());
+    EXPECT_EQ(optimiser.BuildList(quietRed, quietBlue, 10000), FilterOptimiser::kDefaultList);
+}
+
+// A tone holds all the cross spectrum: every decile lies at its frequency.
+// Reading the newest samples must not consume them.
+TEST(FrequencyList, ToneOnBothChannelsPutsEveryStepAtTheTone) {
+    for (const float rate : {10000.0f, 2000.0f}) {
+        FilterOptimiser optimiser;
+        CWave red(8000), blue(8000);
+        FillTone(red, 3000, 400, rate);
+        FillTone(blue, 3000, 400, rate);
+        red.SetPos(1000);
+        const std::array<float, 11> list = optimiser.BuildList(red, blue, rate);
+        EXPECT_EQ(list[0], 0.0f);
+        EXPECT_EQ(list[10], 0.0f);
+        for (int m = 1; m <= 9; ++m) EXPECT_NEAR(list[static_cast<size_t>(m)], 400.0f, 2 * rate / 1024) << m << " at " << rate;
+        EXPECT_EQ(red.GetPos(), 1000);
+        EXPECT_EQ(blue.GetPos(), 0);
+    }
+}
+
+// Nothing to score (no samples, so no peak): the correlation filter is left
+// as it was, not opened to no band at all.
+TEST(Optimisation, NothingScoresLeavesTheBandAsItWas) {
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    run.SetPostFilter(1);
+    FilterBand band;
+    band.lowCut = 0.03f;
+    band.highCut = 0.12f;
+    run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+    FilterOptimiser optimiser;
+    optimiser.Start(run);
+    while (optimiser.Step(run) != FilterOptimiser::Outcome::Applied) {
+    }
+    EXPECT_EQ(optimiser.BestScore(), FilterOptimiser::kNoScore);
+    EXPECT_EQ(run.PostFilterOf(0).Band().lowCut, 0.03f);
+    EXPECT_EQ(run.PostFilterOf(0).Band().highCut, 0.12f);
+    EXPECT_EQ(optimiser.Step(run), FilterOptimiser::Outcome::Idle);
+}
+
+// A leak heard around 550 Hz under independent broadband noise: the band
+// applied is the best one scored, it goes on all three filters of the first
+// trace, and the peak stays at the true delay.
+TEST(Optimisation, AppliedBandKeepsTheLeakAtItsDelay) {
+    constexpr int32_t kSamples = 40000, kDelay = 37;
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    run.SetPostFilter(1);
+    std::vector<int16_t> red(kSamples), blue(kSamples);
+    uint32_t seed = 7;
+    const auto noise = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<double>((seed >> 8) % 2001) - 1000.0;
+    };
+    // A resonator at 550 Hz (pole radius 0.97) shapes the leak's noise.
+    std::vector<double> leak(kSamples + kDelay, 0.0);
+    const double c = 2 * 0.97 * std::cos(2 * std::numbers::pi * 550 / 10000), r2 = 0.97 * 0.97;
+    for (size_t i = 2; i < leak.size(); ++i) leak[i] = 0.05 * noise() + c * leak[i - 1] - r2 * leak[i - 2];
+    for (int32_t i = 0; i < kSamples; ++i) {
+        red[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(leak[static_cast<size_t>(i + kDelay)] + 0.3 * noise()));
+        blue[static_cast<size_t>(i)] = static_cast<int16_t>(std::lround(leak[static_cast<size_t>(i)] + 0.3 * noise()));
+    }
+    run.AddRedSamples(red.data(), kSamples);
+    run.AddBlueSamples(blue.data(), kSamples);
+    while (run.Correlate(1 << 20) > 0) {
+    }
+    FilterOptimiser optimiser;
+    optimiser.Start(run);
+    while (optimiser.Step(run) != FilterOptimiser::Outcome::Applied) {
+    }
+    ASSERT_LT(optimiser.BestScore(), FilterOptimiser::kNoScore);
+    const float rate = run.SampleRate();
+    EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().lowCut * rate, optimiser.BestLowHz());
+    EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * rate, optimiser.BestHighHz());
+    EXPECT_EQ(run.RedFilter(0).Band().lowCut, run.PostFilterOf(0).Band().lowCut);
+    EXPECT_EQ(run.BlueFilter(0).Band().highCut, run.PostFilterOf(0).Band().highCut);
+    EXPECT_FALSE(run.PostFilterOf(0).Band().notchOn);
+    EXPECT_EQ(run.FindPeak(0).peakIndex - run.MaxLag(), -kDelay);  // Red hears it first
+}
