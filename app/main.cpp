@@ -17,6 +17,7 @@
 #include "app/ProgramHooks.h"
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
+#include "screens/MaterialDialog.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 #include "ui/ScriptRunner.h"
@@ -70,6 +71,19 @@ bool InstallUnit(const Options& o) {
     return true;
 }
 
+// Screens a script opens by name. "pipe-entry": the material, diameter and
+// length chain as START runs it, on a pipe kept from one opening to the next
+// and offered for reuse once it has a section.
+void RegisterScriptScreens() {
+    ScriptRunner::RegisterScreen(QStringLiteral("pipe-entry"), [](QWidget* parent) {
+        static CPipe pipe(10000.0f);
+        CMaterialDialog screen(parent);
+        screen.SetPipe(pipe);
+        screen.SetExistingOffered(true);
+        if (screen.DoModal() == kResultOk && !screen.SurveyChosen()) pipe = screen.Pipe();
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -92,6 +106,7 @@ int main(int argc, char** argv) {
     }
 
     if (!options.script.isEmpty()) {
+        RegisterScriptScreens();
         QString error;
         if (!ScriptRunner::Start(options.script, &error)) {
             std::fprintf(stderr, "correlator: %s\n", qPrintable(error));

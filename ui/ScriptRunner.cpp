@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
+#include <map>
 
 #include "platform/Paths.h"
 #include "ui/Controls.h"
@@ -17,6 +19,15 @@ namespace {
 
 bool g_failed = false;
 QString g_failure;
+
+// Time a press or an "open" is given before the next command, ms: a screen
+// it opens shows, and screens it closes in a chain have all closed.
+constexpr int kSettleMs = 50;
+
+std::map<QString, std::function<void(QWidget*)>>& Openers() {
+    static std::map<QString, std::function<void(QWidget*)>> openers;
+    return openers;
+}
 
 QWidget* FrontScreen() {
     if (QWidget* modal = QApplication::activeModalWidget()) return modal;
@@ -75,6 +86,10 @@ bool ScriptRunner::Start(const QString& path, QString* error) {
     return true;
 }
 
+void ScriptRunner::RegisterScreen(const QString& name, std::function<void(QWidget*)> open) {
+    Openers()[name] = std::move(open);
+}
+
 bool ScriptRunner::Failed() { return g_failed; }
 QString ScriptRunner::FailureText() { return g_failure; }
 
@@ -114,7 +129,22 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
             Fail(QStringLiteral("no visible, enabled control %1 on screen %2").arg(key, screen->objectName()));
             return false;
         }
-        button->click();
+        // Clicked from the event loop: a press that opens a screen runs the
+        // rest of the script inside that screen's modal loop.
+        QTimer::singleShot(0, button, [button] { button->click(); });
+        delayMs = kSettleMs;
+        return true;
+    }
+    if (verb == "open" && words.size() == 2) {
+        const auto it = Openers().find(words[1]);
+        if (it == Openers().end()) {
+            Fail(QStringLiteral("no screen named %1 to open").arg(words[1]));
+            return false;
+        }
+        // The screen's modal loop runs the rest of the script, so it starts
+        // from the event loop, not from inside this step.
+        QTimer::singleShot(0, this, [open = it->second, parent = QPointer<QWidget>(screen)] { open(parent); });
+        delayMs = kSettleMs;
         return true;
     }
     if (verb == "touch" && words.size() == 3) {

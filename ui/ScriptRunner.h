@@ -14,6 +14,9 @@
 //   expect-screen ID         fail unless the screen in front has that template
 //   if-screen ID COMMAND     run COMMAND only when the screen in front has that
 //                            template (a first start shows screens a later one skips)
+//   open NAME                open a screen the program registered under NAME
+//                            (RegisterScreen) over the one in front; the script
+//                            goes on inside it
 //   # comment
 // A failed command ends the session: every open screen closes and Failed()
 // turns true.
@@ -21,6 +24,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class ScriptRunner : public QObject {
     Q_OBJECT
@@ -30,6 +34,9 @@ public:
     static bool Start(const QString& path, QString* error);
     static bool Failed();
     static QString FailureText();
+    // A screen "open NAME" runs: open(parent) shows it modally and returns when
+    // it closes. Registered by the program before the script starts.
+    static void RegisterScreen(const QString& name, std::function<void(QWidget* parent)> open);
 
 private:
     explicit ScriptRunner(QStringList lines);

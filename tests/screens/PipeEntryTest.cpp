@@ -1,0 +1,476 @@
+// The pipe-entry chain: material, diameter band, length and the multi-section
+// editor, driven by queued presses on whichever screen is in front.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <deque>
+#include <sstream>
+
+#include "QtApp.h"
+#include "TempUnitRoot.h"
+#include "pipe/Materials.h"
+#include "pipe/Pipe.h"
+#include "screens/DiameterDialog.h"
+#include "screens/LengthDialog.h"
+#include "screens/MaterialDialog.h"
+#include "screens/MultiPipeDialog.h"
+#include "settings/Configuration.h"
+#include "settings/Language.h"
+#include "ui/FancyButton.h"
+#include "ui/Resources.h"
+
+namespace {
+
+using Step = std::function<void(CDialogBase& front)>;
+// The pipe's station type, whether a plain code or an enumeration.
+using Station = decltype(std::declval<CPipe>().GetStationA());
+
+// Closes every open screen, innermost first, so that a failed step ends the
+// test instead of hanging it.
+void CloseAll() {
+    for (int i = 0; i < 16; ++i) {
+        auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!open) break;
+        open->done(kResultCancel);
+    }
+}
+
+// Runs steps one per turn of the event loop on the screen in front. The next
+// step is queued before the current one runs, so a press that opens a screen
+// runs the rest of the steps inside that screen's modal loop.
+class Driver {
+public:
+    void Queue(std::vector<Step> steps) {
+        m_steps.assign(steps.begin(), steps.end());
+        QTimer::singleShot(0, &m_context, [this] { Next(); });
+    }
+
+private:
+    void Next() {
+        if (m_steps.empty()) {
+            QTimer::singleShot(2000, &m_context, [] {
+                if (!QApplication::activeModalWidget()) return;
+                ADD_FAILURE() << "a screen was left open";
+                CloseAll();
+            });
+            return;
+        }
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        QTimer::singleShot(0, &m_context, [this] { Next(); });
+        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
+        if (front) step(*front);
+        else ADD_FAILURE() << "no screen in front";
+        if (!front || ::testing::Test::HasFailure()) {
+            m_steps.clear();
+            CloseAll();
+        }
+    }
+
+    std::deque<Step> m_steps;
+    QObject m_context;  // pending steps die with the driver
+};
+
+Step Press(int id) {
+    return [id](CDialogBase& screen) {
+        auto* button = screen.Item<QAbstractButton>(id);
+        ASSERT_NE(button, nullptr) << "control " << id << " on screen " << screen.TemplateId();
+        ASSERT_TRUE(button->isVisible() && button->isEnabled())
+            << "control " << id << " on screen " << screen.TemplateId() << " cannot be pressed";
+        button->click();
+    };
+}
+
+// Digits and points on the length keypad.
+Step Type(std::string keys) {
+    return [keys](CDialogBase& screen) {
+        ASSERT_EQ(screen.TemplateId(), CLengthDialog::kTemplate);
+        for (char k : keys) {
+            const int id = k == '.' ? int(CLengthDialog::kIdPoint) : CLengthDialog::kIdFirstDigit + (k - '0');
+            screen.Item<QAbstractButton>(id)->click();
+        }
+    };
+}
+
+Step OnScreen(int templateId, std::function<void(CDialogBase&)> check) {
+    return [templateId, check](CDialogBase& screen) {
+        ASSERT_EQ(screen.TemplateId(), templateId);
+        check(screen);
+    };
+}
+
+// Material slot, band index, length keys and the button that completes the chain.
+std::vector<Step> Chain(int slot, int band, std::string keys, int complete = CLengthDialog::kIdStart) {
+    return {Press(CMaterialDialog::kIdFirstMaterial + slot), Press(CDiameterDialog::kIdFirstBand + band),
+            Type(std::move(keys)), Press(complete)};
+}
+
+std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::string Record(const CPipe& pipe) {
+    std::ostringstream os;
+    pipe.Write(os);
+    return os.str();
+}
+
+std::vector<std::u16string> Materials(const CPipe& pipe) {
+    std::vector<std::u16string> names;
+    for (int i = 0; i < pipe.GetSectionCount(); ++i) names.push_back(pipe.GetSection(i).GetMaterial());
+    return names;
+}
+
+bool Shown(CDialogBase& screen, int id) { return !screen.GetDlgItem(id)->isHidden(); }
+
+std::string SourceFile(const char* relative) {
+    QFile f(QString(CORRELATOR_SOURCE_DIR) + "/" + relative);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
+    return f.readAll().toStdString();
+}
+
+class PipeEntry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        InstallLanguageHooks();
+        saved = g_configuration;
+        g_configuration.unitSystem = 0;
+        g_configuration.velocityPerMs = 0;
+        g_configuration.colourScheme = 0;
+        g_materials = &materials;
+    }
+    void TearDown() override {
+        CloseAll();
+        g_materials = nullptr;
+        SetLanguage(u"ENG");
+        static_cast<ConfigurationRecord&>(g_configuration) = saved;
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "a screen stayed open";
+    }
+
+    PipeSegment FromTable(int slot, int band, float length) {
+        PipeSegment s;
+        s.SetMaterial(materials.Slot(slot).name);
+        s.SetMaterialGroup(materials.Slot(slot).group);
+        s.SetBand(materials.Slot(slot).bands[static_cast<size_t>(band)]);
+        s.SetLength(length, LengthUnit::Metres);
+        return s;
+    }
+    // Ductile iron, PVC, steel between Yellow and Blue, with a delay and a
+    // hydrophone, so that every field of the record is set.
+    CPipe ThreeSections() {
+        CPipe pipe(10000.0f);
+        pipe.SetStations(Station(3), Station(2));
+        pipe.SetSensorType(1);
+        pipe.SetDelay(0.0125f, DelayUnit::Seconds);
+        pipe.AddSection(FromTable(0, 1, 120.0f));
+        pipe.AddSection(FromTable(6, 6, 14.5f));
+        pipe.AddSection(FromTable(2, 3, 86.0f));
+        return pipe;
+    }
+    void InstallPack(const char* code) {
+        root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll",
+                 SourceFile((std::string("resources/lang/") + code + ".txt").c_str()));
+        SetLanguage(std::u16string(code, code + 3));
+        materials.ReloadNames();
+    }
+
+    TempUnitRoot root;
+    CMaterials materials;
+    ConfigurationRecord saved{};
+    Driver driver;
+};
+
+}  // namespace
+
+// --- Material screen: what it offers ---
+
+TEST_F(PipeEntry, AnEmptiedMaterialNameHasNoButtonOnAnyMaterialScreen) {
+    materials.Slot(2).name.clear();
+    CMaterialDialog screen;
+    screen.InitForDisplay();
+    EXPECT_FALSE(Shown(screen, CMaterialDialog::kIdFirstMaterial + 2));
+    EXPECT_EQ(screen.ItemText(CMaterialDialog::kIdFirstMaterial + 3), "COPPER");
+    int shown = 0;
+    for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) shown += Shown(screen, CMaterialDialog::kIdFirstMaterial + slot);
+    EXPECT_EQ(shown, 16);  // 13 built-in less the emptied one, 4 user-defined
+
+    // The editor's own material screen, which also hides survey and reuse.
+    CMultiPipeDialog editor(ThreeSections());
+    driver.Queue({Press(CMultiPipeDialog::kIdFirstInsert + 1),
+                  OnScreen(CMaterialDialog::kTemplate, [](CDialogBase& s) {
+                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdFirstMaterial + 2)->isVisible());
+                      EXPECT_TRUE(s.GetDlgItem(CMaterialDialog::kIdFirstMaterial + 3)->isVisible());
+                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdSurvey)->isVisible());
+                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdUseExisting)->isVisible());
+                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdViewEdit)->isVisible());
+                  }),
+                  Press(CMaterialDialog::kIdBack), Press(CMultiPipeDialog::kIdBack)});
+    EXPECT_EQ(editor.DoModal(), kResultCancel);
+}
+
+TEST_F(PipeEntry, SurveyAndTheExistingDefinitionAreOfferedOnlyWhenTheCallerDoes) {
+    struct Row {
+        bool surveyAllowed, existingOffered;
+        int sections;
+        bool survey, existing;
+    };
+    const Row rows[] = {
+        {true, false, 3, true, false},
+        {false, true, 3, false, true},
+        {true, true, 0, true, false},  // nothing to reuse
+    };
+    for (const Row& r : rows) {
+        CPipe pipe = ThreeSections();
+        while (pipe.GetSectionCount() > r.sections) pipe.RemoveSection(0);
+        CMaterialDialog screen;
+        screen.SetPipe(pipe);
+        screen.SetSurveyAllowed(r.surveyAllowed);
+        screen.SetExistingOffered(r.existingOffered);
+        screen.InitForDisplay();
+        EXPECT_EQ(Shown(screen, CMaterialDialog::kIdSurvey), r.survey);
+        EXPECT_EQ(Shown(screen, CMaterialDialog::kIdUseExisting), r.existing);
+        EXPECT_EQ(Shown(screen, CMaterialDialog::kIdViewEdit), r.existing);
+    }
+}
+
+// --- Material screen: how it completes ---
+
+TEST_F(PipeEntry, SurveyChoiceReturnsTheSurveyNameAndLeavesThePipe) {
+    const CPipe caller = ThreeSections();
+    CMaterialDialog screen;
+    screen.SetPipe(caller);
+    driver.Queue({Press(CMaterialDialog::kIdSurvey)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_TRUE(screen.SurveyChosen());
+    EXPECT_EQ(screen.ResultName(), "(SURVEY)");
+    EXPECT_EQ(Record(screen.Pipe()), Record(caller));
+}
+
+TEST_F(PipeEntry, TwelvePointFiveImperialIsStoredInFeetAndReportsMetres) {
+    g_configuration.unitSystem = 1;
+    const CPipe caller = ThreeSections();
+    CMaterialDialog screen;
+    screen.SetPipe(caller);
+    driver.Queue({Press(CMaterialDialog::kIdFirstMaterial + 2), Press(CDiameterDialog::kIdFirstBand + 1),
+                  Type("12.5"), OnScreen(CLengthDialog::kTemplate, [](CDialogBase& s) {
+                      EXPECT_EQ(s.ItemText(CLengthDialog::kIdEntry), "12.5");
+                      EXPECT_EQ(s.ItemText(CLengthDialog::kIdUnit), "ft");
+                  }),
+                  Press(CLengthDialog::kIdStart)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    ASSERT_EQ(screen.Pipe().GetSectionCount(), 1);
+    const PipeSegment& s = screen.Pipe().GetSection(0);
+    EXPECT_EQ(s.GetLengthUnit(), LengthUnit::Feet);
+    EXPECT_EQ(s.GetLength(LengthUnit::Feet), 12.5f);
+    EXPECT_NEAR(s.GetLength(LengthUnit::Metres), 3.81f, 1e-5f);
+    EXPECT_EQ(s.GetMaterial(), u"STEEL");
+    EXPECT_EQ(s.GetVelocity(), materials.Slot(2).bands[1].velocity);
+    EXPECT_EQ(s.GetBand().general[3].high, materials.Slot(2).bands[1].general[3].high);
+    // A new pipe of that section keeps the caller's stations and sensor.
+    EXPECT_EQ(static_cast<int>(screen.Pipe().GetStationA()), 3);
+    EXPECT_EQ(screen.Pipe().GetSensorType(), 1);
+    EXPECT_FALSE(screen.SurveyChosen());
+    EXPECT_EQ(screen.ResultName(), "12.5ft STEEL");
+}
+
+TEST_F(PipeEntry, CDeleteZeroAndAbsurdEntriesDisableTheCompletingButtons) {
+    CLengthDialog screen(FromTable(2, 1, 0.0f), ThreeSections());
+    screen.InitForDisplay();
+    auto press = [&](int id) { screen.Item<QAbstractButton>(id)->click(); };
+    auto completing = [&] {
+        const bool start = screen.GetDlgItem(CLengthDialog::kIdStart)->isEnabled();
+        EXPECT_EQ(screen.GetDlgItem(CLengthDialog::kIdMultiSection)->isEnabled(), start);
+        return start;
+    };
+    EXPECT_FALSE(completing());
+    press(CLengthDialog::kIdFirstDigit + 5);
+    EXPECT_TRUE(completing());
+    press(CLengthDialog::kIdClear);
+    EXPECT_FALSE(completing());
+    EXPECT_EQ(screen.ItemText(CLengthDialog::kIdEntry), "");
+    for (int key : {0, -1, 5}) press(key < 0 ? int(CLengthDialog::kIdPoint) : CLengthDialog::kIdFirstDigit + key);
+    EXPECT_EQ(screen.EntryText(), "0.5");
+    EXPECT_TRUE(completing());
+    press(CLengthDialog::kIdDelete);  // "0."
+    EXPECT_FALSE(completing());
+    press(CLengthDialog::kIdClear);
+    for (int i = 0; i < 9; ++i) press(CLengthDialog::kIdFirstDigit + 9);  // 999999999 m
+    EXPECT_FALSE(completing());
+}
+
+// --- Leaving the chain ---
+
+// Each path ends in BACK on every screen it opened; the material screen
+// returns cancel and its pipe is still the caller's, byte for byte.
+class BackAtAnyDepth : public PipeEntry, public ::testing::WithParamInterface<int> {};
+
+TEST_P(BackAtAnyDepth, LeavesTheCallersPipeAsItWas) {
+    using M = CMaterialDialog;
+    using E = CMultiPipeDialog;
+    const std::vector<std::vector<Step>> paths = {
+        {Press(M::kIdBack)},
+        {Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdBack), Press(M::kIdBack)},
+        {Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdFirstBand + 2), Type("50"),
+         Press(CLengthDialog::kIdBack), Press(CDiameterDialog::kIdBack), Press(M::kIdBack)},
+        std::vector<Step>{Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdFirstBand + 2), Type("50"),
+                          Press(CLengthDialog::kIdMultiSection), Press(E::kIdFirstInsert + 1)} +
+            Chain(6, 0, "3") +
+            std::vector<Step>{Press(E::kIdBack), Press(CLengthDialog::kIdBack), Press(CDiameterDialog::kIdBack),
+                              Press(M::kIdBack)},
+        std::vector<Step>{Press(M::kIdViewEdit), Press(E::kIdFirstDelete + 0), Press(E::kIdFirstInsert + 0)} +
+            Chain(2, 2, "40") +
+            std::vector<Step>{Press(E::kIdBack), Press(M::kIdBack)},
+    };
+    const CPipe caller = ThreeSections();
+    const std::string before = Record(caller);
+    CMaterialDialog screen;
+    screen.SetPipe(caller);
+    screen.SetExistingOffered(true);
+    driver.Queue(paths[static_cast<size_t>(GetParam())]);
+    EXPECT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(Record(screen.Pipe()), before);
+    EXPECT_EQ(Record(caller), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, BackAtAnyDepth, ::testing::Range(0, 5));
+
+// Regression guard: the editor must work on its own copy, or a section
+// deleted there and abandoned with BACK would be gone from "USE EXISTING".
+TEST_F(PipeEntry, EditsAbandonedInTheEditorAreNotReused) {
+    const CPipe caller = ThreeSections();
+    CMaterialDialog screen;
+    screen.SetPipe(caller);
+    screen.SetExistingOffered(true);
+    driver.Queue({Press(CMaterialDialog::kIdViewEdit), Press(CMultiPipeDialog::kIdFirstDelete + 0),
+                  Press(CMultiPipeDialog::kIdBack), Press(CMaterialDialog::kIdUseExisting)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(Record(screen.Pipe()), Record(caller));
+    EXPECT_EQ(screen.ResultName(), "220.5m MULTI-SECTION");
+}
+
+// --- Multi-section editor ---
+
+TEST_F(PipeEntry, EditorInsertAppendsAtTheCountInsertsBeforeElsewhereAndReplaces) {
+    using E = CMultiPipeDialog;
+    CPipe pipe(10000.0f);
+    pipe.AddSection(FromTable(0, 1, 120.0f));
+    pipe.AddSection(FromTable(6, 6, 14.5f));
+    E editor(pipe);
+    auto names = [](CDialogBase& s) { return Materials(static_cast<E&>(s).Pipe()); };
+    driver.Queue(
+        std::vector<Step>{Press(E::kIdFirstInsert + 2), Press(CMaterialDialog::kIdFirstMaterial + 3),
+                          Press(CDiameterDialog::kIdFirstBand + 0), Type("7"),
+                          OnScreen(CLengthDialog::kTemplate, [](CDialogBase& s) {
+                              EXPECT_FALSE(s.GetDlgItem(CLengthDialog::kIdMultiSection)->isVisible());
+                              EXPECT_EQ(s.ItemText(CLengthDialog::kIdStart), "OK");
+                          }),
+                          Press(CLengthDialog::kIdStart), OnScreen(E::kTemplate, [&](CDialogBase& s) {
+                              EXPECT_EQ(names(s), (std::vector<std::u16string>{u"DUCTILE IRON", u"PVC", u"COPPER"}));
+                          }),
+                          Press(E::kIdFirstInsert + 0)} +
+        Chain(2, 2, "40") +
+        std::vector<Step>{OnScreen(E::kTemplate, [&](CDialogBase& s) {
+                              EXPECT_EQ(names(s), (std::vector<std::u16string>{u"STEEL", u"DUCTILE IRON", u"PVC",
+                                                                               u"COPPER"}));
+                          }),
+                          Press(E::kIdFirstDescription + 1)} +
+        Chain(4, 0, "7") +
+        std::vector<Step>{Press(E::kIdFirstDelete + 0), OnScreen(E::kTemplate, [&](CDialogBase& s) {
+                              EXPECT_EQ(names(s), (std::vector<std::u16string>{u"LEAD", u"PVC", u"COPPER"}));
+                              EXPECT_EQ(s.ItemText(E::kIdFirstDescription + 0), "7.0m LEAD (0 - 19mm, 1200.0m/s)");
+                          }),
+                          Press(E::kIdStart)});
+    ASSERT_EQ(editor.DoModal(), kResultOk);
+    EXPECT_EQ(Materials(editor.Pipe()), (std::vector<std::u16string>{u"LEAD", u"PVC", u"COPPER"}));
+    EXPECT_EQ(editor.Pipe().GetSection(2).GetLength(LengthUnit::Metres), 7.0f);
+}
+
+TEST_F(PipeEntry, EditorHidesDeleteWithOneSectionAndEveryInsertWithTen) {
+    using E = CMultiPipeDialog;
+    CPipe pipe(10000.0f);
+    pipe.AddSection(FromTable(1, 0, 10.0f));
+    {
+        E editor(pipe);
+        editor.InitForDisplay();
+        EXPECT_FALSE(Shown(editor, E::kIdFirstDelete + 0));
+        EXPECT_TRUE(Shown(editor, E::kIdFirstInsert + 0));
+        EXPECT_TRUE(Shown(editor, E::kIdFirstInsert + 1));
+        EXPECT_FALSE(Shown(editor, E::kIdFirstDescription + 1));
+        EXPECT_FALSE(Shown(editor, E::kIdFirstInsert + 2));
+    }
+    while (pipe.GetSectionCount() < CPipe::kMaxSections) pipe.AddSection(FromTable(1, 0, 10.0f));
+    E editor(pipe);
+    editor.InitForDisplay();
+    for (int row = 0; row < E::kRows; ++row) {
+        EXPECT_FALSE(Shown(editor, E::kIdFirstInsert + row)) << row;
+        EXPECT_TRUE(Shown(editor, E::kIdFirstDelete + row)) << row;
+        EXPECT_LE(editor.GetDlgItem(E::kIdFirstDescription + row)->geometry().bottom(), kScreenHeight - 1);
+    }
+    EXPECT_LE(editor.GetDlgItem(E::kIdStationBPicture)->geometry().bottom(), kScreenHeight - 1);
+}
+
+// --- Diameter screen ---
+
+TEST_F(PipeEntry, ThirtySixBandsFitReadablyAndABandWithoutVelocityCannotBeChosen) {
+    MaterialEntry& m = materials.Slot(20);
+    for (int i = 0; i < MaterialEntry::kBandCount; ++i) {
+        m.bands[static_cast<size_t>(i)].minDiameter = 50.0f * static_cast<float>(i);
+        m.bands[static_cast<size_t>(i)].maxDiameter = i == 35 ? 0.0f : 50.0f * static_cast<float>(i) + 49.0f;
+        m.bands[static_cast<size_t>(i)].velocity = i == 5 ? 0.0f : 1000.0f;
+    }
+    CDiameterDialog screen(20, PipeSegment(), CPipe(10000.0f));
+    screen.InitForDisplay();
+    const QRect back = screen.GetDlgItem(CDiameterDialog::kIdBack)->geometry();
+    for (int i = 0; i < MaterialEntry::kBandCount; ++i) {
+        auto* b = screen.Item<CFancyButton>(CDiameterDialog::kIdFirstBand + i);
+        ASSERT_FALSE(b->isHidden()) << i;
+        EXPECT_TRUE(QRect(0, 0, kScreenWidth, kScreenHeight).contains(b->geometry())) << i;
+        EXPECT_FALSE(b->geometry().intersects(back)) << i;
+        const CaptionLayout caption = LayoutCaption(b->text(), b->rect(), screen.font());
+        EXPECT_GE(caption.font.pixelSize(), 14) << b->text().toStdString();
+        EXPECT_EQ(b->isEnabled(), i != 5) << i;
+    }
+    EXPECT_EQ(screen.ItemText(CDiameterDialog::kIdFirstBand + 1), "50 - 99mm");
+    EXPECT_EQ(screen.ItemText(CDiameterDialog::kIdFirstBand + 35), "1750mm +");
+    g_configuration.unitSystem = 1;
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CDiameterDialog::kIdFirstBand + 1), "2.0 - 3.9in");
+}
+
+// --- Language packs ---
+
+TEST_F(PipeEntry, GermanCaptionsFitTheirButtonsAndPersianNumbersReadLeftToRight) {
+    InstallPack("DEU");
+    {
+        CMaterialDialog screen;
+        screen.InitForDisplay();
+        EXPECT_EQ(screen.ItemText(CMaterialDialog::kIdFirstMaterial + 2), "STAHL");
+        for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) {
+            auto* b = screen.Item<CFancyButton>(CMaterialDialog::kIdFirstMaterial + slot);
+            if (b->isHidden()) continue;
+            const CaptionLayout caption = LayoutCaption(b->text(), b->rect(), screen.font());
+            EXPECT_TRUE(b->rect().contains(caption.textRect)) << b->text().toStdString();
+        }
+        EXPECT_NE(screen.ItemText(CMaterialDialog::kIdTitle), "SELECT PIPE MATERIAL");
+    }
+    CMultiPipeDialog german(ThreeSections());
+    german.InitForDisplay();
+    EXPECT_EQ(german.ItemText(CMultiPipeDialog::kIdFirstInsert), LoadString(CMultiPipeDialog::kInsertString));
+    EXPECT_NE(german.ItemText(CMultiPipeDialog::kIdFirstInsert), "INSERT");
+
+    InstallPack("FAS");
+    CMultiPipeDialog persian(ThreeSections());
+    persian.InitForDisplay();
+    const QString description = persian.ItemText(CMultiPipeDialog::kIdFirstDescription + 2);
+    EXPECT_TRUE(description.startsWith(QChar(0x202A)) && description.endsWith(QChar(0x202C)))
+        << description.toStdString();
+    CDiameterDialog diameter(2, PipeSegment(), CPipe(10000.0f));
+    diameter.InitForDisplay();
+    EXPECT_EQ(diameter.ItemText(CDiameterDialog::kIdFirstBand + 1), QString::fromUtf16(u"\u202D20 - 99mm"));
+}
