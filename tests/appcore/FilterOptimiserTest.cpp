@@ -71,25 +71,6 @@ TEST(FrequencyList, ToneOnBothChannelsPutsEveryStepAtTheTone) {
     }
 }
 
-// Nothing to score (no samples, so no peak): the correlation filter is left
-// as it was, not opened to no band at all.
-TEST(Optimisation, NothingScoresLeavesTheBandAsItWas) {
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
-    run.SetPostFilter(1);
-    FilterBand band;
-    band.lowCut = 0.03f;
-    band.highCut = 0.12f;
-    run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
-    FilterOptimiser optimiser;
-    optimiser.Start(run);
-    while (optimiser.Step(run) != FilterOptimiser::Outcome::Applied) {
-    }
-    EXPECT_EQ(optimiser.BestScore(), FilterOptimiser::kNoScore);
-    EXPECT_EQ(run.PostFilterOf(0).Band().lowCut, 0.03f);
-    EXPECT_EQ(run.PostFilterOf(0).Band().highCut, 0.12f);
-    EXPECT_EQ(optimiser.Step(run), FilterOptimiser::Outcome::Idle);
-}
-
 // A leak heard around 550 Hz under independent broadband noise: the band
 // applied is the best one scored, it goes on all three filters of the first
 // trace, and the peak stays at the true delay.
