@@ -11,7 +11,8 @@
 // state (running, listen active, start allowed) is kept here, so the main
 // screen's timer and corrtool acquire drive the very same object. Time comes
 // only from the platform clock (tick count, performance counter), so tests
-// run it on a fake clock.
+// run it on a fake clock. Each tick reads the configuration record's testMode,
+// useFftEngine and filterOptimisation, and the replay flag g_replay.
 //
 // The main screen owns one RunLoop and the correlation; its 100 ms timer calls
 // Tick(run) with the correlation of the moment. START, SURVEY and RESUME set
