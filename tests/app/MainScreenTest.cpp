@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "app/CorrelatorApp.h"
 #include "app/CorrelatorDlg.h"
@@ -15,14 +16,12 @@ namespace {
 
 class MainScreen : public ::testing::Test {
 protected:
-    void SetUp() override { saved = g_configuration; }
     void TearDown() override {
-        static_cast<ConfigurationRecord&>(g_configuration) = saved;
         // No screen may be left open by a test.
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     }
     TempUnitRoot root;
-    ConfigurationRecord saved{};
+    ScopedSettings settings;
 };
 
 QAbstractButton* X(CCorrelatorDlg& dlg) { return qobject_cast<QAbstractButton*>(dlg.GetDlgItem(kIdX)); }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
@@ -46,6 +47,7 @@ inline sim::Scenario QuietWorld() {
 
 class HardwareFixture : public ::testing::Test {
 protected:
+    ScopedSettings settings;
     void SetUp() override {
         g_configuration = CConfiguration();
         g_factory = CFactoryRecord();

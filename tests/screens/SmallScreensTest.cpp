@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include "ScopedSettings.h"
 #include "QtApp.h"
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
@@ -29,12 +30,8 @@ protected:
     void SetUp() override {
         EnsureQApplication();
         InstallLanguageHooks();
-        saved = g_configuration;
     }
-    void TearDown() override {
-        SetLanguage(u"ENG");
-        static_cast<ConfigurationRecord&>(g_configuration) = saved;
-    }
+    void TearDown() override { SetLanguage(u"ENG"); }
     void InstallPack(const char* code) {
         root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll",
                  SourceFile((std::string("resources/lang/") + code + ".txt").c_str()));
@@ -42,7 +39,7 @@ protected:
     QAbstractButton* Button(CDialogBase& d, int id) { return d.Item<QAbstractButton>(id); }
 
     TempUnitRoot root;
-    ConfigurationRecord saved{};
+    ScopedSettings settings;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -16,15 +17,11 @@ TEST(EventLogFormat, SecondsArePaddedToFiveAndWidenBeyond) {
 
 class EventLogFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ResetEventLogTimeBase();
-        saved = g_configuration.testMode;
-    }
-    void TearDown() override { g_configuration.testMode = saved; }
+    void SetUp() override { ResetEventLogTimeBase(); }
+    ScopedSettings settings;
     TempUnitRoot root;
     platform::FakeClock clock;
     platform::ScopedClock scoped{clock};
-    uint8_t saved = 0;
 };
 
 TEST_F(EventLogFile, LinesCountFromTheFirstOpeningAndAppend) {

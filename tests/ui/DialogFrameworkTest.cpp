@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "ScopedSettings.h"
 #include "QtApp.h"
 #include "TempUnitRoot.h"
 #include "hardware/UserActivity.h"
@@ -47,7 +48,6 @@ class DialogFramework : public ::testing::Test {
 protected:
     void SetUp() override {
         EnsureQApplication();
-        saved = g_configuration;
         ResetUserActivity();
         SetDimTimer(&timer);
         SetBacklightControl([this](int percent) { backlight.push_back(percent); });
@@ -56,11 +56,10 @@ protected:
         SetDimTimer(nullptr);
         SetBacklightControl({});
         ResetUserActivity();
-        static_cast<ConfigurationRecord&>(g_configuration) = saved;
     }
     QAbstractButton* Button(CDialogBase& d, int id) { return d.Item<QAbstractButton>(id); }
 
-    ConfigurationRecord saved{};
+    ScopedSettings settings;
     CountingTimer timer;
     std::vector<int> backlight;
 };

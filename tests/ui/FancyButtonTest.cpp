@@ -1,6 +1,7 @@
 // tests/ui/FancyButtonTest.cpp — outline geometry, caption fitting, check
 // state repaints and painted colours of the owner-drawn buttons.
 
+#include "ScopedSettings.h"
 #include "settings/Configuration.h"
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
@@ -23,7 +24,7 @@ protected:
         EnsureQApplication();
         g_configuration.colourScheme = 0;
     }
-    void TearDown() override { g_configuration.colourScheme = 0; }
+    ScopedSettings settings;
 };
 
 QRgb PixelAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
