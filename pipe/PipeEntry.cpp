@@ -88,6 +88,31 @@ int EditorRowHeight(int sectionCount, int listHeight) {
 
 std::u16string NumbersLeftToRight(std::u16string_view text) { return u"\u202D" + std::u16string(text); }
 
+namespace {
+
+// Hebrew, Arabic, Syriac, Thaana, N'Ko ... and the Arabic presentation forms.
+bool IsRightToLeftLetter(char16_t c) {
+    return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF);
+}
+
+}  // namespace
+
 std::u16string EmbeddedLeftToRight(std::u16string_view text) {
-    return u"\u202A" + std::u16string(text) + u"\u202C";
+    std::u16string out = u"\u202D";
+    bool inName = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (IsRightToLeftLetter(text[i]) && !inName) {
+            out += u'\u202B';
+            inName = true;
+        }
+        out += text[i];
+        if (!inName) continue;
+        // The words of one name stay one right-to-left run.
+        const size_t next = text.find_first_not_of(u' ', i + 1);
+        if (next == std::u16string_view::npos || !IsRightToLeftLetter(text[next])) {
+            out += u'\u202C';
+            inName = false;
+        }
+    }
+    return out;
 }

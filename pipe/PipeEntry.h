@@ -81,7 +81,10 @@ int EditorRowHeight(int sectionCount, int listHeight);
 std::u16string NumbersLeftToRight(std::u16string_view text);
 
 // A line of numbers and units that also carries words (a section's
-// description with its material name): wrapped in a left-to-right embedding
-// (U+202A ... U+202C), so the numbers keep their order while Persian letters
-// inside still run right to left. An override would reverse the name.
+// description with its material name): the left-to-right override U+202D in
+// front, as NumbersLeftToRight, and every run of right-to-left words inside a
+// right-to-left embedding (U+202B ... U+202C), so that a Persian name keeps
+// its letters in order while the numbers and brackets around it read left to
+// right. A bare override would reverse the name; a bare embedding lets the
+// numbers after a Persian name turn round ("199 - 100mm").
 std::u16string EmbeddedLeftToRight(std::u16string_view text);

@@ -61,6 +61,9 @@ void CMultiPipeDialog::OnInitDialog() {
     const int a = static_cast<int>(m_pipe.GetStationA()), b = static_cast<int>(m_pipe.GetStationB());
     if (auto* picture = Item<QLabel>(kIdStationAPicture)) picture->setPixmap(Picture(StationPicture(a)));
     if (auto* picture = Item<QLabel>(kIdStationBPicture)) picture->setPixmap(Picture(StationPicture(b)));
+    // The names stand beside their pictures in either reading direction.
+    for (int id : {int(kIdStationAName), int(kIdStationBName)})
+        if (auto* name = Item<QLabel>(id)) name->setAlignment(Qt::AlignAbsolute | Qt::AlignLeft | Qt::AlignVCenter);
     SetItemText(kIdStationAName, LoadString(kFirstStationString + std::clamp(a, 0, 3)));
     SetItemText(kIdStationBName, LoadString(kFirstStationString + std::clamp(b, 0, 3)));
     ShowValues();

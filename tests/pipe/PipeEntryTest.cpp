@@ -115,3 +115,11 @@ TEST(EditorRows, InsertAndDeleteFollowTheSectionCount) {
     EXPECT_EQ(EditorRowHeight(10, 360), 36);
     EXPECT_EQ(EditorRowHeight(1, 360), kEditorMaxRowHeight);
 }
+
+// A Persian name inside a description: the numbers after it must not turn
+// round ("199 - 100mm"), and its words must stay one run.
+TEST(PersianLines, NumbersAfterANameKeepTheirOrder) {
+    EXPECT_EQ(EmbeddedLeftToRight(u"14.5m \u067E\u06CC \u0648\u06CC (100 - 199mm)"),
+              u"\u202D14.5m \u202B\u067E\u06CC \u0648\u06CC\u202C (100 - 199mm)");
+    EXPECT_EQ(EmbeddedLeftToRight(u"86.0m STEEL (200 - 299mm)"), u"\u202D86.0m STEEL (200 - 299mm)");
+}
