@@ -1,6 +1,7 @@
 #include "tools/RunCommon.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "dsp/WaveFile.h"
@@ -46,11 +47,31 @@ void PrintPeak(CCorrelation& run, std::ostream& out) {
         << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
 }
 
+// Writes a host file through a temporary beside it; false leaves no file.
+template <typename WriteFn>
+bool WriteThroughTemporary(const std::string& path, WriteFn write) {
+    const std::string part = path + ".part";
+    std::ofstream file(part, std::ios::binary | std::ios::trunc);
+    const bool written = file.is_open() && write(file) && file.flush();
+    file.close();
+    std::error_code ec;
+    if (written && !file.fail()) {
+        std::filesystem::rename(part, path, ec);
+        if (!ec) return true;
+    }
+    std::filesystem::remove(part, ec);
+    return false;
+}
+
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
-    std::ofstream corr(name + ".corr", std::ios::binary | std::ios::trunc);
-    run.Write(corr);
-    std::ofstream wav(name + "_corr.wav", std::ios::binary | std::ios::trunc);
-    const bool wavOk = wavfile::WriteWav(wav, run.RedRaw(), run.BlueRaw(), run.SampleRate());
-    if (!corr || !wavOk) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
+    // The recording first: a run file never stands without its recording.
+    const bool saved =
+        WriteThroughTemporary(name + "_corr.wav",
+                              [&](std::ostream& os) { return wavfile::WriteWav(os, run.RedRaw(), run.BlueRaw(), run.SampleRate()); }) &&
+        WriteThroughTemporary(name + ".corr", [&](std::ostream& os) {
+            run.Write(os);
+            return static_cast<bool>(os);
+        });
+    if (!saved) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
     return true;
 }
