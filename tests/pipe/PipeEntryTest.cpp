@@ -1,5 +1,6 @@
 // The rules behind the pipe-entry screens: the length keypad and the usable
-// range, the grid of choice buttons, the editor's rows.
+// range, the grid of choice buttons, Persian lines. The editor's rows are
+// checked on the screen itself (tests/screens/PipeEntryTest.cpp).
 
 #include <gtest/gtest.h>
 
@@ -22,45 +23,28 @@ bool Overlap(const ScreenCell& a, const ScreenCell& b) {
 
 }  // namespace
 
-// The keypad offers digits and one point; nothing else reaches the entry.
-TEST(LengthKeypad, RefusesASecondPointOtherKeysAndOverlongEntries) {
+// The keypad offers digits and one point; "%f" reads what it typed; only a
+// length above zero and at most 100 km (in either display unit) completes
+// the chain, so no section without a finite, positive travel time.
+TEST(LengthEntry, KeysParsingAndTheUsableRange) {
     EXPECT_EQ(Typed("12.5.3"), "12.53");
     EXPECT_EQ(Typed("1-2e5"), "125");
     EXPECT_EQ(Typed("1234567890123"), "123456789");
-    std::string text = "12.5";
-    EXPECT_FALSE(AppendLengthKey(text, '.'));
-    EXPECT_EQ(text, "12.5");
-}
-
-// "%f" reads the number at the start; a text without a digit gives nothing,
-// so the last length stands.
-TEST(LengthParsing, ReadsAsPercentFDoesWithoutTheLocale) {
-    EXPECT_EQ(ParseLengthEntry("12.5"), 12.5f);
     EXPECT_EQ(ParseLengthEntry("12."), 12.0f);
     EXPECT_EQ(ParseLengthEntry(".5"), 0.5f);
-    EXPECT_EQ(ParseLengthEntry("007"), 7.0f);
-    EXPECT_FALSE(ParseLengthEntry(""));
     EXPECT_FALSE(ParseLengthEntry("."));
-}
-
-// Only a length above zero and at most 100 km completes the chain, in either
-// display unit: no section without a finite, positive travel time.
-TEST(LengthParsing, ZeroAndAbsurdLengthsAreNotUsable) {
     struct Row {
         const char* text;
         LengthUnit unit;
         bool usable;
     };
     const Row rows[] = {
-        {"0", LengthUnit::Metres, false},      {"0.000", LengthUnit::Metres, false},
-        {".", LengthUnit::Metres, false},      {"", LengthUnit::Feet, false},
-        {"0.1", LengthUnit::Metres, true},     {"12.5", LengthUnit::Feet, true},
-        {"100000", LengthUnit::Metres, true},  {"100000.1", LengthUnit::Metres, false},
-        {"328083", LengthUnit::Feet, true},    {"328090", LengthUnit::Feet, false},
-        {"999999999", LengthUnit::Metres, false},
+        {"", LengthUnit::Feet, false},        {"0.000", LengthUnit::Metres, false},
+        {"0.1", LengthUnit::Metres, true},    {"12.5", LengthUnit::Feet, true},
+        {"100000", LengthUnit::Metres, true}, {"100000.1", LengthUnit::Metres, false},
+        {"328083", LengthUnit::Feet, true},   {"328090", LengthUnit::Feet, false},
     };
-    for (const Row& r : rows)
-        EXPECT_EQ(UsableLengthEntry(r.text, r.unit).has_value(), r.usable) << r.text;
+    for (const Row& r : rows) EXPECT_EQ(UsableLengthEntry(r.text, r.unit).has_value(), r.usable) << r.text;
     EXPECT_FALSE(IsUsableLength(-5.0f, LengthUnit::Metres));
     EXPECT_FALSE(IsUsableLength(std::numeric_limits<float>::infinity(), LengthUnit::Feet));
     EXPECT_FALSE(IsUsableLength(std::numeric_limits<float>::quiet_NaN(), LengthUnit::Metres));
@@ -90,30 +74,6 @@ TEST(ChoiceGridLayout, AnyCountUpTo36FitsWithoutOverlap) {
     const auto mirrored = MirroredGrid(cells, area);
     EXPECT_EQ(mirrored[0].x + mirrored[0].width, area.x + area.width);
     EXPECT_EQ(mirrored[1].x, cells[0].x);
-}
-
-// One row per section with INSERT, description and DELETE, the append row
-// with INSERT alone; no DELETE of the last section, no INSERT at ten.
-TEST(EditorRows, InsertAndDeleteFollowTheSectionCount) {
-    struct Row {
-        int row, count;
-        EditorRow shown;
-    };
-    const Row rows[] = {
-        {0, 0, {true, false, false}},  {1, 0, {false, false, false}}, {0, 1, {true, true, false}},
-        {1, 1, {true, false, false}},  {2, 1, {false, false, false}}, {2, 3, {true, true, true}},
-        {3, 3, {true, false, false}},  {9, 9, {true, false, false}},  {9, 10, {false, true, true}},
-        {0, 10, {false, true, true}},  {10, 3, {false, false, false}},
-    };
-    for (const Row& r : rows) {
-        const EditorRow got = EditorRowControls(r.row, r.count);
-        EXPECT_EQ(got.insert, r.shown.insert) << r.row << " of " << r.count;
-        EXPECT_EQ(got.description, r.shown.description) << r.row << " of " << r.count;
-        EXPECT_EQ(got.remove, r.shown.remove) << r.row << " of " << r.count;
-    }
-    EXPECT_EQ(EditorVisibleRows(10), 10);
-    EXPECT_EQ(EditorRowHeight(10, 360), 36);
-    EXPECT_EQ(EditorRowHeight(1, 360), kEditorMaxRowHeight);
 }
 
 // A Persian name inside a description: the numbers after it must not turn
