@@ -19,6 +19,7 @@
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
 #include "platform/DeviceIo.h"
+#include "platform/Numbers.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 #include "tools/Corrtool.h"
@@ -85,7 +86,7 @@ bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
         const std::string& v = args[++i];
         bool ok = true;
         try {
-            if (a == "--seconds") o.seconds = std::stod(v), ok = o.seconds > 0 && o.seconds <= 3600;
+            if (a == "--seconds") ok = platform::ParseWholeDouble(v, o.seconds) && o.seconds > 0 && o.seconds <= 3600;
             else if (a == "--scenario") o.scenario = v;
             else if (a == "--rate") {
                 const int32_t rate = std::stoi(v);
