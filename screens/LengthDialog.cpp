@@ -10,8 +10,17 @@
 
 namespace {
 
-// The entry and its unit read from arm's length, px.
+// The entry and its unit read from arm's length, and the keys' digits are
+// as large as their buttons allow, px.
 constexpr int kEntryPixelSize = 40;
+constexpr int kKeyPixelSize = 30;
+
+void SetPixelSize(QWidget* w, int pixels) {
+    if (!w) return;
+    QFont large = w->font();
+    large.setPixelSize(pixels);
+    w->setFont(large);
+}
 
 }  // namespace
 
@@ -25,12 +34,10 @@ CLengthDialog::CLengthDialog(const PipeSegment& section, const CPipe& pipe, QWid
     OnCommand(kIdStart, [this] { OnStart(); });
     OnCommand(kIdMultiSection, [this] { OnMultiSection(); });
     OnCommand(kIdBack, [this] { EndDialog(kResultCancel); });
-    for (int id : {int(kIdEntry), int(kIdUnit)})
-        if (QWidget* w = GetDlgItem(id)) {
-            QFont large = w->font();
-            large.setPixelSize(kEntryPixelSize);
-            w->setFont(large);
-        }
+    SetPixelSize(GetDlgItem(kIdEntry), kEntryPixelSize);
+    SetPixelSize(GetDlgItem(kIdUnit), kEntryPixelSize);
+    for (int id = kIdFirstDigit; id <= kIdPoint; ++id) SetPixelSize(GetDlgItem(id), kKeyPixelSize);
+    SetPixelSize(GetDlgItem(kIdClear), kKeyPixelSize);
 }
 
 void CLengthDialog::SetSectionOnly(bool sectionOnly) { m_sectionOnly = sectionOnly; }
