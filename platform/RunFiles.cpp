@@ -1,0 +1,136 @@
+#include "platform/RunFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Debug.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kRunExtension = ".corr";
+constexpr std::string_view kCompanionSuffixes[] = {"_corr.wav", "_corr.png", "_corr.jpg"};
+constexpr std::string_view kTemporarySuffix = ".tmp";  // FindFiles never lists these
+
+bool EndsWithFolded(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && FoldCase(s.substr(s.size() - suffix.size())) == FoldCase(suffix);
+}
+
+// Pushes the file's bytes to the medium, so that the rename that follows
+// never publishes a file whose data is still only in memory.
+bool SyncToMedium(const fs::path& host) {
+    const int fd = ::open(host.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+bool WriteOne(const FileWrite& file) {
+    const uint32_t attributes = GetFileAttributes(file.path);
+    if (attributes != kInvalidAttributes && (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
+    const fs::path host = HostPath(file.path);
+    const fs::path temporary = host.string() + std::string(kTemporarySuffix);
+    bool complete = false;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (out.is_open()) {
+            try {
+                complete = file.write && file.write(out);
+            } catch (const std::exception& e) {
+                DebugPrintf("%s: %s\n", file.path.c_str(), e.what());
+                complete = false;
+            }
+            out.flush();
+            out.close();
+            complete = complete && !out.fail();
+        }
+    }
+    std::error_code ec;
+    if (complete && SyncToMedium(temporary)) {
+        fs::rename(temporary, host, ec);
+        if (!ec) return true;
+    }
+    fs::remove(temporary, ec);
+    DebugPrintf("%s not written; the previous file stays\n", file.path.c_str());
+    return false;
+}
+
+}  // namespace
+
+bool IsUsableFileName(std::u16string_view name) {
+    if (name.empty() || name.size() > static_cast<size_t>(kMaxTypedNameLength)) return false;
+    if (name.front() == u' ' || name.back() == u' ' || name.back() == u'.' || name.front() == u'.') return false;
+    if (name.find(u"..") != std::u16string_view::npos) return false;
+    for (char16_t c : name) {
+        if (c < 0x20 || c == 0x7F) return false;
+        if (std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
+    }
+    return true;
+}
+
+std::vector<FindData> ListFiles(std::string_view pattern) {
+    std::vector<FindData> entries;
+    FileFinder finder;
+    FindData found;
+    for (bool more = finder.First(pattern, found); more; more = finder.Next(found))
+        if (!(found.attributes & kAttrDirectory) && found.attributes != kInvalidAttributes) entries.push_back(found);
+    // UTF-16 code units, as the unit compares names; UTF-8 bytes differ from
+    // them above U+FFFF.
+    std::vector<std::pair<std::u16string, size_t>> keys;
+    for (size_t i = 0; i < entries.size(); ++i) keys.emplace_back(Utf8ToUtf16(entries[i].name), i);
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<FindData> sorted;
+    sorted.reserve(entries.size());
+    for (const auto& key : keys) sorted.push_back(std::move(entries[key.second]));
+    return sorted;
+}
+
+int PageCount(int count) { return count <= 0 ? 1 : (count + kNamesPerPage - 1) / kNamesPerPage; }
+
+PageSpan PageOf(int count, int page) {
+    page = std::clamp(page, 0, PageCount(count) - 1);
+    PageSpan span;
+    span.first = page * kNamesPerPage;
+    span.count = std::clamp(count - span.first, 0, kNamesPerPage);
+    return span;
+}
+
+std::vector<std::string> CompanionNames(std::string_view name) {
+    if (!EndsWithFolded(name, kRunExtension) || name.size() == kRunExtension.size()) return {};
+    const std::string_view stem = name.substr(0, name.size() - kRunExtension.size());
+    std::vector<std::string> names;
+    for (std::string_view suffix : kCompanionSuffixes) names.push_back(std::string(stem) + std::string(suffix));
+    return names;
+}
+
+bool DeleteWithCompanions(std::string_view folder, std::string_view name) {
+    // A run file that stays (read-only) keeps its recording and pictures.
+    if (!DeleteFile(JoinDevicePath(folder, name))) return false;
+    for (const std::string& companion : CompanionNames(name)) DeleteFile(JoinDevicePath(folder, companion));
+    return true;
+}
+
+RunFilePaths RunFileNames(std::string_view folder, std::string_view stem) {
+    const std::string base = JoinDevicePath(folder, stem);
+    return {base + std::string(kRunExtension), base + std::string(kCompanionSuffixes[0]),
+            base + std::string(kCompanionSuffixes[1]), base + std::string(kCompanionSuffixes[2])};
+}
+
+std::vector<bool> WriteFileSet(const std::vector<FileWrite>& files) {
+    std::vector<bool> written;
+    written.reserve(files.size());
+    for (const FileWrite& file : files) written.push_back(WriteOne(file));
+    return written;
+}
+
+}  // namespace platform

@@ -1,0 +1,148 @@
+// The rules for the operator's files: typed names, listing and pages, the
+// companions of a run, and a set of files written without losing old ones.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <stdexcept>
+
+#include "TempUnitRoot.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/RunFiles.h"
+
+using namespace platform;
+
+namespace {
+
+constexpr const char* kData = "\\NandFlash\\Data\\";
+
+std::string Read(const std::string& devicePath) { return ReadWholeFile(devicePath, 1 << 20).value_or("<missing>"); }
+
+std::vector<std::string> Names(const std::vector<FindData>& found) {
+    std::vector<std::string> names;
+    for (const FindData& f : found) names.push_back(f.name);
+    return names;
+}
+
+FileWrite Bytes(const std::string& path, std::string bytes) {
+    return {path, [bytes](std::ostream& os) { return static_cast<bool>(os << bytes); }};
+}
+
+}  // namespace
+
+// Nothing typed can leave the data folder or make a name the unit cannot hold.
+TEST(TypedFileNames, OnlyNamesThatStayInTheFolderAreUsable) {
+    const auto text = [](std::u16string_view s) { return std::string(s.begin(), s.end()); };
+    for (const char16_t* good : {u"A1", u"RUN 2", u"MAIN-ST.3", u"X"}) EXPECT_TRUE(IsUsableFileName(good)) << text(good);
+    for (const char16_t* bad : {u"", u"..", u"A..B", u"..\\A", u"A\\B", u"A/B", u"C:A", u" A", u"A ", u"A.",
+                                u".A", u"A*", u"A?", u"A\tB", u"A|B", u"A\"B"})
+        EXPECT_FALSE(IsUsableFileName(bad)) << text(bad);
+    EXPECT_TRUE(IsUsableFileName(std::u16string(kMaxTypedNameLength, u'A')));
+    EXPECT_FALSE(IsUsableFileName(std::u16string(kMaxTypedNameLength + 1, u'A')));
+}
+
+TEST(FileListing, SortsByUtf16CodeUnitsAndLeavesOutFoldersAndTemporaries) {
+    TempUnitRoot root;
+    for (const char* name : {"b.corr", "C.corr", "a.corr", "\xEF\xBC\xA1.corr" /* U+FF21 */,
+                             "\xF0\x9F\x98\x80.corr" /* U+1F600 */, "A1.corr.tmp", "notes.txt"})
+        root.Put(std::string(kData) + name, "x");
+    CreateDirectory("\\NandFlash\\Data\\dir.corr");
+    // U+1F600 is D83D DE00 in UTF-16, so it sorts before U+FF21; its UTF-8
+    // bytes would sort after.
+    EXPECT_EQ(Names(ListFiles("\\NandFlash\\Data\\*.corr")),
+              (std::vector<std::string>{"C.corr", "a.corr", "b.corr", "\xF0\x9F\x98\x80.corr", "\xEF\xBC\xA1.corr"}));
+    EXPECT_TRUE(ListFiles("\\NandFlash\\Missing\\*.corr").empty());
+}
+
+TEST(FileListing, SeventeenNamesAPage) {
+    EXPECT_EQ(PageCount(0), 1);
+    EXPECT_EQ(PageCount(17), 1);
+    EXPECT_EQ(PageCount(18), 2);
+    EXPECT_EQ(PageOf(18, 1).first, 17);
+    EXPECT_EQ(PageOf(18, 1).count, 1);
+    EXPECT_EQ(PageOf(18, 5).first, 17);  // beyond the last: the last
+    EXPECT_EQ(PageOf(0, 0).count, 0);
+}
+
+TEST(RunCompanions, DeletingARunRemovesItsRecordingAndPicturesOnly) {
+    TempUnitRoot root;
+    for (const char* name : {"RUN1.corr", "RUN1_corr.wav", "RUN1_corr.jpg", "RUN10_corr.wav", "A.corr.bak",
+                             "A_corr.wav", "A.corr.bak_corr.wav", "B.CORR", "B_corr.png"})
+        root.Put(std::string(kData) + name, "x");
+    EXPECT_TRUE(DeleteWithCompanions(kData, "RUN1.corr"));  // no .png: not an error
+    EXPECT_TRUE(DeleteWithCompanions(kData, "A.corr.bak"));
+    EXPECT_TRUE(DeleteWithCompanions(kData, "B.CORR"));
+    EXPECT_EQ(Names(ListFiles("\\NandFlash\\Data\\*")),
+              (std::vector<std::string>{"A.corr.bak_corr.wav", "A_corr.wav", "RUN10_corr.wav"}));
+}
+
+TEST(RunCompanions, ARunFileThatCannotBeDeletedKeepsItsCompanions) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\Data\\K.corr", "x");
+    root.Put("\\NandFlash\\Data\\K_corr.wav", "x");
+    SetFileAttributes("\\NandFlash\\Data\\K.corr", kAttrReadOnly);
+    EXPECT_FALSE(DeleteWithCompanions(kData, "K.corr"));
+    EXPECT_TRUE(PathExists("\\NandFlash\\Data\\K_corr.wav"));
+    EXPECT_TRUE(CompanionNames(".corr").empty());
+}
+
+class FileSet : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const RunFilePaths paths = RunFileNames(kData, "A1");
+        files = {paths.corr, paths.wav, paths.png, paths.jpg};
+        for (const std::string& f : files) root.Put(f, "old " + f);
+    }
+    void ExpectNoTemporaries() {
+        for (const auto& entry : std::filesystem::directory_iterator(HostPath(kData)))
+            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+    TempUnitRoot root;
+    std::vector<std::string> files;
+};
+
+// A writer that fails half-way must not cost the run saved before under
+// the same name; the files after it are still written.
+TEST_F(FileSet, AFailedWriteKeepsTheOldFileAndTheOthersAreWritten) {
+    const auto result = WriteFileSet({
+        Bytes(files[0], "new corr"),
+        {files[1], [](std::ostream& os) { return static_cast<bool>(os << "half a recording") && false; }},
+        {files[2], [](std::ostream& os) -> bool { os << "half a picture"; throw std::runtime_error("encoder"); }},
+        Bytes(files[3], "new jpg"),
+    });
+    EXPECT_EQ(result, (std::vector<bool>{true, false, false, true}));
+    EXPECT_EQ(Read(files[0]), "new corr");
+    EXPECT_EQ(Read(files[1]), "old " + files[1]);
+    EXPECT_EQ(Read(files[2]), "old " + files[2]);
+    EXPECT_EQ(Read(files[3]), "new jpg");
+    ExpectNoTemporaries();
+}
+
+// The medium filling up: the host refuses every byte beyond 64 kB of a file
+// (EFBIG, as ENOSPC would), so the large recording cannot be completed.
+TEST_F(FileSet, AFullMediumKeepsTheOldRecording) {
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const auto result = WriteFileSet({Bytes(files[0], "new corr"), Bytes(files[1], std::string(200 * 1024, 'w'))});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(result, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Read(files[0]), "new corr");
+    EXPECT_EQ(Read(files[1]), "old " + files[1]);
+    ExpectNoTemporaries();
+}
+
+TEST_F(FileSet, AReadOnlyFileIsNotReplaced) {
+    SetFileAttributes(files[0], kAttrReadOnly);
+    EXPECT_EQ(WriteFileSet({Bytes(files[0], "new")}), std::vector<bool>{false});
+    EXPECT_EQ(Read(files[0]), "old " + files[0]);
+    EXPECT_EQ(GetFileAttributes(files[0]) & kAttrReadOnly, kAttrReadOnly);
+}
