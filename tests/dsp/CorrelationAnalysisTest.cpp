@@ -32,17 +32,14 @@ CorrelationOptions BothPolarities() {
 
 }  // namespace
 
-TEST(PeakSearch, PlateauOfThreeReportsItsMiddle) {
-    SmallRun r;
-    r.acc()[10] = r.acc()[11] = r.acc()[12] = 100;
-    r.acc()[13] = 50;
-    EXPECT_EQ(r.run.FindPeak(0).maximumIndex, 11);
-}
-
-TEST(PeakSearch, PlateauReachingTheEndKeepsItsFirstIndex) {
-    SmallRun r;
-    r.acc()[174] = r.acc()[175] = r.acc()[176] = 100;
-    EXPECT_EQ(r.run.FindPeak(0).maximumIndex, 174);
+// A plateau reports its middle, unless it runs to the end: then its first index.
+TEST(PeakSearch, PlateauReportsItsMiddleOrItsFirstIndexAtTheEnd) {
+    SmallRun inside, atEnd;
+    inside.acc()[10] = inside.acc()[11] = inside.acc()[12] = 100;
+    inside.acc()[13] = 50;
+    atEnd.acc()[174] = atEnd.acc()[175] = atEnd.acc()[176] = 100;
+    EXPECT_EQ(inside.run.FindPeak(0).maximumIndex, 11);
+    EXPECT_EQ(atEnd.run.FindPeak(0).maximumIndex, 174);
 }
 
 TEST(PeakSearch, BothPolaritiesChooseTheDeeperNegativeExcursion) {
@@ -89,11 +86,14 @@ TEST(DisplayTrace, PeakColumnReachesTheDisplayHeight) {
     EXPECT_FLOAT_EQ(r.run.LastPeakHeight(), 992.0f);  // mean = (1400 + 88) / 177
 }
 
-TEST(DisplayTrace, FlatAccumulatorGivesZerosAndHeightZero) {
+TEST(DisplayTrace, FlatAccumulatorGivesZerosHeightZeroAndSnrZero) {
     SmallRun r;
     std::fill(r.acc().begin(), r.acc().end(), 12345);
     for (int16_t v : r.run.DisplayTrace(0)) ASSERT_EQ(v, 0);
     EXPECT_EQ(r.run.LastPeakHeight(), 0.0f);
+    EXPECT_EQ(r.run.Snr(), 0.0f);
+    std::fill(r.acc().begin(), r.acc().end(), -7);
+    EXPECT_EQ(r.run.Snr(), 0.0f);
 }
 
 // Regression: a rounded mean equal to the maximum left a height of 0 under a
@@ -169,12 +169,6 @@ TEST(DisplayTrace, PostFilterDerivationKeepsThePeakAtItsLag) {
     // The derived accumulator's outer 88 lags are cleared.
     EXPECT_EQ(run.Accumulator(0)[0], 0);
     EXPECT_EQ(run.Accumulator(0).back(), 0);
-}
-
-TEST(Snr, FlatAccumulatorIsZero) {
-    SmallRun r;
-    std::fill(r.acc().begin(), r.acc().end(), -7);
-    EXPECT_EQ(r.run.Snr(), 0.0f);
 }
 
 // The rightward lobe walk starts where the leftward one stopped and takes the

@@ -181,22 +181,20 @@ TEST(CorrelationFileErrors, DataSizeOutside89To93) {
     EXPECT_EQ(ReadError(bytes), kDataError);
 }
 
-TEST(CorrelationFileErrors, AccumulatorOrTraceOfTheWrongSize) {
+TEST(CorrelationFileErrors, AccumulatorOrTraceOfTheWrongSizeOrOutOfPlace) {
     EXPECT_EQ(ReadError(Chunks(DataFields(), Hex("'Cor0' 10 00 00 00") + std::string(16, '\0'))), kDataError);
     std::string disp = HandFile();
     disp.replace(disp.find("Disp") + 4, 1, "\x06");
     EXPECT_EQ(ReadError(disp), kDataError);
-}
-
-TEST(CorrelationFileErrors, AccumulatorBeforeDataIsRejected) {
-    const std::string bytes = Hex("'TkCo' 02 00 00 00 01 00") + kCor0;
-    EXPECT_EQ(ReadError(bytes), kDataError);
+    EXPECT_EQ(ReadError(Hex("'TkCo' 02 00 00 00 01 00") + kCor0), kDataError);  // accumulator before "Data"
 }
 
 TEST(CorrelationFileErrors, MissingLastAccumulatorRunsIntoTheEnd) {
     std::string data = DataFields();
     data[65] = 2;  // two accumulators announced, only Cor0 present
     EXPECT_EQ(ReadError(Chunks(data, kCor0)), "CCorrelation Read: Corrupted file");
+    // So does a hostile size in a chunk to be skipped.
+    EXPECT_EQ(ReadError(Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff"))), "CCorrelation Read: Corrupted file");
 }
 
 // One object takes every cut in turn (a run costs milliseconds to build), so
@@ -208,10 +206,6 @@ TEST(CorrelationFileErrors, EveryTruncationRaisesAndNeverSucceeds) {
         std::istringstream in(whole.substr(0, n));
         EXPECT_THROW(run.Read(in), archive::ArchiveError) << "cut at " << n;
     }
-}
-
-TEST(CorrelationFileErrors, HostileSkipSizeIsCorrupt) {
-    EXPECT_EQ(ReadError(Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff"))), "CCorrelation Read: Corrupted file");
 }
 
 TEST(RecordingName, CorrGainsTheCompanionSuffix) {
@@ -262,7 +256,7 @@ TEST(OpenRun, ImplausibleStoredRateKeepsTheUnitRate) {
     EXPECT_EQ(opened.run->FileSampleRate(), 3000.0f);
 }
 
-TEST(OpenRun, LongRecordingPrimesTheInputsWithItsLast4096Frames) {
+TEST(OpenRun, RecordingOf4096FramesOrMorePrimesTheInputsWithItsLast4096) {
     std::vector<int16_t> frames;
     for (int32_t i = 0; i < 5000; ++i) frames.insert(frames.end(), {static_cast<int16_t>(16 * (i % 100)), 0});
     std::istringstream corr(HandFile());
@@ -273,10 +267,7 @@ TEST(OpenRun, LongRecordingPrimesTheInputsWithItsLast4096Frames) {
     run.RedRaw().SetPos(0);
     EXPECT_EQ(run.RedRaw().ReadSample(), 4);  // frame 904 holds 904 % 100
     EXPECT_EQ(run.Recording()->Position(), 0);
-}
-
-TEST(OpenRun, ShortRecordingIsNotPrimed) {
-    std::istringstream corr(HandFile());
-    OpenedRun opened = OpenRunFromStreams(&corr, std::make_unique<std::istringstream>(WavBytes(std::vector<int16_t>(2 * 4095, 16))), {});
-    EXPECT_EQ(opened.run->RedRaw().SampleTotal(), 0);
+    std::istringstream again(HandFile());  // one frame short of 4096: not primed
+    OpenedRun shortOne = OpenRunFromStreams(&again, std::make_unique<std::istringstream>(WavBytes(std::vector<int16_t>(2 * 4095, 16))), {});
+    EXPECT_EQ(shortOne.run->RedRaw().SampleTotal(), 0);
 }

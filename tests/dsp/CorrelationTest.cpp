@@ -179,7 +179,9 @@ TEST(CorrelationPostFilter, RestartKeepingRawReCorrelatesTheStoredSamples) {
     EXPECT_EQ(run.UnfilteredAccumulator(), first);
 }
 
-TEST(CorrelationHistory, FifthPushDropsTheOldestSnapshot) {
+// Five entries: a fifth push drops the oldest; an external snapshot goes
+// behind the current result.
+TEST(CorrelationHistory, FifthPushDropsTheOldestAndExternalGoesBehindTheCurrent) {
     CCorrelation run;
     for (int64_t marker = 1; marker <= 5; ++marker) {
         run.Accumulator(0).assign(3, marker);
@@ -187,17 +189,14 @@ TEST(CorrelationHistory, FifthPushDropsTheOldestSnapshot) {
     }
     EXPECT_EQ(run.ValidCount(), 5);
     for (int32_t i = 1; i <= 4; ++i) EXPECT_EQ(run.Accumulator(i)[0], 6 - i) << "entry " << i;
-}
-
-TEST(CorrelationHistory, ExternalSnapshotGoesBehindTheCurrentResult) {
-    CCorrelation run;
-    run.Accumulator(0).assign(3, 9);
-    run.PushSnapshot();                          // entry 1 = 9
-    run.PushExternalSnapshot({7, 7, 7});         // entry 1 = 7, entry 2 = 9
-    EXPECT_EQ(run.ValidCount(), 3);
-    EXPECT_EQ(run.Accumulator(0)[0], 9);
-    EXPECT_EQ(run.Accumulator(1)[0], 7);
-    EXPECT_EQ(run.Accumulator(2)[0], 9);
+    CCorrelation other;
+    other.Accumulator(0).assign(3, 9);
+    other.PushSnapshot();                    // entry 1 = 9
+    other.PushExternalSnapshot({7, 7, 7});   // entry 1 = 7, entry 2 = 9
+    EXPECT_EQ(other.ValidCount(), 3);
+    EXPECT_EQ(other.Accumulator(0)[0], 9);
+    EXPECT_EQ(other.Accumulator(1)[0], 7);
+    EXPECT_EQ(other.Accumulator(2)[0], 9);
 }
 
 TEST(CorrelationPlayback, FeedsFramesDividedBySixteenTowardZero) {
@@ -207,17 +206,14 @@ TEST(CorrelationPlayback, FeedsFramesDividedBySixteenTowardZero) {
     CCorrelation run;
     run.AttachRecording(std::move(reader));
     EXPECT_EQ(run.FeedFromWav(10), 3);
-    int16_t got[3];
-    run.RedRaw().SetPos(0);
-    run.RedRaw().ReadSamples(3, got);
-    EXPECT_EQ(got[0], -1);
-    EXPECT_EQ(got[1], 2);
-    EXPECT_EQ(got[2], -2048);
-    run.BlueRaw().SetPos(0);
-    run.BlueRaw().ReadSamples(3, got);
-    EXPECT_EQ(got[0], 0);
-    EXPECT_EQ(got[1], 0);
-    EXPECT_EQ(got[2], 2047);
+    auto read3 = [](CWave& w) {
+        std::vector<int16_t> got(3);
+        w.SetPos(0);
+        w.ReadSamples(3, got.data());
+        return got;
+    };
+    EXPECT_EQ(read3(run.RedRaw()), (std::vector<int16_t>{-1, 2, -2048}));
+    EXPECT_EQ(read3(run.BlueRaw()), (std::vector<int16_t>{0, 0, 2047}));
 }
 
 TEST(CorrelationCopy, OneTraceRunFromTraceTwo) {
