@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "Bytes.h"
 #include "archive/Archive.h"
@@ -118,10 +119,7 @@ TEST(ComputationFile, EachDefectRaisesItsOwnMessage) {
     EXPECT_EQ(ReadError(CompFile(1, 28, 9), c), "CComputeDialog Read: Unknown file type");
     EXPECT_EQ(ReadError(CompFile().substr(0, 60), c), "CComputeDialog Read: Unknown file type");
     EXPECT_EQ(ReadError("", c), "CComputeDialog Read: Unknown file type");
-}
-
-TEST(ComputationFile, RejectedHeaderLeavesThePointsAlone) {
-    Computation c;
+    // A rejected header leaves the points alone.
     c.points = Points({{1.0f, 2.0f}});
     ReadError(CompFile(2), c);
     ASSERT_EQ(c.points.Size(), 1u);
@@ -149,17 +147,13 @@ TEST(ComputationFile, HostileCountsAllocateNothing) {
 }
 
 TEST(SeparationAxis, StepGrowsToCoverTheFarthestPointOrZeroCrossing) {
-    SeparationScale s = SeparationAxis(Points({{0.8f, 0.0f}}));
-    EXPECT_FLOAT_EQ(s.step, 0.1f);
-    EXPECT_EQ(s.steps, 8);
-    s = SeparationAxis(Points({{3.0f, 0.0f}}));
-    EXPECT_FLOAT_EQ(s.step, 0.5f);
-    EXPECT_EQ(s.steps, 6);
-    s = SeparationAxis(Points({{120.0f, 0.0f}}));
-    EXPECT_FLOAT_EQ(s.step, 20.0f);
-    EXPECT_EQ(s.steps, 6);
+    for (const auto& [x, step, steps] : {std::tuple{0.8f, 0.1f, 8}, {3.0f, 0.5f, 6}, {120.0f, 20.0f, 6}}) {
+        const SeparationScale s = SeparationAxis(Points({{x, 0.0f}}));
+        EXPECT_FLOAT_EQ(s.step, step) << x;
+        EXPECT_EQ(s.steps, steps) << x;
+    }
     // The line y = 0.0005 x - 0.015 crosses zero at 30, beyond both points.
-    s = SeparationAxis(Points({{10.0f, -0.01f}, {20.0f, -0.005f}}));
+    const SeparationScale s = SeparationAxis(Points({{10.0f, -0.01f}, {20.0f, -0.005f}}));
     EXPECT_FLOAT_EQ(s.step, 5.0f);
     EXPECT_EQ(s.steps, 6);
     EXPECT_EQ(SeparationTickLabel(s, 3), u"15.0");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "CommaLocale.h"
 
@@ -81,11 +82,10 @@ TEST(NumberFormat, DiameterRangeIsEmptyOpenEndedOrBounded) {
     EXPECT_EQ(FormatDiameterRange(band, LengthUnit::Inches), u"3.9 - 7.8in");
 }
 
+// Unit system 0 metric, 1 imperial; scale 1 per millisecond; out of range: metres per second.
 TEST(DisplayVelocity, FollowsUnitSystemAndScale) {
-    EXPECT_EQ(DisplayVelocityUnit(0, 1), VelocityUnit::MetresPerMs);
-    EXPECT_EQ(DisplayVelocityUnit(0, 0), VelocityUnit::MetresPerSecond);
-    EXPECT_EQ(DisplayVelocityUnit(1, 0), VelocityUnit::FeetPerSecond);
-    EXPECT_EQ(DisplayVelocityUnit(1, 1), VelocityUnit::FeetPerMs);
-    EXPECT_EQ(DisplayVelocityUnit(1, 2), VelocityUnit::MetresPerSecond);
-    EXPECT_EQ(DisplayVelocityUnit(3, 1), VelocityUnit::MetresPerSecond);
+    using V = VelocityUnit;
+    const std::tuple<int, int, V> rows[] = {{0, 1, V::MetresPerMs}, {0, 0, V::MetresPerSecond}, {1, 0, V::FeetPerSecond},
+                                            {1, 1, V::FeetPerMs},   {1, 2, V::MetresPerSecond}, {3, 1, V::MetresPerSecond}};
+    for (const auto& [system, scale, unit] : rows) EXPECT_EQ(DisplayVelocityUnit(system, scale), unit) << system << scale;
 }
