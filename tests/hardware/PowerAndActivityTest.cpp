@@ -10,13 +10,8 @@
 using namespace hw;
 
 TEST(BatteryBars, StrictEdges) {
-    EXPECT_EQ(GetBatteryBars(7.31f), 5);
-    EXPECT_EQ(GetBatteryBars(7.3f), 4);
-    EXPECT_EQ(GetBatteryBars(7.1f), 2);
-    EXPECT_EQ(GetBatteryBars(7.0f), 0);
-    EXPECT_EQ(GetBatteryBars(6.51f), 0);
-    EXPECT_EQ(GetBatteryBars(6.5f), -1);
-    EXPECT_EQ(GetBatteryBars(0.0f), -1);
+    for (const auto& [volts, bars] : {std::pair{7.31f, 5}, {7.3f, 4}, {7.1f, 2}, {7.0f, 0}, {6.51f, 0}, {6.5f, -1}, {0.0f, -1}})
+        EXPECT_EQ(GetBatteryBars(volts), bars) << volts;
 }
 
 class PowerPolicy : public HardwareFixture {};

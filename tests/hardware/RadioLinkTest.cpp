@@ -2,6 +2,7 @@
 // reception rating, and the information dump.
 
 #include <limits>
+#include <utility>
 
 #include "HardwareFixture.h"
 #include "hardware/RadioLink.h"
@@ -87,14 +88,10 @@ TEST(RadioBands, RangeSevenAndNoBandSendChannelZero) {
 
 TEST(RadioBands, LookUpTakesTheFirstBandHoldingTheFrequency) {
     RadioRecord r = Record(0, 0);
-    LookUpBand(r, 447125000);
-    EXPECT_EQ(r.bandIndex, 2);
-    LookUpBand(r, 447150000);
-    EXPECT_EQ(r.bandIndex, 3);
-    LookUpBand(r, 467800000);
-    EXPECT_EQ(r.bandIndex, 5);
-    LookUpBand(r, 456000000);
-    EXPECT_EQ(r.bandIndex, -1);
+    for (const auto& [frequency, band] : {std::pair{447125000, 2}, {447150000, 3}, {467800000, 5}, {456000000, -1}}) {
+        LookUpBand(r, frequency);
+        EXPECT_EQ(r.bandIndex, band) << frequency;
+    }
     EXPECT_EQ(r.frequency, 456000000);
 }
 
@@ -118,28 +115,23 @@ TEST(RadioBands, IndexOutsideTheTableIsLookedUpFromTheFrequency) {
 TEST(RadioTuning, StepsCrossBandEdges) {
     g_factory = CFactoryRecord();
     LoadRange7Bases();
+    struct Step {
+        int32_t by, frequency, band;
+    };
+    // Up: clamped at band 5's edge, then into Range 7 at its base, then down out of it.
     RadioRecord r = Record(474200000, 5);
-    TuneStep(r, 1000000);
-    EXPECT_EQ(r.frequency, 474700000);  // clamped at the edge
-    EXPECT_EQ(r.bandIndex, 5);
-    TuneStep(r, 1000000);
-    EXPECT_EQ(r.frequency, 467800000);  // into Range 7 at its base
-    EXPECT_EQ(r.bandIndex, 6);
-    TuneStep(r, -12500);
-    EXPECT_EQ(r.frequency, 474700000);  // down out of Range 7
-    EXPECT_EQ(r.bandIndex, 5);
-
+    for (const Step& s : {Step{1000000, 474700000, 5}, {1000000, 467800000, 6}, {-12500, 474700000, 5}}) {
+        TuneStep(r, s.by);
+        EXPECT_EQ(r.frequency, s.frequency) << s.by;
+        EXPECT_EQ(r.bandIndex, s.band) << s.by;
+    }
+    // Down into band 0, where the lowest edge holds.
     r = Record(433062500, 1);
-    TuneStep(r, -100000);
-    EXPECT_EQ(r.frequency, 407925000);
-    EXPECT_EQ(r.bandIndex, 0);
-    TuneStep(r, -100000);
-    EXPECT_EQ(r.frequency, 407825000);
-    TuneStep(r, -1000000);
-    EXPECT_EQ(r.frequency, 407700000);
-    TuneStep(r, -1000000);
-    EXPECT_EQ(r.frequency, 407700000);  // the lowest edge holds
-    EXPECT_EQ(r.bandIndex, 0);
+    for (const Step& s : {Step{-100000, 407925000, 0}, {-100000, 407825000, 0}, {-1000000, 407700000, 0}, {-1000000, 407700000, 0}}) {
+        TuneStep(r, s.by);
+        EXPECT_EQ(r.frequency, s.frequency) << s.by;
+        EXPECT_EQ(r.bandIndex, s.band) << s.by;
+    }
 }
 
 // Regression: stepping up inside Range 7 (upper edge 0) set the frequency to 0 Hz.
@@ -157,11 +149,8 @@ TEST(RadioTuning, UpwardStepInRangeSevenKeepsItsBase) {
 }
 
 TEST(ReceptionRating, BarsForLevels) {
-    EXPECT_EQ(BarsForLevel(-35.0f, -50.0f, 30.0f), 5);
-    EXPECT_EQ(BarsForLevel(-20.0f, -50.0f, 30.0f), 10);
-    EXPECT_EQ(BarsForLevel(5.0f, -50.0f, 30.0f), 10);
-    EXPECT_EQ(BarsForLevel(-50.0f, -50.0f, 30.0f), 0);
-    EXPECT_EQ(BarsForLevel(-90.0f, -50.0f, 30.0f), 0);
+    for (const auto& [level, bars] : {std::pair{-35.0f, 5}, {-20.0f, 10}, {5.0f, 10}, {-50.0f, 0}, {-90.0f, 0}})
+        EXPECT_EQ(BarsForLevel(level, -50.0f, 30.0f), bars) << level;
     EXPECT_EQ(BarsForLevel(-48.0f, -50.0f, 1.0f), 4);  // span below 5 dB counts as 5
 }
 
@@ -188,7 +177,7 @@ TEST(ReceptionRating, WindowKeepsTheLastTwentyReadings) {
 
 TEST(ReceptionRating, LevelFromTheConverter) {
     g_factory = CFactoryRecord();  // 3.0 V reference
-    EXPECT_NEAR(RssiToDbm(1024 / 3), -120.0f + (341 * 3.0f / 1024 - 1.0f) * 84.61539f, 1e-4);
+    EXPECT_NEAR(RssiToDbm(341), -120.0826f, 1e-3);  // 1 V less 1 mV at 84.6 dB/V above -120 dBm
     EXPECT_EQ(RssiToDbm(0), -140.0f);
     EXPECT_EQ(RssiToDbm(1023), 5.0f);
 }
