@@ -15,33 +15,14 @@
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
 #include "sim/VirtualUnit.h"
-#include "tools/Corrtool.h"
+#include "ToolRun.h"
 
 namespace {
 
-// The value of "key=value" in the output, or "" when absent.
-std::string Field(const std::string& out, const std::string& key) {
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
-    return "";
-}
-
 double Number(const std::string& out, const std::string& key) {
-    const std::string v = Field(out, key);
+    const std::string v = FieldOf(out, key);
     EXPECT_FALSE(v.empty()) << key << " missing in\n" << out;
     return v.empty() ? NAN : std::stod(v);
-}
-
-struct Outcome {
-    int code;
-    std::string out, err;
-};
-
-Outcome Acquire(const Args& args) {
-    std::ostringstream out, err;
-    const int code = RunCorrtool(args, out, err);
-    return {code, out.str(), err.str()};
 }
 
 // 300 m of pipe at 1200 m/s with the leak 100 m from Red: Red hears it after
@@ -100,13 +81,17 @@ class AcquireCommand : public ::testing::Test {
 protected:
     TempUnitRoot root;
     Args Base() const { return {"--root", root.Path().string(), "acquire"}; }
+    // corrtool acquire with these options on the test's unit root.
+    ToolResult Run(const Args& options) const {
+        Args args = Base();
+        args.insert(args.end(), options.begin(), options.end());
+        return Tool(args);
+    }
 };
 
 TEST_F(AcquireCommand, DefaultWorldIsFoundAtFullAndDecimatedRates) {
     for (const char* rate : {"10000", "2000"}) {
-        Args args = Base();
-        args.insert(args.end(), {"--seconds", "6", "--rate", rate});
-        const Outcome r = Acquire(args);
+        const ToolResult r = Run({"--seconds", "6", "--rate", rate});
         ASSERT_EQ(r.code, 0) << r.err;
         EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0) << r.out;
         EXPECT_NEAR(Number(r.out, "distance_a_m"), Number(r.out, "scenario_distance_a_m"), 1.5) << r.out;
@@ -124,10 +109,9 @@ TEST_F(AcquireCommand, LongRunsAndLongPipesStillFindTheLeak) {
     const auto file = root.Path() / "long.txt";
     std::ofstream(file) << "seed 3\nsection 1500 1250\nleak 400 300\n";
     for (const bool longPipe : {false, true}) {
-        Args args = Base();
-        args.insert(args.end(), {"--seconds", "40"});
-        if (longPipe) args.insert(args.end(), {"--scenario", file.string()});
-        const Outcome r = Acquire(args);
+        Args options = {"--seconds", "40"};
+        if (longPipe) options.insert(options.end(), {"--scenario", file.string()});
+        const ToolResult r = Run(options);
         ASSERT_EQ(r.code, 0) << r.err;
         EXPECT_EQ(Number(r.out, "decimation"), longPipe ? 3 : 1);
         EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0) << r.out;
@@ -137,9 +121,7 @@ TEST_F(AcquireCommand, LongRunsAndLongPipesStillFindTheLeak) {
 }
 
 TEST_F(AcquireCommand, SwappedStationsTurnTheDelayRound) {
-    Args args = Base();
-    args.insert(args.end(), {"--seconds", "5", "--stations", "2,1"});
-    const Outcome r = Acquire(args);
+    const ToolResult r = Run({"--seconds", "5", "--stations", "2,1"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_GT(Number(r.out, "scenario_delay_samples"), 0);
     EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0);
@@ -150,40 +132,30 @@ TEST_F(AcquireCommand, ScenarioFileWithDropoutsAndClippingStillLocates) {
     const auto file = root.Path() / "field.txt";
     std::ofstream(file) << "seed 5\nsection 250 1100\nleak 180 350\n"
                            "station red noise 60 clip 3 0.02\nstation blue dropout 4 0.5\n";
-    Args args = Base();
-    args.insert(args.end(), {"--seconds", "8", "--scenario", file.string()});
-    const Outcome r = Acquire(args);
+    const ToolResult r = Run({"--seconds", "8", "--scenario", file.string()});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0) << r.out;
 }
 
 TEST_F(AcquireCommand, SavedRunReopensWithTheSamePeak) {
     const std::string name = (root.Path() / "acq").string();
-    Args args = Base();
-    args.insert(args.end(), {"--seconds", "4", "--out", name});
-    const Outcome r = Acquire(args);
+    const ToolResult r = Run({"--seconds", "4", "--out", name});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(Field(r.out, "saved"), name + ".corr");
+    EXPECT_EQ(FieldOf(r.out, "saved"), name + ".corr");
     ASSERT_TRUE(std::filesystem::exists(name + "_corr.wav"));
-    const Outcome info = Acquire({"corr", "info", name + ".corr"});
+    const ToolResult info = Tool({"corr", "info", name + ".corr"});
     ASSERT_EQ(info.code, 0) << info.err;
-    EXPECT_EQ(Field(info.out, "peak_lag"), Field(r.out, "peak_lag"));
+    EXPECT_EQ(FieldOf(info.out, "peak_lag"), FieldOf(r.out, "peak_lag"));
 }
 
 TEST_F(AcquireCommand, BadOptionsAndScenariosAreRefused) {
-    Args args = Base();
-    args.insert(args.end(), {"--rate", "3000"});  // not 10000 / D
-    Outcome r = Acquire(args);
+    ToolResult r = Run({"--rate", "3000"});  // not 10000 / D
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("bad value for --rate"), std::string::npos);
-    args = Base();
-    args.insert(args.end(), {"--pipe", "100:0"});
-    EXPECT_EQ(Acquire(args).code, 2);
+    EXPECT_EQ(Run({"--pipe", "100:0"}).code, 2);
     const auto file = root.Path() / "bad.txt";
     std::ofstream(file) << "section 100 1000\nleak 10 abc\n";
-    args = Base();
-    args.insert(args.end(), {"--scenario", file.string()});
-    r = Acquire(args);
+    r = Run({"--scenario", file.string()});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "corrtool: scenario line 2: 'abc' is not a number\n");
 }

@@ -11,7 +11,7 @@
 #include "dsp/Correlation.h"
 #include "dsp/WaveFile.h"
 #include "dsp/CorrTestSupport.h"
-#include "tools/Corrtool.h"
+#include "ToolRun.h"
 
 namespace {
 
@@ -51,20 +51,7 @@ std::string SaveSyntheticRun(const std::filesystem::path& dir) {
     return name + ".corr";
 }
 
-// The value of "key=value" in the output, or "" when absent.
-std::string Value(const std::string& out, const std::string& key) {
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
-    return "";
-}
-
-struct Result {
-    int code;
-    std::string out, err;
-};
-
-Result Call(CommandFn command, const Args& args) {
+ToolResult Call(CommandFn command, const Args& args) {
     std::ostringstream out, err;
     const int code = command(args, out, err);
     return {code, out.str(), err.str()};
@@ -83,28 +70,28 @@ TEST_F(CorrReplay, LocatesTheLeakWithEitherEngineAndMode) {
         {file, "--post-filter", "1"}, {file, "--post-filter", "0"}, {file, "--engine", "fft"},
         {file, "--post-filter", "0", "--traces", "3"}, {file, "--band", "100-2000"}};
     for (const Args& args : variants) {
-        const Result r = Call(CmdCorrReplay, args);
+        const ToolResult r = Call(CmdCorrReplay, args);
         ASSERT_EQ(r.code, 0) << r.err;
-        EXPECT_EQ(Value(r.out, "peak_lag"), "-1000") << args.back();
-        EXPECT_NEAR(std::stod(Value(r.out, "peak_delay_s")), -0.1, 1e-6);
-        EXPECT_NEAR(std::stod(Value(r.out, "distance_a_m")), 150.0, 0.05) << args.back();
-        EXPECT_NEAR(std::stod(Value(r.out, "distance_b_m")), 250.0, 0.05);
-        EXPECT_GT(std::stod(Value(r.out, "snr")), 9.0);
-        EXPECT_EQ(Value(r.out, "frames"), std::to_string(kFrames));
-        EXPECT_EQ(Value(r.out, "max_lag"), "4488");  // 1.1 x 400 ms + guard
+        EXPECT_EQ(FieldOf(r.out, "peak_lag"), "-1000") << args.back();
+        EXPECT_NEAR(std::stod(FieldOf(r.out, "peak_delay_s")), -0.1, 1e-6);
+        EXPECT_NEAR(std::stod(FieldOf(r.out, "distance_a_m")), 150.0, 0.05) << args.back();
+        EXPECT_NEAR(std::stod(FieldOf(r.out, "distance_b_m")), 250.0, 0.05);
+        EXPECT_GT(std::stod(FieldOf(r.out, "snr")), 9.0);
+        EXPECT_EQ(FieldOf(r.out, "frames"), std::to_string(kFrames));
+        EXPECT_EQ(FieldOf(r.out, "max_lag"), "4488");  // 1.1 x 400 ms + guard
     }
 }
 
 TEST_F(CorrReplay, SavedReplayReopensWithItsPeak) {
     const std::string again = (root.Path() / "again").string();
-    const Result r = Call(CmdCorrReplay, {file, "--out", again});
+    const ToolResult r = Call(CmdCorrReplay, {file, "--out", again});
     ASSERT_EQ(r.code, 0) << r.err;
-    const Result info = Call(CmdCorrInfo, {again + ".corr"});
+    const ToolResult info = Call(CmdCorrInfo, {again + ".corr"});
     ASSERT_EQ(info.code, 0) << info.err;
-    EXPECT_EQ(Value(info.out, "peak_lag"), "-1000");
-    EXPECT_EQ(Value(info.out, "samples_correlated"), Value(r.out, "samples_correlated"));
-    EXPECT_EQ(Value(info.out, "pipe"), "400.0m STEEL");
-    EXPECT_NEAR(std::stod(Value(info.out, "distance_a_m")), 150.0, 0.05);
+    EXPECT_EQ(FieldOf(info.out, "peak_lag"), "-1000");
+    EXPECT_EQ(FieldOf(info.out, "samples_correlated"), FieldOf(r.out, "samples_correlated"));
+    EXPECT_EQ(FieldOf(info.out, "pipe"), "400.0m STEEL");
+    EXPECT_NEAR(std::stod(FieldOf(info.out, "distance_a_m")), 150.0, 0.05);
     EXPECT_TRUE(std::filesystem::exists(again + "_corr.wav"));
 }
 
@@ -113,10 +100,10 @@ TEST_F(CorrReplay, UnreadableRunFailsWithTheReadersMessage) {
     corr.seekp(14);
     corr.put(static_cast<char>(200));  // "Data" size
     corr.close();
-    const Result r = Call(CmdCorrReplay, {file});
+    const ToolResult r = Call(CmdCorrReplay, {file});
     EXPECT_NE(r.code, 0);
     EXPECT_EQ(r.err, "CCorrelation Read: Data format unknown or corrupted file\n");
-    const Result info = Call(CmdCorrInfo, {file});
+    const ToolResult info = Call(CmdCorrInfo, {file});
     EXPECT_NE(info.code, 0);
     EXPECT_EQ(info.err, r.err);
 }
@@ -133,11 +120,11 @@ TEST_F(CorrReplay, BadOptionsAreRefused) {
 TEST(CorrInfo, DecimatedRunReopensWithTheDelayAndDistancesItWasMadeWith) {
     TempUnitRoot root;
     const std::string name = (root.Path() / "decimated").string();
-    const Result made = Call(CmdAcquire, {"--seconds", "4", "--rate", "2000", "--out", name});
+    const ToolResult made = Call(CmdAcquire, {"--seconds", "4", "--rate", "2000", "--out", name});
     ASSERT_EQ(made.code, 0) << made.err;
-    const Result info = Call(CmdCorrInfo, {name + ".corr"});
+    const ToolResult info = Call(CmdCorrInfo, {name + ".corr"});
     ASSERT_EQ(info.code, 0) << info.err;
-    EXPECT_EQ(Value(info.out, "peak_lag"), Value(made.out, "peak_lag"));
+    EXPECT_EQ(FieldOf(info.out, "peak_lag"), FieldOf(made.out, "peak_lag"));
     for (const char* key : {"peak_delay_s", "distance_a_m", "distance_b_m"})
-        EXPECT_NEAR(std::stod(Value(info.out, key)), std::stod(Value(made.out, key)), 1e-3) << key;
+        EXPECT_NEAR(std::stod(FieldOf(info.out, key)), std::stod(FieldOf(made.out, key)), 1e-3) << key;
 }

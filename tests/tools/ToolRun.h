@@ -1,5 +1,5 @@
 #pragma once
-// Runs corrtool in-process with string streams.
+// Runs corrtool in-process with string streams, and reads its "key=value" output.
 
 #include <sstream>
 #include <string>
@@ -14,7 +14,26 @@ inline int RunTool(const Args& args, std::string& out, std::string& err) {
     return rc;
 }
 
+struct ToolResult {
+    int code;
+    std::string out, err;
+};
+
+inline ToolResult Tool(const Args& args) {
+    ToolResult r;
+    r.code = RunTool(args, r.out, r.err);
+    return r;
+}
+
 // Whether the output holds this whole line (not the first line).
 inline bool HasLine(const std::string& out, const std::string& line) {
     return out.find("\n" + line + "\n") != std::string::npos;
+}
+
+// The value of "key=value" in the output, or "" when absent.
+inline std::string FieldOf(const std::string& out, const std::string& key) {
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+    return "";
 }

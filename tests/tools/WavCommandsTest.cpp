@@ -7,17 +7,9 @@
 #include <sstream>
 
 #include "TempUnitRoot.h"
-#include "tools/Corrtool.h"
+#include "ToolRun.h"
 
 namespace {
-
-int RunWavInfo(const std::string& file, std::string& out, std::string& err) {
-    std::ostringstream o, e;
-    const int rc = RunCorrtool({"wav", "info", file}, o, e);
-    out = o.str();
-    err = e.str();
-    return rc;
-}
 
 // 44-byte header at 10000 Hz; format, channels, block align and bits given.
 std::string Header(uint16_t format, uint16_t channels, uint16_t align, uint16_t bits, uint32_t dataSize) {
@@ -50,29 +42,25 @@ TEST(CorrtoolWav, InfoShowsHeaderFieldsAndFrames) {
     TempUnitRoot root;
     const std::string file = WriteFile(root, "A1_corr.wav", Header(1, 2, 4, 16, 12) + std::string(12, '\0'));
     std::string out, err;
-    ASSERT_EQ(RunWavInfo(file, out, err), 0) << err;
+    ASSERT_EQ(RunTool({"wav", "info", file}, out, err), 0) << err;
     for (const char* line : {"riff=RIFF", "format=1", "channels=2", "sampleRate=10000", "blockAlign=4",
                              "bitsPerSample=16", "dataSize=12", "frames=3", "playable=yes"})
         EXPECT_TRUE(Has(out, line)) << line << "\n" << out;
 }
 
-TEST(CorrtoolWav, ZeroBlockAlignIsSaidToHoldNoFrames) {
+TEST(CorrtoolWav, ZeroBlockAlignShortAndMissingFiles) {
     TempUnitRoot root;
     const std::string file = WriteFile(root, "odd.wav", Header(1, 2, 0, 16, 8) + std::string(8, '\0'));
     std::string out, err;
-    ASSERT_EQ(RunWavInfo(file, out, err), 0) << err;
+    ASSERT_EQ(RunTool({"wav", "info", file}, out, err), 0) << err;
     EXPECT_TRUE(Has(out, "frames=0"));
     EXPECT_TRUE(Has(out, "playable=no"));
     EXPECT_NE(out.find("note=block align is not 4"), std::string::npos);
-}
-
-TEST(CorrtoolWav, ShortFileAndMissingFile) {
-    TempUnitRoot root;
-    std::string out, err;
-    ASSERT_EQ(RunWavInfo(WriteFile(root, "short.wav", "RIFF"), out, err), 0);
+    // A short file and a missing one.
+    ASSERT_EQ(RunTool({"wav", "info", WriteFile(root, "short.wav", "RIFF")}, out, err), 0);
     EXPECT_TRUE(Has(out, "header=short"));
     EXPECT_TRUE(Has(out, "frames=0"));
-    EXPECT_EQ(RunWavInfo((root.Path() / "none.wav").string(), out, err), 1);
+    EXPECT_EQ(RunTool({"wav", "info", (root.Path() / "none.wav").string()}, out, err), 1);
     EXPECT_NE(err.find("cannot open"), std::string::npos);
 }
 
