@@ -7,10 +7,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
-#include <deque>
 #include <sstream>
 
 #include "QtApp.h"
+#include "ScreenDriver.h"
+#include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
@@ -25,66 +26,6 @@
 
 namespace {
 
-using Step = std::function<void(CDialogBase& front)>;
-// The pipe's station type, whether a plain code or an enumeration.
-using Station = decltype(std::declval<CPipe>().GetStationA());
-
-// Closes every open screen, innermost first, so that a failed step ends the
-// test instead of hanging it.
-void CloseAll() {
-    for (int i = 0; i < 16; ++i) {
-        auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!open) break;
-        open->done(kResultCancel);
-    }
-}
-
-// Runs steps one per turn of the event loop on the screen in front. The next
-// step is queued before the current one runs, so a press that opens a screen
-// runs the rest of the steps inside that screen's modal loop.
-class Driver {
-public:
-    void Queue(std::vector<Step> steps) {
-        m_steps.assign(steps.begin(), steps.end());
-        QTimer::singleShot(0, &m_context, [this] { Next(); });
-    }
-
-private:
-    void Next() {
-        if (m_steps.empty()) {
-            QTimer::singleShot(2000, &m_context, [] {
-                if (!QApplication::activeModalWidget()) return;
-                ADD_FAILURE() << "a screen was left open";
-                CloseAll();
-            });
-            return;
-        }
-        Step step = std::move(m_steps.front());
-        m_steps.pop_front();
-        QTimer::singleShot(0, &m_context, [this] { Next(); });
-        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
-        if (front) step(*front);
-        else ADD_FAILURE() << "no screen in front";
-        if (!front || ::testing::Test::HasFailure()) {
-            m_steps.clear();
-            CloseAll();
-        }
-    }
-
-    std::deque<Step> m_steps;
-    QObject m_context;  // pending steps die with the driver
-};
-
-Step Press(int id) {
-    return [id](CDialogBase& screen) {
-        auto* button = screen.Item<QAbstractButton>(id);
-        ASSERT_NE(button, nullptr) << "control " << id << " on screen " << screen.TemplateId();
-        ASSERT_TRUE(button->isVisible() && button->isEnabled())
-            << "control " << id << " on screen " << screen.TemplateId() << " cannot be pressed";
-        button->click();
-    };
-}
-
 // Digits and points on the length keypad.
 Step Type(std::string keys) {
     return [keys](CDialogBase& screen) {
@@ -93,13 +34,6 @@ Step Type(std::string keys) {
             const int id = k == '.' ? int(CLengthDialog::kIdPoint) : CLengthDialog::kIdFirstDigit + (k - '0');
             screen.Item<QAbstractButton>(id)->click();
         }
-    };
-}
-
-Step OnScreen(int templateId, std::function<void(CDialogBase&)> check) {
-    return [templateId, check](CDialogBase& screen) {
-        ASSERT_EQ(screen.TemplateId(), templateId);
-        check(screen);
     };
 }
 
@@ -139,7 +73,6 @@ protected:
     void SetUp() override {
         EnsureQApplication();
         InstallLanguageHooks();
-        saved = g_configuration;
         g_configuration.unitSystem = 0;
         g_configuration.velocityPerMs = 0;
         g_configuration.colourScheme = 0;
@@ -149,7 +82,6 @@ protected:
         CloseAll();
         g_materials = nullptr;
         SetLanguage(u"ENG");
-        static_cast<ConfigurationRecord&>(g_configuration) = saved;
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "a screen stayed open";
     }
 
@@ -165,7 +97,7 @@ protected:
     // hydrophone, so that every field of the record is set.
     CPipe ThreeSections() {
         CPipe pipe(10000.0f);
-        pipe.SetStations(Station(3), Station(2));
+        pipe.SetStations(StationCode::Yellow, StationCode::Blue);
         pipe.SetSensorType(1);
         pipe.SetDelay(0.0125f, DelayUnit::Seconds);
         pipe.AddSection(FromTable(0, 1, 120.0f));
@@ -182,7 +114,7 @@ protected:
 
     TempUnitRoot root;
     CMaterials materials;
-    ConfigurationRecord saved{};
+    ScopedSettings settings;
     Driver driver;
 };
 
