@@ -127,13 +127,6 @@ TEST_F(DialogFramework, CommandOnADimmedDisplayOnlyWakesIt) {
     EXPECT_EQ(screen.commands, 2);
 }
 
-TEST_F(DialogFramework, DimDelayZeroNeverDims) {
-    g_configuration.dimDelay = 0;
-    ReportUserActivity();
-    EXPECT_FALSE(timer.running);
-    EXPECT_FALSE(IsDimTimerRunning());
-}
-
 TEST_F(DialogFramework, LanguageCodeFromANestedScreenClosesItsParentWithTheSameCode) {
     ProbeScreen parent;
     int childResult = 0;

@@ -92,11 +92,8 @@ protected:
     }
 };
 
-TEST_F(CaptionFitting, ShortCaptionKeepsTheScreenFont) {
+TEST_F(CaptionFitting, ShortCaptionKeepsTheScreenFontALongOneIsSmallerAndInside) {
     EXPECT_EQ(FitCaptionFont("OK", QRect(0, 0, 100, 40), Base()).pixelSize(), 16);
-}
-
-TEST_F(CaptionFitting, LongCaptionIsSmallerAndInsideTheButton) {
     const QString caption = "DEFINE CUSTOM SETTINGS";
     const QRect item(0, 0, 90, 30);
     const CaptionLayout layout = LayoutCaption(caption, item, Base());
@@ -237,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
 using BmpButtonPaint = ButtonFixture;
 
 // The X pictures: the normal one is open inside its frame, the pressed one red.
-TEST_F(BmpButtonPaint, StatePictureIsStretchedOverTheButton) {
+TEST_F(BmpButtonPaint, StatePictureIsStretchedOverTheButtonAndAStateWithoutOneDrawsNothing) {
     CBmpButton button;
     button.resize(40, 30);
     ASSERT_TRUE(button.LoadBitmaps(kPictureCloseNormal, kPictureClosePressed));
@@ -246,12 +243,8 @@ TEST_F(BmpButtonPaint, StatePictureIsStretchedOverTheButton) {
     const QImage pressed = button.grab().toImage();
     EXPECT_EQ(PixelAt(pressed, 8, 5), 0xFF0000u);
     EXPECT_EQ(PixelAt(pressed, 31, 24), 0xFF0000u);
-}
-
-TEST_F(BmpButtonPaint, StateWithoutPictureDrawsNothing) {
-    CBmpButton button;
-    button.resize(40, 30);
-    ASSERT_TRUE(button.LoadBitmaps(kPictureCloseNormal, kPictureClosePressed));
+    // A state without a picture (disabled here) draws nothing.
+    button.setDown(false);
     button.setEnabled(false);
     QPixmap canvas(40, 30);
     canvas.fill(QColor(0x00FF00));
