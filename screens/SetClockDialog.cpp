@@ -1,0 +1,47 @@
+#include "screens/SetClockDialog.h"
+
+using unitcare::ClockField;
+
+const CSetClockDialog::ClockStep CSetClockDialog::kSteps[20] = {
+    {1108, ClockField::Year, +1},    {1035, ClockField::Year, -1},
+    {1111, ClockField::Year, +10},   {1036, ClockField::Year, -10},
+    {1033, ClockField::Month, +1},   {1034, ClockField::Month, -1},
+    {1037, ClockField::Month, +10},  {1038, ClockField::Month, -10},
+    {1031, ClockField::Day, +1},     {1032, ClockField::Day, -1},
+    {1039, ClockField::Day, +10},    {1040, ClockField::Day, -10},
+    {1029, ClockField::Hour, +1},    {1030, ClockField::Hour, -1},
+    {1041, ClockField::Hour, +10},   {1042, ClockField::Hour, -10},
+    {1109, ClockField::Minute, +1},  {1028, ClockField::Minute, -1},
+    {1112, ClockField::Minute, +10}, {1043, ClockField::Minute, -10},
+};
+
+CSetClockDialog::CSetClockDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
+    for (const ClockStep& step : kSteps) OnCommand(step.id, [this, &step] { OnStep(step); });
+    OnCommand(kIdOk, [this] { OnOk(); });
+}
+
+void CSetClockDialog::OnInitDialog() {
+    m_time = unitcare::ClockStartTime(platform::GetSystemTime());
+    m_read = m_time;
+    m_clockSet = false;
+    ShowValues();
+}
+
+void CSetClockDialog::OnStep(const ClockStep& step) {
+    m_time = unitcare::SteppedClock(m_time, step.field, step.delta);
+    ShowValues();
+}
+
+void CSetClockDialog::OnOk() {
+    if (!unitcare::SameTime(m_time, m_read)) m_clockSet = platform::SetSystemTime(m_time);
+    EndDialog(kResultOk);
+}
+
+void CSetClockDialog::ShowValues() {
+    const auto two = [](int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    SetItemText(kIdYear, QString::number(m_time.year));
+    SetItemText(kIdMonth, two(m_time.month));
+    SetItemText(kIdDay, two(m_time.day));
+    SetItemText(kIdHour, two(m_time.hour));
+    SetItemText(kIdMinute, two(m_time.minute));
+}
