@@ -1,24 +1,59 @@
+// app/CorrelatorDlg.cpp — the main screen's construction, initialisation,
+// command bars and labels.
+
 #include "app/CorrelatorDlg.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QTimer>
 
+#include "app/GraphLayout.h"
 #include "app/ModuleSelfTests.h"
+#include "app/RunRules.h"
+#include "app/RunSettings.h"
+#include "hardware/RadioLink.h"
+#include "hardware/SensorHardware.h"
+#include "hardware/UserActivity.h"
+#include "platform/Clock.h"
 #include "settings/Configuration.h"
 #include "ui/BmpButton.h"
+#include "ui/FancyButton.h"
+#include "ui/PictureSet.h"
 #include "ui/Resources.h"
 
 namespace {
 
 constexpr int kTemplateMain = 102;
-constexpr int kPictureXNormal = 200, kPictureXPressed = 201;
-constexpr int kStringTestMode = 198;
 constexpr int kLeftEdgeSingle = 24;
 constexpr int kLeftEdgeMulti = 84;
-const QColor kGraphFrame(128, 128, 128);
+constexpr uint16_t kFirstGoodYear = 2010;
+
+// Status prefixes and fixed texts.
+constexpr int kStrPipe = 195, kStrFilter = 194, kStrMultiple = 186, kStrSnr = 197, kStrOutOfBracket = 183,
+              kStrCentre = 182, kStrSurvey = 141, kStrOptimising = 203, kStrTestMode = 198, kStrOsOutOfDate = 202,
+              kStrElapsed = 196, kStrSnapshotMismatch = 181;
+
+// Every bottom-bar button, RETURN and OPTIMISE FILTERS included.
+constexpr int kBottomButtons[] = {
+    kIdListen, kIdFilters, kIdAutoCursor, kIdZoom, kIdPeakSuppress, kIdSave, kIdOpen, kIdInfo, kIdReturn,
+    kIdCompute, kIdVelocityCalc, kIdOptimiseFilters, kIdMaterialDatabase, kIdZoomIn, kIdZoomOut, kIdFullPipeView,
+    kIdZoomMax, kIdSetLeft, kIdSetRight, kIdApplySuppression, kIdRemoveSuppression, kIdSnapshotContinue,
+    kIdSnapshotRestart, kIdSnapshotStop, kIdOpenAsSnapshot};
+
+// Badge pictures by factory serial, branding and language.
+int BadgePicture(const std::u16string& serial, int32_t branding, const std::u16string& language) {
+    const bool q = !serial.empty() && serial[0] == u'Q';
+    if (branding == 1) return q ? 265 : 266;
+    if (language == u"FAS") return q ? 264 : 263;
+    return q ? 260 : 262;
+}
 
 }  // namespace
+
+int g_defaultBands = 1;
+uint32_t g_runningAnimationTick = 0;
 
 std::array<QRect, 4> BackgroundBands(int traceCount) {
     const int left = traceCount > 1 ? kLeftEdgeMulti : kLeftEdgeSingle;
@@ -30,16 +65,140 @@ std::array<QRect, 4> BackgroundBands(int traceCount) {
             QRect(0, bottom, kScreenWidth, kScreenHeight - bottom)};
 }
 
-CCorrelatorDlg::CCorrelatorDlg(QWidget* parent) : CDialogBase(kTemplateMain, parent) {
-    m_traceCount = g_configuration.multiFilter ? 3 : 1;
-    RunSelfTests();
-    OnCommandAlways(kIdX, [this] { EndDialog(kResultOk); });
+CCorrelatorDlg::CCorrelatorDlg(QWidget* parent) : CCorrelatorDlg(Hardware(), Radio(), parent) {}
+
+CCorrelatorDlg::CCorrelatorDlg(SensorHardware& hardware, RadioLink& radio, QWidget* parent)
+    : CDialogBase(kTemplateMain, parent), m_hw(hardware), m_radio(radio), m_loop(hardware, radio, *this),
+      m_mainPipe(static_cast<float>(kUnitSampleRate)) {
+    Construct();
+    BindCommands();
 }
 
+CCorrelatorDlg::~CCorrelatorDlg() = default;
+
+// Prefixes, the live correlation with its trace count, the station pair
+// (Red and Blue when the lines detect nothing and a station is unset), the
+// module self-tests.
+void CCorrelatorDlg::Construct() {
+    LoadPrefixes();
+    m_run = NewRun();
+    if ((g_configuration.stationA == 0 || g_configuration.stationB == 0) && m_hw.DetectSensorType() == 0) {
+        g_configuration.stationA = static_cast<int32_t>(StationCode::Red);
+        g_configuration.stationB = static_cast<int32_t>(StationCode::Blue);
+    }
+    m_run->Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
+    RunSelfTests();
+}
+
+std::unique_ptr<CCorrelation> CCorrelatorDlg::NewRun() {
+    auto run = CCorrelation::CreateStartupRun(CorrelationOptionsFromConfiguration());
+    run->SetTraceCount(g_configuration.multiFilter ? 3 : 1);
+    return run;
+}
+
+void CCorrelatorDlg::LoadPrefixes() {
+    const QString blank = QStringLiteral(" ");
+    m_text = {LoadString(kStrPipe) + blank,
+              LoadString(kStrFilter) + blank,
+              LoadString(kStrMultiple),
+              LoadString(kStrSnr) + blank,
+              LoadString(kStrOutOfBracket),
+              LoadString(kStrCentre),
+              LoadString(kStrSurvey),
+              LoadString(kStrOptimising),
+              LoadString(kStrTestMode),
+              LoadString(kStrOsOutOfDate),
+              LoadString(kStrElapsed) + blank,
+              LoadString(kStrSnapshotMismatch)};
+}
+
+// The message map: one handler per control, named after it.
+void CCorrelatorDlg::BindCommands() {
+    OnCommand(kIdStart, [this] { OnStart(); });
+    OnCommand(kIdStop, [this] { OnStop(); });
+    OnCommand(kIdResume, [this] { OnResume(); });
+    OnCommand(kIdReset, [this] { OnReset(); });
+    OnCommand(kIdSurvey, [this] { OnSurvey(); });
+    OnCommand(kIdSetup, [this] { OnSetup(); });
+    OnCommand(kIdFile, [this] { OnFile(); });
+    OnCommand(kIdMenu, [this] { OnMenu(); });
+    OnCommand(kIdSnapshotOptions, [this] { OnSnapshotOptions(); });
+    OnCommand(kIdReturn, [this] { OnReturn(); });
+    OnCommand(kIdZoom, [this] { OnZoom(); });
+    OnCommand(kIdPeakSuppress, [this] { OnPeakSuppress(); });
+    OnCommand(kIdZoomIn, [this] { OnZoomIn(); });
+    OnCommand(kIdZoomOut, [this] { OnZoomOut(); });
+    OnCommand(kIdFullPipeView, [this] { OnFullPipeView(); });
+    OnCommand(kIdZoomMax, [this] { OnZoomMax(); });
+    OnCommand(kIdSetLeft, [this] { OnSetLeft(); });
+    OnCommand(kIdSetRight, [this] { OnSetRight(); });
+    OnCommand(kIdApplySuppression, [this] { OnApplySuppression(); });
+    OnCommand(kIdRemoveSuppression, [this] { OnRemoveSuppression(); });
+    OnCommand(kIdAutoCursor, [this] { OnAutoCursor(); });
+    OnCommand(kIdListen, [this] { OnListen(); });
+    OnCommand(kIdFilters, [this] { OnFilters(); });
+    OnCommand(kIdInfo, [this] { OnInfo(); });
+    OnCommand(kIdSave, [this] { OnSave(); });
+    OnCommand(kIdOpen, [this] { OnOpen(); });
+    OnCommand(kIdCompute, [this] { OnCompute(); });
+    OnCommand(kIdVelocityCalc, [this] { OnVelocityCalc(); });
+    OnCommand(kIdMaterialDatabase, [this] { OnMaterialDatabase(); });
+    OnCommand(kIdOptimiseFilters, [this] { OnOptimiseFilters(); });
+    OnCommand(kIdSnapshotMode, [this] { OnSnapshotMode(); });
+    for (int id : {kIdSnapshotContinue, kIdSnapshotRestart, kIdSnapshotStop, kIdOpenAsSnapshot})
+        OnCommand(id, [this, id] { OnSnapshotBar(id); });
+    for (int id : {kIdRow1, kIdRow2, kIdRow3, kIdEnlarge1, kIdEnlarge2, kIdEnlarge3})
+        OnCommand(id, [this, id] { OnTraceRow(id); });
+    OnCommand(kIdContrast, [this] { OnContrast(); });
+    OnCommandAlways(kIdX, [this] { OnX(); });
+}
+
+// Initialisation after the framework's own.
 void CCorrelatorDlg::OnInitDialog() {
-    if (auto* x = Item<CBmpButton>(kIdX)) x->LoadBitmaps(kPictureXNormal, kPictureXPressed);
+    if (auto* x = Item<CBmpButton>(kIdX)) x->LoadBitmaps(kPictureCloseNormal, kPictureClosePressed);
+    EnableItem(kIdSnapshotOptions, m_run->TraceCount() == 1);
+    SetCheck(kIdAutoCursor, 1);
+    m_run->View().cursorOnPeak = 1;
+    m_run->Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
+    ShowPictures();
+    ShowThreeBandButtons(g_configuration.multiFilter != 0);
     ShowItem(kIdX, g_configuration.testMode != 0);
-    SetItemText(kIdStatusLine, g_configuration.testMode ? LoadString(kStringTestMode) : QString());
+    SetItemText(kIdStatusLine, g_configuration.testMode ? m_text.testMode : QString());
+    ShowBareLabels();
+    SetTimer(kRunTimer, kTickMs);
+    ReportUserActivity();
+    ShowBadgePicture();
+    if (platform::GetSystemTime().year < kFirstGoodYear && ClockScreen()) ClockScreen()(this);
+    if (QWidget* row = GetDlgItem(kIdRow1)) m_firstRowButton = row->geometry();
+    EnableStartCommands(m_loop.StartCommandsEnabled());
+}
+
+std::function<void(QWidget*)>& CCorrelatorDlg::ClockScreen() {
+    static std::function<void(QWidget*)> screen;
+    return screen;
+}
+
+void CCorrelatorDlg::ShowBadgePicture() {
+    if (auto* badge = Item<QLabel>(kIdBadge))
+        badge->setPixmap(Picture(BadgePicture(g_factory.Serial(), g_configuration.branding,
+                                              g_configuration.Language())));
+    ShowItem(kIdBadge, true);
+}
+
+// The pictures of the current colour scheme.
+void CCorrelatorDlg::ShowPictures() {
+    ShowStationPictures();
+    if (auto* stall = Item<QLabel>(kIdStallIcon)) stall->setPixmap(Picture(196));
+    if (auto* running = Item<QLabel>(kIdRunningIcon)) running->setPixmap(Picture(RunningFramePicture(0)));
+    for (int id : {kIdRadioRed, kIdRadioBlue})
+        if (auto* radio = Item<QLabel>(id); radio && radio->pixmap().isNull()) radio->setPixmap(Picture(SignalBarsPicture(0)));
+    if (auto* battery = Item<QLabel>(kIdBattery); battery && battery->pixmap().isNull())
+        battery->setPixmap(Picture(BatteryBarsPicture(0)));
+}
+
+void CCorrelatorDlg::ShowStationPictures() {
+    if (auto* a = Item<QLabel>(kIdStationAPicture)) a->setPixmap(Picture(StationPicture(g_configuration.stationA)));
+    if (auto* b = Item<QLabel>(kIdStationBPicture)) b->setPixmap(Picture(StationPicture(g_configuration.stationB)));
 }
 
 void CCorrelatorDlg::RunSelfTests() { m_selfTestFailures = RunModuleSelfTests(); }
@@ -61,14 +220,77 @@ void CCorrelatorDlg::ShowSelfTestFailures() {
 // The graph area is the paint's own; only the bands around it are erased.
 QRegion CCorrelatorDlg::EraseRegion() const {
     QRegion region;
-    for (const QRect& band : BackgroundBands(m_traceCount)) region += band;
+    for (const QRect& band : BackgroundBands(m_run->TraceCount())) region += band;
     return region;
 }
 
-void CCorrelatorDlg::OnPaint(QPainter& painter) {
-    // The correlation graph is drawn here once the run loop feeds it; until
-    // then the area shows its frame on the background.
-    painter.fillRect(kGraphArea, BackgroundColour());
-    painter.setPen(kGraphFrame);
-    painter.drawRect(kGraphArea.adjusted(0, 0, -1, -1));
+// ---- bars -------------------------------------------------------------------------
+
+void CCorrelatorDlg::HideBottomBars() {
+    for (int id : kBottomButtons) ShowItem(id, false);
+}
+
+void CCorrelatorDlg::ShowBar(std::initializer_list<int> ids) {
+    HideBottomBars();
+    for (int id : ids) ShowItem(id, true);
+}
+
+void CCorrelatorDlg::ShowMainBar() { ShowBar({kIdListen, kIdFilters, kIdAutoCursor, kIdZoom, kIdPeakSuppress}); }
+
+// Idle: START and SURVEY; STOP, RESUME and RESET hidden.
+void CCorrelatorDlg::ShowTopBarIdle() {
+    for (int id : {kIdStop, kIdResume, kIdReset}) ShowItem(id, false);
+    for (int id : {kIdStart, kIdSurvey}) ShowItem(id, true);
+}
+
+void CCorrelatorDlg::ShowThreeBandButtons(bool show) {
+    for (int id : {kIdRow1, kIdRow2, kIdRow3}) ShowItem(id, show);
+    for (int id : {kIdEnlarge1, kIdEnlarge2, kIdEnlarge3}) ShowItem(id, false);
+}
+
+// START, SURVEY and RESUME follow the loop's rule.
+void CCorrelatorDlg::EnableStartCommands(bool enabled) {
+    for (int id : {kIdStart, kIdSurvey, kIdResume}) EnableItem(id, enabled);
+}
+
+// Filter and pipe labels from the run.
+void CCorrelatorDlg::RefreshLabels() {
+    const CCorrelation& run = *m_run;
+    const std::u16string band = run.RedFilter(0).BandText(run.SampleRate(), LoadFilterWords());
+    const float velocity = run.Pipe().GetSectionCount() == 1 ? run.Pipe().GetSection(0).GetVelocity() : 0.0f;
+    const std::u16string filter = graph::FilterLabelValue(band, run.TraceCount(), run.Pipe().GetSectionCount(),
+                                                          velocity, m_text.multiple.toStdU16String());
+    SetItemText(kIdFilterLabel, m_text.filter + QString::fromStdU16String(filter));
+    const std::u16string pipe = run.Pipe().IsSurvey() ? m_text.survey.toStdU16String()
+                                                      : run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
+    SetItemText(kIdPipeLabel, m_text.pipe + QString::fromStdU16String(pipe));
+}
+
+// "Pipe:", "Filter:", "SNR:", "Elapsed:" with their blanks; no distances.
+void CCorrelatorDlg::ShowBareLabels() {
+    SetItemText(kIdPipeLabel, m_text.pipe);
+    SetItemText(kIdFilterLabel, m_text.filter);
+    SetItemText(kIdSnrLabel, m_text.snr);
+    SetItemText(kIdElapsedLabel, m_text.elapsed);
+    SetItemText(kIdDistanceA, QString());
+    SetItemText(kIdDistanceB, QString());
+    ShowItem(kIdSnrIcon, false);
+}
+
+void CCorrelatorDlg::InvalidateGraph() {
+    m_modelStale = true;
+    update(QRect(QPoint(24, 91), QPoint(607, 315)));
+}
+
+// The title row and the whole result panel.
+void CCorrelatorDlg::InvalidatePanel() {
+    m_modelStale = true;
+    update(QRect(QPoint(17, 66), QPoint(618, 411)));
+}
+
+void CCorrelatorDlg::ApplySettings() {
+    ShowItem(kIdX, g_configuration.testMode != 0);
+    m_run->Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
+    m_run->SetOptions(CorrelationOptionsFromConfiguration());
+    ShowStationPictures();
 }

@@ -1,20 +1,106 @@
 #pragma once
-// app/CorrelatorDlg.h — the main screen (template 102): the frame of the
-// correlation display, its status line and the X that ends the program in
-// test mode.
+// app/CorrelatorDlg.h — the main screen (template 102): the command bars, the
+// run's state and commands, the run loop's 100 ms timer and the correlation
+// graph.
+//
+// The screen is split by concern:
+//   CorrelatorDlg.cpp          construction, initialisation, bars and state
+//   CorrelatorDlgCommands.cpp  START, STOP, RESUME, RESET and the other commands
+//   CorrelatorDlgRun.cpp       the timer driving RunLoop and what the loop shows
+//   GraphView.cpp              the paint of the result panel, touches, zoom and
+//                              peak suppression
+// Commands whose screens come later (LISTEN, FILTERS, INFO, SAVE, OPEN,
+// COMPUTE, VELOCITY CALC, MATERIAL DATABASE, SETUP's configuration screen,
+// SURVEY, the snapshot bar) have their buttons, bars and enabling here and
+// leave the run as it is.
 
 #include <QRect>
+#include <QString>
 #include <array>
+#include <functional>
+#include <memory>
 #include <vector>
 
+#include "app/RunLoop.h"
+#include "app/RunView.h"
+#include "app/GraphView.h"
+#include "dsp/Correlation.h"
+#include "pipe/Pipe.h"
 #include "ui/DialogBase.h"
 
+class RadioLink;
+class SensorHardware;
 
 // Control identifiers of the main screen.
 enum MainControl {
-    kIdX = 1087,
+    // top bar
+    kIdStart = 1015,
+    kIdStop = 1018,
+    kIdResume = 1019,
+    kIdSurvey = 1054,
+    kIdReset = 1076,
+    kIdSnapshotOptions = 1061,
+    kIdSetup = 1055,
+    kIdFile = 1052,
+    kIdMenu = 1056,
+    // bottom bars
+    kIdListen = 1057,
+    kIdFilters = 1058,
+    kIdAutoCursor = 1059,
+    kIdZoom = 1060,
+    kIdPeakSuppress = 1053,
+    kIdSave = 1062,
+    kIdOpen = 1063,
+    kIdInfo = 1064,
+    kIdReturn = 1065,
+    kIdSnapshotMode = 1073,
+    kIdCompute = 1017,
+    kIdVelocityCalc = 1180,
+    kIdOptimiseFilters = 1081,
+    kIdMaterialDatabase = 1075,
+    kIdZoomIn = 1066,
+    kIdZoomOut = 1067,
+    kIdFullPipeView = 1068,
+    kIdZoomMax = 1069,
+    kIdSetLeft = 1016,
+    kIdSetRight = 1070,
+    kIdApplySuppression = 1071,
+    kIdRemoveSuppression = 1072,
+    kIdSnapshotContinue = 1074,
+    kIdSnapshotRestart = 1077,
+    kIdSnapshotStop = 1078,
+    kIdOpenAsSnapshot = 1079,
+    // three-band view: rows 3, 2, 1 and their enlarge buttons
+    kIdRow3 = 1000,
+    kIdRow2 = 1001,
+    kIdRow1 = 1002,
+    kIdEnlarge1 = 1003,
+    kIdEnlarge2 = 1004,
+    kIdEnlarge3 = 1005,
+    // status
+    kIdContrast = 1006,
+    kIdStationAPicture = 1219,
+    kIdStationBPicture = 1220,
+    kIdFilterLabel = 1165,
+    kIdPipeLabel = 1166,
+    kIdElapsedLabel = 1167,
+    kIdSnrLabel = 1168,
+    kIdSnrIcon = 1171,
+    kIdDistanceA = 1169,
+    kIdDistanceB = 1170,
     kIdStatusLine = 1238,
+    kIdPleaseWait = 1239,
+    kIdBadge = 1248,
+    kIdRadioRed = 1254,
+    kIdRadioBlue = 1255,
+    kIdBattery = 1256,
+    kIdRunningIcon = 1332,
+    kIdStallIcon = 1333,
+    kIdX = 1087,
 };
+
+// The interaction modes of the graph's touches.
+enum class GraphMode { None = 0, ZoomBar = 1, SuppressionBar = 2, SetLeft = 3, SetRight = 4 };
 
 // The graph area the paint owns; the bands around it are erased to the
 // background colour.
@@ -25,25 +111,187 @@ constexpr QRect kGraphArea(24, 91, 607 - 24, 315 - 91);
 // x = 607, below y = 315.
 std::array<QRect, 4> BackgroundBands(int traceCount);
 
-class CCorrelatorDlg : public CDialogBase {
+// 1 at power-up and after RESET; cleared by the filter screen when the
+// operator sets bands. While set, START gives every trace its default band.
+extern int g_defaultBands;
+// Tick count another screen animates the running picture from while not 0;
+// STOP clears it.
+extern uint32_t g_runningAnimationTick;
+
+// A configured station code as the pipe takes it; an unknown code is the Base.
+inline StationCode StationFromCode(int32_t code) {
+    return IsStationCode(code) ? static_cast<StationCode>(code) : StationCode::Base;
+}
+
+class CCorrelatorDlg : public CDialogBase, private RunView {
     Q_OBJECT
 public:
+    // On the program's hardware and radio link (Hardware(), Radio()).
     explicit CCorrelatorDlg(QWidget* parent = nullptr);
+    // On a given hardware and radio link, which outlive the screen (tests).
+    CCorrelatorDlg(SensorHardware& hardware, RadioLink& radio, QWidget* parent = nullptr);
+    ~CCorrelatorDlg() override;
 
-    int TraceCount() const { return m_traceCount; }
+    int TraceCount() const { return m_run->TraceCount(); }
     const std::vector<std::string>& SelfTestFailures() const { return m_selfTestFailures; }
+
+    // ---- inspection (tests, gallery) -------------------------------------------
+    CCorrelation& Run() { return *m_run; }
+    const CCorrelation& Run() const { return *m_run; }
+    RunLoop& Loop() { return m_loop; }
+    CPipe& MainPipe() { return m_mainPipe; }
+    GraphMode Mode() const { return m_mode; }
+    bool ResultsChanged() const { return m_resultsChanged; }
+    bool PipeEntryPending() const { return m_pipeEntryPending; }
+    float CursorDelay() const { return m_cursorDelay; }
+    // One run-loop tick as the 100 ms timer gives it.
+    void TickNow() { OnTimer(kRunTimer); }
+
+    // The run the screen shows is started on `pipe` without the pipe-entry
+    // screens, as START does after them (gallery, tests, demos).
+    void StartOnPipe(const CPipe& pipe);
+    // The result labels and the graph as the next paint shows them, now.
+    void ShowResultsNow();
+    // After a settings screen closed: X by test mode, the station pair and
+    // the correlation options from the configuration.
+    void ApplySettings();
+
+    // The clock screen, run at initialisation when the clock reads a year
+    // before 2010; installed by the program once that screen exists.
+    static std::function<void(QWidget* parent)>& ClockScreen();
+
+    static constexpr int kRunTimer = 1;
+    static constexpr int kTickMs = 100;
 
 protected:
     void OnInitDialog() override;
+    void OnTimer(int id) override;
     void OnPaint(QPainter& painter) override;
+    void OnPenDown(QPoint at) override;
+    void OnPenMove(QPoint at) override;
+    void OnPenUp(QPoint at) override;
     QRegion EraseRegion() const override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    void Construct();
+    void BindCommands();
     void RunSelfTests();
     void ShowSelfTestFailures();
+    void LoadPrefixes();
+    static std::unique_ptr<CCorrelation> NewRun();
+    void ShowPictures();
+    void ShowStationPictures();
+    void ShowBadgePicture();
 
-    int m_traceCount = 1;
+    // ---- bars and state (CorrelatorDlg.cpp) ------------------------------------
+    void HideBottomBars();
+    void ShowBar(std::initializer_list<int> ids);
+    void ShowMainBar();
+    void ShowTopBarIdle();
+    void ShowThreeBandButtons(bool show);
+    void EnableStartCommands(bool enabled) override;
+    void RefreshLabels();
+    void ShowBareLabels();
+    void InvalidateGraph();
+
+    // ---- commands (CorrelatorDlgCommands.cpp), one per control ------------------
+    void OnStart();
+    void OnStop();
+    void OnResume();
+    void OnReset();
+    void OnSurvey();
+    void OnSetup();
+    void OnFile();
+    void OnMenu();
+    void OnSnapshotOptions();
+    void OnReturn();
+    void OnZoom();
+    void OnPeakSuppress();
+    void OnSetLeft();
+    void OnSetRight();
+    void OnApplySuppression();
+    void OnRemoveSuppression();
+    void OnAutoCursor();
+    void OnListen();
+    void OnFilters();
+    void OnInfo();
+    void OnSave();
+    void OnOpen();
+    void OnCompute();
+    void OnVelocityCalc();
+    void OnMaterialDatabase();
+    void OnOptimiseFilters();
+    void OnSnapshotMode();
+    void OnSnapshotBar(int id);
+    void OnTraceRow(int id);
+    void OnContrast();
+    void OnX();
+    // The sequences the commands share.
+    bool ReceptionCheck();
+    void StopSequence();
+    void BeginRun();
+    void StartSurveyRun();
+    int RunConfigurationScreen();
+
+    // ---- graph (GraphView.cpp) ----------------------------------------------------
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnFullPipeView();
+    void OnZoomMax();
+    void ApplyZoom(int which);
+    void PaintGraph(QPainter& painter);
+    void BuildGraphModel();
+    void InvalidatePanel();
+    void UpdateResultTexts();
+    void SetSuppressionFromTouch(float a, float b);
+    float DelayAtPixel(int x) const;
+
+    // ---- RunView (CorrelatorDlgRun.cpp) ----------------------------------------
+    void ShowStatusLine(StatusMessage message) override;
+    void ShowStallIcon(bool shown) override;
+    void HidePleaseWait() override;
+    void ShowBadge(bool shown) override;
+    void EndProgram(int32_t result) override;
+    void ShowRadioIcons(const RadioIcons& icons) override;
+    void ShowBattery(const PowerStatus& status) override;
+    void ShowElapsed(std::u16string_view value) override;
+    void InvalidateArea(const ScreenArea& area) override;
+    void CursorMovedToPeak(float delaySeconds) override;
+    void AutoStop() override;
+    void ShowOptimising(int32_t percent) override;
+    void OptimisationApplied() override;
+    void EnableOptimiseCommand(bool enabled) override;
+
+    SensorHardware& m_hw;
+    RadioLink& m_radio;
+    RunLoop m_loop;
+    std::unique_ptr<CCorrelation> m_run;
+    CPipe m_mainPipe;
     std::vector<std::string> m_selfTestFailures;
     bool m_failuresShown = false;
+
+    // Status prefixes and fixed texts from the string table.
+    struct Prefixes {
+        QString pipe, filter, multiple, snr, outOfBracket, centre, survey, optimising, testMode,
+            osOutOfDate, elapsed, snapshotMismatch;
+    } m_text;
+
+    GraphMode m_mode = GraphMode::None;
+    bool m_pipeEntryPending = true;
+    bool m_resultsChanged = false;
+    bool m_autoStopPending = false;
+    int m_enlargedRow = 0;
+    float m_cursorDelay = 0;     // s
+    QString m_runTitle;
+    // Peak-suppression limits, s, and whether each has been set.
+    float m_suppressLeft = 0, m_suppressRight = 0;
+    bool m_suppressLeftSet = false, m_suppressRightSet = false;
+    float m_dragStart = 0;
+    bool m_dragging = false;
+    int m_legendWidth = 0;
+    std::array<QRect, 3> m_legendRects{};
+    QRect m_firstRowButton;
+    GraphModel m_model;        // what the last rebuild found; partial repaints reuse it
+    bool m_modelStale = true;  // the graph was invalidated: rebuild at the next paint
 };

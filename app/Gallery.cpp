@@ -1,6 +1,10 @@
 #include "app/Gallery.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <cmath>
+#include <random>
 #include <QDir>
 #include <functional>
 #include <memory>
@@ -53,10 +57,85 @@ void Press(CDialogBase& screen, std::initializer_list<int> ids) {
         if (auto* b = screen.Item<QAbstractButton>(id)) b->click();
 }
 
+// Pen down and up at a point of the screen.
+void Touch(QWidget& screen, int x, int y) {
+    const QPointF at(x, y);
+    QMouseEvent down(QEvent::MouseButtonPress, at, screen.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, screen.mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&screen, &down);
+    QApplication::sendEvent(&screen, &up);
+}
+
+// A run on the gallery pipe with a leak 60 m from Red: Red and Blue hear one
+// noise, Blue later by the leak's delay, each with its own sensor noise.
+void RunWithLeak(CDialogBase& screen) {
+    auto& main = static_cast<CCorrelatorDlg&>(screen);
+    main.StartOnPipe(GalleryPipe());
+    CCorrelation& run = main.Run();
+    CPipe placed = run.Pipe();
+    // The delay that puts the leak 60 m from Red: found on the pipe itself.
+    float lo = -placed.GetTotalTime(DelayUnit::Seconds), hi = -lo;
+    for (int i = 0; i < 40; ++i) {
+        const float mid = (lo + hi) / 2;
+        placed.SetDelay(mid, DelayUnit::Seconds);
+        (placed.GetDistanceFromA(LengthUnit::Metres) < 60.0f ? lo : hi) = mid;
+    }
+    const int32_t delay = static_cast<int32_t>(std::lround(-lo * run.SampleRate()));  // Blue behind Red
+    constexpr int32_t kSamples = 40000;
+    std::minstd_rand random(2016);
+    std::normal_distribution<float> leak(0.0f, 300.0f), sensor(0.0f, 120.0f);
+    std::vector<float> source(static_cast<size_t>(kSamples + std::abs(delay)));
+    for (float& v : source) v = leak(random);
+    std::vector<int16_t> red(kSamples), blue(kSamples);
+    for (int32_t n = 0; n < kSamples; ++n) {
+        red[static_cast<size_t>(n)] = static_cast<int16_t>(source[static_cast<size_t>(n + std::max(delay, 0))] + sensor(random));
+        blue[static_cast<size_t>(n)] = static_cast<int16_t>(source[static_cast<size_t>(n + std::max(-delay, 0))] + sensor(random));
+    }
+    run.AddRedSamples(red.data(), kSamples);
+    run.AddBlueSamples(blue.data(), kSamples);
+    while (run.Correlate(1 << 20) > 0) {
+    }
+    run.Clock().Stop();
+    run.Clock().accumulatedMs = 24000;
+    main.ShowResultsNow();
+}
+
 // Every screen built so far; screens join as they land.
 std::vector<GalleryScreen> Screens() {
     return {
         {"main", [] { return std::make_unique<CCorrelatorDlg>(); }},
+        {"main-running", [] { return std::make_unique<CCorrelatorDlg>(); }, RunWithLeak},
+        {"main-stopped", [] { return std::make_unique<CCorrelatorDlg>(); },
+         [](CDialogBase& screen) {
+             RunWithLeak(screen);
+             Press(screen, {kIdStop});
+         }},
+        {"main-zoomed", [] { return std::make_unique<CCorrelatorDlg>(); },
+         [](CDialogBase& screen) {
+             RunWithLeak(screen);
+             Press(screen, {kIdStop, kIdZoom, kIdZoomIn, kIdZoomIn});
+         }},
+        {"main-suppression", [] { return std::make_unique<CCorrelatorDlg>(); },
+         [](CDialogBase& screen) {
+             RunWithLeak(screen);
+             Press(screen, {kIdStop, kIdPeakSuppress, kIdSetLeft});
+             Touch(screen, 380, 200);
+             Press(screen, {kIdSetRight});
+             Touch(screen, 430, 200);
+             static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
+         }},
+        {"main-three-traces",
+         [] {
+             g_configuration.multiFilter = 1;
+             auto screen = std::make_unique<CCorrelatorDlg>();
+             g_configuration.multiFilter = 0;
+             return screen;
+         },
+         [](CDialogBase& screen) {
+             g_configuration.multiFilter = 1;
+             RunWithLeak(screen);
+             g_configuration.multiFilter = 0;
+         }},
         {"bad-signal", [] { return std::make_unique<CBadSignalDlg>(); }},
         {"about", [] { return std::make_unique<CAboutDlg>(); }},
         {"language", [] { return std::make_unique<CLanguageDialog>(); }},

@@ -6,18 +6,26 @@
 //                       root, else the built-in field case
 //   --script FILE       drive the screens from a script (ui/ScriptRunner.h)
 //   --gallery DIR       render every screen to PNG files and end
+//   --speed N           the unit's clock, the virtual unit's sampling and the
+//                       screens' timers run N times faster (1-50, default 1)
 // Qt's own options such as "-platform offscreen" are taken as usual.
 
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
+#include <optional>
 
 #include "app/CorrelatorApp.h"
 #include "app/Gallery.h"
 #include "app/ProgramHooks.h"
+#include "app/ScaledClock.h"
+#include "platform/Clock.h"
+#include "ui/DialogBase.h"
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
+#include "screens/AboutDlg.h"
 #include "screens/MaterialDialog.h"
+#include "hardware/SensorHardware.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 #include "ui/ScriptRunner.h"
@@ -30,6 +38,7 @@ struct Options {
     QString scenario;
     QString script;
     QString gallery;
+    int speed = 1;
 };
 
 bool ParseOptions(const QStringList& args, Options& o) {
@@ -44,6 +53,14 @@ bool ParseOptions(const QStringList& args, Options& o) {
         else if (a == "--scenario") o.scenario = args[++i];
         else if (a == "--script") o.script = args[++i];
         else if (a == "--gallery") o.gallery = args[++i];
+        else if (a == "--speed") {
+            bool ok = false;
+            o.speed = args[++i].toInt(&ok);
+            if (!ok || o.speed < 1 || o.speed > ScaledClock::kMaxSpeed) {
+                std::fprintf(stderr, "correlator: --speed takes 1 to %d\n", ScaledClock::kMaxSpeed);
+                return false;
+            }
+        }
         else {
             std::fprintf(stderr, "correlator: unknown option %s\n", qPrintable(a));
             return false;
@@ -91,6 +108,12 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(QApplication::arguments(), options)) return 2;
 
+    // The faster clock goes in before the virtual unit starts pacing by it.
+    ScaledClock scaledClock(platform::GetClock(), options.speed);
+    std::optional<platform::ScopedClock> fasterClock;
+    if (options.speed > 1) fasterClock.emplace(scaledClock);
+    CDialogBase::SetTimeScale(options.speed);
+
     if (!options.root.isEmpty()) platform::SetUnitRoot(options.root.toStdString());
     if (!InstallUnit(options)) return 2;
 
@@ -98,6 +121,7 @@ int main(int argc, char** argv) {
     LoadGlobalRecords();
     g_configuration.Save();
     InstallProgramHooks();
+    CAboutDlg::PlatformVersion() = [] { return QString::fromStdString(Hardware().GetOsVersionText()); };
 
     if (!options.gallery.isEmpty()) {
         const int written = WriteGallery(options.gallery);

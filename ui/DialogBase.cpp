@@ -1,5 +1,7 @@
 #include "ui/DialogBase.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QLabel>
 #include <QMouseEvent>
@@ -87,9 +89,16 @@ int CDialogBase::GetCheck(int id) const {
     return 0;
 }
 
+namespace {
+int g_timeScale = 1;
+}  // namespace
+
+void CDialogBase::SetTimeScale(int speed) { g_timeScale = std::clamp(speed, 1, 50); }
+int CDialogBase::TimeScale() { return g_timeScale; }
+
 void CDialogBase::SetTimer(int id, int periodMs) {
     KillTimer(id);
-    m_timers[id] = startTimer(periodMs);
+    m_timers[id] = startTimer(std::max(1, periodMs / g_timeScale));
 }
 
 void CDialogBase::KillTimer(int id) {

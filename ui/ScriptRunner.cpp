@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -110,7 +111,7 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
     const QStringList words = line.split(' ', Qt::SkipEmptyParts);
     const QString& verb = words[0];
     if (verb == "wait" && words.size() == 2) {
-        delayMs = words[1].toInt();
+        delayMs = std::max(1, words[1].toInt() / CDialogBase::TimeScale());
         return true;
     }
     QWidget* screen = FrontScreen();
@@ -178,6 +179,16 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
             Fail(QStringLiteral("control %1 shows \"%2\", expected \"%3\"").arg(words[1], got, want));
             return false;
         }
+        return true;
+    }
+    if (verb == "print" && words.size() == 2) {
+        QWidget* control = screen->findChild<QWidget*>("ctl" + words[1]);
+        if (!control) {
+            Fail(QStringLiteral("no control %1 to print on screen %2").arg(words[1], screen->objectName()));
+            return false;
+        }
+        std::printf("%s=%s\n", qPrintable(words[1]), ControlText(control).toUtf8().constData());
+        std::fflush(stdout);
         return true;
     }
     if (verb == "expect-state" && words.size() == 3) {

@@ -1,7 +1,8 @@
 #pragma once
 // ui/ScriptRunner.h — drives the program from a script so whole sessions run
 // headless. One command a line, run in order on the screen in front:
-//   wait MS                  let the program run for MS milliseconds
+//   wait MS                  let the program run for MS milliseconds of the
+//                            unit's time (MS / speed real ms with --speed)
 //   press ID                 click the control with that identifier
 //   press "CAPTION"          click the visible button showing that caption
 //   touch X Y                pen down and up at a point of the screen
@@ -9,6 +10,7 @@
 //   screenshot PATH          save the screen as PNG (a device path "\NandFlash\..."
 //                            or a host path)
 //   expect ID TEXT           fail unless the control shows TEXT
+//   print ID                 write "ID=TEXT" with the control's text to stdout
 //   expect-state ID STATE    STATE: checked, unchecked, visible, hidden,
 //                            enabled, disabled
 //   expect-screen ID         fail unless the screen in front has that template
