@@ -97,6 +97,7 @@ void RunWithLeak(CDialogBase& screen) {
     }
     run.Clock().Stop();
     run.Clock().accumulatedMs = 24000;
+    main.ShowItem(kIdBadge, false);  // gone 5 s after start-up
     main.ShowResultsNow();
 }
 

@@ -173,6 +173,9 @@ void PaintGraphModel(QPainter& p, const GraphModel& m) {
 // Results texts and the paint model from the run.
 void CCorrelatorDlg::UpdateResultTexts() {
     CCorrelation& run = *m_run;
+    // In post-filter mode the selected accumulator is derived with the display
+    // trace; the peak, the SNR and the cursor read it.
+    run.DisplayTrace(run.SelectedAccumulator());
     const bool havePeak = run.FindPeak(run.SelectedAccumulator()).height > 0 && run.SamplesCorrelated() > 0;
     if (run.View().cursorOnPeak && havePeak) {
         run.View().cursorLag = run.FindPeak(run.SelectedAccumulator()).peakIndex - run.MaxLag();
