@@ -1,0 +1,117 @@
+// Survey runs: the range table as a run applies it, the bands a survey gives
+// its traces, and a medium-range survey on the virtual unit's default world.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "TempUnitRoot.h"
+#include "app/SurveyRules.h"
+#include "dsp/Correlation.h"
+#include "hardware/CorrelationInput.h"
+#include "hardware/SensorHardware.h"
+#include "platform/Clock.h"
+#include "platform/DeviceIo.h"
+#include "settings/Configuration.h"
+#include "sim/VirtualUnit.h"
+
+namespace {
+
+class SurveyRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings = CConfiguration();
+        run = std::make_unique<CCorrelation>(500, 100, 100.0f, 1, 10000.0f);
+    }
+    CConfiguration settings;
+    std::unique_ptr<CCorrelation> run;
+};
+
+}  // namespace
+
+// A stored range the table does not know (a damaged or foreign setting)
+// runs as short: full rate, 100 ms.
+TEST_F(SurveyRun, UnknownConfiguredRangeRunsAsShort) {
+    for (int32_t configured : {7, -1, 0}) {
+        settings.surveyRange = configured;
+        const survey::RangeSettings r = survey::PrepareRun(*run, settings, true);
+        EXPECT_EQ(r.outputRate, 10000) << configured;
+        EXPECT_FLOAT_EQ(run->SampleRate(), 10000.0f);
+        EXPECT_FLOAT_EQ(run->Range(), 100.0f);
+        EXPECT_EQ(run->RangeUnit(), 1);
+        EXPECT_EQ(run->MaxLag(), 1000 + CCorrelation::kGuardLags);
+        EXPECT_EQ(run->Pipe().GetSurveyRange(), 0);
+    }
+    settings.surveyRange = 3;
+    const survey::RangeSettings r = survey::PrepareRun(*run, settings, true);
+    EXPECT_EQ(r.outputRate, 2500);
+    EXPECT_EQ(run->MaxLag(), 5000 + CCorrelation::kGuardLags);  // 2 s at 2500 Hz
+    EXPECT_FLOAT_EQ(run->Pipe().GetTotalTime(DelayUnit::Seconds), 2.0f);
+    EXPECT_EQ(run->Pipe().GetSectionCount(), 0);
+}
+
+TEST_F(SurveyRun, PresetsApplyOnlyWhileTheDefaultBandsFlagIsSet) {
+    settings.surveyRange = 2;  // 5000 Hz
+    settings.surveyFilter = survey::kPresetMetallic;
+    survey::PrepareRun(*run, settings, true);
+    EXPECT_EQ(run->RedFilter(0).BandText(run->SampleRate()), u"350Hz+");
+    EXPECT_EQ(run->PostFilterOf(0).FirTaps().length, CCorrelation::kPostFilterTaps);
+
+    FilterBand mine;
+    mine.lowCut = 0.1f;
+    run->RedFilter(0).SetBand(mine);
+    settings.surveyFilter = survey::kPresetPlastic;
+    survey::PrepareRun(*run, settings, false);
+    EXPECT_EQ(run->RedFilter(0).Band().lowCut, 0.1f);
+
+    // A custom band beyond the long range's 2500 Hz is designed at 2500 Hz.
+    settings.surveyFilter = survey::kPresetCustom;
+    const float custom[4] = {100.0f, 4000.0f, 1000.0f, 1200.0f};
+    std::copy(custom, custom + 4, settings.surveyCustomCutoffs);
+    survey::PrepareRun(*run, settings, true);
+    const FilterBand& b = run->BlueFilter(0).Band();
+    EXPECT_TRUE(b.notchOn);
+    EXPECT_FLOAT_EQ(b.highCut, 0.5f);
+    EXPECT_FLOAT_EQ(b.lowCut * 5000.0f, 100.0f);
+    EXPECT_FLOAT_EQ(b.notchHigh * 5000.0f, 1200.0f);
+}
+
+TEST_F(SurveyRun, MultiFilterGivesTheThreeFixedBandsInsteadOfAPreset) {
+    settings.multiFilter = 1;
+    settings.surveyFilter = survey::kPresetMetallic;
+    survey::PrepareRun(*run, settings, true);
+    EXPECT_EQ(run->TraceCount(), 3);
+    EXPECT_EQ(run->RedFilter(0).BandText(10000.0f), u"0-200Hz");
+    EXPECT_EQ(run->BlueFilter(1).BandText(10000.0f), u"200-400Hz");
+    EXPECT_EQ(run->PostFilterOf(2).BandText(10000.0f), u"400Hz+");
+}
+
+// SURVEY in the medium range on the default world, as the program runs it:
+// the peak lies within 2 samples of the world's delay.
+TEST_F(SurveyRun, MediumRangeFindsTheDefaultLeak) {
+    TempUnitRoot root;
+    platform::FakeClock clock;
+    platform::ScopedClock scoped{clock};
+    const sim::Scenario world = sim::DefaultScenario();
+    sim::InstallVirtualUnit(world);
+    {
+        settings.surveyRange = 1;
+        run->Reset();
+        const survey::RangeSettings range = survey::PrepareRun(*run, settings, true);
+        SensorHardware hardware;
+        hardware.SetOutputSampleRate(range.outputRate);
+        while (clock.TickCountMs() < 6000) {
+            clock.Advance(100);
+            ProcessSampleBlock(hardware, *run);
+            const SamplingState s = hardware.GetSamplingState();
+            if (s == SamplingIdle || s == SamplingStalled || s == SamplingFinished) StartSampling(hardware, *run);
+            while (run->Correlate(1 << 20) > 0) {
+            }
+        }
+        ASSERT_GT(run->SamplesCorrelated(), 30000);
+        run->DisplayTrace(0);  // in post-filter mode this filters the correlation first
+        const PeakResult peak = run->FindPeak(0);
+        EXPECT_NEAR(peak.peakIndex - run->MaxLag(), world.ExpectedDelaySamples(range.sampleRate), 2.0);
+    }
+    platform::SetDeviceProvider(nullptr);
+}

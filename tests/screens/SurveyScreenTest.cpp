@@ -1,0 +1,152 @@
+// The survey configuration screen: what it shows for the stored settings,
+// what ACCEPT, CANCEL and SET DEFAULTS store, and the custom band made on the
+// filter screen it runs.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+
+#include "QtApp.h"
+#include "ScopedSettings.h"
+#include "ScreenDriver.h"
+#include "TempUnitRoot.h"
+#include "dsp/Correlation.h"
+#include "screens/FilterDialog.h"
+#include "screens/SurveyDialog.h"
+#include "settings/Configuration.h"
+#include "ui/Resources.h"
+
+namespace {
+
+class SurveyScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        g_configuration.unitSystem = 0;
+        g_configuration.surveyRange = 1;
+        g_configuration.surveyFilter = 0;
+        for (float& c : g_configuration.surveyCustomCutoffs) c = 0;
+    }
+    void TearDown() override {
+        CloseAll();
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "a screen stayed open";
+    }
+    // The configuration as the next start finds it.
+    CConfiguration Stored() {
+        CConfiguration c;
+        c.Load();
+        return c;
+    }
+    int Checked(CSurveyDialog& s, std::initializer_list<int> ids) {
+        int checked = 0, which = -1;
+        for (int id : ids)
+            if (s.GetCheck(id)) ++checked, which = id;
+        return checked == 1 ? which : -checked;
+    }
+
+    ScopedSettings settings;
+    TempUnitRoot root;
+    Driver driver;
+};
+
+// A step that does nothing: the filter screen's modal loop still unwinds
+// during the step after its ACCEPT, before the survey screen takes its band.
+Step Settle() {
+    return [](CDialogBase&) {};
+}
+
+constexpr std::initializer_list<int> kRanges = {CSurveyDialog::kIdShort, CSurveyDialog::kIdMedium,
+                                                CSurveyDialog::kIdLong, CSurveyDialog::kIdMaximum};
+constexpr std::initializer_list<int> kPresets = {CSurveyDialog::kIdOpen, CSurveyDialog::kIdMetallic,
+                                                 CSurveyDialog::kIdPlastic, CSurveyDialog::kIdCustom};
+
+}  // namespace
+
+// Stored values the screen does not know open as short range and open band.
+TEST_F(SurveyScreen, OpeningChecksTheStoredRangeAndPresetAlone) {
+    struct Row { int32_t range, preset; int rangeId, presetId; };
+    for (const Row& r : {Row{2, 2, CSurveyDialog::kIdLong, CSurveyDialog::kIdPlastic},
+                         Row{7, 3, CSurveyDialog::kIdShort, CSurveyDialog::kIdCustom},
+                         Row{0, -4, CSurveyDialog::kIdShort, CSurveyDialog::kIdOpen}}) {
+        g_configuration.surveyRange = r.range;
+        g_configuration.surveyFilter = r.preset;
+        CSurveyDialog screen;
+        screen.InitForDisplay();
+        EXPECT_EQ(Checked(screen, kRanges), r.rangeId) << r.range;
+        EXPECT_EQ(Checked(screen, kPresets), r.presetId) << r.preset;
+    }
+}
+
+TEST_F(SurveyScreen, CustomPresetIsKeptByAcceptWithoutChanges) {
+    g_configuration.surveyFilter = 3;
+    g_configuration.surveyRange = 2;
+    CSurveyDialog screen;
+    driver.Queue({Press(CSurveyDialog::kIdAccept)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(Stored().surveyFilter, 3);
+    EXPECT_EQ(Stored().surveyRange, 2);
+}
+
+// SET DEFAULTS picks the hidden short range; the stored 0 survives the next start.
+TEST_F(SurveyScreen, SetDefaultsStoresShortRangeAndMetallic) {
+    g_configuration.surveyRange = 3;
+    g_configuration.surveyFilter = 2;
+    g_configuration.unitSystem = 1;  // a checked setting that a rejected 0 would reset
+    CSurveyDialog screen;
+    driver.Queue({Press(CSurveyDialog::kIdSetDefaults), Press(CSurveyDialog::kIdAccept)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    const CConfiguration stored = Stored();
+    EXPECT_EQ(stored.surveyRange, 0);
+    EXPECT_EQ(stored.surveyFilter, 1);
+    EXPECT_EQ(stored.unitSystem, 1);
+}
+
+TEST_F(SurveyScreen, CancelStoresNothing) {
+    g_configuration.Save();
+    CSurveyDialog screen;
+    driver.Queue(
+        {Press(CSurveyDialog::kIdMaximum), Press(CSurveyDialog::kIdPlastic), Press(CSurveyDialog::kIdCancel)});
+    ASSERT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(g_configuration.surveyRange, 1);
+    EXPECT_EQ(Stored().surveyRange, 1);
+    EXPECT_EQ(Stored().surveyFilter, 0);
+}
+
+TEST_F(SurveyScreen, RangeCaptionsFollowTheUnitSystem) {
+    CSurveyDialog screen;
+    g_configuration.unitSystem = 1;
+    screen.InitForDisplay();
+    for (int r = 0; r < 4; ++r) EXPECT_EQ(screen.ItemText(r + CSurveyDialog::kIdShort), LoadString(170 + r)) << r;
+    EXPECT_EQ(screen.ItemText(CSurveyDialog::kIdMedium), "MEDIUM RANGE 250ms (UP TO 750ft METALLIC, 150ft PLASTIC)");
+    g_configuration.unitSystem = 0;  // the same screen opened again
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CSurveyDialog::kIdMedium), "MEDIUM RANGE 250ms (UP TO 250m METALLIC, 50m PLASTIC)");
+}
+
+// DEFINE CUSTOM SETTINGS keeps the band the filter screen accepts, at once;
+// a cancelled filter screen changes nothing.
+TEST_F(SurveyScreen, CustomBandComesFromTheFilterScreenItRuns) {
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    CFilterDialog filters(run);
+    CSurveyDialog screen;
+    screen.SetFilterScreen(&filters);
+    driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdQuickPlastic), Press(CFilterDialog::kIdCancel),
+                  Press(CSurveyDialog::kIdCancel)});
+    ASSERT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(Stored().surveyCustomCutoffs[1], 0.0f);
+
+    driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdQuickPlastic), Press(CFilterDialog::kIdAccept),
+                  Press(CSurveyDialog::kIdCancel)});
+    ASSERT_EQ(screen.DoModal(), kResultCancel);
+    const CConfiguration stored = Stored();
+    EXPECT_EQ(stored.surveyCustomCutoffs[0], 0.0f);
+    EXPECT_FLOAT_EQ(stored.surveyCustomCutoffs[1], 200.0f);
+    EXPECT_EQ(stored.surveyFilter, 0);  // the preset itself waits for ACCEPT
+
+    driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdAccept), Settle(),
+                  Press(CSurveyDialog::kIdAccept)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.SelectedPreset(), 3);
+    EXPECT_EQ(Stored().surveyFilter, 3);
+}
