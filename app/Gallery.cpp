@@ -6,6 +6,9 @@
 #include <cmath>
 #include <random>
 #include <QDir>
+#include <array>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,7 +17,11 @@
 #include "pipe/Materials.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
+#include "screens/ConfirmDeleteBox.h"
 #include "screens/DiameterDialog.h"
+#include "screens/FileListDialog.h"
+#include "screens/FilenameDialog.h"
+#include "screens/InformationDialog.h"
 #include "screens/LanguageDialog.h"
 #include "screens/LengthDialog.h"
 #include "screens/MaterialDialog.h"
@@ -26,6 +33,9 @@
 #include <cmath>
 #include "settings/Configuration.h"
 #include "settings/Language.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "ui/Resources.h"
 #include "ui/KeyboardDialog.h"
 #include "ui/PictureSet.h"
 
@@ -176,6 +186,48 @@ std::unique_ptr<CDialogBase> GallerySurveyScreen(int unitSystem, int range, int 
     return std::make_unique<CSurveyDialog>();
 }
 
+// A folder of saved runs for the file screens, beside the data folder so
+// that the operator's own runs are never touched; removed after the gallery.
+constexpr const char* kGallerySamples = "\\NandFlash\\GallerySamples\\";
+
+void PutSampleRuns() {
+    struct Sample {
+        const char* name;
+        std::array<std::u16string, 5> info;
+        int seconds;
+    };
+    const Sample samples[] = {
+        {"HIGH ST 12.corr", {u"HIGH ST 12", u"HYDRANT TO VALVE", u"", u"", u"W-2291"}, 31},
+        {"MAIN ST 4.corr", {u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"LEAK AT 60M", u"W-2304"}, 24},
+        {"MARKET SQ.corr", {u"MARKET SQ", u"", u"", u"", u""}, 12},
+        {"STATION RD 7.corr", {u"STATION RD 7", u"SERVICE PIPE", u"", u"", u"W-2310"}, 45},
+    };
+    platform::CreateDirectory(kGallerySamples);
+    for (const Sample& sample : samples) {
+        const std::string path = platform::JoinDevicePath(kGallerySamples, sample.name);
+        if (platform::PathExists(path)) continue;
+        auto run = CCorrelation::CreateStartupRun({});
+        run->Pipe() = GalleryPipe();
+        run->Info() = sample.info;
+        const std::vector<int16_t> quiet(static_cast<size_t>(run->SampleRate()), 0);
+        for (int s = 0; s < sample.seconds; ++s) {
+            run->AddRedSamples(quiet.data(), static_cast<int32_t>(quiet.size()));
+            run->AddBlueSamples(quiet.data(), static_cast<int32_t>(quiet.size()));
+        }
+        std::ofstream file = platform::OpenForWrite(path, true);
+        run->Write(file);
+    }
+}
+
+std::unique_ptr<CDialogBase> SampleFileName(const char* name) {
+    auto screen = std::make_unique<CFilenameDialog>();
+    screen->SetPrompt(LoadString(109));
+    screen->SetExtension(QStringLiteral(".corr"));
+    screen->SetFolder(kGallerySamples);
+    screen->SetName(QString::fromLatin1(name));
+    return screen;
+}
+
 // Every screen built so far; screens join as they land.
 std::vector<GalleryScreen> Screens() {
     return {
@@ -254,6 +306,31 @@ std::vector<GalleryScreen> Screens() {
          }},
         {"survey", [] { return GallerySurveyScreen(0, 2, 1); }, [](CDialogBase& s) { PutBackSettings(s); }},
         {"survey-feet", [] { return GallerySurveyScreen(1, 1, 3); }, [](CDialogBase& s) { PutBackSettings(s); }},
+        {"information", [] {
+             auto screen = std::make_unique<CInformationDialog>();
+             screen->SetTexts({u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"", u"W-2304"});
+             return screen;
+         },
+         [](CDialogBase& screen) {
+             Press(screen, {CInformationDialog::kIdNext, CInformationDialog::kIdNext, CInformationDialog::kIdNext,
+                            CTextKeypadDialog::KeyOf('L'), CTextKeypadDialog::KeyOf('E'), CTextKeypadDialog::KeyOf('A'),
+                            CTextKeypadDialog::KeyOf('K')});
+         }},
+        {"file-name", [] { return SampleFileName("MAIN ST"); },
+         [](CDialogBase& screen) { Press(screen, {CTextKeypadDialog::kIdNumeric}); }},
+        {"file-name-overwrite", [] {
+             PutSampleRuns();
+             return SampleFileName("MAIN ST 4");
+         },
+         [](CDialogBase& screen) { Press(screen, {CTextKeypadDialog::kIdEnter}); }},
+        {"file-list", [] {
+             PutSampleRuns();
+             auto screen = std::make_unique<CFileListDialog>();
+             screen->SetPattern(std::string(kGallerySamples) + "*.corr");
+             return screen;
+         },
+         [](CDialogBase& screen) { Press(screen, {CFileListDialog::kIdSelectDown}); }},
+        {"confirm-delete", [] { return std::make_unique<CConfirmDeleteBox>(); }},
     };
 }
 
@@ -295,6 +372,8 @@ int WriteGallery(const QString& folder) {
             if (Render(*screen).save(file, "PNG")) ++written;
         }
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(platform::HostPath(kGallerySamples), ignored);
     g_configuration.colourScheme = savedScheme;
     ReloadPictures();
     if (ownMaterials) g_materials = nullptr;

@@ -1,0 +1,271 @@
+// Keeping runs: the information screen, the file name screen, the file list
+// with its details and deletion, driven by queued presses on modal screens.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QListWidget>
+#include <sstream>
+
+#include "QtApp.h"
+#include "ScopedSettings.h"
+#include "ScreenDriver.h"
+#include "TempUnitRoot.h"
+#include "dsp/Correlation.h"
+#include "pipe/ComputationFile.h"
+#include "platform/Files.h"
+#include "platform/RunFiles.h"
+#include "screens/ConfirmDeleteBox.h"
+#include "screens/FileListDialog.h"
+#include "screens/FilenameDialog.h"
+#include "screens/InformationDialog.h"
+
+namespace {
+
+constexpr const char* kData = "\\NandFlash\\Data\\";
+
+// Letters, digits, '.', '-' and blanks on the shared keyboard, switching pads as needed.
+Step Type(std::string keys) {
+    return [keys](CDialogBase& screen) {
+        for (char k : keys) {
+            const bool digitPad = screen.GetDlgItem(CTextKeypadDialog::kIdAlpha)->isVisible();
+            const bool digit = k >= '0' && k <= '9', letter = k >= 'A' && k <= 'Z';
+            if ((digit && !digitPad) || (letter && digitPad))
+                screen.Item<QAbstractButton>(digitPad ? CTextKeypadDialog::kIdAlpha : CTextKeypadDialog::kIdNumeric)->click();
+            int id = CTextKeypadDialog::KeyOf(k);
+            if (k == '.') id = digitPad ? CTextKeypadDialog::kIdDigitPoint : CTextKeypadDialog::kIdLetterPoint;
+            if (k == '-') id = CTextKeypadDialog::kIdDash;
+            if (k == ' ') id = CTextKeypadDialog::kIdSpace;
+            auto* key = screen.Item<QAbstractButton>(id);
+            ASSERT_TRUE(key && key->isVisible() && key->isEnabled()) << "key " << k;
+            key->click();
+        }
+    };
+}
+
+Step Check(std::function<void(CDialogBase&)> check) { return check; }
+
+class FileScreens : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        platform::CreateDirectory("\\NandFlash\\Data");
+    }
+    void TearDown() override { EXPECT_EQ(QApplication::activeModalWidget(), nullptr); }
+    void Put(const std::string& name, const std::string& bytes = "x") { root.Put(kData + name, bytes); }
+    bool Exists(const std::string& name) { return platform::PathExists(kData + name); }
+
+    TempUnitRoot root;
+    ScopedSettings settings;
+    Driver driver;
+};
+
+QString Field(CDialogBase& s, int index) { return s.ItemText(CInformationDialog::kFieldIds[index]); }
+
+}  // namespace
+
+TEST_F(FileScreens, InformationKeysTypeIntoTheCurrentFieldAndTheArrowsWrap) {
+    CInformationDialog screen;
+    screen.SetTexts({u"", u"", u"", u"", u"R7"});
+    driver.Queue({
+        Press(CTextKeypadDialog::kIdDelete),  // on an empty title: stays empty
+        Check([](CDialogBase& s) { EXPECT_EQ(Field(s, 0), ""); }),
+        Type("MAIN ST-2."),
+        Press(CInformationDialog::kIdPrevious),  // from the title to the reference
+        Check([](CDialogBase& s) { EXPECT_EQ(static_cast<CInformationDialog&>(s).CurrentField(), 4); }),
+        Press(CTextKeypadDialog::kIdDelete),
+        Press(CInformationDialog::kIdNext),  // and back to the title
+        Press(CInformationDialog::kIdPrevious), Press(CInformationDialog::kIdPrevious),
+        Press(CInformationDialog::kIdPrevious), Press(CInformationDialog::kIdPrevious),
+        Press(CInformationDialog::kIdPrevious),
+        Check([](CDialogBase& s) { EXPECT_EQ(static_cast<CInformationDialog&>(s).CurrentField(), 0); }),
+        Press(CInformationDialog::kIdNext),
+        Type("VALVE 12"),
+        Check([](CDialogBase& s) {
+            EXPECT_EQ(Field(s, 0), "MAIN ST-2.");
+            EXPECT_EQ(Field(s, 1), "VALVE 12");
+            EXPECT_EQ(Field(s, 4), "R");
+            EXPECT_TRUE(static_cast<CTextKeypadDialog&>(s).DigitPadShown());
+        }),
+        Press(CTextKeypadDialog::kIdClear),
+        Type("A"),
+        Press(CTextKeypadDialog::kIdEnter),
+    });
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.GetTexts(), (CInformationDialog::Texts{u"MAIN ST-2.", u"A", u"", u"", u"R"}));
+}
+
+TEST_F(FileScreens, InformationCancelKeepsTheTexts) {
+    const CInformationDialog::Texts texts{u"T", u"C1", u"C2", u"C3", u"REF"};
+    CInformationDialog screen;
+    screen.SetTexts(texts);
+    driver.Queue({Type("XYZ"), Press(CInformationDialog::kIdNext), Press(CTextKeypadDialog::kIdClear),
+                  Press(CTextKeypadDialog::kIdCancel)});
+    ASSERT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(screen.GetTexts(), texts);
+    // The next opening starts from the texts again, not from what was typed.
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CInformationDialog::kIdTitle), "T");
+}
+
+TEST_F(FileScreens, AnExistingNameAsksBeforeOverwritingAndNoKeepsTheName) {
+    Put("A1.corr");
+    CFilenameDialog screen;
+    screen.SetExtension(".corr");
+    screen.SetName("A");
+    driver.Queue({
+        Type("1"), Press(CTextKeypadDialog::kIdEnter),
+        Check([](CDialogBase& s) {
+            EXPECT_TRUE(static_cast<CFilenameDialog&>(s).AskingOverwrite());
+            EXPECT_EQ(s.ItemText(CFilenameDialog::kIdOverwriteText), "FILE EXISTS, OVERWRITE?");
+            EXPECT_FALSE(s.GetDlgItem(CTextKeypadDialog::KeyOf('Q'))->isEnabled());
+            EXPECT_FALSE(s.GetDlgItem(CTextKeypadDialog::kIdEnter)->isEnabled());
+        }),
+        Press(CFilenameDialog::kIdNo),
+        Check([](CDialogBase& s) {
+            EXPECT_FALSE(static_cast<CFilenameDialog&>(s).AskingOverwrite());
+            EXPECT_EQ(s.ItemText(CFilenameDialog::kIdName), "A1");
+            EXPECT_TRUE(s.GetDlgItem(CTextKeypadDialog::KeyOf('Q'))->isEnabled());
+        }),
+        Press(CTextKeypadDialog::kIdEnter), Press(CFilenameDialog::kIdYes),
+    });
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.Path(), "\\NandFlash\\Data\\A1.corr");
+}
+
+// Nothing typed may leave the data folder: ".." and names the unit cannot
+// hold keep ENTER disabled, and so does an empty name.
+TEST_F(FileScreens, UnusableNamesKeepEnterDisabled) {
+    CFilenameDialog screen;
+    screen.SetExtension(".corr");
+    const auto enterEnabled = [](bool enabled) {
+        return Check([enabled](CDialogBase& s) {
+            EXPECT_EQ(s.GetDlgItem(CTextKeypadDialog::kIdEnter)->isEnabled(), enabled) << s.ItemText(1062).toStdString();
+        });
+    };
+    driver.Queue({enterEnabled(false), Type(".."), enterEnabled(false), Press(CTextKeypadDialog::kIdClear),
+                  Type("RUN.."), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete), enterEnabled(false),
+                  Type("5"), enterEnabled(true), Type(" "), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete),
+                  Press(CTextKeypadDialog::kIdEnter)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.Name(), "RUN.5");
+
+    screen.SetName("..\\..\\X");
+    screen.InitForDisplay();
+    EXPECT_FALSE(screen.GetDlgItem(CTextKeypadDialog::kIdEnter)->isEnabled());
+}
+
+TEST_F(FileScreens, EighteenFilesGiveTwoPagesAndNextOnlyOnTheFirst) {
+    for (int i = 0; i < 18; ++i) Put("R" + std::to_string(100 + i) + ".corr");
+    Put("other.comp");
+    CFileListDialog screen;
+    screen.InitForDisplay();
+    auto* list = screen.Item<QListWidget>(CFileListDialog::kIdList);
+    EXPECT_EQ(screen.PageCount(), 2);
+    EXPECT_EQ(list->count(), 17);
+    EXPECT_TRUE(screen.GetDlgItem(CFileListDialog::kIdNextPage)->isEnabled());
+    EXPECT_FALSE(screen.GetDlgItem(CFileListDialog::kIdPreviousPage)->isEnabled());
+    screen.Item<QAbstractButton>(CFileListDialog::kIdNextPage)->click();
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(screen.SelectedName(), "R117.corr");
+    EXPECT_FALSE(screen.GetDlgItem(CFileListDialog::kIdNextPage)->isEnabled());
+    EXPECT_TRUE(screen.GetDlgItem(CFileListDialog::kIdPreviousPage)->isEnabled());
+    screen.Item<QAbstractButton>(CFileListDialog::kIdPreviousPage)->click();
+    // SELECT UP stops at the top; SELECT DOWN moves the selection.
+    screen.Item<QAbstractButton>(CFileListDialog::kIdSelectUp)->click();
+    EXPECT_EQ(screen.SelectedName(), "R100.corr");
+    screen.Item<QAbstractButton>(CFileListDialog::kIdSelectDown)->click();
+    EXPECT_EQ(screen.SelectedName(), "R101.corr");
+}
+
+TEST_F(FileScreens, AnEmptyFolderLeavesOpenAndDeleteDisabled) {
+    CFileListDialog screen;
+    screen.InitForDisplay();
+    EXPECT_FALSE(screen.GetDlgItem(CFileListDialog::kIdOpen)->isEnabled());
+    EXPECT_FALSE(screen.GetDlgItem(CFileListDialog::kIdDelete)->isEnabled());
+    EXPECT_FALSE(screen.GetDlgItem(CFileListDialog::kIdNextPage)->isEnabled());
+    EXPECT_EQ(screen.ItemText(CFileListDialog::kIdFirstDetail), "");
+    EXPECT_EQ(screen.SelectedName(), "");
+}
+
+TEST_F(FileScreens, DeletingARunRemovesItsCompanionsAfterTheQuestion) {
+    for (const char* name : {"A.corr.bak", "A_corr.wav", "RUN1.corr", "RUN1_corr.wav", "RUN1_corr.png",
+                             "RUN1_corr.jpg", "RUN2.corr"})
+        Put(name);
+    CFileListDialog screen;
+    screen.SetPattern("*");
+    driver.Queue({
+        Press(CFileListDialog::kIdSelectDown), Press(CFileListDialog::kIdSelectDown),  // RUN1.corr
+        Press(CFileListDialog::kIdDelete), OnScreen(CConfirmDeleteBox::kTemplate, [](CDialogBase&) {}),
+        Press(CConfirmDeleteBox::kIdCancel),
+        Check([this](CDialogBase&) { EXPECT_TRUE(Exists("RUN1.corr")); }),
+        Press(CFileListDialog::kIdDelete), Press(CConfirmDeleteBox::kIdDelete),
+        Check([](CDialogBase& s) {
+            // The same place is selected in the list rebuilt from the folder.
+            EXPECT_EQ(static_cast<CFileListDialog&>(s).SelectedName(), "RUN2.corr");
+            EXPECT_EQ(s.Item<QListWidget>(CFileListDialog::kIdList)->count(), 3);
+        }),
+        Press(CFileListDialog::kIdSelectUp), Press(CFileListDialog::kIdSelectUp),  // A.corr.bak
+        Press(CFileListDialog::kIdDelete), Press(CConfirmDeleteBox::kIdDelete),
+        Press(CFileListDialog::kIdCancel),
+    });
+    EXPECT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(screen.SelectedName(), "A_corr.wav");
+    for (const char* gone : {"RUN1.corr", "RUN1_corr.wav", "RUN1_corr.png", "RUN1_corr.jpg", "A.corr.bak"})
+        EXPECT_FALSE(Exists(gone)) << gone;
+    // Another run's recording survives a name with ".corr" in its middle.
+    EXPECT_TRUE(Exists("A_corr.wav"));
+    EXPECT_TRUE(Exists("RUN2.corr"));
+}
+
+TEST_F(FileScreens, DetailsComeFromTheHeaderAndAnUnreadableFileSaysSo) {
+    auto run = CCorrelation::CreateStartupRun({});
+    run->Info() = {u"MAIN ST", u"VALVE 12", u"", u"HYDRANT", u"W-7"};
+    run->Pipe().SetStations(StationCode::Yellow, StationCode::Blue);
+    const std::vector<int16_t> second(10000, 0);
+    run->AddRedSamples(second.data(), 10000);
+    run->AddBlueSamples(second.data(), 10000);
+    std::ostringstream corr;
+    run->Write(corr);
+    Put("A1.corr", corr.str());
+    Put("B2.corr", corr.str().substr(0, 40));  // cut inside the header
+    std::ostringstream comp;
+    Computation points;
+    points.points.Append(100.0f, 20.0f);
+    points.points.Append(150.0f, 55.0f);
+    WriteComputation(comp, points, LengthUnit::Metres, TimeUnit::Milliseconds);
+    Put("V.comp", comp.str());
+
+    CFileListDialog screen;
+    screen.InitForDisplay();
+    const auto detail = [&](int i) { return screen.ItemText(CFileListDialog::kIdFirstDetail + i).toStdString(); };
+    EXPECT_EQ(detail(0), "TYPE: CORRELATION");
+    EXPECT_EQ(detail(1), "RECORDED AUDIO: 1.0s");
+    EXPECT_EQ(detail(4), "STATIONS: YELLOW - BLUE");
+    EXPECT_EQ(detail(6), "TITLE: MAIN ST");
+    EXPECT_EQ(detail(7), "COMMENTS: VALVE 12");
+    EXPECT_EQ(detail(9), "HYDRANT");
+    EXPECT_EQ(detail(10), "REF: W-7");
+
+    screen.Item<QAbstractButton>(CFileListDialog::kIdSelectDown)->click();
+    EXPECT_EQ(detail(0), "TYPE: UNREADABLE FILE");
+    EXPECT_EQ(detail(1), "");
+    EXPECT_TRUE(screen.GetDlgItem(CFileListDialog::kIdDelete)->isEnabled());
+    EXPECT_TRUE(Exists("B2.corr"));
+
+    screen.SetPattern("*.comp");
+    screen.InitForDisplay();
+    EXPECT_EQ(detail(0), "TYPE: VELOCITY COMPUTATION");
+    EXPECT_EQ(detail(2), "POINTS: 2");
+}
+
+TEST_F(FileScreens, OpenFileClosesWithTheSelectedName) {
+    Put("A1.corr");
+    Put("B1.corr");
+    CFileListDialog screen;
+    screen.SetPattern(std::string(kData) + "*.corr");
+    driver.Queue({Press(CFileListDialog::kIdSelectDown), Press(CFileListDialog::kIdOpen)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.SelectedPath(), "\\NandFlash\\Data\\B1.corr");
+}
