@@ -103,6 +103,8 @@ void CProtectedSetup::OnInitDialog() {
 }
 
 void CProtectedSetup::Save() {
+    // Outside test mode the options are stored as they are shown: forced.
+    unitcare::ForceCorrelationOptions(g_configuration);
     g_configuration.Save();
     ShowValues();
 }
@@ -113,9 +115,8 @@ void CProtectedSetup::SetOutcome(int station, bool ok) {
 
 void CProtectedSetup::OnNotch(int mode) {
     g_configuration.notchMode = mode;
-    g_configuration.Save();
     m_hw.SetNotchMode(mode);
-    ShowValues();
+    Save();
 }
 
 void CProtectedSetup::OnSelect(int station) {
@@ -216,7 +217,7 @@ void CProtectedSetup::ShowValues() {
     SetItemText(kIdSerial, QStringLiteral("Serial Number: ") + QString::fromStdU16String(g_factory.Serial()));
 
     SetCheck(kIdTestMode, g_configuration.testMode != 0);
-    unitcare::ForceCorrelationOptions(g_configuration);  // stored with the next save
+    unitcare::ForceCorrelationOptions(g_configuration);  // stored with the next change
     SetItemText(kIdFlip, (g_configuration.bothPolarities & 1) ? QStringLiteral("Yes") : QStringLiteral("No"));
     SetItemText(kIdFiltering, g_configuration.postFilter == 0 ? QStringLiteral("Pre") : QStringLiteral("Post"));
 }

@@ -21,8 +21,11 @@ CSetClockDialog::CSetClockDialog(QWidget* parent) : CDialogBase(kTemplate, paren
 }
 
 void CSetClockDialog::OnInitDialog() {
-    m_time = unitcare::ClockStartTime(platform::GetSystemTime());
-    m_read = m_time;
+    // The record as read (to the minute) decides whether OK sets the clock,
+    // so a clock that was reset is set even when the operator changed nothing.
+    m_read = platform::GetSystemTime();
+    m_read.second = m_read.milliseconds = 0;
+    m_time = unitcare::ClockStartTime(m_read);
     m_clockSet = false;
     ShowValues();
 }

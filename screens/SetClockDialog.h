@@ -44,6 +44,6 @@ private:
     void ShowValues();
 
     platform::SystemTime m_time;
-    platform::SystemTime m_read;
+    platform::SystemTime m_read;  // as read, seconds cleared
     bool m_clockSet = false;
 };

@@ -1,0 +1,525 @@
+// The unit-care screens on a virtual unit: listen, status, power, the
+// service entry and screen with its radio keypads, brightness, clock and
+// touch test. Modal screens are driven by actions queued for the moment they
+// show.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSlider>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "QtApp.h"
+#include "ScopedSettings.h"
+#include "TempUnitRoot.h"
+#include "hardware/DriverRecords.h"
+#include "hardware/RadioLink.h"
+#include "hardware/SensorHardware.h"
+#include "hardware/UserActivity.h"
+#include "platform/Clock.h"
+#include "platform/DeviceIo.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+#include "platform/Touch.h"
+#include "screens/ListenDialog.h"
+#include "screens/PowerDlg.h"
+#include "screens/ProtectedSetup.h"
+#include "screens/RadioSetupDlg.h"
+#include "screens/SetBrightnessDialog.h"
+#include "screens/SetClockDialog.h"
+#include "screens/StatusDialog.h"
+#include "screens/TouchTest.h"
+#include "settings/Configuration.h"
+#include "settings/Language.h"
+#include "sim/VirtualUnit.h"
+#include "ui/KeyboardDialog.h"
+#include "ui/PictureSet.h"
+
+namespace {
+
+constexpr int64_t kJune2015 = 1434110400000;  // 2015-06-12 12:00 UTC
+
+// Runs act on the modal screen with templateId as soon as it shows.
+void WhenShown(int templateId, std::function<void(CDialogBase&)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, templateId, act = std::move(act)] {
+        auto* d = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible() || d->TemplateId() != templateId) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*d);
+    });
+    poll->start();
+}
+
+void Click(CDialogBase& d, int id) {
+    auto* b = d.Item<QAbstractButton>(id);
+    ASSERT_NE(b, nullptr) << id;
+    ASSERT_TRUE(b->isEnabled()) << id;
+    b->click();
+}
+
+// Types text on the keyboard screen and presses OK.
+void TypeAndAccept(CDialogBase& d, const QString& text) {
+    bool shifted = false;
+    for (QChar c : text) {
+        for (int i = 0; i < CKeyboardDialog::KeyCount(); ++i) {
+            const bool plain = CKeyboardDialog::KeyCaption(i, false) == c;
+            if (!plain && CKeyboardDialog::KeyCaption(i, true) != c) continue;
+            if (shifted == plain) {
+                Click(d, CKeyboardDialog::kIdShift);
+                shifted = !plain;
+            }
+            Click(d, CKeyboardDialog::kIdFirstKey + i);
+            break;
+        }
+    }
+    Click(d, kResultOk);
+}
+
+void Press(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+// Receives the acquisition's blocks; only the hardware's level stores matter.
+struct NullSink final : SampleSink {
+    StationCode LeftStation() const override { return StationCode::Red; }
+    StationCode RightStation() const override { return StationCode::Blue; }
+    float MaxDelaySeconds() const override { return 0.1f; }
+    void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
+    void DropUnread() override {}
+    int32_t FeedRecording(int32_t) override { return 0; }
+};
+
+class UnitCare : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        g_configuration = CConfiguration();
+        g_factory = CFactoryRecord();
+        clock.SetUtcMs(kJune2015);
+        unit = sim::InstallVirtualUnit(sim::DefaultScenario());
+        hw = std::make_unique<SensorHardware>();
+        radio = std::make_unique<RadioLink>(*hw);
+        unitcare::ListenRefresh() = {};
+        ResetUserActivity();
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "left open: " << w->objectName().toStdString();
+        radio.reset();
+        hw.reset();
+        platform::SetDeviceProvider(nullptr);
+        SetLanguage(u"ENG");
+    }
+    // Volume steps sent to the potentiometer: (down, up).
+    std::pair<int, int> VolumeSteps() const {
+        int down = 0, up = 0;
+        for (const auto& r : unit->Requests())
+            if (r.text == "HP_VOL_UP/DN" && r.in.size() >= 8) (r.in[4] ? up : down)++;
+        return {down, up};
+    }
+    // Acquires until both level stores hold a full window.
+    void FillLevelStores() {
+        NullSink sink;
+        hw->StartSampling(sink);
+        for (int i = 0; i < 40 && hw->LevelStore(1).SampleTotal() < CWave::kLevelWindow; ++i)
+            hw->ProcessSampleBlock(sink);
+        ASSERT_GE(hw->LevelStore(1).SampleTotal(), CWave::kLevelWindow);
+    }
+
+    ScopedSettings settings;
+    TempUnitRoot root;
+    platform::FakeClock clock;
+    platform::ScopedClock scoped{clock};
+    std::shared_ptr<sim::VirtualUnit> unit;
+    std::unique_ptr<SensorHardware> hw;
+    std::unique_ptr<RadioLink> radio;
+};
+
+}  // namespace
+
+// ---- listen ------------------------------------------------------------------------
+
+TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
+    unit->ClearRequests();
+    {
+        CListenDialog screen(*hw, *radio);
+        screen.InitForDisplay();
+        EXPECT_EQ(VolumeSteps(), std::make_pair(15, 7));
+        EXPECT_EQ(screen.Item<QSlider>(CListenDialog::kIdVolume)->value(), 7);
+        for (int i = 0; i < 3; ++i) Click(screen, CListenDialog::kIdVolumeUp);  // 13
+    }
+    unit->ClearRequests();
+    CListenDialog again(*hw, *radio);
+    again.InitForDisplay();
+    EXPECT_EQ(VolumeSteps(), std::make_pair(0, 0));
+    EXPECT_EQ(again.Item<QSlider>(CListenDialog::kIdVolume)->value(), 13);
+    Click(again, CListenDialog::kIdVolumeUp);
+    Click(again, CListenDialog::kIdVolumeUp);
+    EXPECT_EQ(hw->GetHeadphoneVolume(), 15);
+    EXPECT_EQ(again.Item<QSlider>(CListenDialog::kIdVolume)->value(), 15);
+}
+
+TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
+    hw->SetListenSourceLeft(2);  // no button stands for it
+    hw->SetListenSourceRight(1);
+    CListenDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(screen.GetCheck(CListenDialog::kLeftIds[i]), 0) << i;
+        EXPECT_EQ(screen.GetCheck(CListenDialog::kRightIds[i]), i == 2) << i;
+    }
+    Click(screen, CListenDialog::kLeftIds[0]);
+    EXPECT_EQ(hw->GetListenSourceLeft(), 3);
+    Click(screen, CListenDialog::kRightIds[3]);
+    EXPECT_EQ(hw->GetListenSourceRight(), 6);
+    EXPECT_EQ(screen.GetCheck(CListenDialog::kLeftIds[0]), 1);
+    EXPECT_EQ(screen.GetCheck(CListenDialog::kRightIds[2]), 0);
+    EXPECT_EQ(screen.GetCheck(CListenDialog::kRightIds[3]), 1);
+}
+
+TEST_F(UnitCare, ListenStationWithoutReceptionBlinksWithTheCountdown) {
+    unit->World().Of(sim::Station::Red).rssi = -135.0;
+    unit->World().Of(sim::Station::Blue).rssi = -20.0;
+    CListenDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    const auto shown = [&](int id) { return screen.Item<QLabel>(id)->pixmap().cacheKey(); };
+    const qint64 zeroBars = Picture(SignalBarsPicture(0)).cacheKey();
+    const qint64 none = Picture(kPictureNoReception).cacheKey();
+    for (int tick = 0; tick < 11; ++tick) {
+        const int countdown = unitcare::ListenRefresh().value;
+        screen.Tick();
+        EXPECT_EQ(shown(CListenDialog::kIdRedBarsLeft), countdown >= 500 ? zeroBars : none) << countdown;
+        EXPECT_EQ(shown(CListenDialog::kIdRedBarsRight), shown(CListenDialog::kIdRedBarsLeft));
+        EXPECT_NE(shown(CListenDialog::kIdBlueBarsLeft), none);  // Blue has reception
+    }
+}
+
+TEST_F(UnitCare, ListenDrawsBothChannelsInTheirStationsRowsAndShowsLevels) {
+    g_configuration.testMode = 1;
+    FillLevelStores();
+    CListenDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    screen.Refresh();
+    EXPECT_EQ(screen.EnvelopeOf(0).size(), size_t{CListenDialog::kColumns});
+    EXPECT_TRUE(screen.ItemText(CListenDialog::kIdLevelLeft).endsWith("dB"));
+    const QImage image = screen.grab().toImage();
+    const auto inked = [&](int top, int bottom) {
+        int n = 0;
+        for (int x = CListenDialog::kAreaLeft; x < CListenDialog::kAreaRight; ++x)
+            for (int y = top; y <= bottom; ++y) n += image.pixelColor(x, y) == Qt::black;
+        return n;
+    };
+    EXPECT_GT(inked(153, 256), 400);  // Red row
+    EXPECT_GT(inked(273, 376), 400);  // Blue row
+    EXPECT_EQ(inked(33, 136), 0);     // no station of the pair in the Base row
+}
+
+// ---- status ------------------------------------------------------------------------
+
+TEST_F(UnitCare, StatusRowsFollowTheUnitsPowerAndClock) {
+    unit->World().battery = 7.2;
+    unit->World().supply = sim::Supply::External;
+    CStatusDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    screen.Refresh();
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdBattery), "BATTERY STATE: 7.20V");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdPowerSource), "POWER SOURCE: EXTERNAL");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdCharging), "CHARGING STATE: FULL");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdDate), "DATE: 2015-06-12");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdRedFrequency), "FREQUENCY: 447.1500MHz C0");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdSensorType), "SENSOR TYPE: MICROPHONE");
+    unit->World().supply = sim::Supply::Battery;
+    clock.SetUtcMs(1230768000000);  // 2009-01-01: a clock that was reset
+    screen.Refresh();
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdPowerSource), "POWER SOURCE: BATTERY");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdCharging), "CHARGING STATE:");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdDate), "DATE:");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdTime), "TIME:");
+}
+
+// Regression: a converter that did not open showed a flat "0.00V" battery.
+TEST_F(UnitCare, StatusShowsAnUnreadableBatteryAsUnavailable) {
+    g_configuration.testMode = 1;
+    unit->SetMissing("SPI3:");
+    hw = std::make_unique<SensorHardware>();
+    radio = std::make_unique<RadioLink>(*hw);
+    CStatusDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    screen.Refresh();
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdBattery), "BATTERY STATE: ---");
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdBatteryAdc), "BATTERY ADC: ---");
+}
+
+TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestMode) {
+    const auto both = [](const QString& row) {  // "RSSI: a dBm  (b dBm)"
+        const QStringList parts = row.split(' ', Qt::SkipEmptyParts);
+        return std::make_pair(parts[1], parts[2]);
+    };
+    g_configuration.testMode = 0;
+    CStatusDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    screen.Refresh();
+    unit->World().Of(sim::Station::Red).rssi = -100.0;
+    screen.Refresh();
+    auto [present, smoothed] = both(screen.ItemText(CStatusDialog::kIdRedRssi));
+    EXPECT_NE("(" + present + ")", smoothed);
+    EXPECT_TRUE(screen.GetDlgItem(CStatusDialog::kIdMclk)->isHidden());
+    g_configuration.testMode = 1;
+    screen.InitForDisplay();  // opened again
+    screen.Refresh();
+    std::tie(present, smoothed) = both(screen.ItemText(CStatusDialog::kIdRedRssi));
+    EXPECT_EQ("(" + present + ")", smoothed);
+    EXPECT_FALSE(screen.GetDlgItem(CStatusDialog::kIdMclk)->isHidden());
+    EXPECT_EQ(screen.ItemText(CStatusDialog::kIdMclk), "MCLK: 90000000Hz");
+}
+
+TEST_F(UnitCare, StatusValuesRunLeftToRightInPersian) {
+    g_configuration.SetLanguage(u"FAS");
+    CStatusDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    screen.Refresh();
+    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE: \u202D")));
+}
+
+// ---- power -----------------------------------------------------------------------------
+
+TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouch) {
+    CPowerDlg screen(*hw);
+    screen.InitForDisplay();
+    clock.Advance(4900);
+    screen.Tick();
+    EXPECT_TRUE(unit->DisplayOn());
+    clock.Advance(100);
+    screen.Tick();
+    EXPECT_FALSE(unit->DisplayOn());
+    EXPECT_TRUE(screen.GetDlgItem(CPowerDlg::kIdPower)->isHidden());
+    clock.Advance(3000);
+    Press(screen, QEvent::MouseButtonPress, QPoint(20, 20), Qt::LeftButton);
+    EXPECT_TRUE(unit->DisplayOn());
+    clock.Advance(4900);
+    screen.Tick();
+    EXPECT_TRUE(unit->DisplayOn());
+    clock.Advance(100);
+    screen.Tick();
+    EXPECT_FALSE(unit->DisplayOn());
+    WhenShown(CPowerDlg::kTemplate, [](CDialogBase& d) { Click(d, CPowerDlg::kIdPower); });
+    EXPECT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_TRUE(unit->DisplayOn());
+}
+
+// ---- service entry and screen ------------------------------------------------------------
+
+TEST_F(UnitCare, InTestModeServiceOpensWithoutAPasswordAndDimmingWaits) {
+    g_configuration.testMode = 1;
+    g_configuration.dimDelay = 1;
+    WhenShown(CProtectedSetup::kTemplate, [](CDialogBase& d) {
+        OnDimTimer();  // the dim timer fires while the technician works
+        EXPECT_FALSE(IsDisplayDimmed());
+        Click(d, kResultOk);
+    });
+    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultOk);
+    OnDimTimer();
+    EXPECT_TRUE(IsDisplayDimmed());
+}
+
+TEST_F(UnitCare, TheCodeInLowerCaseIsRejectedAndTheRightOneOpensTheScreen) {
+    g_configuration.testMode = 0;
+    QString secondTitle;
+    WhenShown(CKeyboardDialog::kTemplate, [&](CDialogBase& first) {
+        EXPECT_EQ(first.ItemText(CKeyboardDialog::kIdTitle), "ENTER PASSWORD");
+        TypeAndAccept(first, "vortelums");
+        WhenShown(CKeyboardDialog::kTemplate, [&](CDialogBase& second) {
+            secondTitle = second.ItemText(CKeyboardDialog::kIdTitle);
+            TypeAndAccept(second, "VORTELUMS");
+            WhenShown(CProtectedSetup::kTemplate, [](CDialogBase& d) { Click(d, kResultOk); });
+        });
+    });
+    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultOk);
+    EXPECT_EQ(secondTitle, "PASSWORD WRONG - PLEASE RE-ENTER");
+
+    WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) { Click(d, kResultCancel); });
+    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultCancel);
+}
+
+TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
+    g_configuration.testMode = 1;
+    g_configuration.bothPolarities = 0;
+    g_configuration.postFilter = 0;
+    CProtectedSetup screen(*hw, *radio);
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFlip), "No");
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFiltering), "Pre");
+    Click(screen, CProtectedSetup::kIdTestMode);
+    EXPECT_EQ(g_configuration.testMode, 0);
+    EXPECT_EQ(screen.GetCheck(CProtectedSetup::kIdTestMode), 0);
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFlip), "Yes");
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFiltering), "Post");
+    // Regression: outside test mode a press stored the flipped option while
+    // the screen showed the forced one.
+    Click(screen, CProtectedSetup::kIdFlip);
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFlip), "Yes");
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.bothPolarities & 1, 1);
+    EXPECT_EQ(stored.postFilter, 1);
+}
+
+TEST_F(UnitCare, TuningSendsTheChannelAndShowsTheOutcome) {
+    CProtectedSetup screen(*hw, *radio);
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdRedStatus), "Red RF Setting >");
+    Click(screen, CProtectedSetup::kIdPlus100kHz);
+    EXPECT_EQ(g_configuration.radio[0].frequency, 447250000);
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdRedRadio),
+              QString::fromStdString(unitcare::FrequencyText(447250000, ChannelFor(g_configuration.radio[0]))));
+    EXPECT_EQ(unit->RadioChannel(1), ChannelFor(g_configuration.radio[0]));
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdRedStatus), "Red RF Setting (Set OK) >");
+    unit->FailRequests(hw::IOCTL_RADIO_COMMAND, -1, "SPI6:");  // Blue's receiver stops answering
+    Click(screen, CProtectedSetup::kIdBlueRadio);
+    Click(screen, CProtectedSetup::kIdMinus1MHz);
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdBlueStatus), "Blue RF Setting (Fail) >");
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.radio[1].frequency, g_configuration.radio[1].frequency);  // saved regardless
+}
+
+TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
+    CProtectedSetup screen(*hw, *radio);
+    screen.InitForDisplay();
+    WhenShown(CRadioSetupDlg::kTemplate, [](CDialogBase& d) {
+        for (int digit : {1, 2}) Click(d, CRadioSetupDlg::kChannelKeys[digit]);
+        for (int i = 0; i < 10; ++i) Click(d, CRadioSetupDlg::kFrequencyKeys[9]);  // the tenth 9 is ignored
+        EXPECT_EQ(static_cast<CRadioSetupDlg&>(d).Frequency(), 999999999u);
+        Click(d, CRadioSetupDlg::kIdFrequencyClear);
+        for (char c : std::string("447300000")) Click(d, CRadioSetupDlg::kFrequencyKeys[c - '0']);
+        Click(d, CRadioSetupDlg::kIdAccept);
+    });
+    Click(screen, CProtectedSetup::kIdSetManual);
+    EXPECT_EQ(g_configuration.redManual, 1);
+    EXPECT_EQ(g_configuration.radio[0].frequency, 447300000);
+    EXPECT_EQ(unit->RadioChannel(1), 12);
+    EXPECT_TRUE(screen.ItemText(CProtectedSetup::kIdRedRadio).endsWith(" Man"));
+    for (int id : CProtectedSetup::kTuningIds) EXPECT_FALSE(screen.GetDlgItem(id)->isEnabled()) << id;
+    Click(screen, CProtectedSetup::kIdBlueRadio);  // Blue has no mark
+    EXPECT_TRUE(screen.GetDlgItem(CProtectedSetup::kIdPlus1MHz)->isEnabled());
+    Click(screen, CProtectedSetup::kIdRedRadio);
+    EXPECT_FALSE(screen.GetDlgItem(CProtectedSetup::kIdPlus1MHz)->isEnabled());
+    Click(screen, 1027);  // UK
+    EXPECT_EQ(g_configuration.redManual, 0);
+    EXPECT_TRUE(screen.GetDlgItem(CProtectedSetup::kIdPlus1MHz)->isEnabled());
+    EXPECT_FALSE(screen.ItemText(CProtectedSetup::kIdRedRadio).endsWith(" Man"));
+}
+
+TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
+    g_factory.SetSerial(u"UNSET");
+    CProtectedSetup screen(*hw, *radio);
+    screen.InitForDisplay();
+    WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) {
+        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdTitle), "ENTER SERIAL NUMBER");
+        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdText), "");
+        TypeAndAccept(d, "Q12-7");
+    });
+    Click(screen, CProtectedSetup::kIdSerial);
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdSerial), "Serial Number: Q12-7");
+    CFactoryRecord stored;
+    stored.Load();
+    EXPECT_EQ(stored.Serial(), u"Q12-7");
+}
+
+// ---- brightness, clock, touch test ----------------------------------------------------------
+
+TEST_F(UnitCare, BrightnessNeverGoesBelowOneStepAndCancelKeepsTheSettings) {
+    g_configuration.brightness = 2;
+    g_configuration.dimDelay = 0;
+    CSetBrightnessDialog screen(*hw);
+    screen.InitForDisplay();
+    for (int i = 0; i < 3; ++i) Click(screen, CSetBrightnessDialog::kIdBrightnessDown);
+    EXPECT_EQ(screen.Brightness(), 1);
+    EXPECT_EQ(screen.ItemText(CSetBrightnessDialog::kIdBrightness), "10%");
+    EXPECT_EQ(unit->BacklightPercent(), 10);  // previewed
+    Click(screen, CSetBrightnessDialog::kIdDelayUp);
+    EXPECT_EQ(screen.ItemText(CSetBrightnessDialog::kIdDelay), "5");
+    WhenShown(CSetBrightnessDialog::kTemplate, [](CDialogBase& d) { Click(d, kResultCancel); });
+    EXPECT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(g_configuration.brightness, 2);
+}
+
+TEST_F(UnitCare, ClockKeepsDay31InAprilAndThePlatformRefusesIt) {
+    clock.SetUtcMs(1264939200000);  // 2010-01-31 12:00
+    const int64_t before = platform::UnixMsFromSystemTime(platform::GetSystemTime());
+    CSetClockDialog screen;
+    WhenShown(CSetClockDialog::kTemplate, [](CDialogBase& d) {
+        for (int i = 0; i < 3; ++i) Click(d, 1033);  // month up to April
+        Click(d, CSetClockDialog::kIdOk);
+    });
+    EXPECT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(screen.Time().month, 4);
+    EXPECT_EQ(screen.Time().day, 31);
+    EXPECT_FALSE(screen.ClockSet());
+    EXPECT_EQ(platform::UnixMsFromSystemTime(platform::GetSystemTime()), before);
+
+    WhenShown(CSetClockDialog::kTemplate, [](CDialogBase& d) {
+        EXPECT_EQ(d.ItemText(CSetClockDialog::kIdMonth), "01");  // the clock kept its date
+        Click(d, 1033);
+        Click(d, 1033);  // 31 March exists
+        Click(d, CSetClockDialog::kIdOk);
+    });
+    screen.DoModal();
+    EXPECT_TRUE(screen.ClockSet());
+    EXPECT_EQ(*unitcare::DateText(platform::GetSystemTime()), "2010-03-31");
+}
+
+TEST_F(UnitCare, AClockReadAs2009OpensAt2010NoonAndOkSetsItOnlyWhenChanged) {
+    clock.SetUtcMs(1246406400000);  // 2009-07-01
+    CSetClockDialog screen;
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CSetClockDialog::kIdYear), "2010");
+    EXPECT_EQ(screen.ItemText(CSetClockDialog::kIdMonth), "01");
+    EXPECT_EQ(screen.ItemText(CSetClockDialog::kIdDay), "01");
+    EXPECT_EQ(screen.ItemText(CSetClockDialog::kIdHour), "12");
+    EXPECT_EQ(screen.ItemText(CSetClockDialog::kIdMinute), "00");
+    Click(screen, CSetClockDialog::kIdOk);  // the default is itself a change from 2009
+    EXPECT_TRUE(screen.ClockSet());
+    EXPECT_EQ(platform::GetSystemTime().year, 2010);
+    screen.InitForDisplay();
+    Click(screen, CSetClockDialog::kIdOk);
+    EXPECT_FALSE(screen.ClockSet());
+}
+
+TEST_F(UnitCare, TouchTestReportsAndLogsThePointsAndRecalibrationCopiesTheResult) {
+    g_configuration.testMode = 1;
+    CTouchTest screen;
+    screen.InitForDisplay();
+    Press(screen, QEvent::MouseButtonPress, QPoint(10, 20), Qt::LeftButton);
+    EXPECT_EQ(screen.ItemText(CTouchTest::kIdState), "PenDown (10,20)");
+    Press(screen, QEvent::MouseMove, QPoint(20, 25), Qt::LeftButton);
+    Press(screen, QEvent::MouseButtonRelease, QPoint(30, 40), Qt::NoButton);
+    EXPECT_EQ(screen.ItemText(CTouchTest::kIdState), "PenDown (10,20); PenUp(30,40)");
+    EXPECT_EQ(screen.Trace().size(), 1u);
+    const auto log = platform::ReadWholeFile("\\NandFlash\\log.txt", 4096);
+    ASSERT_TRUE(log.has_value());
+    EXPECT_NE(log->find("TouchTest: PenDown (10,20); PenUp(30,40)\r\n"), std::string::npos);
+
+    platform::SetTouchCalibrator([] {
+        return platform::RegSetString(platform::Hive::LocalMachine, platform::kTouchKey, platform::kTouchValue,
+                                      u"512,480,64,64");
+    });
+    Click(screen, CTouchTest::kIdRecalibrate);
+    EXPECT_EQ(g_configuration.TouchCalibration(), u"512,480,64,64");
+    platform::RegDeleteKey(platform::Hive::LocalMachine, platform::kTouchKey);
+    platform::SetTouchCalibrator([] { return false; });
+    Click(screen, CTouchTest::kIdRecalibrate);
+    EXPECT_EQ(g_configuration.TouchCalibration(), u"");
+    platform::SetTouchCalibrator({});
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.TouchCalibration(), u"");
+}
