@@ -10,6 +10,7 @@
 #include "screens/ConfirmDeleteBox.h"
 #include "screens/FileDetails.h"
 #include "settings/Configuration.h"
+#include "settings/Language.h"
 #include "ui/PictureSet.h"
 #include "ui/Resources.h"
 
@@ -26,8 +27,14 @@ CFileListDialog::CFileListDialog(QWidget* parent) : CDialogBase(kTemplate, paren
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         connect(list, &QListWidget::currentRowChanged, this, [this] { OnSelectionChanged(); });
     }
+    // Every line starts on the reading side, also a comment in Latin letters
+    // on a right-to-left screen.
+    const Qt::Alignment side = LanguageIsFarsi() ? Qt::AlignRight : Qt::AlignLeft;
     for (int i = 0; i < kDetailCount; ++i)
-        if (auto* label = Item<QLabel>(kIdFirstDetail + i)) label->setWordWrap(false);
+        if (auto* label = Item<QLabel>(kIdFirstDetail + i)) {
+            label->setWordWrap(false);
+            label->setAlignment(side | Qt::AlignAbsolute | Qt::AlignVCenter);
+        }
 }
 
 std::string CFileListDialog::Folder() const {
