@@ -20,6 +20,8 @@
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
 #include "screens/InformationDialog.h"
+#include "screens/RunSave.h"
+#include "dsp/WaveFile.h"
 
 namespace {
 
@@ -268,4 +270,23 @@ TEST_F(FileScreens, OpenFileClosesWithTheSelectedName) {
     driver.Queue({Press(CFileListDialog::kIdSelectDown), Press(CFileListDialog::kIdOpen)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
     EXPECT_EQ(screen.SelectedPath(), "\\NandFlash\\Data\\B1.corr");
+}
+
+// SAVE's own files replace an older run of the same name, and the saved run
+// reopens with its texts and its whole recording.
+TEST_F(FileScreens, ASavedRunReplacesTheOldOneAndReopensWithItsRecording) {
+    Put("A1.corr", "an older run");
+    auto run = CCorrelation::CreateStartupRun({});
+    run->Info()[0] = u"MAIN ST";
+    std::vector<int16_t> noise(6000);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<int16_t>((i * 7919) % 2001 - 1000);
+    run->AddRedSamples(noise.data(), 6000);
+    run->AddBlueSamples(noise.data(), 6000);
+    const auto paths = platform::RunFileNames(kData, "A1");
+    EXPECT_EQ(platform::WriteFileSet(RunDataFiles(*run, paths)), (std::vector<bool>{true, true}));
+    const OpenedRun opened = OpenRun(paths.corr, {});
+    ASSERT_TRUE(opened.fileRead) << opened.error;
+    ASSERT_TRUE(opened.recordingOpened);
+    EXPECT_EQ(opened.run->Info()[0], u"MAIN ST");
+    EXPECT_EQ(opened.run->Recording()->FrameCount(), 6000);
 }

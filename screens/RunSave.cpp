@@ -1,0 +1,13 @@
+#include "screens/RunSave.h"
+
+#include "dsp/WaveFile.h"
+
+std::vector<platform::FileWrite> RunDataFiles(CCorrelation& run, const platform::RunFilePaths& paths) {
+    return {
+        {paths.wav, [&run](std::ostream& os) { return wavfile::WriteWav(os, run.RedRaw(), run.BlueRaw(), run.SampleRate()); }},
+        {paths.corr, [&run](std::ostream& os) {
+             run.Write(os);
+             return static_cast<bool>(os);
+         }},
+    };
+}
