@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <algorithm>
 
+#include "hardware/UserActivity.h"
 #include "platform/Paths.h"
 #include "platform/RunFiles.h"
 #include "platform/Text.h"
@@ -26,6 +27,8 @@ CFileListDialog::CFileListDialog(QWidget* parent) : CDialogBase(kTemplate, paren
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         connect(list, &QListWidget::currentRowChanged, this, [this] { OnSelectionChanged(); });
+        // A touch on the list counts as the operator's activity, as on any control.
+        connect(list, &QListWidget::itemPressed, this, [] { ReportUserActivity(); });
     }
     // Every line starts on the reading side, also a comment in Latin letters
     // on a right-to-left screen.
