@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -237,6 +238,30 @@ TEST_F(MainRun, ZoomOutFromTheFullWindowLeavesItUnchanged) {
     EXPECT_LT(dlg->Run().RightLag() - dlg->Run().LeftLag(), right - left);
     Button(kIdFullPipeView)->click();
     EXPECT_EQ(dlg->GetCheck(kIdZoom), 0);
+}
+
+// A touch on the graph moves the cursor there and switches the auto cursor
+// off; the graph's edge pixels count as inside.
+TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(20);
+    dlg->grab();
+    const auto touch = [&](int x, int y) {
+        QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(dlg.get(), &down);
+    };
+    touch(24, 91);
+    EXPECT_EQ(dlg->GetCheck(kIdAutoCursor), 0);
+    EXPECT_EQ(dlg->Run().View().cursorOnPeak, 0);
+    EXPECT_TRUE(dlg->ResultsChanged());
+    EXPECT_EQ(dlg->Run().View().cursorLag, dlg->Run().LeftLag());
+    touch(607, 315);
+    EXPECT_GT(dlg->Run().View().cursorLag, 0);
+    const int32_t lag = dlg->Run().View().cursorLag;
+    touch(608, 200);  // beside the graph: no move
+    EXPECT_EQ(dlg->Run().View().cursorLag, lag);
 }
 
 // ---- status line -------------------------------------------------------------------------
