@@ -6,6 +6,9 @@
 #include <cmath>
 #include <random>
 #include <QDir>
+#include <array>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -14,13 +17,25 @@
 #include "pipe/Materials.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
+#include "screens/ConfirmDeleteBox.h"
 #include "screens/DiameterDialog.h"
+#include "screens/FileListDialog.h"
+#include "screens/FilenameDialog.h"
+#include "screens/InformationDialog.h"
 #include "screens/LanguageDialog.h"
 #include "screens/LengthDialog.h"
 #include "screens/MaterialDialog.h"
 #include "screens/MultiPipeDialog.h"
+#include "screens/FilterDialog.h"
+#include "screens/SurveyDialog.h"
+#include "dsp/Correlation.h"
+#include "app/RunRules.h"
+#include <cmath>
 #include "settings/Configuration.h"
 #include "settings/Language.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "ui/Resources.h"
 #include "ui/KeyboardDialog.h"
 #include "ui/PictureSet.h"
 
@@ -101,6 +116,118 @@ void RunWithLeak(CDialogBase& screen) {
     main.ShowResultsNow();
 }
 
+// A run whose stores hold what two stations on a leaking main hear: one
+// band-limited leak noise (400-1200 Hz), 23 samples later at Blue, each with
+// its own hiss, Red with 50 Hz hum and Blue with a 2.4 kHz whistle. Made once;
+// the filter screens draw its spectrum.
+CCorrelation& FilterGalleryRun(int traces) {
+    static std::unique_ptr<CCorrelation> runs[2];
+    std::unique_ptr<CCorrelation>& run = runs[traces > 1 ? 1 : 0];
+    if (run) return *run;
+    run = std::make_unique<CCorrelation>(500, 100, 100.0f, 1, 10000.0f);
+    run->SetTraceCount(traces);
+    constexpr int32_t kSamples = 8192, kDelay = 23;
+    constexpr double kTwoPi = 6.283185307179586;
+    CFilter leakBand;
+    leakBand.SetBand(FilterBand{0.04f, 0.12f, false, 0, 0}, fir::kHann, 127);
+    uint32_t seed = 20240611u;
+    const auto noise = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int32_t>((seed >> 16) & 0x3FF) - 512;
+    };
+    std::vector<int16_t> leak(kSamples + kDelay), red(kSamples), blue(kSamples);
+    for (int16_t& v : leak) v = leakBand.Execute(static_cast<int16_t>(3 * noise()));
+    for (int32_t i = 0; i < kSamples; ++i) {
+        const double t = i / 10000.0;
+        red[static_cast<size_t>(i)] = static_cast<int16_t>(2 * leak[static_cast<size_t>(i)] + noise() / 3 +
+                                                            std::lround(260 * std::sin(kTwoPi * 50 * t)));
+        blue[static_cast<size_t>(i)] = static_cast<int16_t>(2 * leak[static_cast<size_t>(i + kDelay)] + noise() / 3 +
+                                                             std::lround(120 * std::sin(kTwoPi * 2400 * t)));
+    }
+    run->AddRedSamples(red.data(), kSamples);
+    run->AddBlueSamples(blue.data(), kSamples);
+    if (traces > 1) {
+        runrules::ApplyDefaultBands(*run);
+    } else {
+        const FilterBand band{0.03f, 0.2f, true, 0.095f, 0.105f};  // 300-2000 Hz without 950-1050 Hz
+        run->RedFilter(0).SetBand(band);
+        run->BlueFilter(0).SetBand(band);
+    }
+    return *run;
+}
+
+// The configuration a filter or survey screen opens with; put back by
+// PutBackSettings once the gallery has initialised the screen.
+ConfigurationRecord& SettingsBeforeScreen() {
+    static ConfigurationRecord saved{};
+    return saved;
+}
+void OpenWithSettings(const std::function<void(ConfigurationRecord&)>& change) {
+    SettingsBeforeScreen() = g_configuration;
+    change(g_configuration);
+}
+void PutBackSettings(CDialogBase&) {
+    static_cast<ConfigurationRecord&>(g_configuration) = SettingsBeforeScreen();
+}
+
+// The filter screen on a gallery run, on the axis asked for.
+std::unique_ptr<CDialogBase> GalleryFilterScreen(int traces, bool linear) {
+    OpenWithSettings([linear](ConfigurationRecord& c) { c.linearFrequencyAxis = linear; });
+    return std::make_unique<CFilterDialog>(FilterGalleryRun(traces));
+}
+
+// The survey screen with its captions in metres or feet.
+std::unique_ptr<CDialogBase> GallerySurveyScreen(int unitSystem, int range, int preset) {
+    OpenWithSettings([=](ConfigurationRecord& c) {
+        c.unitSystem = unitSystem;
+        c.surveyRange = range;
+        c.surveyFilter = preset;
+    });
+    return std::make_unique<CSurveyDialog>();
+}
+
+// A folder of saved runs for the file screens, beside the data folder so
+// that the operator's own runs are never touched; removed after the gallery.
+constexpr const char* kGallerySamples = "\\NandFlash\\GallerySamples\\";
+
+void PutSampleRuns() {
+    struct Sample {
+        const char* name;
+        std::array<std::u16string, 5> info;
+        int seconds;
+    };
+    const Sample samples[] = {
+        {"HIGH ST 12.corr", {u"HIGH ST 12", u"HYDRANT TO VALVE", u"", u"", u"W-2291"}, 31},
+        {"MAIN ST 4.corr", {u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"LEAK AT 60M", u"W-2304"}, 24},
+        {"MARKET SQ.corr", {u"MARKET SQ", u"", u"", u"", u""}, 12},
+        {"STATION RD 7.corr", {u"STATION RD 7", u"SERVICE PIPE", u"", u"", u"W-2310"}, 45},
+    };
+    platform::CreateDirectory(kGallerySamples);
+    for (const Sample& sample : samples) {
+        const std::string path = platform::JoinDevicePath(kGallerySamples, sample.name);
+        if (platform::PathExists(path)) continue;
+        auto run = CCorrelation::CreateStartupRun({});
+        run->Pipe() = GalleryPipe();
+        run->Info() = sample.info;
+        const std::vector<int16_t> quiet(static_cast<size_t>(run->SampleRate()), 0);
+        for (int s = 0; s < sample.seconds; ++s) {
+            run->AddRedSamples(quiet.data(), static_cast<int32_t>(quiet.size()));
+            run->AddBlueSamples(quiet.data(), static_cast<int32_t>(quiet.size()));
+        }
+        std::ofstream file = platform::OpenForWrite(path, true);
+        run->Write(file);
+    }
+}
+
+std::unique_ptr<CDialogBase> SampleFileName(const char* name) {
+    auto screen = std::make_unique<CFilenameDialog>();
+    screen->SetPrompt(LoadString(109));
+    screen->SetExtension(QStringLiteral(".corr"));
+    screen->SetFolder(kGallerySamples);
+    screen->SetName(QString::fromLatin1(name));
+    return screen;
+}
+
 // Every screen built so far; screens join as they land.
 std::vector<GalleryScreen> Screens() {
     return {
@@ -161,6 +288,49 @@ std::vector<GalleryScreen> Screens() {
                             CLengthDialog::kIdFirstDigit + 5});
          }},
         {"pipe-sections", [] { return std::make_unique<CMultiPipeDialog>(GalleryPipe()); }},
+        {"filter", [] { return GalleryFilterScreen(1, false); }, [](CDialogBase& s) { PutBackSettings(s); }},
+        {"filter-linear", [] { return GalleryFilterScreen(1, true); },
+         [](CDialogBase& s) {
+             PutBackSettings(s);
+             Press(s, {CFilterDialog::kIdSetNotch});
+         }},
+        {"filter-three-sets", [] { return GalleryFilterScreen(3, false); },
+         [](CDialogBase& s) {
+             PutBackSettings(s);
+             Press(s, {CFilterDialog::kIdSelectSet});
+         }},
+        {"filter-three-sets-linear", [] { return GalleryFilterScreen(3, true); },
+         [](CDialogBase& s) {
+             PutBackSettings(s);
+             Press(s, {CFilterDialog::kIdSelectSet, CFilterDialog::kIdFilterSet2});
+         }},
+        {"survey", [] { return GallerySurveyScreen(0, 2, 1); }, [](CDialogBase& s) { PutBackSettings(s); }},
+        {"survey-feet", [] { return GallerySurveyScreen(1, 1, 3); }, [](CDialogBase& s) { PutBackSettings(s); }},
+        {"information", [] {
+             auto screen = std::make_unique<CInformationDialog>();
+             screen->SetTexts({u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"", u"W-2304"});
+             return screen;
+         },
+         [](CDialogBase& screen) {
+             Press(screen, {CInformationDialog::kIdNext, CInformationDialog::kIdNext, CInformationDialog::kIdNext,
+                            CTextKeypadDialog::KeyOf('L'), CTextKeypadDialog::KeyOf('E'), CTextKeypadDialog::KeyOf('A'),
+                            CTextKeypadDialog::KeyOf('K')});
+         }},
+        {"file-name", [] { return SampleFileName("MAIN ST"); },
+         [](CDialogBase& screen) { Press(screen, {CTextKeypadDialog::kIdNumeric}); }},
+        {"file-name-overwrite", [] {
+             PutSampleRuns();
+             return SampleFileName("MAIN ST 4");
+         },
+         [](CDialogBase& screen) { Press(screen, {CTextKeypadDialog::kIdEnter}); }},
+        {"file-list", [] {
+             PutSampleRuns();
+             auto screen = std::make_unique<CFileListDialog>();
+             screen->SetPattern(std::string(kGallerySamples) + "*.corr");
+             return screen;
+         },
+         [](CDialogBase& screen) { Press(screen, {CFileListDialog::kIdSelectDown}); }},
+        {"confirm-delete", [] { return std::make_unique<CConfirmDeleteBox>(); }},
     };
 }
 
@@ -202,6 +372,8 @@ int WriteGallery(const QString& folder) {
             if (Render(*screen).save(file, "PNG")) ++written;
         }
     }
+    std::error_code ignored;
+    std::filesystem::remove_all(platform::HostPath(kGallerySamples), ignored);
     g_configuration.colourScheme = savedScheme;
     ReloadPictures();
     if (ownMaterials) g_materials = nullptr;

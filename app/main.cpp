@@ -24,10 +24,18 @@
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
 #include "screens/AboutDlg.h"
+#include "screens/FileListDialog.h"
+#include "screens/FilenameDialog.h"
+#include "screens/InformationDialog.h"
+#include "screens/FilterDialog.h"
 #include "screens/MaterialDialog.h"
+#include "screens/SurveyDialog.h"
+#include "hardware/CorrelationInput.h"
+#include <QTimer>
 #include "hardware/SensorHardware.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
+#include "ui/Resources.h"
 #include "ui/ScriptRunner.h"
 
 namespace {
@@ -98,6 +106,46 @@ void RegisterScriptScreens() {
         screen.SetPipe(pipe);
         screen.SetExistingOffered(true);
         if (screen.DoModal() == kResultOk && !screen.SurveyChosen()) pipe = screen.Pipe();
+    });
+    // The keeping-runs screens: the information texts kept between openings,
+    // a name for a ".corr" file in the data folder, the run file list.
+    ScriptRunner::RegisterScreen(QStringLiteral("information"), [](QWidget* parent) {
+        static CInformationDialog::Texts texts;
+        CInformationDialog screen(parent);
+        screen.SetTexts(texts);
+        if (screen.DoModal() == kResultOk) texts = screen.GetTexts();
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("file-name"), [](QWidget* parent) {
+        CFilenameDialog screen(parent);
+        screen.SetPrompt(LoadString(109));
+        screen.SetExtension(QStringLiteral(".corr"));
+        screen.DoModal();
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("file-list"), [](QWidget* parent) {
+        CFileListDialog screen(parent);
+        screen.SetPattern("*.corr");
+        screen.DoModal();
+    });
+    // "filters": the filter screen over a run of its own that the virtual
+    // unit fills while the screen is open; "survey": the survey configuration,
+    // whose custom settings open the same filter screen.
+    static CCorrelation filterRun(500, 100, 100.0f, 1, 10000.0f);
+    ScriptRunner::RegisterScreen(QStringLiteral("filters"), [](QWidget* parent) {
+        QTimer feed;
+        QObject::connect(&feed, &QTimer::timeout, [] {
+            ProcessSampleBlock(Hardware(), filterRun);
+            const SamplingState s = Hardware().GetSamplingState();
+            if (s == SamplingIdle || s == SamplingStalled || s == SamplingFinished) StartSampling(Hardware(), filterRun);
+        });
+        feed.start(100);
+        CFilterDialog screen(filterRun, parent);
+        screen.DoModal();
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("survey"), [](QWidget* parent) {
+        CFilterDialog filters(filterRun, parent);
+        CSurveyDialog screen(parent);
+        screen.SetFilterScreen(&filters);
+        screen.DoModal();
     });
 }
 
