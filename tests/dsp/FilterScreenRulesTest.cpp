@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <sstream>
 #include <vector>
 
 #include "dsp/Correlation.h"
@@ -31,12 +30,6 @@ std::vector<int16_t> Tones(std::initializer_list<std::pair<double, double>> tone
     return x;
 }
 
-std::string Record(const CFilter& f) {
-    std::ostringstream os;
-    f.Write(os);
-    return os.str();
-}
-
 }  // namespace
 
 // ---- the frequency axis ----------------------------------------------------------
@@ -54,6 +47,10 @@ TEST(FrequencyAxis, LogarithmicFrom20HzToHalfTheRateAndBack) {
     EXPECT_EQ(axis.ColumnOf(axis.FrequencyAt(240.6f)), 241);
     // A decimated run's axis ends at its own half rate.
     EXPECT_NEAR((FrequencyAxis{1000.0f, false}.FrequencyAt(480)), 500.0f, 0.01);
+    // Markers only for set cut-offs, and never off the graph.
+    EXPECT_EQ(axis.MarkerColumn(0.0f), -1);
+    EXPECT_EQ(axis.MarkerColumn(10.0f), 0);
+    EXPECT_EQ(axis.MarkerColumn(9000.0f), 480);
 }
 
 TEST(FrequencyAxis, LinearFromZeroAndBack) {
@@ -66,14 +63,6 @@ TEST(FrequencyAxis, LinearFromZeroAndBack) {
     EXPECT_EQ(axis.ColumnOf(5000.0f), 480);
     EXPECT_EQ(axis.ColumnOf(5.1f), 0);  // 0.4896 columns
     EXPECT_EQ(axis.ColumnOf(5.3f), 1);  // 0.5088 columns
-}
-
-TEST(FrequencyAxis, MarkersOnlyForSetCutoffsAndNeverOffTheGraph) {
-    const FrequencyAxis log{10000.0f, false};
-    EXPECT_EQ(log.MarkerColumn(0.0f), -1);
-    EXPECT_EQ(log.MarkerColumn(10.0f), 0);     // below 20 Hz: pinned to the left end
-    EXPECT_EQ(log.MarkerColumn(9000.0f), 480);
-    EXPECT_EQ(log.ColumnOf(0.0f), spectrum::kOffAxisColumn);
 }
 
 // ---- the spectrum ------------------------------------------------------------------
@@ -333,24 +322,4 @@ TEST_F(FilterSets, MaterialDefaultsFlagHoldsUntilTheBandIsChanged) {
     editor.SetMaterialDefaults(true);
     editor.QuickPlastic();
     EXPECT_FALSE(editor.MaterialDefaults());
-}
-
-// Three traces: presets fill all sets, the current one is edited alone.
-TEST_F(FilterSets, ThreeTracePresetsAndTheCurrentSet) {
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
-    run.SetTraceCount(3);
-    editor.Load(run, false);
-    editor.QuickPlastic();
-    editor.SelectSet(2);
-    editor.BeginSetLow();
-    editor.PenDown(150);  // 112 Hz, below the set's 200 Hz high cut-off
-    editor.PenUp(150);
-    const float low2 = editor.Set(2).low;
-    EXPECT_GT(low2, 100.0f);
-    EXPECT_EQ(editor.Set(1), (FilterSetHz{50.0f, 100.0f, 0, 0}));
-    editor.Apply(run);
-    EXPECT_EQ(run.BlueFilter(0).BandText(10000.0f), u"0-50Hz");
-    EXPECT_EQ(run.PostFilterOf(1).BandText(10000.0f), u"50-100Hz");
-    EXPECT_NEAR(run.RedFilter(2).Band().lowCut * 10000.0f, low2, 1e-2);
-    EXPECT_EQ(Record(run.RedFilter(2)), Record(run.BlueFilter(2)));
 }
