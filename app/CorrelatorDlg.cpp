@@ -65,6 +65,11 @@ std::array<QRect, 4> BackgroundBands(int traceCount) {
             QRect(0, bottom, kScreenWidth, kScreenHeight - bottom)};
 }
 
+QString LeftToRight(const QString& value) {
+    if (value.isEmpty()) return value;
+    return QChar(0x2066) + value + QChar(0x2069);  // left-to-right isolate ... pop
+}
+
 CCorrelatorDlg::CCorrelatorDlg(QWidget* parent) : CCorrelatorDlg(Hardware(), Radio(), parent) {}
 
 CCorrelatorDlg::CCorrelatorDlg(SensorHardware& hardware, RadioLink& radio, QWidget* parent)
@@ -260,7 +265,7 @@ void CCorrelatorDlg::RefreshLabels() {
     const float velocity = run.Pipe().GetSectionCount() == 1 ? run.Pipe().GetSection(0).GetVelocity() : 0.0f;
     const std::u16string filter = graph::FilterLabelValue(band, run.TraceCount(), run.Pipe().GetSectionCount(),
                                                           velocity, m_text.multiple.toStdU16String());
-    SetItemText(kIdFilterLabel, m_text.filter + QString::fromStdU16String(filter));
+    SetItemText(kIdFilterLabel, m_text.filter + LeftToRight(QString::fromStdU16String(filter)));
     const std::u16string pipe = run.Pipe().IsSurvey() ? m_text.survey.toStdU16String()
                                                       : run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
     SetItemText(kIdPipeLabel, m_text.pipe + QString::fromStdU16String(pipe));

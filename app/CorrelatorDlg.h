@@ -123,6 +123,10 @@ inline StationCode StationFromCode(int32_t code) {
     return IsStationCode(code) ? static_cast<StationCode>(code) : StationCode::Base;
 }
 
+// A number-bearing value kept left to right after a prefix in either reading
+// direction ("0-2500Hz", "12.0s", "25:1" stay whole on a Persian screen).
+QString LeftToRight(const QString& value);
+
 class CCorrelatorDlg : public CDialogBase, private RunView {
     Q_OBJECT
 public:

@@ -48,7 +48,8 @@ void CCorrelatorDlg::ShowBattery(const PowerStatus& status) {
 }
 
 void CCorrelatorDlg::ShowElapsed(std::u16string_view value) {
-    SetItemText(kIdElapsedLabel, m_text.elapsed + QString::fromUtf16(value.data(), static_cast<qsizetype>(value.size())));
+    SetItemText(kIdElapsedLabel,
+                m_text.elapsed + LeftToRight(QString::fromUtf16(value.data(), static_cast<qsizetype>(value.size()))));
 }
 
 void CCorrelatorDlg::InvalidateArea(const ScreenArea& a) {
@@ -67,7 +68,7 @@ void CCorrelatorDlg::AutoStop() {
 }
 
 void CCorrelatorDlg::ShowOptimising(int32_t percent) {
-    SetItemText(kIdFilterLabel, m_text.optimising + QString::number(percent));
+    SetItemText(kIdFilterLabel, m_text.optimising + LeftToRight(QString::number(percent)));
 }
 
 void CCorrelatorDlg::OptimisationApplied() { RefreshLabels(); }

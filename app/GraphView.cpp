@@ -203,7 +203,7 @@ void CCorrelatorDlg::UpdateResultTexts() {
 
     if (!m_loop.Optimising() && run.SamplesCorrelated() > 0) RefreshLabels();
     const float snr = run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f;
-    SetItemText(kIdSnrLabel, m_text.snr + QString::fromStdU16String(graph::SnrText(snr)));
+    SetItemText(kIdSnrLabel, m_text.snr + LeftToRight(QString::fromStdU16String(graph::SnrText(snr))));
     const graph::SnrQuality quality = graph::QualityForSnr(snr);
     if (auto* icon = Item<QLabel>(kIdSnrIcon); icon && quality != graph::SnrQuality::Hidden)
         icon->setPixmap(Picture(quality == graph::SnrQuality::Good     ? kPictureSnrGood
@@ -318,7 +318,7 @@ void CCorrelatorDlg::OnPaint(QPainter& painter) { PaintGraph(painter); }
 
 void CCorrelatorDlg::ShowResultsNow() {
     if (const uint32_t ms = m_run->Clock().ElapsedMs())
-        SetItemText(kIdElapsedLabel, m_text.elapsed + QString::number(ms / 1000.0, 'f', 1) + QStringLiteral("s"));
+        SetItemText(kIdElapsedLabel, m_text.elapsed + LeftToRight(QString::number(ms / 1000.0, 'f', 1) + QStringLiteral("s")));
     UpdateResultTexts();
     BuildGraphModel();
     update();

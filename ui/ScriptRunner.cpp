@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -187,7 +188,10 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
             Fail(QStringLiteral("no control %1 to print on screen %2").arg(words[1], screen->objectName()));
             return false;
         }
-        std::printf("%s=%s\n", qPrintable(words[1]), ControlText(control).toUtf8().constData());
+        // Direction marks and isolates are invisible; automation reads the text without them.
+        QString text = ControlText(control);
+        text.remove(QRegularExpression(QStringLiteral("[\\x{200E}\\x{200F}\\x{202A}-\\x{202E}\\x{2066}-\\x{2069}]")));
+        std::printf("%s=%s\n", qPrintable(words[1]), text.toUtf8().constData());
         std::fflush(stdout);
         return true;
     }

@@ -11,6 +11,7 @@
 //                            or a host path)
 //   expect ID TEXT           fail unless the control shows TEXT
 //   print ID                 write "ID=TEXT" with the control's text to stdout
+//                            (without its invisible direction marks)
 //   expect-state ID STATE    STATE: checked, unchecked, visible, hidden,
 //                            enabled, disabled
 //   expect-screen ID         fail unless the screen in front has that template
