@@ -130,6 +130,34 @@ TEST_F(MainRun, StartChoosesRateAndRangeFromTheTravelTime) {
     }
 }
 
+// Presses a button of the screen in front, once it is there.
+void PressInFront(int templateId, int id) {
+    QTimer::singleShot(20, [=] {
+        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
+        if (!front || front->TemplateId() != templateId) return PressInFront(templateId, id);
+        if (auto* b = front->Item<QAbstractButton>(id)) b->click();
+    });
+}
+
+// No reception: the bad-signal question first; the pipe entry cancelled
+// leaves the run idle on the pipe it had.
+TEST_F(MainRun, StartAsksAboutReceptionAndACancelledPipeEntryKeepsTheRun) {
+    g_configuration.testMode = 1;  // YES is offered
+    Make();
+    dlg->show();
+    const int32_t sections = dlg->Run().Pipe().GetSectionCount();
+    PressInFront(194, 6);  // YES
+    PressInFront(150, 2);  // BACK on the material screen
+    Button(kIdStart)->click();
+    EXPECT_FALSE(dlg->Loop().Running());
+    EXPECT_EQ(dlg->Run().Pipe().GetSectionCount(), sections);
+    EXPECT_TRUE(Visible(kIdStart));
+    PressInFront(194, 7);  // NO: the material screen never opens
+    Button(kIdStart)->click();
+    EXPECT_FALSE(dlg->Loop().Running());
+    dlg->hide();
+}
+
 TEST_F(MainRun, StartStopResumeFollowTheStateTable) {
     g_configuration.testMode = 1;  // the default world's radio levels lie under the default floor
     Make();
