@@ -24,6 +24,8 @@
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
 #include "screens/AboutDlg.h"
+#include "screens/SetClockDialog.h"
+#include "app/CorrelatorDlg.h"
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
 #include "screens/InformationDialog.h"
@@ -170,6 +172,11 @@ int main(int argc, char** argv) {
     g_configuration.Save();
     InstallProgramHooks();
     CAboutDlg::PlatformVersion() = [] { return QString::fromStdString(Hardware().GetOsVersionText()); };
+    // A clock reset to before 2010 is set on the clock screen before the main screen works.
+    CCorrelatorDlg::ClockScreen() = [](QWidget* parent) {
+        CSetClockDialog screen(parent);
+        screen.DoModal();
+    };
 
     if (!options.gallery.isEmpty()) {
         const int written = WriteGallery(options.gallery);

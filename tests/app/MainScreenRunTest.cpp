@@ -292,6 +292,19 @@ TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
     EXPECT_EQ(dlg->Run().View().cursorLag, lag);
 }
 
+// A clock reset to before 2010 opens the clock screen during initialisation.
+TEST_F(MainRun, ClockBefore2010OpensTheClockScreen) {
+    int opened = 0;
+    CCorrelatorDlg::ClockScreen() = [&](QWidget*) { ++opened; };
+    clock.SetUtcMs(1230768000000);  // 2009-01-01
+    Make();
+    EXPECT_EQ(opened, 1);
+    clock.SetUtcMs(1262304000000);  // 2010-01-01
+    dlg->InitForDisplay();
+    EXPECT_EQ(opened, 1);
+    CCorrelatorDlg::ClockScreen() = nullptr;
+}
+
 // ---- status line -------------------------------------------------------------------------
 
 // The platform version is read with a decimal point whatever the C locale says.
