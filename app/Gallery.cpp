@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QApplication>
+#include <QMouseEvent>
 #include <cmath>
 #include <random>
 #include <QDir>
@@ -15,6 +17,8 @@
 
 #include "app/CorrelatorDlg.h"
 #include "pipe/Materials.h"
+#include "hardware/RadioLink.h"
+#include "hardware/SensorHardware.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
 #include "screens/ConfirmDeleteBox.h"
@@ -25,7 +29,15 @@
 #include "screens/LanguageDialog.h"
 #include "screens/LengthDialog.h"
 #include "screens/MaterialDialog.h"
+#include "screens/ListenDialog.h"
 #include "screens/MultiPipeDialog.h"
+#include "screens/PowerDlg.h"
+#include "screens/ProtectedSetup.h"
+#include "screens/RadioSetupDlg.h"
+#include "screens/SetBrightnessDialog.h"
+#include "screens/SetClockDialog.h"
+#include "screens/StatusDialog.h"
+#include "screens/TouchTest.h"
 #include "screens/FilterDialog.h"
 #include "screens/SurveyDialog.h"
 #include "dsp/Correlation.h"
@@ -70,6 +82,36 @@ CPipe GalleryPipe() {
 void Press(CDialogBase& screen, std::initializer_list<int> ids) {
     for (int id : ids)
         if (auto* b = screen.Item<QAbstractButton>(id)) b->click();
+}
+
+// A pen stroke through the points, as a finger leaves it.
+void Stroke(QWidget& screen, const std::vector<QPoint>& points) {
+    const auto send = [&screen](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(at), screen.mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&screen, &e);
+    };
+    send(QEvent::MouseButtonPress, points.front(), Qt::LeftButton);
+    for (size_t i = 1; i < points.size(); ++i) send(QEvent::MouseMove, points[i], Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, points.back(), Qt::NoButton);
+}
+
+// Lets the program's hardware acquire until both level stores are full, so
+// the listen screen shows live waveforms from the unit.
+void FillLevelStores() {
+    struct Sink final : SampleSink {
+        StationCode LeftStation() const override { return StationCode::Red; }
+        StationCode RightStation() const override { return StationCode::Blue; }
+        float MaxDelaySeconds() const override { return 0.1f; }
+        void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
+        void DropUnread() override {}
+        int32_t FeedRecording(int32_t) override { return 0; }
+    } sink;
+    SensorHardware& hw = Hardware();
+    for (int tick = 0; tick < 40 && hw.LevelStore(1).SampleTotal() < CWave::kLevelWindow; ++tick) {
+        const SamplingState s = hw.GetSamplingState();
+        if (s == SamplingIdle || s == SamplingStalled || s == SamplingFinished) hw.StartSampling(sink);
+        hw.ProcessSampleBlock(sink);
+    }
 }
 
 // Pen down and up at a point of the screen.
@@ -288,6 +330,28 @@ std::vector<GalleryScreen> Screens() {
                             CLengthDialog::kIdFirstDigit + 5});
          }},
         {"pipe-sections", [] { return std::make_unique<CMultiPipeDialog>(GalleryPipe()); }},
+        {"listen", [] { return std::make_unique<CListenDialog>(Hardware(), Radio()); },
+         [](CDialogBase& screen) {
+             FillLevelStores();
+             Press(screen, {CListenDialog::kLeftIds[1], CListenDialog::kRightIds[2]});
+             static_cast<CListenDialog&>(screen).Refresh();
+         }},
+        {"status", [] { return std::make_unique<CStatusDialog>(Hardware(), Radio()); },
+         [](CDialogBase& screen) { static_cast<CStatusDialog&>(screen).Refresh(); }},
+        {"power", [] { return std::make_unique<CPowerDlg>(Hardware()); }},
+        {"service", [] { return std::make_unique<CProtectedSetup>(Hardware(), Radio()); }},
+        {"radio-setup", [] { return std::make_unique<CRadioSetupDlg>(); },
+         [](CDialogBase& screen) {
+             Press(screen, {CRadioSetupDlg::kChannelKeys[1], CRadioSetupDlg::kChannelKeys[2],
+                            CRadioSetupDlg::kFrequencyKeys[4], CRadioSetupDlg::kFrequencyKeys[4],
+                            CRadioSetupDlg::kFrequencyKeys[7]});
+         }},
+        {"brightness", [] { return std::make_unique<CSetBrightnessDialog>(Hardware()); }},
+        {"clock", [] { return std::make_unique<CSetClockDialog>(); }},
+        {"touch-test", [] { return std::make_unique<CTouchTest>(); },
+         [](CDialogBase& screen) {
+             Stroke(screen, {QPoint(180, 150), QPoint(230, 190), QPoint(300, 210), QPoint(360, 260)});
+         }},
         {"filter", [] { return GalleryFilterScreen(1, false); }, [](CDialogBase& s) { PutBackSettings(s); }},
         {"filter-linear", [] { return GalleryFilterScreen(1, true); },
          [](CDialogBase& s) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/AppHooks.h"
+#include "app/UnitCareHooks.h"
 #include "hardware/UserActivity.h"
 #include "screens/LanguageDialog.h"
 #include "settings/Configuration.h"
@@ -23,4 +24,5 @@ void InstallProgramHooks() {
         CLanguageDialog screen;
         screen.DoModal();
     };
+    InstallUnitCareHooks();
 }

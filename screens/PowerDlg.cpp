@@ -5,6 +5,7 @@
 #include "hardware/SensorHardware.h"
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
+#include "settings/Configuration.h"
 
 namespace {
 constexpr int32_t kLedsOff = 0, kLedRed = 2;
@@ -18,11 +19,20 @@ CPowerDlg::CPowerDlg(SensorHardware& hardware, QWidget* parent) : CDialogBase(kT
 }
 
 void CPowerDlg::OnInitDialog() {
+    if (!m_schemeForced) m_savedScheme = g_configuration.colourScheme;
+    m_schemeForced = true;
+    g_configuration.colourScheme = 1;
     ShowItem(kIdPower, true);
     m_touchTick = platform::GetTickCount();
     m_ledCounter = 0;
     m_displayOn = true;
     SetTimer(kIdTimer, kTickMs);
+}
+
+void CPowerDlg::done(int result) {
+    if (m_schemeForced) g_configuration.colourScheme = m_savedScheme;
+    m_schemeForced = false;
+    CDialogBase::done(result);
 }
 
 void CPowerDlg::OnPaint(QPainter& painter) { painter.fillRect(rect(), Qt::black); }

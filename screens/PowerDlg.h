@@ -3,7 +3,9 @@
 // when the unit was switched on by connecting an external supply: a black
 // screen with one POWER button. The display goes off 5 s after opening and 5 s
 // after each touch; while the battery charges the red LED blinks. POWER
-// switches the display on and lets start-up go on.
+// switches the display on and lets start-up go on. The screen is black in
+// either colour scheme, so its button is drawn as the light-on-black scheme
+// draws it while the screen is shown.
 
 #include <cstdint>
 
@@ -38,6 +40,7 @@ protected:
     void OnTimer(int id) override;
     void OnPaint(QPainter& painter) override;
     void OnPenDown(QPoint at) override;
+    void done(int result) override;  // the operator's colours return
 
 private:
     void OnPower();
@@ -47,4 +50,6 @@ private:
     uint32_t m_touchTick = 0;  // platform tick count of the opening or last touch
     int m_ledCounter = 0;
     bool m_displayOn = true;
+    int m_savedScheme = 0;
+    bool m_schemeForced = false;  // m_savedScheme holds the operator's scheme
 };

@@ -1,5 +1,7 @@
 #include "screens/SetBrightnessDialog.h"
 
+#include <QFont>
+
 #include "hardware/SensorHardware.h"
 #include "hardware/UnitCare.h"
 #include "settings/Configuration.h"
@@ -8,6 +10,7 @@ namespace {
 constexpr int32_t kLevelMin = 1, kLevelMax = 10;  // never a dark screen
 constexpr int32_t kTimeMin = 0, kTimeMax = 6;
 constexpr int32_t kPercentPerStep = 10;
+constexpr int kValuePixelSize = 26;
 }  // namespace
 
 CSetBrightnessDialog::CSetBrightnessDialog(SensorHardware& hardware, QWidget* parent)
@@ -22,6 +25,14 @@ CSetBrightnessDialog::CSetBrightnessDialog(SensorHardware& hardware, QWidget* pa
     OnCommand(kIdOffUp, [this] { OnTime(m_offDelay, +1); });
     OnCommand(kResultOk, [this] { OnOk(); });
     OnCommand(kResultCancel, [this] { OnCancel(); });
+    // The values read from arm's length.
+    for (int id : {kIdBrightness, kIdDim, kIdDelay, kIdOff}) {
+        if (QWidget* w = GetDlgItem(id)) {
+            QFont large = w->font();
+            large.setPixelSize(kValuePixelSize);
+            w->setFont(large);
+        }
+    }
 }
 
 void CSetBrightnessDialog::OnInitDialog() {

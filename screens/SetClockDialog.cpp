@@ -1,6 +1,12 @@
 #include "screens/SetClockDialog.h"
 
+#include <QFont>
+
 using unitcare::ClockField;
+
+namespace {
+constexpr int kValuePixelSize = 28;
+}  // namespace
 
 const CSetClockDialog::ClockStep CSetClockDialog::kSteps[20] = {
     {1108, ClockField::Year, +1},    {1035, ClockField::Year, -1},
@@ -18,6 +24,14 @@ const CSetClockDialog::ClockStep CSetClockDialog::kSteps[20] = {
 CSetClockDialog::CSetClockDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
     for (const ClockStep& step : kSteps) OnCommand(step.id, [this, &step] { OnStep(step); });
     OnCommand(kIdOk, [this] { OnOk(); });
+    // The values read from arm's length.
+    for (int id : {kIdYear, kIdMonth, kIdDay, kIdHour, kIdMinute}) {
+        if (QWidget* w = GetDlgItem(id)) {
+            QFont large = w->font();
+            large.setPixelSize(kValuePixelSize);
+            w->setFont(large);
+        }
+    }
 }
 
 void CSetClockDialog::OnInitDialog() {

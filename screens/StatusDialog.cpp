@@ -50,11 +50,14 @@ void CStatusDialog::OnTimer(int id) {
     Refresh();
 }
 
-void CStatusDialog::ShowRow(int id, int labelString, const QString& value) {
+void CStatusDialog::ShowRow(int id, int labelString, const QString& value, bool word) {
     QString text = LoadString(labelString);
     if (!value.isEmpty()) {
         text += ' ';
-        if (g_configuration.Language() == u"FAS") text += kLeftToRightOverride;
+        // Numbers and units read left to right inside a Persian row; a
+        // translated word keeps its own direction (forced, it would read
+        // backwards).
+        if (!word && g_configuration.Language() == u"FAS") text += kLeftToRightOverride;
         text += value;
     }
     SetItemText(id, text);
@@ -63,7 +66,7 @@ void CStatusDialog::ShowRow(int id, int labelString, const QString& value) {
 void CStatusDialog::Refresh() {
     const int32_t type = m_hw.DetectSensorType();
     ShowRow(kIdSensorType, kStrSensorType,
-            type >= 0 && type < 4 ? LoadString(kSensorNames[type]) : QStringLiteral(" ---"));
+            type >= 0 && type < 4 ? LoadString(kSensorNames[type]) : QStringLiteral(" ---"), true);
 
     const RadioRecord& red = g_configuration.radio[0];
     const RadioRecord& blue = g_configuration.radio[1];
@@ -86,9 +89,9 @@ void CStatusDialog::Refresh() {
     }
 
     const int32_t source = m_hw.GetPowerSource();
-    ShowRow(kIdPowerSource, kStrPowerSource, LoadString(source == 2 ? kStrOnBattery : kStrExternal));
+    ShowRow(kIdPowerSource, kStrPowerSource, LoadString(source == 2 ? kStrOnBattery : kStrExternal), true);
     ShowRow(kIdCharging, kStrCharging,
-            source == 0 ? LoadString(kStrChargingNow) : source == 1 ? LoadString(kStrFull) : QString());
+            source == 0 ? LoadString(kStrChargingNow) : source == 1 ? LoadString(kStrFull) : QString(), true);
 
     if (!g_configuration.testMode) return;
     const double vref = SensorHardware::ReferenceVoltage();

@@ -51,9 +51,10 @@ protected:
 
 private:
     void OnService();
-    // label, a space, U+202D for Persian, then the value; the label alone
-    // when the value is empty.
-    void ShowRow(int id, int labelString, const QString& value);
+    // label, a space, U+202D (left-to-right override) for Persian unless the
+    // value is a translated word, then the value; the label alone when the
+    // value is empty.
+    void ShowRow(int id, int labelString, const QString& value, bool word = false);
 
     SensorHardware& m_hw;
     RadioLink& m_radio;

@@ -1,0 +1,78 @@
+#include "app/UnitCareHooks.h"
+
+#include <QTimer>
+
+#include "app/AppHooks.h"
+#include "hardware/RadioLink.h"
+#include "hardware/SensorHardware.h"
+#include "hardware/UnitCare.h"
+#include "screens/AboutDlg.h"
+#include "screens/ListenDialog.h"
+#include "screens/PowerDlg.h"
+#include "screens/ProtectedSetup.h"
+#include "screens/SetBrightnessDialog.h"
+#include "screens/SetClockDialog.h"
+#include "screens/StatusDialog.h"
+#include "screens/TouchTest.h"
+#include "ui/ScriptRunner.h"
+
+namespace {
+
+// Takes the acquisition's blocks for a listen screen that no run loop feeds
+// (a script opens it over an idle main screen): only the level stores the
+// screen draws from are wanted.
+class LevelOnlySink final : public SampleSink {
+public:
+    StationCode LeftStation() const override { return StationCode::Red; }
+    StationCode RightStation() const override { return StationCode::Blue; }
+    float MaxDelaySeconds() const override { return kMaxDelaySeconds; }
+    void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
+    void DropUnread() override {}
+    int32_t FeedRecording(int32_t) override { return 0; }
+
+private:
+    static constexpr float kMaxDelaySeconds = 0.1f;
+};
+
+void OpenListenSampling(QWidget* parent) {
+    SensorHardware& hw = Hardware();
+    LevelOnlySink sink;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&hw, &sink] {
+        if (g_replay) return;
+        hw.ProcessSampleBlock(sink);
+        const SamplingState s = hw.GetSamplingState();
+        if (s == SamplingIdle || s == SamplingStalled || s == SamplingFinished) hw.StartSampling(sink);
+    });
+    sampler.start(unitcare::ListenCountdown::kTickMs);
+    CListenDialog screen(hw, Radio(), parent);
+    screen.DoModal();
+}
+
+}  // namespace
+
+void InstallUnitCareHooks() {
+    AppHooks().showPowerScreen = [] {
+        CPowerDlg screen(Hardware());
+        screen.DoModal();
+    };
+    CAboutDlg::ShowStatus() = [](QWidget* parent) { ShowStatusScreen(parent); };
+
+    ScriptRunner::RegisterScreen(QStringLiteral("status"), [](QWidget* parent) { ShowStatusScreen(parent); });
+    ScriptRunner::RegisterScreen(QStringLiteral("listen"), &OpenListenSampling);
+    ScriptRunner::RegisterScreen(QStringLiteral("service"), [](QWidget* parent) {
+        RunServiceEntry(Hardware(), Radio(), parent);
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("clock"), [](QWidget* parent) {
+        CSetClockDialog screen(parent);
+        screen.DoModal();
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("brightness"), [](QWidget* parent) {
+        CSetBrightnessDialog screen(Hardware(), parent);
+        screen.DoModal();
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("touch-test"), [](QWidget* parent) {
+        CTouchTest screen(parent);
+        screen.DoModal();
+    });
+}
