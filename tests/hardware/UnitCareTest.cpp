@@ -32,14 +32,6 @@ TEST(ListenRhythm, ZeroBarsBlinkEveryHalfSecondAndRefreshOnceASecond) {
     }
 }
 
-TEST(ListenVolume, StepsStayInsideTheSlider) {
-    EXPECT_EQ(SteppedVolume(14, kVolumeStep), 15);
-    EXPECT_EQ(SteppedVolume(15, kVolumeStep), 15);
-    EXPECT_EQ(SteppedVolume(1, -kVolumeStep), 0);
-    EXPECT_EQ(ListenButtonIndex(2), -1);
-    EXPECT_EQ(ListenButtonIndex(6), 3);
-}
-
 // Regression: the keypads once let the typed numbers wrap past 32 bits.
 TEST(RadioKeypad, ADigitThatWouldOverflowIsIgnored) {
     uint32_t v = 0;
@@ -136,12 +128,4 @@ TEST(StatusTexts, UnreadableValuesShowAsUnavailable) {
     EXPECT_EQ(AdcText(-1, 3.0), "---");
     EXPECT_EQ(MinutesText(0), "---");
     EXPECT_EQ(MinutesText(6), "30");
-}
-
-TEST(StatusSmoothing, FirstReadingAfterARestartIsTakenAsItIs) {
-    RssiSmoother s;
-    EXPECT_FLOAT_EQ(s.Add(-60.0f), -60.0f);
-    EXPECT_FLOAT_EQ(s.Add(-80.0f), -62.0f);
-    s.Restart();
-    EXPECT_FLOAT_EQ(s.Add(-80.0f), -80.0f);
 }
