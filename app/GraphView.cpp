@@ -201,7 +201,8 @@ void CCorrelatorDlg::UpdateResultTexts() {
         }
     }
 
-    if (!m_loop.Optimising() && run.SamplesCorrelated() > 0) RefreshLabels();
+    if (run.SamplesCorrelated() == 0 && !m_loop.Running()) return;  // idle: the bare prefixes stay
+    if (!m_loop.Optimising()) RefreshLabels();
     const float snr = run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f;
     SetItemText(kIdSnrLabel, m_text.snr + LeftToRight(QString::fromStdU16String(graph::SnrText(snr))));
     const graph::SnrQuality quality = graph::QualityForSnr(snr);
