@@ -305,6 +305,38 @@ TEST_F(MainRun, ClockBefore2010OpensTheClockScreen) {
     CCorrelatorDlg::ClockScreen() = nullptr;
 }
 
+TEST_F(MainRun, OptimiseFiltersShowsItsProgressThenTheBandItChose) {
+    g_configuration.postFilter = 1;
+    g_configuration.filterOptimisation = 1;
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(30);
+    Button(kIdMenu)->click();
+    ASSERT_TRUE(Visible(kIdOptimiseFilters));
+    ASSERT_TRUE(Button(kIdOptimiseFilters)->isEnabled());
+    Button(kIdOptimiseFilters)->click();
+    EXPECT_FALSE(Button(kIdOptimiseFilters)->isEnabled());
+    Ticks(1);
+    EXPECT_EQ(dlg->ItemText(kIdFilterLabel), LoadString(203) + LeftToRight(QStringLiteral("1")));
+    Ticks(56);
+    EXPECT_FALSE(dlg->Loop().Optimising());
+    EXPECT_TRUE(Button(kIdOptimiseFilters)->isEnabled());
+    EXPECT_TRUE(dlg->ItemText(kIdFilterLabel).startsWith(LoadString(194) + " "));
+    EXPECT_FALSE(dlg->ItemText(kIdFilterLabel).contains(LoadString(203)));
+}
+
+TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
+    Make();
+    g_configuration.colourScheme = 0;
+    Button(kIdContrast)->click();
+    EXPECT_EQ(g_configuration.colourScheme, 1);
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.colourScheme, 1);
+    Button(kIdContrast)->click();
+    EXPECT_EQ(g_configuration.colourScheme, 0);
+}
+
 // ---- status line -------------------------------------------------------------------------
 
 // The platform version is read with a decimal point whatever the C locale says.
