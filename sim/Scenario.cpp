@@ -208,9 +208,9 @@ Scenario DefaultScenario() {
     s.leakLow = 250.0;
     s.leakHigh = 1200.0;
     s.mains = 50;
-    s.Of(Station::Red) = {40.0, 12.0, 15.0, -62.0, {}, {}};
-    s.Of(Station::Blue) = {45.0, -9.0, 20.0, -58.0, {}, {}};
-    s.Of(Station::Yellow) = {50.0, 5.0, 15.0, -70.0, {}, {}};
+    s.Of(Station::Red) = {40.0, 12.0, 15.0, -38.0, {}, {}};
+    s.Of(Station::Blue) = {45.0, -9.0, 20.0, -34.0, {}, {}};
+    s.Of(Station::Yellow) = {50.0, 5.0, 15.0, -44.0, {}, {}};
     s.Of(Station::Base) = {30.0, 0.0, 25.0, 5.0, {}, {}};
     return s;
 }
