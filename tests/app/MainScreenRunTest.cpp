@@ -143,7 +143,9 @@ void PressInFront(int templateId, int id) {
 // leaves the run idle on the pipe it had.
 TEST_F(MainRun, StartAsksAboutReceptionAndACancelledPipeEntryKeepsTheRun) {
     g_configuration.testMode = 1;  // YES is offered
-    Make();
+    sim::Scenario world = sim::DefaultScenario();
+    for (auto& station : world.stations) station.rssi = -140.0;  // nothing heard
+    Make(world);
     dlg->show();
     const int32_t sections = dlg->Run().Pipe().GetSectionCount();
     PressInFront(194, 6);  // YES
