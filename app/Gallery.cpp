@@ -98,14 +98,7 @@ void Stroke(QWidget& screen, const std::vector<QPoint>& points) {
 // Lets the program's hardware acquire until both level stores are full, so
 // the listen screen shows live waveforms from the unit.
 void FillLevelStores() {
-    struct Sink final : SampleSink {
-        StationCode LeftStation() const override { return StationCode::Red; }
-        StationCode RightStation() const override { return StationCode::Blue; }
-        float MaxDelaySeconds() const override { return 0.1f; }
-        void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
-        void DropUnread() override {}
-        int32_t FeedRecording(int32_t) override { return 0; }
-    } sink;
+    LevelOnlySink sink;
     SensorHardware& hw = Hardware();
     for (int tick = 0; tick < 40 && hw.LevelStore(1).SampleTotal() < CWave::kLevelWindow; ++tick) {
         const SamplingState s = hw.GetSamplingState();

@@ -18,22 +18,6 @@
 
 namespace {
 
-// Takes the acquisition's blocks for a listen screen that no run loop feeds
-// (a script opens it over an idle main screen): only the level stores the
-// screen draws from are wanted.
-class LevelOnlySink final : public SampleSink {
-public:
-    StationCode LeftStation() const override { return StationCode::Red; }
-    StationCode RightStation() const override { return StationCode::Blue; }
-    float MaxDelaySeconds() const override { return kMaxDelaySeconds; }
-    void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
-    void DropUnread() override {}
-    int32_t FeedRecording(int32_t) override { return 0; }
-
-private:
-    static constexpr float kMaxDelaySeconds = 0.1f;
-};
-
 void OpenListenSampling(QWidget* parent) {
     SensorHardware& hw = Hardware();
     LevelOnlySink sink;

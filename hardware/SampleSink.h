@@ -30,3 +30,16 @@ public:
     // returns the pairs fed.
     virtual int32_t FeedRecording(int32_t limit) = 0;
 };
+
+// Takes the acquisition's blocks and keeps none: for sampling that only the
+// hardware's own level stores need (a listen screen no run feeds, a picture
+// of live waveforms). Red left, Blue right, a 0.1 s pipe.
+class LevelOnlySink final : public SampleSink {
+public:
+    StationCode LeftStation() const override { return StationCode::Red; }
+    StationCode RightStation() const override { return StationCode::Blue; }
+    float MaxDelaySeconds() const override { return 0.1f; }
+    void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
+    void DropUnread() override {}
+    int32_t FeedRecording(int32_t) override { return 0; }
+};

@@ -88,16 +88,6 @@ void Press(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
     QApplication::sendEvent(&w, &e);
 }
 
-// Receives the acquisition's blocks; only the hardware's level stores matter.
-struct NullSink final : SampleSink {
-    StationCode LeftStation() const override { return StationCode::Red; }
-    StationCode RightStation() const override { return StationCode::Blue; }
-    float MaxDelaySeconds() const override { return 0.1f; }
-    void TakeSamples(const int16_t*, int32_t, const int16_t*, int32_t) override {}
-    void DropUnread() override {}
-    int32_t FeedRecording(int32_t) override { return 0; }
-};
-
 class UnitCare : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -127,7 +117,7 @@ protected:
     }
     // Acquires until both level stores hold a full window.
     void FillLevelStores() {
-        NullSink sink;
+        LevelOnlySink sink;
         hw->StartSampling(sink);
         for (int i = 0; i < 40 && hw->LevelStore(1).SampleTotal() < CWave::kLevelWindow; ++i)
             hw->ProcessSampleBlock(sink);
