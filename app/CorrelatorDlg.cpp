@@ -17,6 +17,7 @@
 #include "hardware/SensorHardware.h"
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
+#include "screens/FilterDialog.h"
 #include "settings/Configuration.h"
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
@@ -86,6 +87,9 @@ CCorrelatorDlg::~CCorrelatorDlg() = default;
 // module self-tests.
 void CCorrelatorDlg::Construct() {
     LoadPrefixes();
+    auto* delayText = new QLabel(this);
+    delayText->setObjectName(QStringLiteral("ctl%1").arg(kIdCursorDelayText));
+    delayText->hide();
     m_run = NewRun();
     if ((g_configuration.stationA == 0 || g_configuration.stationB == 0) && m_hw.DetectSensorType() == 0) {
         g_configuration.stationA = static_cast<int32_t>(StationCode::Red);

@@ -7,18 +7,21 @@
 //   CorrelatorDlg.cpp          construction, initialisation, bars and state
 //   CorrelatorDlgCommands.cpp  START, STOP, RESUME, RESET and the other commands
 //   CorrelatorDlgRun.cpp       the timer driving RunLoop and what the loop shows
+//   CorrelatorDlgFilters.cpp   FILTERS and the legend touches, SURVEY, LISTEN
+//   CorrelatorDlgFiles.cpp     SAVE, OPEN and INFO
 //   GraphView.cpp              the paint of the result panel, touches, zoom and
 //                              peak suppression
-// Commands whose screens come later (LISTEN, FILTERS, INFO, SAVE, OPEN,
-// COMPUTE, VELOCITY CALC, MATERIAL DATABASE, SETUP's configuration screen,
-// SURVEY, the snapshot bar) have their buttons, bars and enabling here and
-// leave the run as it is.
+// Commands whose screens come later (COMPUTE, VELOCITY CALC, MATERIAL
+// DATABASE, SETUP's configuration screen, the snapshot bar) have their
+// buttons, bars and enabling here and leave the run as it is.
 
+#include <QImage>
 #include <QRect>
 #include <QString>
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/RunLoop.h"
@@ -28,6 +31,7 @@
 #include "pipe/Pipe.h"
 #include "ui/DialogBase.h"
 
+class CFilterDialog;
 class RadioLink;
 class SensorHardware;
 
@@ -97,6 +101,9 @@ enum MainControl {
     kIdRunningIcon = 1332,
     kIdStallIcon = 1333,
     kIdX = 1087,
+    // Not in the template: a hidden label holding the delay text the paint
+    // draws under the cursor, so that scripts and tests can read it.
+    kIdCursorDelayText = 1340,
 };
 
 // The interaction modes of the graph's touches.
@@ -147,6 +154,9 @@ public:
     GraphMode Mode() const { return m_mode; }
     bool ResultsChanged() const { return m_resultsChanged; }
     bool PipeEntryPending() const { return m_pipeEntryPending; }
+    // The filter screen FILTERS and the legend touches open (created at the
+    // first opening; it keeps the set last shown between openings).
+    CFilterDialog& FilterScreen();
     float CursorDelay() const { return m_cursorDelay; }
     // One run-loop tick as the 100 ms timer gives it.
     void TickNow() { OnTimer(kRunTimer); }
@@ -159,6 +169,19 @@ public:
     // After a settings screen closed: X by test mode, the station pair and
     // the correlation options from the configuration.
     void ApplySettings();
+
+    // ---- keeping runs (CorrelatorDlgFiles.cpp) ------------------------------------
+    // SAVE after its screens: the run file and recording through temporaries,
+    // then the two pictures, under stem (a usable name without extension) in
+    // the data folder. One result per file: .corr, _corr.wav, _corr.png, _corr.jpg.
+    std::array<bool, 4> SaveRunAs(const std::string& stem);
+    // OPEN after the file list: the run in the data folder's file name
+    // (with its extension) replaces the current one as a stopped replay.
+    void OpenRunFile(const std::string& name);
+    // The saved picture of the run as it is now, under file name (800 x 600,
+    // normal colours whatever the screen's scheme).
+    QImage RunPictureNow(const QString& fileName);
+    const QString& RunTitle() const { return m_runTitle; }
 
     // The clock screen, run at initialisation when the clock reads a year
     // before 2010; installed by the program once that screen exists.
@@ -237,6 +260,8 @@ private:
     void BeginRun();
     void StartSurveyRun();
     int RunConfigurationScreen();
+    // FILTERS (trace -1: the set last shown) and a touch on trace k's legend.
+    void OpenFilterScreen(int trace);
 
     // ---- graph (GraphView.cpp) ----------------------------------------------------
     void OnZoomIn();
@@ -274,6 +299,7 @@ private:
     CPipe m_mainPipe;
     std::vector<std::string> m_selfTestFailures;
     bool m_failuresShown = false;
+    std::unique_ptr<CFilterDialog> m_filterScreen;
 
     // Status prefixes and fixed texts from the string table.
     struct Prefixes {

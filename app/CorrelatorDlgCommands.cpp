@@ -1,6 +1,6 @@
 // app/CorrelatorDlgCommands.cpp — the main screen's commands: START, STOP,
 // RESUME and RESET, the bars' toggles and the commands whose screens come
-// later. Each handler runs after the user-activity rule (the message map).
+// later (FILTERS, SURVEY and LISTEN are in CorrelatorDlgFilters.cpp). Each handler runs after the user-activity rule (the message map).
 
 #include <QLabel>
 
@@ -292,14 +292,6 @@ void CCorrelatorDlg::OnX() { EndDialog(kResultOk); }
 // ---- commands whose screens come later ---------------------------------------------
 // Each leaves the run as it is until its screen lands.
 
-void CCorrelatorDlg::OnSurvey() {
-    if (!ReceptionCheck()) return;
-    StartSurveyRun();
-}
-
-// The survey run (survey screen and its ranges) is not built yet.
-void CCorrelatorDlg::StartSurveyRun() { NotYetAvailable("SURVEY"); }
-
 // The configuration screen is not built yet: nothing was changed.
 int CCorrelatorDlg::RunConfigurationScreen() {
     NotYetAvailable("SETUP");
@@ -315,11 +307,6 @@ void CCorrelatorDlg::OnSetup() {
     ApplySettings();
 }
 
-void CCorrelatorDlg::OnListen() { NotYetAvailable("LISTEN"); }
-void CCorrelatorDlg::OnFilters() { NotYetAvailable("FILTERS"); }
-void CCorrelatorDlg::OnInfo() { NotYetAvailable("INFO"); }
-void CCorrelatorDlg::OnSave() { NotYetAvailable("SAVE"); }
-void CCorrelatorDlg::OnOpen() { NotYetAvailable("OPEN"); }
 void CCorrelatorDlg::OnCompute() { NotYetAvailable("COMPUTE"); }
 void CCorrelatorDlg::OnVelocityCalc() { NotYetAvailable("VELOCITY CALC"); }
 void CCorrelatorDlg::OnMaterialDatabase() { NotYetAvailable("MATERIAL DATABASE"); }

@@ -303,6 +303,7 @@ void CCorrelatorDlg::BuildGraphModel() {
     m.delayText = m_resultsChanged
                       ? QString::fromStdU16String(FormatTime(m_cursorDelay, static_cast<TimeUnit>(g_configuration.velocityPerMs)))
                       : QString();
+    SetItemText(kIdCursorDelayText, m.delayText);
     m_modelStale = false;
 }
 
@@ -347,8 +348,11 @@ void CCorrelatorDlg::OnPenDown(QPoint at) {
             m_resultsChanged = true;
             InvalidateGraph();
         } else {
-            for (const QRect& legend : m_legendRects)
-                if (!legend.isEmpty() && legend.contains(at)) OnFilters();
+            for (size_t k = 0; k < m_legendRects.size(); ++k)
+                if (!m_legendRects[k].isEmpty() && m_legendRects[k].contains(at)) {
+                    OpenFilterScreen(static_cast<int>(k));
+                    break;
+                }
         }
         break;
     case GraphMode::SuppressionBar:

@@ -11,17 +11,24 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "CommaLocale.h"
 #include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "app/CorrelatorDlg.h"
 #include "app/GraphView.h"
+#include "app/RunPicture.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
 #include "platform/DeviceIo.h"
+#include "platform/Paths.h"
+#include "screens/FilterDialog.h"
+#include "screens/ListenDialog.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 #include "ui/Resources.h"
@@ -339,6 +346,200 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
     EXPECT_EQ(g_configuration.colourScheme, 0);
 }
 
+// ---- the filter, survey and listen screens over a run ---------------------------------
+
+namespace {
+
+// Runs check on the screen with that template once it is in front.
+void InFront(int templateId, std::function<void(CDialogBase&)> check) {
+    QTimer::singleShot(20, [=] {
+        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
+        if (!front || front->TemplateId() != templateId) return InFront(templateId, check);
+        check(*front);
+    });
+}
+
+void Touch(QWidget* screen, int x, int y) {
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(screen, &down);
+}
+
+}  // namespace
+
+// ACCEPT applies the band to the running run, ends the material defaults and,
+// filtering before correlating, restarts the averages on a counting stopwatch;
+// CANCEL afterwards changes nothing.
+TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
+    g_configuration.postFilter = 0;
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(30);
+    const int64_t before = dlg->Run().SamplesCorrelated();
+    ASSERT_GT(before, 0);
+    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickPlastic);
+    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdAccept);
+    Button(kIdFilters)->click();
+    CCorrelation& run = dlg->Run();
+    EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
+    EXPECT_FLOAT_EQ(run.RedFilter(0).Band().highCut * run.SampleRate(), 200.0f);
+    EXPECT_EQ(g_defaultBands, 0);
+    EXPECT_EQ(run.SamplesCorrelated(), 0);
+    EXPECT_TRUE(run.Clock().running);
+    EXPECT_TRUE(dlg->ItemText(kIdFilterLabel).contains(QStringLiteral("0-200Hz"))) << dlg->ItemText(kIdFilterLabel).toStdString();
+    Ticks(10);
+    EXPECT_GT(run.SamplesCorrelated(), 0);
+
+    const int64_t now = run.SamplesCorrelated();
+    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickMetallic);
+    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdCancel);
+    Button(kIdFilters)->click();
+    EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
+    EXPECT_EQ(run.SamplesCorrelated(), now);
+}
+
+// A touch on trace k's legend opens the filter screen on set k.
+TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
+    g_configuration.multiFilter = 1;
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(20);
+    dlg->grab();  // the paint lays out the legends
+    int shown = -1;
+    InFront(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
+        shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
+        screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
+    });
+    Touch(dlg.get(), 600, 100);  // the top pane's legend: trace 2
+    EXPECT_EQ(shown, 2);
+    InFront(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
+        shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
+        screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
+    });
+    Touch(dlg.get(), 600, 260);  // the bottom pane's legend: trace 0
+    EXPECT_EQ(shown, 0);
+}
+
+// SURVEY runs over the configured range (an unknown one as short) with no
+// pipe: no distances, the survey pipe label, the delay under the cursor.
+TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
+    g_configuration.testMode = 1;
+    struct Row { int32_t configured; float rate, range; int32_t unit; };
+    for (const Row& row : {Row{7, 10000.0f, 100.0f, 1}, Row{2, 5000.0f, 1.0f, 0}}) {
+        g_configuration.surveyRange = row.configured;
+        Make();
+        Ticks(5);
+        Button(kIdSurvey)->click();
+        const CCorrelation& run = dlg->Run();
+        EXPECT_TRUE(dlg->Loop().Running());
+        EXPECT_TRUE(run.Pipe().IsSurvey());
+        EXPECT_EQ(run.Pipe().GetSectionCount(), 0);
+        EXPECT_FLOAT_EQ(run.SampleRate(), row.rate);
+        EXPECT_FLOAT_EQ(run.Range(), row.range);
+        EXPECT_EQ(run.RangeUnit(), row.unit);
+        EXPECT_TRUE(Visible(kIdStop) && Visible(kIdReset));
+        Ticks(30);
+        dlg->grab();
+        EXPECT_GT(run.SamplesCorrelated(), 0);
+        EXPECT_TRUE(dlg->ItemText(kIdDistanceA).isEmpty() && dlg->ItemText(kIdDistanceB).isEmpty());
+        EXPECT_EQ(dlg->ItemText(kIdPipeLabel), LoadString(195) + " " + LoadString(141));
+        EXPECT_FALSE(dlg->ItemText(kIdCursorDelayText).isEmpty());
+        dlg.reset();
+    }
+}
+
+// While the listen screen is open the loop keeps sampling but correlates
+// nothing and the stopwatch stands; afterwards the run goes on.
+TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(20);
+    int64_t correlated = -1, received = -1;
+    uint32_t elapsed = 0;
+    InFront(CListenDialog::kTemplate, [&](CDialogBase& screen) {
+        EXPECT_TRUE(dlg->Loop().ListenActive());
+        correlated = dlg->Run().SamplesCorrelated();
+        elapsed = dlg->Run().Clock().ElapsedMs();
+        const uint64_t delivered = unit->SamplesDelivered();
+        Ticks(20);
+        EXPECT_EQ(dlg->Run().SamplesCorrelated(), correlated);
+        EXPECT_EQ(dlg->Run().Clock().ElapsedMs(), elapsed);
+        EXPECT_GT(unit->SamplesDelivered(), delivered);
+        received = 1;
+        screen.Item<QAbstractButton>(CListenDialog::kIdExit)->click();
+    });
+    Button(kIdListen)->click();
+    ASSERT_EQ(received, 1);
+    EXPECT_FALSE(dlg->Loop().ListenActive());
+    EXPECT_TRUE(dlg->Run().Clock().running);
+    Ticks(10);
+    EXPECT_GT(dlg->Run().SamplesCorrelated(), correlated);
+}
+
+// ---- keeping runs ----------------------------------------------------------------------
+
+// SAVE writes the run, its recording and two 800 x 600 pictures in normal
+// colours even on an inverted screen; OPEN makes it a stopped replay whose
+// START correlates the recording, not the unit. (The replay to its end and
+// its auto stop need real time: save_open_demo.)
+TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
+    std::filesystem::create_directories(platform::HostPath("\\NandFlash\\Data"));
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(40);
+    Button(kIdStop)->click();
+    dlg->ShowResultsNow();
+    g_configuration.colourScheme = 1;
+    dlg->Run().Info()[0] = u"MAIN ST";
+    const std::array<bool, 4> written = dlg->SaveRunAs("A1");
+    for (bool ok : written) EXPECT_TRUE(ok);
+    EXPECT_EQ(dlg->RunTitle(), QStringLiteral("A1.corr"));
+    for (const char* name : {"A1.corr", "A1_corr.wav"})
+        EXPECT_TRUE(std::filesystem::exists(platform::HostPath(std::string("\\NandFlash\\Data\\") + name))) << name;
+    for (const char* name : {"A1_corr.png", "A1_corr.jpg"}) {
+        const QImage decoded(QString::fromStdString(platform::HostPath(std::string("\\NandFlash\\Data\\") + name).string()));
+        ASSERT_EQ(decoded.size(), QSize(800, 600)) << name;
+        const QColor corner = decoded.pixelColor(790, 595);  // the picture's own background
+        EXPECT_NEAR(corner.red(), 0xEC, 6);
+        EXPECT_NEAR(corner.green(), 0xE9, 6);
+        EXPECT_NEAR(corner.blue(), 0xD8, 6);
+        EXPECT_GT(decoded.pixelColor(400, 100).lightness(), 200) << name;  // top of the graph: white, not black
+    }
+    EXPECT_EQ(g_configuration.colourScheme, 1);  // the screen keeps its scheme
+
+    Button(kIdReset)->click();
+    dlg->OpenRunFile("A1.corr");
+    EXPECT_EQ(g_replay, 1);
+    EXPECT_EQ(dlg->RunTitle(), QStringLiteral("A1.corr"));
+    EXPECT_EQ(dlg->Run().Info()[0], u"MAIN ST");
+    ASSERT_NE(dlg->Run().Recording(), nullptr);
+    EXPECT_TRUE(Visible(kIdStart) && Visible(kIdReset));
+    EXPECT_FALSE(Visible(kIdStop) || Visible(kIdSurvey) || Visible(kIdResume));
+    EXPECT_TRUE(dlg->PipeEntryPending());
+    EXPECT_EQ(dlg->MainPipe().GetSectionCount(), 1);
+
+    dlg->StartOnPipe(dlg->MainPipe());  // START in a replay: the recording, not the unit
+    EXPECT_TRUE(dlg->Loop().Running());
+    const uint64_t delivered = unit->SamplesDelivered();
+    Ticks(20);
+    EXPECT_GT(dlg->Run().SamplesCorrelated(), 0);
+    EXPECT_EQ(unit->SamplesDelivered(), delivered);
+}
+
+// A run file that cannot be read leaves a new, empty run, never a half-read one.
+TEST_F(MainRun, UnreadableRunFileOpensAnEmptyRun) {
+    Make();
+    const std::filesystem::path folder = platform::HostPath("\\NandFlash\\Data\\");
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "BAD.corr") << "not a run";
+    dlg->Run().Info()[0] = u"OLD";
+    dlg->OpenRunFile("BAD.corr");
+    EXPECT_TRUE(dlg->Run().Info()[0].empty());
+    EXPECT_EQ(dlg->Run().SamplesCorrelated(), 0);
+    EXPECT_EQ(dlg->Run().Recording(), nullptr);
+    EXPECT_EQ(g_replay, 1);
+}
+
 // ---- status line -------------------------------------------------------------------------
 
 // The platform version is read with a decimal point whatever the C locale says.
@@ -427,4 +628,47 @@ TEST(GraphPaint, PipeBarIsGreyWithoutSectionsElseInSectionColours) {
     EXPECT_EQ(bar.pixelColor(101, 172), QColor(200, 0, 0));
     EXPECT_EQ(bar.pixelColor(105, 172), QColor(0, 0, 200));
     EXPECT_EQ(bar.pixelColor(102, 160 + 5), QColor(Qt::black));  // the joint tick
+}
+
+// ---- the saved picture ------------------------------------------------------------------------
+
+namespace {
+
+// Dark pixels in the band y0 ... y1 between x0 and x1.
+int DarkPixels(const QImage& image, int x0, int x1, int y0, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += qGray(image.pixel(x, y)) < 100;
+    return n;
+}
+
+}  // namespace
+
+// Left to right the run's block starts at the left edge and the comments end
+// at the right one; on a Persian screen both sides swap. The SNR line, where
+// the graph begins, stays readable.
+TEST(RunPicture, BlocksSwapSidesRightToLeftAndTheSnrLineStaysReadable) {
+    RunPictureInput in;
+    in.labels = {"FILENAME: ", "PIPE: ", "FILTERS: ", "ELAPSED: ", "SNR: "};
+    in.values = {"A1.corr", "200.0m", "0-500Hz", "20.0s", "77:1"};
+    in.commentsLabel = "COMMENTS: ";
+    in.comments = {"LEAK", "", ""};
+    in.graph.colours = GraphColoursFor(0);
+    in.graph.panes.push_back({{24, 91, 607, 281}, std::vector<int32_t>(584, 190)});  // a full pane: dark fill
+    for (bool rtl : {false, true}) {
+        in.rightToLeft = rtl;
+        const QImage picture = MakeRunPicture(in);
+        ASSERT_EQ(picture.size(), QSize(800, 600));
+        const int left = DarkPixels(picture, 0, 200, 31, 44), right = DarkPixels(picture, 600, 800, 31, 44);
+        EXPECT_GT(left, 0) << rtl;
+        EXPECT_GT(right, 0) << rtl;
+        // Line 2 (PIPE) has no comment beside it: it lies on its reading side alone.
+        EXPECT_EQ(DarkPixels(picture, rtl ? 0 : 600, rtl ? 200 : 800, 46, 59), 0) << rtl;
+        EXPECT_GT(DarkPixels(picture, rtl ? 600 : 0, rtl ? 800 : 200, 46, 59), 0) << rtl;
+        // Over the dark fill the SNR line shows on the picture's own background.
+        int light = 0;
+        for (int y = 96; y < 104; ++y)
+            for (int x = rtl ? 700 : 24; x < (rtl ? 780 : 100); ++x) light += picture.pixel(x, y) == QColor(kRunPictureBackground).rgb();
+        EXPECT_GT(light, 0) << "SNR line " << rtl;
+    }
 }

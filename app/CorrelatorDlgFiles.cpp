@@ -1,0 +1,170 @@
+// app/CorrelatorDlgFiles.cpp — keeping runs: SAVE (information texts, a
+// name, the run file, its recording and two pictures), OPEN (a saved run
+// becomes a stopped replay of its recording) and INFO.
+
+#include <QLabel>
+
+#include "app/CorrelatorDlg.h"
+#include "app/GraphLayout.h"
+#include "app/RunPicture.h"
+#include "app/RunSettings.h"
+#include "dsp/WaveFile.h"
+#include "hardware/SensorHardware.h"
+#include "platform/Debug.h"
+#include "platform/Files.h"
+#include "platform/Paths.h"
+#include "platform/RunFiles.h"
+#include "screens/FileListDialog.h"
+#include "screens/FilenameDialog.h"
+#include "screens/InformationDialog.h"
+#include "screens/RunSave.h"
+#include "settings/Configuration.h"
+#include "ui/ImageWriter.h"
+#include "ui/PictureSet.h"
+#include "ui/Resources.h"
+
+namespace {
+
+constexpr int kStrSavePrompt = 109;
+constexpr int kStrFileName = 174, kStrPipe = 123, kStrFilters = 124, kStrElapsed = 187, kStrSnr = 188,
+              kStrComments = 128, kStrReference = 129;
+constexpr const char* kRunExtension = ".corr";
+
+}  // namespace
+
+// ---- INFO -------------------------------------------------------------------------------
+
+// The screen edits copies; they go back whichever way it closes (CANCEL
+// hands back the copies as they were).
+void CCorrelatorDlg::OnInfo() {
+    CInformationDialog info(this);
+    info.SetTexts(m_run->Info());
+    RunChild(info);
+    m_run->Info() = info.GetTexts();
+}
+
+// ---- SAVE -------------------------------------------------------------------------------
+
+void CCorrelatorDlg::OnSave() {
+    OnInfo();
+    CFilenameDialog name(this);
+    name.SetPrompt(LoadString(kStrSavePrompt));
+    name.SetExtension(QString::fromLatin1(kRunExtension));
+    if (RunChild(name) != kResultOk) return;
+    SaveRunAs(name.Name().toStdString());
+}
+
+std::array<bool, 4> CCorrelatorDlg::SaveRunAs(const std::string& stem) {
+    const std::string folder = CConfiguration::DataFolder();  // the flash root when the unit has no data folder
+    const platform::RunFilePaths paths = platform::RunFileNames(folder, stem);
+    const std::vector<bool> data = platform::WriteFileSet(RunDataFiles(*m_run, paths));  // wav, corr
+    const QString fileName = QString::fromStdString(stem) + QString::fromLatin1(kRunExtension);
+    const QImage picture = RunPictureNow(fileName);
+    std::array<bool, 4> written{data.size() > 1 && data[1], !data.empty() && data[0],
+                                WritePng(platform::HostPath(paths.png).string(), picture),
+                                WriteJpeg(platform::HostPath(paths.jpg).string(), picture)};
+    for (size_t i = 0; i < written.size(); ++i)
+        if (!written[i]) platform::DebugPrintf("SAVE: file %zu of %s not written\r\n", i, stem.c_str());
+    m_runTitle = fileName;
+    InvalidatePanel();
+    return written;
+}
+
+// The graph is modelled again in normal colours with the normal pictures,
+// then the screen's scheme comes back.
+QImage CCorrelatorDlg::RunPictureNow(const QString& fileName) {
+    const int32_t scheme = g_configuration.colourScheme;
+    if (scheme != 0) {
+        g_configuration.colourScheme = 0;
+        ReloadPictures();
+    }
+    CCorrelation& run = *m_run;
+    const QString language = QString::fromStdU16String(g_configuration.Language());
+    RunPictureInput in;
+    in.fontFamily = language == QStringLiteral("CHS") ? QStringLiteral("SimSun") : QStringLiteral("Arial");
+    in.rightToLeft = language == QStringLiteral("FAS");
+    in.title = QString::fromStdU16String(run.Info()[0]);
+    if (in.title.isEmpty()) in.title = fileName;
+
+    const FilterWords words = LoadFilterWords();
+    QString filters;
+    for (int32_t k = 0; k < run.TraceCount(); ++k) {
+        if (k > 0) filters += QStringLiteral("; ");
+        filters += QString::fromStdU16String(run.PostFilterOf(k).BandText(run.SampleRate(), words));
+    }
+    const QString blank = QStringLiteral(" ");
+    in.labels = {LoadString(kStrFileName) + blank, LoadString(kStrPipe) + blank, LoadString(kStrFilters) + blank,
+                 LoadString(kStrElapsed) + blank, LoadString(kStrSnr) + blank};
+    const std::u16string pipe = run.Pipe().IsSurvey()
+                                    ? m_text.survey.toStdU16String()
+                                    : run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
+    const float snr = run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f;
+    in.values = {fileName, QString::fromStdU16String(pipe), filters,
+                 QString::number(run.Clock().ElapsedMs() / 1000.0, 'f', 1) + QStringLiteral("s"),
+                 QString::number(static_cast<long long>(snr)) + QStringLiteral(":1")};
+    in.commentsLabel = LoadString(kStrComments) + blank;
+    in.referenceLabel = LoadString(kStrReference) + blank;
+    in.comments = {QString::fromStdU16String(run.Info()[1]), QString::fromStdU16String(run.Info()[2]),
+                   QString::fromStdU16String(run.Info()[3])};
+    in.reference = QString::fromStdU16String(run.Info()[4]);
+
+    UpdateResultTexts();
+    BuildGraphModel();
+    in.graph = m_model;
+    in.graph.title.clear();  // the picture has its own title
+    in.paneCount = static_cast<int>(std::max<size_t>(m_model.panes.size(), 1));
+    in.stationA = Picture(StationPicture(static_cast<int>(run.Pipe().GetStationA())));
+    in.stationB = Picture(StationPicture(static_cast<int>(run.Pipe().GetStationB())));
+    in.distanceA = ItemText(kIdDistanceA);
+    in.distanceB = ItemText(kIdDistanceB);
+    QImage picture = MakeRunPicture(in);
+
+    if (scheme != 0) {
+        g_configuration.colourScheme = scheme;
+        ReloadPictures();
+        ShowPictures();
+        ShowBadgePicture();
+        ShowItem(kIdBadge, false);
+    }
+    m_modelStale = true;
+    return picture;
+}
+
+// ---- OPEN -------------------------------------------------------------------------------
+
+void CCorrelatorDlg::OnOpen() {
+    CFileListDialog list(this);
+    list.SetPattern(CConfiguration::DataFolder() + "*" + kRunExtension);
+    if (RunChild(list) != kResultOk || list.SelectedName().isEmpty()) return;
+    OpenRunFile(list.SelectedName().toStdString());
+}
+
+// A run file that cannot be read leaves a new, empty run (never a half-read
+// one); its recording, when there is one, is still replayed.
+void CCorrelatorDlg::OpenRunFile(const std::string& name) {
+    if (m_loop.Running()) StopSequence();
+    m_run->AttachRecording(nullptr);  // the previous replay's recording closes
+    OpenedRun opened = OpenRun(CConfiguration::DataFolder() + name, CorrelationOptionsFromConfiguration());
+    if (!opened.fileRead)
+        platform::DebugPrintf("OPEN: %s not read: %s\r\n", name.c_str(), opened.error.c_str());
+    m_run = std::move(opened.run);
+    m_loop.RunReplaced();
+    CCorrelation& run = *m_run;
+
+    SetCheck(kIdAutoCursor, run.View().cursorOnPeak ? 1 : 0);
+    ShowThreeBandButtons(run.TraceCount() >= 2);
+    EnableItem(kIdSnapshotOptions, false);
+    g_replay = 1;
+    m_runTitle = QString::fromStdString(name);
+    RefreshLabels();
+
+    OnReturn();
+    for (int id : {kIdResume, kIdStop, kIdSurvey}) ShowItem(id, false);
+    for (int id : {kIdStart, kIdReset}) ShowItem(id, true);
+    m_mainPipe = run.Pipe();
+    m_pipeEntryPending = true;
+    m_resultsChanged = false;
+    m_enlargedRow = 0;
+    m_modelStale = true;
+    update();
+}
