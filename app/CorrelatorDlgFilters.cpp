@@ -62,7 +62,7 @@ void CCorrelatorDlg::StartSurveyRun() {
     run.Clock().Start();
     m_loop.RestartSurveyCheck();
 
-    const survey::RangeSettings range = survey::PrepareRun(run, g_configuration, g_defaultBands != 0);
+    const survey::RangeSettings range = survey::PrepareRun(run, g_configuration, g_defaultBands != 0, g_replay != 0);
     if (!g_replay) m_hw.SetOutputSampleRate(range.outputRate);
     EnableItem(kIdSnapshotOptions, run.TraceCount() == 1);
     EnableItem(kIdOptimiseFilters, runrules::OptimiseCommandEnabled(run.TraceCount(), g_configuration.postFilter,

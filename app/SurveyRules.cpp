@@ -57,8 +57,9 @@ FilterBand PresetBand(int32_t preset, const float* custom, float rate) {
     return band;
 }
 
-RangeSettings PrepareRun(CCorrelation& run, const ConfigurationRecord& settings, bool defaultBands) {
-    const RangeSettings range = RangeFor(settings.surveyRange);
+RangeSettings PrepareRun(CCorrelation& run, const ConfigurationRecord& settings, bool defaultBands, bool replay) {
+    RangeSettings range = RangeFor(settings.surveyRange);
+    if (replay) range.sampleRate = run.SampleRate();
     run.SetTraceCount(settings.multiFilter ? CCorrelation::kTraces : 1);
     run.Pipe().Clear();
     run.Pipe().SetStations(Station(settings.stationA), Station(settings.stationB));

@@ -58,6 +58,9 @@ FilterBand PresetBand(int32_t preset, const float* custom, float rate);
 // three fixed bands, else (only while defaultBands is set) the preset on the
 // first trace; every trace's filters designed as START designs them. Returns
 // the range row, whose output rate the caller hands to the hardware.
-RangeSettings PrepareRun(CCorrelation& run, const ConfigurationRecord& settings, bool defaultBands);
+// In a replay (replay true) the run keeps the rate its recording was made at:
+// the delay range and the bands follow the table at that rate.
+RangeSettings PrepareRun(CCorrelation& run, const ConfigurationRecord& settings, bool defaultBands,
+                         bool replay = false);
 
 }  // namespace survey

@@ -50,6 +50,16 @@ TEST_F(SurveyRun, UnknownConfiguredRangeRunsAsShort) {
     EXPECT_EQ(run->Pipe().GetSectionCount(), 0);
 }
 
+// A replayed recording was made at its own rate: a survey over it measures
+// lags at that rate, not at the range's.
+TEST_F(SurveyRun, ReplayKeepsTheRecordingsRate) {
+    run = std::make_unique<CCorrelation>(500, 100, 100.0f, 1, 2000.0f);
+    settings.surveyRange = 3;  // 2 s, 2500 Hz when live
+    survey::PrepareRun(*run, settings, true, true);
+    EXPECT_FLOAT_EQ(run->SampleRate(), 2000.0f);
+    EXPECT_EQ(run->MaxLag(), 4000 + CCorrelation::kGuardLags);
+}
+
 TEST_F(SurveyRun, PresetsApplyOnlyWhileTheDefaultBandsFlagIsSet) {
     settings.surveyRange = 2;  // 5000 Hz
     settings.surveyFilter = survey::kPresetMetallic;
