@@ -217,6 +217,7 @@ private:
     void ShowMainBar();
     void ShowTopBarIdle();
     void ShowThreeBandButtons(bool show);
+    void ShowRunningBars(int traceCount);
     void EnableStartCommands(bool enabled) override;
     void RefreshLabels();
     void ShowBareLabels();

@@ -99,12 +99,7 @@ void CCorrelatorDlg::BeginRun() {
     run.Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
     if (g_defaultBands) runrules::ApplyDefaultBands(run);
 
-    ShowThreeBandButtons(run.TraceCount() > 1);
-    m_loop.SetRunning(true);
-    for (int id : {kIdStart, kIdResume, kIdSurvey}) ShowItem(id, false);
-    for (int id : {kIdStop, kIdReset}) ShowItem(id, true);
-    EnableItem(kIdSetup, false);
-    EnableItem(kIdFile, false);
+    ShowRunningBars(run.TraceCount());
 
     const runrules::RunRange range = runrules::RangeForStart(travelMs, g_replay != 0, run.Pipe().GetSurveyRange());
     if (range.described) run.Pipe().SetSurveyRange(runrules::kSurveyNone);
@@ -134,6 +129,17 @@ void CCorrelatorDlg::StopSequence() {
     ShowItem(kIdSurvey, false);
     UpdateResultTexts();  // the labels hold the run's final results
     InvalidateGraph();
+}
+
+// A run has begun (START or SURVEY): STOP and RESET replace START, RESUME and
+// SURVEY, SETUP and FILE wait for the stop, and the loop runs.
+void CCorrelatorDlg::ShowRunningBars(int traceCount) {
+    ShowThreeBandButtons(traceCount > 1);
+    m_loop.SetRunning(true);
+    for (int id : {kIdStart, kIdResume, kIdSurvey}) ShowItem(id, false);
+    for (int id : {kIdStop, kIdReset}) ShowItem(id, true);
+    EnableItem(kIdSetup, false);
+    EnableItem(kIdFile, false);
 }
 
 void CCorrelatorDlg::OnResume() {

@@ -70,12 +70,7 @@ void CCorrelatorDlg::StartSurveyRun() {
     m_enlargedRow = 0;
     m_pipeEntryPending = false;
 
-    ShowThreeBandButtons(run.TraceCount() > 1);
-    m_loop.SetRunning(true);
-    for (int id : {kIdStart, kIdResume, kIdSurvey}) ShowItem(id, false);
-    for (int id : {kIdStop, kIdReset}) ShowItem(id, true);
-    EnableItem(kIdSetup, false);
-    EnableItem(kIdFile, false);
+    ShowRunningBars(run.TraceCount());
     m_resultsChanged = false;
     RefreshLabels();
     StartSampling(m_hw, run);
