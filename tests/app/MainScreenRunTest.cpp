@@ -16,8 +16,7 @@
 #include <functional>
 
 #include "CommaLocale.h"
-#include "ScopedSettings.h"
-#include "TempUnitRoot.h"
+#include "UnitOnBench.h"
 #include "app/CorrelatorDlg.h"
 #include "app/GraphView.h"
 #include "app/RunPicture.h"
@@ -45,7 +44,7 @@ CPipe PipeOf(float length, float velocity) {
     return pipe;
 }
 
-class MainRun : public ::testing::Test {
+class MainRun : public UnitOnBench {
 protected:
     void SetUp() override {
         g_configuration.testMode = 0;
@@ -56,17 +55,12 @@ protected:
     }
     void TearDown() override {
         dlg.reset();
-        radio.reset();
-        hw.reset();
-        platform::SetDeviceProvider(nullptr);
         g_replay = 0;
         ResetUserActivity();
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     }
     void Make(sim::Scenario world = sim::DefaultScenario()) {
-        unit = sim::InstallVirtualUnit(world);
-        hw = std::make_unique<SensorHardware>();
-        radio = std::make_unique<RadioLink>(*hw);
+        Install(world);
         dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
         dlg->InitForDisplay();
     }
@@ -79,13 +73,6 @@ protected:
     QAbstractButton* Button(int id) { return dlg->Item<QAbstractButton>(id); }
     bool Visible(int id) { return !dlg->GetDlgItem(id)->isHidden(); }
 
-    ScopedSettings settings;
-    TempUnitRoot root;
-    platform::FakeClock clock;
-    platform::ScopedClock scoped{clock};
-    std::shared_ptr<sim::VirtualUnit> unit;
-    std::unique_ptr<SensorHardware> hw;
-    std::unique_ptr<RadioLink> radio;
     std::unique_ptr<CCorrelatorDlg> dlg;
 };
 

@@ -15,8 +15,7 @@
 #include <memory>
 
 #include "QtApp.h"
-#include "ScopedSettings.h"
-#include "TempUnitRoot.h"
+#include "UnitOnBench.h"
 #include "hardware/DriverRecords.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
@@ -88,24 +87,19 @@ void Press(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
     QApplication::sendEvent(&w, &e);
 }
 
-class UnitCare : public ::testing::Test {
+class UnitCare : public UnitOnBench {
 protected:
     void SetUp() override {
         EnsureQApplication();
         g_configuration = CConfiguration();
         g_factory = CFactoryRecord();
         clock.SetUtcMs(kJune2015);
-        unit = sim::InstallVirtualUnit(sim::DefaultScenario());
-        hw = std::make_unique<SensorHardware>();
-        radio = std::make_unique<RadioLink>(*hw);
+        Install();
         unitcare::ListenRefresh() = {};
         ResetUserActivity();
     }
     void TearDown() override {
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "left open: " << w->objectName().toStdString();
-        radio.reset();
-        hw.reset();
-        platform::SetDeviceProvider(nullptr);
         SetLanguage(u"ENG");
     }
     // Volume steps sent to the potentiometer: (down, up).
@@ -124,13 +118,6 @@ protected:
         ASSERT_GE(hw->LevelStore(1).SampleTotal(), CWave::kLevelWindow);
     }
 
-    ScopedSettings settings;
-    TempUnitRoot root;
-    platform::FakeClock clock;
-    platform::ScopedClock scoped{clock};
-    std::shared_ptr<sim::VirtualUnit> unit;
-    std::unique_ptr<SensorHardware> hw;
-    std::unique_ptr<RadioLink> radio;
 };
 
 }  // namespace
