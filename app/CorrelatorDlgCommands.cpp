@@ -295,27 +295,8 @@ void CCorrelatorDlg::OnContrast() {
 
 void CCorrelatorDlg::OnX() { EndDialog(kResultOk); }
 
-// ---- commands whose screens come later ---------------------------------------------
-// Each leaves the run as it is until its screen lands.
+// ---- snapshots and the three-band view -------------------------------------------
 
-// The configuration screen is not built yet: nothing was changed.
-int CCorrelatorDlg::RunConfigurationScreen() {
-    NotYetAvailable("SETUP");
-    return kResultCancel;
-}
-
-void CCorrelatorDlg::OnSetup() {
-    const int result = RunConfigurationScreen();
-    if (IsPassedUp(result)) {
-        m_loop.StartBadgeFlash();
-        return;
-    }
-    ApplySettings();
-}
-
-void CCorrelatorDlg::OnCompute() { NotYetAvailable("COMPUTE"); }
-void CCorrelatorDlg::OnVelocityCalc() { NotYetAvailable("VELOCITY CALC"); }
-void CCorrelatorDlg::OnMaterialDatabase() { NotYetAvailable("MATERIAL DATABASE"); }
 void CCorrelatorDlg::OnSnapshotMode() { NotYetAvailable("SNAPSHOT MODE"); }
 void CCorrelatorDlg::OnSnapshotBar(int) { NotYetAvailable("SNAPSHOT"); }
 void CCorrelatorDlg::OnTraceRow(int) { NotYetAvailable("three-band view"); }
