@@ -1,6 +1,7 @@
 #include "pipe/ComputationFile.h"
 
 #include <sstream>
+#include <utility>
 
 #include "archive/Archive.h"
 
@@ -37,8 +38,9 @@ void WriteComputation(std::ostream& os, const Computation& c, LengthUnit length,
     WriteInt32(os, c.rightStation);
 }
 
-ComputationUnits ReadComputation(std::istream& is, Computation& c, LengthUnit length, TimeUnit time) {
+ComputationUnits ReadComputation(std::istream& is, Computation& result, LengthUnit length, TimeUnit time) {
     using namespace archive;
+    Computation c;  // the caller's stays as it was until the whole file has been read
     Require(ReadTag(is) == kMagic && !is.fail(), kComputationUnknownType);
     int32_t kind = 0;
     ReadInt32(is, kind);
@@ -71,5 +73,6 @@ ComputationUnits ReadComputation(std::istream& is, Computation& c, LengthUnit le
     Require(!is.fail() && IsStation(left) && IsStation(right), kComputationUnknownType);
     c.leftStation = left;
     c.rightStation = right;
+    result = std::move(c);
     return stored;
 }

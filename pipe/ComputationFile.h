@@ -35,6 +35,6 @@ void WriteComputation(std::ostream& os, const Computation& c, LengthUnit length,
 
 // Reads a file and converts every point into the display units. Raises
 // kComputationUnknownType, kComputationUnsupportedVersion,
-// LinearRegression::kSizeError or the archive's errors. A rejected header
-// leaves c unchanged; after that c keeps what the reading reached.
+// LinearRegression::kSizeError or the archive's errors; c changes only when
+// the whole file was read, so a file broken anywhere leaves no stray points.
 ComputationUnits ReadComputation(std::istream& is, Computation& c, LengthUnit length, TimeUnit time);

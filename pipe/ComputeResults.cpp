@@ -5,7 +5,7 @@
 
 namespace {
 
-std::u16string Line(const char16_t* caption, const std::u16string& value) { return caption + (u" " + value); }
+std::u16string Line(const std::u16string& caption, const std::u16string& value) { return caption + u" " + value; }
 
 // Steps of the series 1, 2, 2.5, 5 x 10^k tried for a mixed-sign delay axis;
 // enough decades for any float delay.
@@ -31,7 +31,7 @@ float MixedBase(float mean, float step) {
 }  // namespace
 
 ComputeResultTexts ComputeResults(const LinearRegression& points, size_t selected, LengthUnit length,
-                                  TimeUnit time) {
+                                  TimeUnit time, const ComputeCaptions& captions) {
     ComputeResultTexts texts;
     if (points.Size() == 0) return texts;
     const bool feet = length == LengthUnit::Feet;
@@ -47,10 +47,10 @@ ComputeResultTexts ComputeResults(const LinearRegression& points, size_t selecte
         const char* format = feet ? (ms ? "%.4fft/ms" : "%.1fft/s") : (ms ? "%.4fm/ms" : "%.1fm/s");
         velocity = FormatNumber(format, std::fabs(1.0f / m));
     }
-    texts.separation = Line(u"SENSOR SEPARATION:", x);
-    texts.leakDistance = Line(u"LEAK DISTANCE:", distance);
-    texts.velocity = Line(u"CALCULATED VELOCITY:", velocity);
-    texts.delay = Line(u"MEASURED TIME DELAY:", y);
+    texts.separation = Line(captions.separation, x);
+    texts.leakDistance = Line(captions.leakDistance, distance);
+    texts.velocity = Line(captions.velocity, velocity);
+    texts.delay = Line(captions.delay, y);
     return texts;
 }
 

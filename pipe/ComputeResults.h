@@ -24,10 +24,18 @@ struct ComputeResultTexts {
     std::u16string delay;         // the selected point's y
 };
 
+// The captions the values follow; a language pack gives its own.
+struct ComputeCaptions {
+    std::u16string separation = u"SENSOR SEPARATION:";
+    std::u16string leakDistance = u"LEAK DISTANCE:";
+    std::u16string velocity = u"CALCULATED VELOCITY:";
+    std::u16string delay = u"MEASURED TIME DELAY:";
+};
+
 // length: metres or feet (the configuration's unitSystem); time: seconds or
 // milliseconds (velocityPerMs). The points are in those units.
 ComputeResultTexts ComputeResults(const LinearRegression& points, size_t selected, LengthUnit length,
-                                  TimeUnit time);
+                                  TimeUnit time, const ComputeCaptions& captions = {});
 
 // The caption cut at its first "(" and followed by "(m)", "(ft)", "(s)" or "(ms)".
 std::u16string AxisTitle(std::u16string_view caption, std::u16string_view unit);

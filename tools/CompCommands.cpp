@@ -1,10 +1,17 @@
-// corrtool comp: a velocity computation file and the results the screen shows.
+// corrtool comp: a velocity computation file and the results the screen
+// shows; saved runs added to one as the screen's ADD RESULT adds them.
 
+#include <filesystem>
 #include <fstream>
+#include <sstream>
+
+#include "app/RunSettings.h"
+#include "dsp/RunPoint.h"
 
 #include "pipe/ComputationFile.h"
 #include "pipe/ComputeResults.h"
 #include "platform/Text.h"
+#include "settings/Configuration.h"
 #include "tools/Corrtool.h"
 
 namespace {
@@ -28,18 +35,92 @@ void PrintComputation(const Computation& c, const ComputationUnits& stored, Leng
         << "delay=" << platform::Utf16ToUtf8(r.delay) << '\n';
 }
 
-}  // namespace
-
-// comp show FILE [--feet] [--ms]: the display units default to metres and seconds.
-int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err) {
+struct CompArgs {
     Args files;
     LengthUnit length = LengthUnit::Metres;
     TimeUnit time = TimeUnit::Seconds;
+};
+
+// The display units default to metres and seconds.
+CompArgs ParseCompArgs(const Args& args) {
+    CompArgs c;
     for (const std::string& a : args) {
-        if (a == "--feet") length = LengthUnit::Feet;
-        else if (a == "--ms") time = TimeUnit::Milliseconds;
-        else files.push_back(a);
+        if (a == "--feet") c.length = LengthUnit::Feet;
+        else if (a == "--ms") c.time = TimeUnit::Milliseconds;
+        else c.files.push_back(a);
     }
+    return c;
+}
+
+// Through a temporary beside the file and a rename: a failed write leaves the
+// old file as it was.
+bool SaveComputation(const std::string& path, const Computation& c, LengthUnit length, TimeUnit time) {
+    std::ostringstream bytes;
+    WriteComputation(bytes, c, length, time);
+    const std::string part = path + ".part";
+    std::error_code ec;
+    {
+        std::ofstream file(part, std::ios::binary | std::ios::trunc);
+        file << bytes.str();
+        file.flush();
+        if (file.good()) {
+            file.close();
+            std::filesystem::rename(part, path, ec);
+            if (!ec) return true;
+        }
+    }
+    std::filesystem::remove(part, ec);
+    return false;
+}
+
+}  // namespace
+
+// comp add FILE.comp RUN.corr... [--feet] [--ms]: an existing file is
+// extended, a missing one created; any unreadable input changes nothing.
+int CmdCompAdd(const Args& args, std::ostream& out, std::ostream& err) {
+    const CompArgs a = ParseCompArgs(args);
+    if (a.files.size() < 2) {
+        err << "usage: corrtool comp add FILE.comp RUN.corr... [--feet] [--ms]\n";
+        return 2;
+    }
+    const std::string& name = a.files[0];
+    Computation c;
+    if (std::ifstream existing(name, std::ios::binary); existing.is_open()) {
+        try {
+            ReadComputation(existing, c, a.length, a.time);
+        } catch (const std::exception& e) {
+            err << "corrtool: " << name << ": " << e.what() << '\n';
+            return 1;
+        }
+    }
+    LoadGlobalRecords();  // the unit's peak polarity, as the screen finds peaks
+    const CorrelationOptions options = CorrelationOptionsFromConfiguration();
+    for (size_t i = 1; i < a.files.size(); ++i) {
+        std::ifstream run(a.files[i], std::ios::binary);
+        std::string error = "cannot open";
+        const std::optional<RunPoint> point =
+            run.is_open() ? ReadRunPoint(run, options, a.length, a.time, &error) : std::nullopt;
+        if (!point) {
+            err << "corrtool: " << a.files[i] << ": " << error << '\n';
+            return 1;
+        }
+        AddRunPoint(c, *point);
+    }
+    if (!SaveComputation(name, c, a.length, a.time)) {
+        err << "corrtool: cannot write " << name << '\n';
+        return 1;
+    }
+    out << "file=" << name << '\n';
+    PrintComputation(c, ComputationUnits{a.length, a.time}, a.length, a.time, out);
+    return 0;
+}
+
+// comp show FILE [--feet] [--ms]: the display units default to metres and seconds.
+int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err) {
+    const CompArgs a = ParseCompArgs(args);
+    const Args& files = a.files;
+    const LengthUnit length = a.length;
+    const TimeUnit time = a.time;
     if (files.size() != 1) {
         err << "usage: corrtool comp show FILE [--feet] [--ms]\n";
         return 2;

@@ -17,6 +17,7 @@ const CorrtoolCommand kCommands[] = {
     {"materials", "show", "[FILE]", CmdMaterialsShow},
     {"materials", "write", "FILE", CmdMaterialsWrite},
     {"comp", "show", "FILE", CmdCompShow},
+    {"comp", "add", "FILE.comp RUN.corr... [--feet] [--ms]", CmdCompAdd},
     // corr:
     {"corr", "info", "FILE", CmdCorrInfo},
     {"corr", "replay", "FILE.corr [options]", CmdCorrReplay},

@@ -38,6 +38,7 @@ int CmdWavInfo(const Args& args, std::ostream& out, std::ostream& err);
 int CmdMaterialsShow(const Args& args, std::ostream& out, std::ostream& err);
 int CmdMaterialsWrite(const Args& args, std::ostream& out, std::ostream& err);
 int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err);
+int CmdCompAdd(const Args& args, std::ostream& out, std::ostream& err);
 // corr:
 int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err);
 int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err);

@@ -126,6 +126,25 @@ TEST(ComputationFile, EachDefectRaisesItsOwnMessage) {
     EXPECT_EQ(c.points.Point(0).x, 1.0f);
 }
 
+// However far the reading got, a broken file leaves the points the screen
+// had: none of the file's, none lost.
+TEST(ComputationFile, ReadBrokenAnywhereKeepsThePreviousPoints) {
+    const std::string file = CompFile();
+    for (size_t cut = 0; cut < file.size(); ++cut) {
+        Computation c;
+        c.points = Points({{1.0f, 2.0f}, {3.0f, 4.0f}});
+        c.leftStation = 3;
+        EXPECT_NE(ReadError(file.substr(0, cut), c), "") << cut;
+        ASSERT_EQ(c.points.Size(), 2u) << cut;
+        EXPECT_EQ(c.points.Point(1).x, 3.0f) << cut;
+        EXPECT_EQ(c.leftStation, 3) << cut;
+    }
+    Computation c;
+    c.points = Points({{1.0f, 2.0f}});
+    EXPECT_EQ(ReadError(CompFile(1, 28, 8, 7), c), "CComputeDialog Read: Unknown file type");
+    EXPECT_EQ(c.points.Size(), 1u);
+}
+
 // Station codes choose the pictures at the graph's ends; a code outside 0-3
 // would index past them.
 TEST(ComputationFile, StationOutsideTheFourIsRefused) {

@@ -7,10 +7,25 @@
 #include <sstream>
 
 #include "TempUnitRoot.h"
+#include "dsp/Correlation.h"
 #include "pipe/ComputationFile.h"
 #include "ToolRun.h"
 
 namespace {
+
+// A saved run of length metres whose peak lies at delay seconds (10000 Hz).
+std::string SaveRun(const TempUnitRoot& root, const std::string& name, float metres, float delay) {
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    PipeSegment s;
+    s.SetLength(metres, LengthUnit::Metres);
+    s.SetVelocity(1000.0f);
+    run.Pipe().AddSection(s);
+    run.Accumulator(0)[static_cast<size_t>(run.MaxLag() + static_cast<int32_t>(delay * 10000.0f))] = 100;
+    const std::string path = (root.Path() / name).string();
+    std::ofstream file(path, std::ios::binary);
+    run.Write(file);
+    return path;
+}
 
 std::string SaveComp(const TempUnitRoot& root, int16_t version) {
     Computation c;
@@ -47,4 +62,30 @@ TEST(CorrtoolComp, BadFileGivesTheReadersMessage) {
     EXPECT_NE(err.find("CComputeDialog Read: Unsupported version"), std::string::npos);
     EXPECT_EQ(RunTool({"comp", "show", (root.Path() / "none.comp").string()}, out, err), 1);
     EXPECT_EQ(RunTool({"comp", "show"}, out, err), 2);
+}
+
+// Runs join a new file, then an existing one; a run that cannot be read
+// leaves the file as it was.
+TEST(CorrtoolComp, AddCreatesThenExtendsAndAnUnreadableRunChangesNothing) {
+    TempUnitRoot root;
+    const std::string comp = (root.Path() / "new.comp").string();
+    const std::string r100 = SaveRun(root, "r100.corr", 100.0f, 0.05f);
+    const std::string r200 = SaveRun(root, "r200.corr", 200.0f, 0.015f);
+    const std::string r300 = SaveRun(root, "r300.corr", 300.0f, 0.025f);
+    ToolResult r = Tool({"comp", "add", comp, r100});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(HasLine(r.out, "points=1"));
+    EXPECT_TRUE(HasLine(r.out, "velocity=CALCULATED VELOCITY: "));
+    r = Tool({"comp", "add", comp, r300, "--ms"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(HasLine(r.out, "point[1]=300,25,1")) << r.out;
+    std::ofstream(root.Path() / "bad.corr") << "TkCo";
+    EXPECT_EQ(Tool({"comp", "add", comp, r200, (root.Path() / "bad.corr").string()}).code, 1);
+    r = Tool({"comp", "show", comp, "--ms"});
+    EXPECT_TRUE(HasLine(r.out, "points=2")) << r.out;
+    EXPECT_TRUE(HasLine(r.out, "storedTimeUnit=ms"));
+    EXPECT_TRUE(HasLine(r.out, "point[0]=100,50,1"));
+    EXPECT_TRUE(HasLine(r.out, "velocity=CALCULATED VELOCITY: 8.0000m/ms"));
+    EXPECT_TRUE(HasLine(r.out, "leakDistance=LEAK DISTANCE: 250.0m"));
+    EXPECT_EQ(Tool({"comp", "add", comp}).code, 2);
 }
