@@ -32,10 +32,12 @@ std::vector<PixelRect> PaneRects(const PixelRect& area, int32_t n, int32_t enlar
     if (n == 1) return {PixelRect{area.left, area.top, area.right, bottom}};
     if (enlargedRow >= 1 && enlargedRow <= n) {
         // The strips keep 26 px each; the enlarged row takes what is left.
+        // Rows count from the top, panes from the bottom.
         const int32_t big = std::max(1, height - (n - 1) * (kStripHeight + kStripGap));
+        const int32_t enlargedPane = n - enlargedRow;
         int32_t y = bottom;
         for (int32_t i = 0; i < n; ++i) {
-            const int32_t h = i + 1 == enlargedRow ? big : kStripHeight;
+            const int32_t h = i == enlargedPane ? big : kStripHeight;
             panes.push_back({area.left, y - h + 1, area.right, y});
             y -= h + kStripGap;
         }

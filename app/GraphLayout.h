@@ -37,8 +37,9 @@ PixelRect GraphAreaFor(int32_t traceCount, int32_t legendWidth);
 
 // Panes stacked upwards from the bottom of the area (pane 0 at the bottom),
 // over the area less the 33-pixel band. One pane takes all of it; n panes
-// share the height equally, except that with enlargedRow 1 ... n the other
-// panes are 26-pixel strips 3 pixels apart and that row takes the rest.
+// share the height equally, except that with enlargedRow 1 ... n (counted
+// from the top: row r is pane n - r) the other panes are 26-pixel strips
+// 3 pixels apart and that row takes the rest.
 //  n : 1 ... 5 panes
 std::vector<PixelRect> PaneRects(const PixelRect& area, int32_t n, int32_t enlargedRow);
 

@@ -3,6 +3,7 @@
 #include "pipe/Materials.h"
 #include "platform/Debug.h"
 #include "platform/Files.h"
+#include "platform/RunFiles.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Touch.h"
@@ -92,6 +93,7 @@ void PrepareDevice(CConfiguration& config) {
     ProtectFiles();
     CreateDataFolder();
     TidyStrayResults(CConfiguration::DataFolder());
+    platform::RemoveUnfinishedWrites(CConfiguration::DataFolder());
 }
 
 }  // namespace startup

@@ -132,6 +132,8 @@ public:
     void PushSnapshot();
     // Another run's current accumulator becomes entry 1; entry 0 stays.
     void PushExternalSnapshot(const std::vector<int64_t>& accumulator);
+    // Only the current result is valid again (the snapshots are dropped).
+    void DropSnapshots() noexcept { m_validCount = 1; }
     // This becomes a one-trace run made from trace k (0-2) of other.
     void CopyTrace(const CCorrelation& other, int32_t k);
 
@@ -307,6 +309,12 @@ OpenedRun OpenRun(const std::string& corrPath, const CorrelationOptions& options
 // The same from streams (tests, host files); recording may be null.
 OpenedRun OpenRunFromStreams(std::istream* corr, std::unique_ptr<std::istream> recording,
                              const CorrelationOptions& options);
+
+// OPEN AS SNAPSHOT: the saved run read from corr joins run's history as an
+// external snapshot when its lag count equals run's. A missing or unreadable
+// file is never pushed (it would show as an empty trace). Returns whether the
+// snapshot was taken.
+bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const CorrelationOptions& options);
 
 // Replays the whole attached recording through the sample inputs, as START in
 // replay mode does, correlating after every feed; returns the frames fed.

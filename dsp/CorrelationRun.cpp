@@ -74,6 +74,16 @@ OpenedRun OpenRun(const std::string& corrPath, const CorrelationOptions& options
     return opened;
 }
 
+bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const CorrelationOptions& options) {
+    OpenedRun saved;
+    ReadInto(saved, corr, options);
+    if (!saved.fileRead || saved.run->MaxLag() != run.MaxLag() ||
+        saved.run->Accumulator(0).size() != run.Accumulator(0).size())
+        return false;
+    run.PushExternalSnapshot(saved.run->Accumulator(0));
+    return true;
+}
+
 int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed) {
     int64_t fed = 0;
     for (;;) {

@@ -133,4 +133,15 @@ std::vector<bool> WriteFileSet(const std::vector<FileWrite>& files) {
     return written;
 }
 
+int RemoveUnfinishedWrites(std::string_view folder) {
+    std::error_code ec;
+    int removed = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(HostPath(std::string(folder)), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file(ec) || !EndsWithFolded(name, kTemporarySuffix)) continue;
+        if (fs::remove(entry.path(), ec)) ++removed;
+    }
+    return removed;
+}
+
 }  // namespace platform

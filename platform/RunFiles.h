@@ -80,4 +80,9 @@ struct FileWrite {
 // temporary; the other files are still written. One result per file, in order.
 std::vector<bool> WriteFileSet(const std::vector<FileWrite>& files);
 
+// Removes the temporaries a write cut short by power loss left in a folder
+// (device path ending in a backslash); they are never listed and only hold
+// space. Returns how many were removed.
+int RemoveUnfinishedWrites(std::string_view folder);
+
 }  // namespace platform

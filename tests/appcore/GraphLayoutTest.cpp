@@ -38,6 +38,12 @@ TEST(GraphPanes, StackFromTheBottomAndAnEnlargedRowTakesWhatStripsLeave) {
     EXPECT_EQ(enlarged[2].Height(), 26);
     EXPECT_EQ(enlarged[1].bottom, enlarged[0].top - 4);  // 3 pixels apart
     EXPECT_EQ(enlarged[2].top, 91);
+
+    // Rows count from the top: row 1 is the top pane, the highest band.
+    const auto top = PaneRects(kGraphArea, 3, 1);
+    EXPECT_EQ(top[0].Height(), 26);
+    EXPECT_GT(top[2].Height(), 100);
+    EXPECT_EQ(top[2].top, 91);
 }
 
 TEST(GraphColumns, PixelAndColumnMapBothWays) {

@@ -197,6 +197,14 @@ TEST(CorrelationHistory, FifthPushDropsTheOldestAndExternalGoesBehindTheCurrent)
     EXPECT_EQ(other.Accumulator(0)[0], 9);
     EXPECT_EQ(other.Accumulator(1)[0], 7);
     EXPECT_EQ(other.Accumulator(2)[0], 9);
+
+    // A saved run that cannot be read is never taken as an empty snapshot.
+    std::stringstream junk("not a run");
+    EXPECT_FALSE(PushSavedRunAsSnapshot(other, &junk, other.Options()));
+    EXPECT_FALSE(PushSavedRunAsSnapshot(other, nullptr, other.Options()));
+    EXPECT_EQ(other.ValidCount(), 3);
+    other.DropSnapshots();
+    EXPECT_EQ(other.ValidCount(), 1);
 }
 
 TEST(CorrelationPlayback, FeedsFramesDividedBySixteenTowardZero) {

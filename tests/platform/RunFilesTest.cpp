@@ -146,3 +146,13 @@ TEST_F(FileSet, AReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(Read(files[0]), "old " + files[0]);
     EXPECT_EQ(GetFileAttributes(files[0]) & kAttrReadOnly, kAttrReadOnly);
 }
+
+// What a write cut short by power loss left behind goes at the next start;
+// the saved runs stay.
+TEST_F(FileSet, LeftoverTemporariesAreRemovedAndTheRunsStay) {
+    root.Put(files[1] + ".tmp", "half a recording");
+    EXPECT_EQ(RemoveUnfinishedWrites(kData), 1);
+    ExpectNoTemporaries();
+    for (const std::string& f : files) EXPECT_EQ(Read(f), "old " + f);
+    EXPECT_EQ(RemoveUnfinishedWrites("\\NandFlash\\Missing\\"), 0);
+}
