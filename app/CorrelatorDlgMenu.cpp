@@ -2,14 +2,18 @@
 // screen (VELOCITY CALC and MATERIAL DATABASE are in CorrelatorDlgMaterials.cpp).
 
 #include "app/CorrelatorDlg.h"
-#include "platform/Debug.h"
+#include "app/RunSettings.h"
+#include "screens/ComputeDialog.h"
 
-namespace {
-
-void NotYetAvailable(const char* command) {
-    platform::DebugPrintf("%s: screen not available in this build\r\n", command);
+// The run stands still while the screen is open: no ticks, no stopwatch. Each
+// opening starts with no points; they are kept only by SAVE AS.
+void CCorrelatorDlg::OnCompute() {
+    KillTimer(kRunTimer);
+    const bool counting = m_run->Clock().running;
+    if (counting) m_run->Clock().Stop();
+    CComputeDialog compute(this);
+    compute.SetRunOptions(CorrelationOptionsFromConfiguration());
+    RunChild(compute);
+    if (counting) m_run->Clock().Start();
+    SetTimer(kRunTimer, kTickMs);
 }
-
-}  // namespace
-
-void CCorrelatorDlg::OnCompute() { NotYetAvailable("COMPUTE"); }
