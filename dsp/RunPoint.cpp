@@ -13,7 +13,7 @@ std::optional<RunPoint> PointOfRun(const CCorrelation& run, LengthUnit length, T
     const DelayUnit unit = time == TimeUnit::Milliseconds ? DelayUnit::Milliseconds : DelayUnit::Seconds;
     RunPoint p;
     p.separation = pipe.GetTotalLength(length);
-    p.delay = ConvertDelay(lag, DelayUnit::Samples, unit, pipe.GetSampleRate());
+    p.delay = ConvertDelay(lag, DelayUnit::Samples, unit, run.SampleRate());
     if (!std::isfinite(p.separation) || !std::isfinite(p.delay)) return std::nullopt;
     p.stationA = pipe.GetStationA();
     p.stationB = pipe.GetStationB();

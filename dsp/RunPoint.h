@@ -4,8 +4,10 @@
 // delay up, both in the display units.
 //
 // The delay is the selected accumulator's peak index minus the centre lag L,
-// in samples, converted at the pipe's own sample rate: a run decimated to
-// 2000 Hz has five times the delay per lag of one at 10000 Hz.
+// in samples, converted at the rate those lags were counted at: the run's own
+// (a run decimated to 2000 Hz has five times the delay per lag of one at
+// 10000 Hz). The pipe record also carries a rate, but START decimates the run
+// without touching it, so a saved decimated run's pipe may still say 10000.
 
 #include <istream>
 #include <optional>

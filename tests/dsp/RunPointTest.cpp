@@ -1,5 +1,5 @@
 // A saved run as a velocity computation point: the pipe's length across, the
-// peak delay up at the pipe's own rate, in the display units.
+// peak delay up at the run's own rate, in the display units.
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,12 @@
 namespace {
 
 // A run of two sections (100 m + 50 m) between Yellow and Blue whose
-// correlation peaks at lag samples.
+// correlation peaks at lag samples. Decimated as START decimates: the run's
+// rate changes, its pipe keeps the 10000 Hz it was made with.
 std::unique_ptr<CCorrelation> RunWithPeak(float rate, int32_t lag) {
-    auto run = std::make_unique<CCorrelation>(500, 100, 100.0f, 1, rate);
+    auto run = std::make_unique<CCorrelation>(500, 100, 100.0f, 1, 10000.0f);
+    run->SetSampleRate(rate);
+    run->SetRange(100.0f, 1);
     for (float metres : {100.0f, 50.0f}) {
         PipeSegment s;
         s.SetLength(metres, LengthUnit::Metres);
@@ -32,14 +35,16 @@ std::optional<RunPoint> ThroughFile(const CCorrelation& run, LengthUnit length, 
 
 }  // namespace
 
-// The same lag is five times the delay in a run decimated to 2000 Hz; a
-// reopened file keeps its rate, in any display unit.
-TEST(RunPoint, DelayUsesThePipesSampleRate) {
+// The same lag is five times the delay in a run decimated to 2000 Hz, though
+// its pipe record still says 10000; a reopened file keeps its rate, in any
+// display unit.
+TEST(RunPoint, DelayUsesTheRunsSampleRate) {
     struct Row { float rate; int32_t lag; LengthUnit length; TimeUnit time; float x, y; };
     for (const Row& r : {Row{10000.0f, -40, LengthUnit::Metres, TimeUnit::Seconds, 150.0f, -0.004f},
                          Row{2000.0f, -40, LengthUnit::Metres, TimeUnit::Seconds, 150.0f, -0.02f},
                          Row{2000.0f, 25, LengthUnit::Feet, TimeUnit::Milliseconds, 150.0f * 3.28084f, 12.5f}}) {
         const auto run = RunWithPeak(r.rate, r.lag);
+        ASSERT_EQ(run->Pipe().GetSampleRate(), 10000.0f);
         for (const std::optional<RunPoint>& p : {PointOfRun(*run, r.length, r.time), ThroughFile(*run, r.length, r.time)}) {
             ASSERT_TRUE(p.has_value()) << r.rate;
             EXPECT_NEAR(p->separation, r.x, 1e-3f) << r.rate;

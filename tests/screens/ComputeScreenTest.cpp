@@ -37,9 +37,12 @@ std::string CompBytes(const Computation& c) {
     return os.str();
 }
 
-// A run over metres of pipe at rate whose correlation peaks at lag samples.
+// A run over metres of pipe at rate whose correlation peaks at lag samples;
+// decimated as START decimates, so its pipe record keeps 10000 Hz.
 std::string RunBytes(float rate, float metres, int32_t lag) {
-    CCorrelation run(500, 100, 100.0f, 1, rate);
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    run.SetSampleRate(rate);
+    run.SetRange(100.0f, 1);
     PipeSegment s;
     s.SetLength(metres, LengthUnit::Metres);
     s.SetVelocity(1250.0f);
