@@ -154,10 +154,16 @@ void CCorrelatorDlg::BindCommands() {
     OnCommand(kIdMaterialDatabase, [this] { OnMaterialDatabase(); });
     OnCommand(kIdOptimiseFilters, [this] { OnOptimiseFilters(); });
     OnCommand(kIdSnapshotMode, [this] { OnSnapshotMode(); });
-    for (int id : {kIdSnapshotContinue, kIdSnapshotRestart, kIdSnapshotStop, kIdOpenAsSnapshot})
-        OnCommand(id, [this, id] { OnSnapshotBar(id); });
-    for (int id : {kIdRow1, kIdRow2, kIdRow3, kIdEnlarge1, kIdEnlarge2, kIdEnlarge3})
-        OnCommand(id, [this, id] { OnTraceRow(id); });
+    OnCommand(kIdSnapshotContinue, [this] { OnSnapshotContinue(); });
+    OnCommand(kIdSnapshotRestart, [this] { OnSnapshotRestart(); });
+    OnCommand(kIdSnapshotStop, [this] { OnSnapshotStop(); });
+    OnCommand(kIdOpenAsSnapshot, [this] { OnOpenAsSnapshot(); });
+    OnCommand(kIdSnapshotReset, [this] { OnSnapshotReset(); });
+    const std::array<int, 3> rows{kIdRow1, kIdRow2, kIdRow3}, enlarge{kIdEnlarge1, kIdEnlarge2, kIdEnlarge3};
+    for (int row = 1; row <= 3; ++row) {
+        OnCommand(rows[row - 1], [this, row] { OnRowButton(row); });
+        OnCommand(enlarge[row - 1], [this, row] { OnEnlargeButton(row); });
+    }
     OnCommand(kIdContrast, [this] { OnContrast(); });
     OnCommandAlways(kIdX, [this] { OnX(); });
 }
@@ -178,7 +184,8 @@ void CCorrelatorDlg::OnInitDialog() {
     ReportUserActivity();
     ShowBadgePicture();
     if (platform::GetSystemTime().year < kFirstGoodYear && ClockScreen()) ClockScreen()(this);
-    if (QWidget* row = GetDlgItem(kIdRow1)) m_firstRowButton = row->geometry();
+    for (int row = 0; row < 3; ++row)
+        if (QWidget* button = GetDlgItem(kIdRow1 - row)) m_rowButtonRects[static_cast<size_t>(row)] = button->geometry();
     EnableStartCommands(m_loop.StartCommandsEnabled());
 }
 
@@ -302,4 +309,7 @@ void CCorrelatorDlg::ApplySettings() {
     m_run->Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
     m_run->SetOptions(CorrelationOptionsFromConfiguration());
     ShowStationPictures();
+    // Units may have changed: the pipe label, distances and cursor delay.
+    if (m_loop.Running() || m_run->SamplesCorrelated() > 0) RefreshLabels();
+    InvalidatePanel();
 }

@@ -9,10 +9,11 @@
 //   CorrelatorDlgRun.cpp       the timer driving RunLoop and what the loop shows
 //   CorrelatorDlgFilters.cpp   FILTERS and the legend touches, SURVEY, LISTEN
 //   CorrelatorDlgFiles.cpp     SAVE, OPEN and INFO
+//   CorrelatorDlgSetup.cpp     SETUP and the codes its screens pass up
 //   GraphView.cpp              the paint of the result panel, touches, zoom and
 //                              peak suppression
 // Commands whose screens come later (COMPUTE, VELOCITY CALC, MATERIAL
-// DATABASE, SETUP's configuration screen, the snapshot bar) have their
+// DATABASE, the snapshot bar) have their
 // buttons, bars and enabling here and leave the run as it is.
 
 #include <QImage>
@@ -74,7 +75,8 @@ enum MainControl {
     kIdSnapshotRestart = 1077,
     kIdSnapshotStop = 1078,
     kIdOpenAsSnapshot = 1079,
-    // three-band view: rows 3, 2, 1 and their enlarge buttons
+    kIdSnapshotReset = 1080,  // on the snapshot bar's template, shown by no bar
+    // three-band view: rows 1, 2, 3 from the top and their enlarge buttons
     kIdRow3 = 1000,
     kIdRow2 = 1001,
     kIdRow1 = 1002,
@@ -124,6 +126,9 @@ extern int g_defaultBands;
 // Tick count another screen animates the running picture from while not 0;
 // STOP clears it.
 extern uint32_t g_runningAnimationTick;
+// Set when the setup screens closed with EXIT TO UPGRADE: the program ends
+// after the badge flash and tells its caller so (main.cpp's exit status).
+extern bool g_upgradeRequested;
 
 // A configured station code as the pipe takes it; an unknown code is the Base.
 inline StationCode StationFromCode(int32_t code) {
@@ -154,6 +159,7 @@ public:
     GraphMode Mode() const { return m_mode; }
     bool ResultsChanged() const { return m_resultsChanged; }
     bool PipeEntryPending() const { return m_pipeEntryPending; }
+    int EnlargedRow() const { return m_enlargedRow; }
     // The filter screen FILTERS and the legend touches open (created at the
     // first opening; it keeps the set last shown between openings).
     CFilterDialog& FilterScreen();
@@ -178,6 +184,8 @@ public:
     // OPEN after the file list: the run in the data folder's file name
     // (with its extension) replaces the current one as a stopped replay.
     void OpenRunFile(const std::string& name);
+    // The file list over the data folder's runs: the chosen name, or empty.
+    std::string ChooseRunFile();
     // The saved picture of the run as it is now, under file name (800 x 600,
     // normal colours whatever the screen's scheme).
     QImage RunPictureNow(const QString& fileName);
@@ -250,9 +258,17 @@ private:
     void OnVelocityCalc();
     void OnMaterialDatabase();
     void OnOptimiseFilters();
+    // ---- snapshots and the three-band view (CorrelatorDlgSnapshots.cpp) ----------
     void OnSnapshotMode();
-    void OnSnapshotBar(int id);
-    void OnTraceRow(int id);
+    void OnSnapshotContinue();
+    void OnSnapshotRestart();
+    void OnSnapshotStop();
+    void OnOpenAsSnapshot();
+    void OnSnapshotReset();
+    void OnRowButton(int row);
+    void OnEnlargeButton(int row);
+    void ClearEnlargement();
+    void PushSnapshot();
     void OnContrast();
     void OnX();
     // The sequences the commands share.
@@ -322,7 +338,7 @@ private:
     bool m_dragging = false;
     int m_legendWidth = 0;
     std::array<QRect, 3> m_legendRects{};
-    QRect m_firstRowButton;
+    std::array<QRect, 3> m_rowButtonRects{};  // rows 1-3 at full size
     GraphModel m_model;        // what the last rebuild found; partial repaints reuse it
     bool m_modelStale = true;  // the graph was invalidated: rebuild at the next paint
 };

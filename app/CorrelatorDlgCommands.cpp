@@ -43,7 +43,7 @@ void CCorrelatorDlg::OnStart() {
     if (!ReceptionCheck()) return;
     m_run->SetTraceCount(g_configuration.multiFilter ? 3 : 1);
     EnableItem(kIdSnapshotOptions, m_run->TraceCount() == 1);
-    m_enlargedRow = 0;
+    ClearEnlargement();
 
     // The pipe entry on the main pipe; cancelled, the run keeps its pipe.
     const CPipe kept = m_run->Pipe();
@@ -69,7 +69,7 @@ void CCorrelatorDlg::OnStart() {
 void CCorrelatorDlg::StartOnPipe(const CPipe& pipe) {
     m_run->SetTraceCount(g_configuration.multiFilter ? 3 : 1);
     EnableItem(kIdSnapshotOptions, m_run->TraceCount() == 1);
-    m_enlargedRow = 0;
+    ClearEnlargement();
     m_pipeEntryPending = false;
     m_run->Pipe() = pipe;
     BeginRun();
@@ -184,7 +184,7 @@ void CCorrelatorDlg::OnReset() {
     EnableStartCommands(m_loop.StartCommandsEnabled());
     EnableItem(kIdSnapshotOptions, false);
     ShowThreeBandButtons(g_configuration.multiFilter != 0);
-    if (QWidget* row = GetDlgItem(kIdRow1); row && !m_firstRowButton.isEmpty()) row->setGeometry(m_firstRowButton);
+    ClearEnlargement();
     g_replay = 0;
     m_modelStale = true;
     update();
@@ -213,15 +213,6 @@ void CCorrelatorDlg::OnMenu() {
     EnableItem(kIdOptimiseFilters,
                !m_loop.Optimising() && runrules::OptimiseCommandEnabled(m_run->TraceCount(), g_configuration.postFilter,
                                                                         g_configuration.filterOptimisation));
-}
-
-void CCorrelatorDlg::OnSnapshotOptions() {
-    if (GetCheck(kIdSnapshotOptions)) {
-        OnReturn();
-        return;
-    }
-    ShowBar({kIdSnapshotContinue, kIdSnapshotRestart, kIdSnapshotStop, kIdOpenAsSnapshot, kIdReturn});
-    SetCheck(kIdSnapshotOptions, 1);
 }
 
 void CCorrelatorDlg::OnReturn() {
@@ -294,9 +285,3 @@ void CCorrelatorDlg::OnContrast() {
 }
 
 void CCorrelatorDlg::OnX() { EndDialog(kResultOk); }
-
-// ---- snapshots and the three-band view -------------------------------------------
-
-void CCorrelatorDlg::OnSnapshotMode() { NotYetAvailable("SNAPSHOT MODE"); }
-void CCorrelatorDlg::OnSnapshotBar(int) { NotYetAvailable("SNAPSHOT"); }
-void CCorrelatorDlg::OnTraceRow(int) { NotYetAvailable("three-band view"); }

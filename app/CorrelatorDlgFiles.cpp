@@ -133,10 +133,16 @@ QImage CCorrelatorDlg::RunPictureNow(const QString& fileName) {
 // ---- OPEN -------------------------------------------------------------------------------
 
 void CCorrelatorDlg::OnOpen() {
+    const std::string name = ChooseRunFile();
+    if (!name.empty()) OpenRunFile(name);
+}
+
+// The file list of the data folder's runs; empty when none was chosen.
+std::string CCorrelatorDlg::ChooseRunFile() {
     CFileListDialog list(this);
     list.SetPattern(CConfiguration::DataFolder() + "*" + kRunExtension);
-    if (RunChild(list) != kResultOk || list.SelectedName().isEmpty()) return;
-    OpenRunFile(list.SelectedName().toStdString());
+    if (RunChild(list) != kResultOk) return {};
+    return list.SelectedName().toStdString();
 }
 
 // A run file that cannot be read leaves a new, empty run (never a half-read
@@ -164,7 +170,7 @@ void CCorrelatorDlg::OpenRunFile(const std::string& name) {
     m_mainPipe = run.Pipe();
     m_pipeEntryPending = true;
     m_resultsChanged = false;
-    m_enlargedRow = 0;
+    ClearEnlargement();
     m_modelStale = true;
     update();
 }

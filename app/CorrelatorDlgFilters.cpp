@@ -67,7 +67,7 @@ void CCorrelatorDlg::StartSurveyRun() {
     EnableItem(kIdSnapshotOptions, run.TraceCount() == 1);
     EnableItem(kIdOptimiseFilters, runrules::OptimiseCommandEnabled(run.TraceCount(), g_configuration.postFilter,
                                                                     g_configuration.filterOptimisation));
-    m_enlargedRow = 0;
+    ClearEnlargement();
     m_pipeEntryPending = false;
 
     ShowRunningBars(run.TraceCount());

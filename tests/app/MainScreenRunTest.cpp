@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "CommaLocale.h"
-#include "UnitOnBench.h"
+#include "MainRunFixture.h"
 #include "app/CorrelatorDlg.h"
 #include "app/GraphView.h"
 #include "app/RunPicture.h"
@@ -31,52 +31,6 @@
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 #include "ui/Resources.h"
-
-namespace {
-
-// One section of length m at velocity m/s.
-CPipe PipeOf(float length, float velocity) {
-    CPipe pipe(10000.0f);
-    PipeSegment section;
-    section.SetLength(length, LengthUnit::Metres);
-    section.SetVelocity(velocity);
-    pipe.AddSection(section);
-    return pipe;
-}
-
-class MainRun : public UnitOnBench {
-protected:
-    void SetUp() override {
-        g_configuration.testMode = 0;
-        g_configuration.multiFilter = 0;
-        g_replay = 0;
-        g_defaultBands = 1;
-        ResetUserActivity();
-    }
-    void TearDown() override {
-        dlg.reset();
-        g_replay = 0;
-        ResetUserActivity();
-        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
-    }
-    void Make(sim::Scenario world = sim::DefaultScenario()) {
-        Install(world);
-        dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
-        dlg->InitForDisplay();
-    }
-    void Ticks(int n) {
-        for (int i = 0; i < n; ++i) {
-            clock.Advance(RunLoop::kTickMs);
-            dlg->TickNow();
-        }
-    }
-    QAbstractButton* Button(int id) { return dlg->Item<QAbstractButton>(id); }
-    bool Visible(int id) { return !dlg->GetDlgItem(id)->isHidden(); }
-
-    std::unique_ptr<CCorrelatorDlg> dlg;
-};
-
-}  // namespace
 
 // ---- the START gate and the user-activity rule -------------------------------------
 

@@ -1,0 +1,57 @@
+#pragma once
+// The main screen on the virtual unit and a fake clock, as its run tests use
+// it: Make() builds the screen, Ticks() runs the 100 ms timer.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <memory>
+
+#include "UnitOnBench.h"
+#include "app/CorrelatorDlg.h"
+#include "hardware/UserActivity.h"
+#include "pipe/Pipe.h"
+#include "settings/Configuration.h"
+
+// One section of length m at velocity m/s.
+inline CPipe PipeOf(float length, float velocity) {
+    CPipe pipe(10000.0f);
+    PipeSegment section;
+    section.SetLength(length, LengthUnit::Metres);
+    section.SetVelocity(velocity);
+    pipe.AddSection(section);
+    return pipe;
+}
+
+class MainRun : public UnitOnBench {
+protected:
+    void SetUp() override {
+        g_configuration.testMode = 0;
+        g_configuration.multiFilter = 0;
+        g_replay = 0;
+        g_defaultBands = 1;
+        ResetUserActivity();
+    }
+    void TearDown() override {
+        dlg.reset();
+        g_replay = 0;
+        ResetUserActivity();
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+    }
+    void Make(sim::Scenario world = sim::DefaultScenario()) {
+        Install(world);
+        dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
+        dlg->InitForDisplay();
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            clock.Advance(RunLoop::kTickMs);
+            dlg->TickNow();
+        }
+    }
+    QAbstractButton* Button(int id) { return dlg->Item<QAbstractButton>(id); }
+    bool Visible(int id) { return !dlg->GetDlgItem(id)->isHidden(); }
+
+    std::unique_ptr<CCorrelatorDlg> dlg;
+};

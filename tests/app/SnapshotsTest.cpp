@@ -1,0 +1,149 @@
+// Snapshots and the three-band view on the main screen: the snapshot bar's
+// commands and the history they fill, a saved run taken as a snapshot (or
+// refused, with the message held 15 s), RESET on the snapshot bar, and the
+// row and enlarge buttons of a three-band run.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <filesystem>
+#include <vector>
+
+#include "MainRunFixture.h"
+#include "ScreenDriver.h"
+#include "platform/Paths.h"
+#include "screens/FileListDialog.h"
+#include "ui/Resources.h"
+
+namespace {
+
+class Snapshots : public MainRun {
+protected:
+    void MakeRunning(float length = 200.0f) {
+        Make();
+        dlg->StartOnPipe(PipeOf(length, 1250.0f));
+        Ticks(20);
+    }
+    void SnapshotBar(int command) {
+        if (!dlg->GetCheck(kIdSnapshotOptions)) Button(kIdSnapshotOptions)->click();
+        Button(command)->click();
+    }
+    std::vector<std::vector<int64_t>> History() {
+        std::vector<std::vector<int64_t>> history;
+        for (int k = 0; k < dlg->Run().ValidCount(); ++k) history.push_back(dlg->Run().Accumulator(k));
+        return history;
+    }
+    // OPEN AS SNAPSHOT on the only run in the data folder.
+    void OpenAsSnapshot() {
+        Driver driver;
+        driver.Queue({Press(CFileListDialog::kIdOpen)});
+        SnapshotBar(kIdOpenAsSnapshot);
+    }
+    QString StatusLine() { return dlg->ItemText(kIdStatusLine); }
+};
+
+}  // namespace
+
+TEST_F(Snapshots, BarCommandsPushTheCurrentResultAndAFifthDropsTheOldest) {
+    MakeRunning();
+    SnapshotBar(kIdSnapshotContinue);  // running: it goes on
+    EXPECT_EQ(dlg->Run().ValidCount(), 2);
+    EXPECT_TRUE(dlg->Loop().Running());
+
+    Ticks(5);
+    SnapshotBar(kIdSnapshotStop);
+    EXPECT_EQ(dlg->Run().ValidCount(), 3);
+    EXPECT_FALSE(dlg->Loop().Running());
+
+    SnapshotBar(kIdSnapshotRestart);  // stopped: a new run beside the kept ones
+    EXPECT_EQ(dlg->Run().ValidCount(), 4);
+    EXPECT_TRUE(dlg->Loop().Running());
+    EXPECT_EQ(dlg->Run().SamplesCorrelated(), 0);
+    Ticks(5);
+
+    SnapshotBar(kIdSnapshotContinue);
+    ASSERT_EQ(dlg->Run().ValidCount(), 5);
+    const auto before = History();
+    Ticks(5);
+    SnapshotBar(kIdSnapshotContinue);
+    const auto after = History();
+    ASSERT_EQ(after.size(), 5u);
+    for (size_t k = 2; k < 5; ++k) EXPECT_EQ(after[k], before[k - 1]) << k;
+}
+
+TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
+    std::filesystem::create_directories(platform::HostPath("\\NandFlash\\Data"));
+    MakeRunning(200.0f);
+    Button(kIdStop)->click();
+    dlg->SaveRunAs("A1");
+    const std::vector<int64_t> saved = dlg->Run().Accumulator(0);
+
+    Button(kIdReset)->click();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(3);
+    OpenAsSnapshot();
+    ASSERT_EQ(dlg->Run().ValidCount(), 2);
+    EXPECT_EQ(dlg->Run().Accumulator(1), saved);
+    EXPECT_TRUE(dlg->Loop().Running());
+
+    Button(kIdReset)->click();
+    dlg->StartOnPipe(PipeOf(900.0f, 1250.0f));  // another range: another lag count
+    Ticks(3);
+    OpenAsSnapshot();
+    EXPECT_EQ(dlg->Run().ValidCount(), 1);
+    const QString mismatch = LoadString(181);
+    EXPECT_EQ(StatusLine(), mismatch);
+    Ticks(148);
+    EXPECT_EQ(StatusLine(), mismatch);
+    Ticks(3);
+    EXPECT_NE(StatusLine(), mismatch);
+}
+
+TEST_F(Snapshots, ResetOnTheSnapshotBarDropsTheHistoryAndShowsStart) {
+    MakeRunning();
+    SnapshotBar(kIdSnapshotContinue);
+    SnapshotBar(kIdSnapshotContinue);
+    ASSERT_EQ(dlg->Run().ValidCount(), 3);
+    dlg->GetDlgItem(kIdSnapshotReset)->show();
+    Button(kIdSnapshotReset)->click();
+    EXPECT_EQ(dlg->Run().ValidCount(), 1);
+    EXPECT_EQ(dlg->Run().SamplesCorrelated(), 0);
+    EXPECT_FALSE(dlg->Loop().Running());
+    EXPECT_TRUE(Visible(kIdStart) && Visible(kIdSurvey));
+    EXPECT_FALSE(Visible(kIdReset) || Visible(kIdResume));
+    EXPECT_TRUE(dlg->ItemText(kIdDistanceA).isEmpty());
+}
+
+TEST_F(Snapshots, RowButtonsEnlargeAndRestoreAndAnEnlargeButtonKeepsOneBand) {
+    g_configuration.multiFilter = 1;
+    MakeRunning();
+    ASSERT_EQ(dlg->TraceCount(), 3);
+    EXPECT_FALSE(Button(kIdSnapshotOptions)->isEnabled());
+    const QRect full = dlg->GetDlgItem(kIdRow1)->geometry();
+
+    Button(kIdRow1)->click();
+    EXPECT_EQ(dlg->EnlargedRow(), 1);
+    EXPECT_TRUE(dlg->GetCheck(kIdRow1));
+    EXPECT_EQ(dlg->GetDlgItem(kIdRow1)->geometry().right(), full.right());
+    EXPECT_LT(dlg->GetDlgItem(kIdRow1)->width(), full.width());
+    EXPECT_TRUE(Visible(kIdEnlarge1));
+
+    Button(kIdRow3)->click();  // another row moves the enlargement
+    EXPECT_EQ(dlg->EnlargedRow(), 3);
+    EXPECT_FALSE(dlg->GetCheck(kIdRow1) || Visible(kIdEnlarge1));
+    EXPECT_EQ(dlg->GetDlgItem(kIdRow1)->geometry(), full);
+
+    Button(kIdRow3)->click();  // the enlarged row again: equal panes
+    EXPECT_EQ(dlg->EnlargedRow(), 0);
+    EXPECT_FALSE(dlg->GetCheck(kIdRow3) || Visible(kIdEnlarge3));
+
+    Button(kIdRow1)->click();
+    const std::vector<int64_t> highest = dlg->Run().Accumulator(2);  // row 1 shows the highest band
+    Button(kIdEnlarge1)->click();
+    EXPECT_EQ(dlg->TraceCount(), 1);
+    EXPECT_EQ(dlg->Run().Accumulator(0), highest);
+    EXPECT_EQ(dlg->EnlargedRow(), 0);
+    for (int id : {kIdRow1, kIdRow2, kIdRow3, kIdEnlarge1}) EXPECT_FALSE(Visible(id)) << id;
+    EXPECT_TRUE(Button(kIdSnapshotOptions)->isEnabled());
+    EXPECT_TRUE(dlg->Loop().Running());
+}
