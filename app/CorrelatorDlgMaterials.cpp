@@ -2,15 +2,38 @@
 // from a known leak position) and MATERIAL DATABASE.
 
 #include "app/CorrelatorDlg.h"
-#include "platform/Debug.h"
+#include "screens/DbMaterialDialog.h"
+#include "screens/SpeedSoundDialog.h"
 
 namespace {
 
-void NotYetAvailable(const char* command) {
-    platform::DebugPrintf("%s: screen not available in this build\r\n", command);
+// The run loop and the stopwatch rest while a menu screen is open: the
+// screen reads the run as it was when opened.
+template <typename Screen>
+int RunPaused(CCorrelatorDlg& dlg, CCorrelation& run, Screen& screen) {
+    dlg.KillTimer(CCorrelatorDlg::kRunTimer);
+    const bool counting = run.Clock().running;
+    if (counting) run.Clock().Stop();
+    const int result = dlg.RunChild(screen);
+    if (counting) run.Clock().Start();
+    dlg.SetTimer(CCorrelatorDlg::kRunTimer, CCorrelatorDlg::kTickMs);
+    return result;
 }
 
 }  // namespace
 
-void CCorrelatorDlg::OnVelocityCalc() { NotYetAvailable("VELOCITY CALC"); }
-void CCorrelatorDlg::OnMaterialDatabase() { NotYetAvailable("MATERIAL DATABASE"); }
+// APPLY sets the first section's velocity of the run's pipe, and of the pipe
+// the next START offers, so that reusing the definition keeps the measurement.
+void CCorrelatorDlg::OnVelocityCalc() {
+    CSpeedSoundDialog screen(m_run->Pipe(), m_cursorDelay, this);
+    if (RunPaused(*this, *m_run, screen) != kResultOk || m_run->Pipe().GetSectionCount() == 0) return;
+    m_run->Pipe().GetSection(0).SetVelocity(screen.Velocity());
+    if (!m_pipeEntryPending && m_mainPipe.GetSectionCount() > 0) m_mainPipe.GetSection(0).SetVelocity(screen.Velocity());
+    if (m_loop.Running() || m_run->SamplesCorrelated() > 0) RefreshLabels();
+    InvalidatePanel();
+}
+
+void CCorrelatorDlg::OnMaterialDatabase() {
+    CDbMaterialDialog screen(this);
+    RunPaused(*this, *m_run, screen);
+}

@@ -22,6 +22,8 @@
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
 #include "screens/ConfirmDeleteBox.h"
+#include "screens/DatabaseDialog.h"
+#include "screens/DbMaterialDialog.h"
 #include "screens/DiameterDialog.h"
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
@@ -33,6 +35,8 @@
 #include "screens/MultiPipeDialog.h"
 #include "screens/PowerDlg.h"
 #include "screens/ProtectedSetup.h"
+#include "screens/RestoreDefaultsDialog.h"
+#include "screens/SpeedSoundDialog.h"
 #include "screens/RadioSetupDlg.h"
 #include "screens/SetBrightnessDialog.h"
 #include "screens/SetClockDialog.h"
@@ -323,6 +327,30 @@ std::vector<GalleryScreen> Screens() {
                             CLengthDialog::kIdFirstDigit + 5});
          }},
         {"pipe-sections", [] { return std::make_unique<CMultiPipeDialog>(GalleryPipe()); }},
+        // Speed of sound over the street main with a leak 60 m from a station,
+        // and the material database: steel chosen, its velocity table, an
+        // entry refused for its velocity of 0, a new entry, the question.
+        {"speed-sound", [] { return std::make_unique<CSpeedSoundDialog>(GalleryPipe(), 0.0412f); },
+         [](CDialogBase& screen) {
+             Press(screen, {CSpeedSoundDialog::kIdFirstDigit + 6, CSpeedSoundDialog::kIdFirstDigit + 0});
+         }},
+        {"speed-sound-out-of-bracket", [] { return std::make_unique<CSpeedSoundDialog>(GalleryPipe(), 0.0412f); },
+         [](CDialogBase& screen) { Press(screen, {CSpeedSoundDialog::kIdOutOfBracket}); }},
+        {"material-database", [] { return std::make_unique<CDbMaterialDialog>(); },
+         [](CDialogBase& screen) { Press(screen, {CDbMaterialDialog::kIdFirstMaterial + 2}); }},
+        {"velocity-table", [] { return std::make_unique<CDatabaseDialog>(2); },
+         [](CDialogBase& screen) { Press(screen, {CDatabaseDialog::kIdDown, CDatabaseDialog::kIdDown}); }},
+        {"velocity-table-refused", [] { return std::make_unique<CDatabaseDialog>(2); },
+         [](CDialogBase& screen) {
+             Press(screen, {CDatabaseDialog::kIdEditEntry, CDatabaseDialog::kIdFirstFieldEdit + CDatabaseDialog::kVelocity,
+                            CDatabaseDialog::kIdClear, CDatabaseDialog::kIdFirstDigit, CDatabaseDialog::kIdAcceptEntry});
+         }},
+        {"velocity-table-new", [] { return std::make_unique<CDatabaseDialog>(2); },
+         [](CDialogBase& screen) {
+             Press(screen, {CDatabaseDialog::kIdNewEntry, CDatabaseDialog::kIdFirstDigit + 1,
+                            CDatabaseDialog::kIdFirstDigit + 5, CDatabaseDialog::kIdEnter});
+         }},
+        {"restore-defaults", [] { return std::make_unique<CRestoreDefaultsDialog>(); }},
         {"listen", [] { return std::make_unique<CListenDialog>(Hardware(), Radio()); },
          [](CDialogBase& screen) {
              FillLevelStores();

@@ -30,7 +30,9 @@
 #include "screens/FilenameDialog.h"
 #include "screens/InformationDialog.h"
 #include "screens/FilterDialog.h"
+#include "screens/DbMaterialDialog.h"
 #include "screens/MaterialDialog.h"
+#include "screens/SpeedSoundDialog.h"
 #include "screens/SurveyDialog.h"
 #include "hardware/CorrelationInput.h"
 #include <QTimer>
@@ -108,6 +110,25 @@ void RegisterScriptScreens() {
         screen.SetPipe(pipe);
         screen.SetExistingOffered(true);
         if (screen.DoModal() == kResultOk && !screen.SurveyChosen()) pipe = screen.Pipe();
+    });
+    // "speed-sound": the speed of sound over 200 m with a delay of 20 ms, on a
+    // pipe that keeps an applied velocity; "material-database": the database.
+    ScriptRunner::RegisterScreen(QStringLiteral("speed-sound"), [](QWidget* parent) {
+        static CPipe pipe = [] {
+            PipeSegment section;
+            section.SetMaterial(u"DUCTILE IRON");
+            section.SetVelocity(1250.0f);
+            section.SetLength(200.0f, LengthUnit::Metres);
+            CPipe p(10000.0f);
+            p.AddSection(section);
+            return p;
+        }();
+        CSpeedSoundDialog screen(pipe, 0.02f, parent);
+        if (screen.DoModal() == kResultOk) pipe = screen.Pipe();
+    });
+    ScriptRunner::RegisterScreen(QStringLiteral("material-database"), [](QWidget* parent) {
+        CDbMaterialDialog screen(parent);
+        screen.DoModal();
     });
     // The keeping-runs screens: the information texts kept between openings,
     // a name for a ".corr" file in the data folder, the run file list.

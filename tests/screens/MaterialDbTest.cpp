@@ -1,0 +1,311 @@
+// The speed-of-sound screen and the material database screens, driven by
+// queued presses on whichever screen is in front.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <fstream>
+#include <sstream>
+
+#include "QtApp.h"
+#include "ScreenDriver.h"
+#include "ScopedSettings.h"
+#include "TempUnitRoot.h"
+#include "pipe/Materials.h"
+#include "pipe/Pipe.h"
+#include "platform/Paths.h"
+#include "screens/DatabaseDialog.h"
+#include "screens/DbMaterialDialog.h"
+#include "screens/MaterialDialog.h"
+#include "screens/RestoreDefaultsDialog.h"
+#include "screens/SpeedSoundDialog.h"
+#include "settings/Configuration.h"
+#include "settings/Language.h"
+#include "ui/KeyboardDialog.h"
+#include "ui/Resources.h"
+
+namespace {
+
+using D = CDatabaseDialog;
+
+// Digits and points on a keypad whose digit keys start at firstDigit.
+Step Keys(int firstDigit, int point, std::string keys) {
+    return [=](CDialogBase& screen) {
+        for (char k : keys) screen.Item<QAbstractButton>(k == '.' ? point : firstDigit + (k - '0'))->click();
+    };
+}
+Step SpeedKeys(std::string keys) { return Keys(CSpeedSoundDialog::kIdFirstDigit, CSpeedSoundDialog::kIdPoint, keys); }
+Step TableKeys(std::string keys) { return Keys(D::kIdFirstDigit, D::kIdPoint, keys); }
+
+std::string Bytes(const CMaterials& m) {
+    std::ostringstream os;
+    m.WriteTo(os);
+    return os.str();
+}
+
+std::string FileBytes() {
+    std::ifstream f(platform::HostPath(CMaterials::kFile), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+QStringList Lines(CDialogBase& s) {
+    QStringList lines;
+    auto* list = s.Item<QListWidget>(D::kIdBandList);
+    for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();
+    return lines;
+}
+
+std::string SourceFile(const char* relative) {
+    QFile f(QString(CORRELATOR_SOURCE_DIR) + "/" + relative);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
+    return f.readAll().toStdString();
+}
+
+class MaterialDb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        InstallLanguageHooks();
+        g_configuration.unitSystem = 0;
+        g_configuration.velocityPerMs = 0;
+        g_configuration.colourScheme = 0;
+        CreateGlobalMaterials();
+    }
+    void TearDown() override {
+        CloseAll();
+        DestroyGlobalMaterials();
+        SetLanguage(u"ENG");
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "a screen stayed open";
+    }
+    // 200 m of ductile iron at 1000 m/s.
+    static CPipe Pipe200() {
+        PipeSegment s;
+        s.SetMaterial(u"DUCTILE IRON");
+        s.SetVelocity(1000.0f);
+        s.SetLength(200.0f, LengthUnit::Metres);
+        CPipe pipe(10000.0f);
+        pipe.AddSection(s);
+        return pipe;
+    }
+    // Runs the velocity table of slot with steps, and returns its result.
+    int Table(int slot, std::vector<Step> steps) {
+        D screen(slot);
+        driver.Queue(std::move(steps));
+        return screen.DoModal();
+    }
+
+    TempUnitRoot root;
+    ScopedSettings settings;
+    Driver driver;
+};
+
+Step Shows(int id, const char* text) {
+    return [id, text](CDialogBase& s) { EXPECT_EQ(s.ItemText(id).toStdString(), text) << "control " << id; };
+}
+
+TEST_F(MaterialDb, SpeedOfSoundBetweenSensorsThenOutOfBracketApplies) {
+    CSpeedSoundDialog screen(Pipe200(), 0.02f);
+    using S = CSpeedSoundDialog;
+    driver.Queue({Shows(S::kIdCalculatedVelocity, "UNDEFINED"), Shows(S::kIdCurrentVelocity, "1000.0m/s"),
+                  Shows(S::kIdDelay, "0.0200s"), SpeedKeys("60"), Shows(S::kIdCalculatedVelocity, "4000.0m/s"),
+                  Shows(S::kIdAccuracy, "+/-20.1m/s"), Press(S::kIdOutOfBracket), Shows(S::kIdEntry, "0"),
+                  [](CDialogBase& s) { EXPECT_FALSE(s.GetDlgItem(S::kIdFirstDigit + 5)->isEnabled()); },
+                  Shows(S::kIdCalculatedVelocity, "10000.0m/s"), Press(S::kIdApply)});
+    ASSERT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_FLOAT_EQ(screen.Velocity(), 10000.0f);
+    EXPECT_FLOAT_EQ(screen.Pipe().GetSection(0).GetVelocity(), 10000.0f);
+}
+
+// Nothing that cannot be divided, and no pipe without a first section, can be applied.
+TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
+    using S = CSpeedSoundDialog;
+    const auto applyOff = [](CDialogBase& s) { EXPECT_FALSE(s.GetDlgItem(S::kIdApply)->isEnabled()); };
+    CSpeedSoundDialog noDelay(Pipe200(), 0.0f);
+    driver.Queue({SpeedKeys("60"), Shows(S::kIdCalculatedVelocity, "UNDEFINED"), applyOff,
+                  Press(S::kIdBetweenSensors), SpeedKeys("."), Shows(S::kIdCalculatedVelocity, "UNDEFINED"),
+                  applyOff, Press(S::kIdDiscard)});
+    EXPECT_EQ(noDelay.DoModal(), kResultCancel);
+    CSpeedSoundDialog noPipe(CPipe(10000.0f), 0.02f);
+    driver.Queue({Press(S::kIdOutOfBracket), applyOff, Press(S::kIdDiscard)});
+    EXPECT_EQ(noPipe.DoModal(), kResultCancel);
+}
+
+TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRight) {
+    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", SourceFile("resources/lang/FAS.txt"));
+    SetLanguage(u"FAS");
+    CSpeedSoundDialog screen(Pipe200(), 0.02f);
+    screen.InitForDisplay();
+    for (int id : {CSpeedSoundDialog::kIdDelay, CSpeedSoundDialog::kIdCurrentVelocity})
+        EXPECT_TRUE(screen.ItemText(id).startsWith(QChar(0x202D))) << id;
+}
+
+// The name is saved at once; the emptied slot leaves every material screen.
+TEST_F(MaterialDb, AnEmptiedMaterialNameHasNoButtonOnAnyMaterialScreen) {
+    using M = CDbMaterialDialog;
+    const int steel = M::kIdFirstMaterial + 2;
+    CDbMaterialDialog screen;
+    std::vector<Step> steps = {Press(steel), Press(M::kIdEditName),
+                               OnScreen(CKeyboardDialog::kTemplate, [](CDialogBase& s) {
+                                   EXPECT_EQ(s.ItemText(CKeyboardDialog::kIdTitle), "SET MATERIAL NAME");
+                                   EXPECT_EQ(s.ItemText(CKeyboardDialog::kIdText), "STEEL");
+                               })};
+    for (int i = 0; i < 5; ++i) steps.push_back(Press(CKeyboardDialog::kIdDelete));
+    steps.push_back(Press(kResultOk));
+    steps.push_back(OnScreen(M::kTemplate, [steel](CDialogBase& s) {
+        EXPECT_TRUE(s.GetDlgItem(steel)->isHidden());
+        EXPECT_FALSE(s.GetDlgItem(M::kIdEditName)->isEnabled());
+    }));
+    steps.push_back(Press(M::kIdBack));
+    driver.Queue(steps);
+    screen.DoModal();
+
+    CMaterials fromFile;
+    ASSERT_TRUE(fromFile.Load());
+    EXPECT_EQ(fromFile.Slot(2).name, u"");
+    CMaterialDialog entry;
+    entry.InitForDisplay();
+    EXPECT_TRUE(entry.GetDlgItem(CMaterialDialog::kIdFirstMaterial + 2)->isHidden());
+    EXPECT_FALSE(entry.GetDlgItem(CMaterialDialog::kIdFirstMaterial + 3)->isHidden());
+}
+
+// The table is in memory only until the next save, at the latest at shutdown.
+TEST_F(MaterialDb, RestoreDefaultsThenShutdownLeavesTheBuiltInTableInTheFile) {
+    using M = CDbMaterialDialog;
+    g_materials->Slot(0).name = u"MY IRON";
+    g_materials->Slot(0).bands[0].velocity = 1111.0f;
+    ASSERT_TRUE(g_materials->Save());
+    const std::string edited = FileBytes();
+    CDbMaterialDialog screen;
+    driver.Queue({Press(M::kIdRestoreDefaults), Press(CRestoreDefaultsDialog::kIdNo),
+                  Shows(M::kIdFirstMaterial, "MY IRON"), Press(M::kIdRestoreDefaults),
+                  OnScreen(CRestoreDefaultsDialog::kTemplate, [](CDialogBase&) {}), Press(CRestoreDefaultsDialog::kIdYes),
+                  Shows(M::kIdFirstMaterial, "DUCTILE IRON"), Press(M::kIdBack)});
+    screen.DoModal();
+    EXPECT_EQ(FileBytes(), edited);
+    DestroyGlobalMaterials();
+    EXPECT_EQ(FileBytes(), Bytes(CMaterials()));
+}
+
+TEST_F(MaterialDb, EditVelocityIsSavedOnAcceptOnly) {
+    using M = CDbMaterialDialog;
+    CDbMaterialDialog screen;
+    const std::vector<Step> toFirstVelocity = {Press(M::kIdFirstMaterial + 3), Press(M::kIdEditVelocity),
+                                               Press(D::kIdEditEntry), Press(D::kIdFirstFieldEdit + D::kVelocity),
+                                               Press(D::kIdClear), TableKeys("1300"), Press(D::kIdAcceptEntry)};
+    std::vector<Step> steps = toFirstVelocity;
+    steps.push_back(Press(D::kIdCancel));
+    steps.push_back([](CDialogBase&) {
+        EXPECT_EQ(g_materials->Slot(3).bands[0].velocity, 1260.0f);
+        EXPECT_TRUE(FileBytes().empty());
+    });
+    steps.insert(steps.end(), toFirstVelocity.begin() + 1, toFirstVelocity.end());
+    steps.push_back(Press(D::kIdAccept));
+    steps.push_back(Press(M::kIdBack));
+    driver.Queue(steps);
+    screen.DoModal();
+    EXPECT_EQ(g_materials->Slot(3).bands[0].velocity, 1300.0f);
+    CMaterials fromFile;
+    ASSERT_TRUE(fromFile.Load());
+    EXPECT_EQ(fromFile.Slot(3).bands[0].velocity, 1300.0f);
+}
+
+TEST_F(MaterialDb, DeleteEntryShiftsTheBandsAndZeroesTheLast) {
+    MaterialEntry& user = g_materials->Slot(20);
+    for (int i = 0; i < MaterialEntry::kBandCount; ++i) {
+        DiameterBand& b = user.bands[static_cast<size_t>(i)];
+        b.minDiameter = 10.0f * i;
+        b.maxDiameter = 10.0f * i + 9;
+        b.velocity = 1000.0f + i;
+    }
+    const MaterialEntry before = user;
+    ASSERT_EQ(Table(20, {[](CDialogBase& s) {
+                             EXPECT_EQ(Lines(s).size(), 36);
+                             EXPECT_FALSE(s.GetDlgItem(D::kIdNewEntry)->isEnabled());
+                         },
+                         Press(D::kIdDown), Press(D::kIdDown), Press(D::kIdDown), Press(D::kIdDeleteEntry),
+                         [](CDialogBase& s) {
+                             EXPECT_EQ(Lines(s).size(), 35);
+                             EXPECT_EQ(Lines(s).at(3).toStdString(), "40 - 49mm: 1004.0m/s");
+                             EXPECT_EQ(static_cast<D&>(s).SelectedRow(), 3);
+                         },
+                         Press(D::kIdAccept)}),
+              kResultOk);
+    for (int i = 3; i < 35; ++i) EXPECT_EQ(user.bands[i].velocity, before.bands[i + 1].velocity) << i;
+    EXPECT_TRUE(user.bands[35].IsEmpty());
+    EXPECT_EQ(user.bands[35].velocity, 0.0f);
+    EXPECT_EQ(user.bands[35].general[0].high, before.bands[35].general[0].high);  // cut-offs stay
+}
+
+TEST_F(MaterialDb, DeletingTheLastLineSelectsTheNewLastAndCancelPutsTheSlotBack) {
+    const MaterialEntry before = g_materials->Slot(4);  // lead: two bands
+    ASSERT_EQ(Table(4, {Press(D::kIdDown), Press(D::kIdDeleteEntry),
+                        [](CDialogBase& s) {
+                            EXPECT_EQ(Lines(s).size(), 1);
+                            EXPECT_EQ(static_cast<D&>(s).SelectedRow(), 0);
+                        },
+                        Press(D::kIdDeleteEntry),
+                        [](CDialogBase& s) {
+                            EXPECT_FALSE(s.GetDlgItem(D::kIdEditEntry)->isEnabled());
+                            EXPECT_FALSE(s.GetDlgItem(D::kIdDeleteEntry)->isEnabled());
+                        },
+                        Press(D::kIdCancel)}),
+              kResultCancel);
+    EXPECT_EQ(Bytes(*g_materials), [&] { CMaterials m; m.Slot(4) = before; return Bytes(m); }());
+}
+
+// A refused entry says why on the message line and stores nothing.
+TEST_F(MaterialDb, RefusedEntriesStoreNothing) {
+    const MaterialEntry before = g_materials->Slot(3);  // copper: four bands
+    const auto refused = [](int stringId) {
+        return [stringId](CDialogBase& s) {
+            EXPECT_TRUE(static_cast<D&>(s).EntryShown());
+            EXPECT_EQ(s.ItemText(D::kIdMessage), LoadString(stringId));
+        };
+    };
+    const auto field = [](int f, std::string keys) {
+        return std::vector<Step>{Press(D::kIdFirstFieldEdit + f), Press(D::kIdClear), TableKeys(keys)};
+    };
+    std::vector<Step> steps = {Press(D::kIdEditEntry)};
+    for (std::string zero : {"0", "0.0", ""}) {
+        for (Step& s : field(D::kVelocity, zero)) steps.push_back(s);
+        steps.push_back(Press(D::kIdAcceptEntry));
+        steps.push_back(refused(zero.empty() ? D::kNoNumberString : D::kBadVelocityString));
+    }
+    steps.push_back(Press(D::kIdCancelEntry));
+    steps.push_back(Press(D::kIdNewEntry));
+    steps.push_back(Shows(D::kIdAcceptEntry, "ACCEPT NEW ENTRY"));
+    for (auto& f : {field(D::kMinimum, "0"), field(D::kMaximum, "0"), field(D::kVelocity, "900")})
+        for (const Step& s : f) steps.push_back(s);
+    steps.push_back(Press(D::kIdAcceptEntry));
+    steps.push_back(refused(D::kEmptyRangeString));
+    steps.push_back(Press(D::kIdCancelEntry));
+    steps.push_back([](CDialogBase& s) { EXPECT_EQ(Lines(s).size(), 4); });
+    steps.push_back(Press(D::kIdAccept));
+    ASSERT_EQ(Table(3, steps), kResultOk);
+    EXPECT_EQ(Bytes(*g_materials), [&] { CMaterials m; m.Slot(3) = before; return Bytes(m); }());
+}
+
+// A new band goes after the listed ones; in inches a field left as shown
+// keeps its millimetres exactly instead of the rounded figure.
+TEST_F(MaterialDb, NewEntryAppendsAndUntouchedImperialFieldsKeepTheirValue) {
+    g_configuration.unitSystem = 1;
+    ASSERT_EQ(Table(3, {Press(D::kIdNewEntry), TableKeys("3"), Press(D::kIdEnter), TableKeys("4"), Press(D::kIdEnter),
+                        TableKeys("3500"), Press(D::kIdAcceptEntry),
+                        [](CDialogBase& s) {
+                            EXPECT_EQ(Lines(s).size(), 5);
+                            EXPECT_EQ(Lines(s).at(4).toStdString(), "3.0 - 4.0in: 3500.0ft/s");
+                            EXPECT_EQ(static_cast<D&>(s).SelectedRow(), 4);
+                        },
+                        Press(D::kIdUp), Press(D::kIdEditEntry), Press(D::kIdFirstFieldEdit + D::kVelocity),
+                        Press(D::kIdClear), TableKeys("3800"), Press(D::kIdAcceptEntry), Press(D::kIdAccept)}),
+              kResultOk);
+    const auto& bands = g_materials->Slot(3).bands;
+    EXPECT_NEAR(bands[4].minDiameter, 76.2f, 1e-3f);
+    EXPECT_EQ(bands[3].minDiameter, 60.0f);  // shown as 2.4in
+    EXPECT_NEAR(bands[3].velocity, 3800.0f * 0.3048f, 1e-2f);
+}
+
+}  // namespace
