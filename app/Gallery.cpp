@@ -21,6 +21,8 @@
 #include "hardware/SensorHardware.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
+#include "screens/AdvancedConfigDialog.h"
+#include "screens/ConfigurationDialog.h"
 #include "screens/ConfirmDeleteBox.h"
 #include "screens/DatabaseDialog.h"
 #include "screens/DbMaterialDialog.h"
@@ -305,6 +307,13 @@ std::vector<GalleryScreen> Screens() {
          }},
         {"bad-signal", [] { return std::make_unique<CBadSignalDlg>(); }},
         {"about", [] { return std::make_unique<CAboutDlg>(); }},
+        {"configuration", [] { return std::make_unique<CConfigurationDialog>(Hardware(), Radio()); },
+         [](CDialogBase& s) { Press(s, {CConfigurationDialog::kIdRedWithBase}); }},
+        {"advanced-configuration", [] { return std::make_unique<CAdvancedConfigDialog>(); },
+         [](CDialogBase& s) {
+             Press(s, {CAdvancedConfigDialog::kIdImperial, CAdvancedConfigDialog::kIdMultiFilter,
+                       CAdvancedConfigDialog::kIdSharpnessUp, CAdvancedConfigDialog::kIdSharpnessUp});
+         }},
         {"language", [] { return std::make_unique<CLanguageDialog>(); }},
         {"language-check", [] { return std::make_unique<CLangCheckDlg>(); }},
         {"keyboard", [] { return std::make_unique<CKeyboardDialog>(QStringLiteral("ENTER SERIAL NUMBER"),

@@ -9,6 +9,8 @@
 //   --speed N           the unit's clock, the virtual unit's sampling and the
 //                       screens' timers run N times faster (1-50, default 1)
 // Qt's own options such as "-platform offscreen" are taken as usual.
+// Exit status: 0 done, 1 no gallery picture written, 2 bad options or
+// scenario, 3 a script failed, 10 the operator chose EXIT TO UPGRADE.
 
 #include <QApplication>
 #include <QFont>
@@ -24,6 +26,8 @@
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
 #include "screens/AboutDlg.h"
+#include "screens/ConfigurationDialog.h"
+#include "hardware/RadioLink.h"
 #include "screens/SetClockDialog.h"
 #include "app/CorrelatorDlg.h"
 #include "screens/FileListDialog.h"
@@ -43,6 +47,9 @@
 #include "ui/ScriptRunner.h"
 
 namespace {
+
+// A wrapper script runs the upgrade when the program ends with this status.
+constexpr int kExitUpgrade = 10;
 
 struct Options {
     QString root;
@@ -164,6 +171,13 @@ void RegisterScriptScreens() {
         CFilterDialog screen(filterRun, parent);
         screen.DoModal();
     });
+    // "configuration": the setup screens as SETUP opens them, over the same run.
+    ScriptRunner::RegisterScreen(QStringLiteral("configuration"), [](QWidget* parent) {
+        CFilterDialog filters(filterRun, parent);
+        CConfigurationDialog screen(Hardware(), Radio(), parent);
+        screen.SetFilterScreen(&filters);
+        screen.DoModal();
+    });
     ScriptRunner::RegisterScreen(QStringLiteral("survey"), [](QWidget* parent) {
         CFilterDialog filters(filterRun, parent);
         CSurveyDialog screen(parent);
@@ -217,5 +231,6 @@ int main(int argc, char** argv) {
         CCorrelatorApp app;
         app.InitInstance();
     }
-    return ScriptRunner::Failed() ? 3 : 0;
+    if (ScriptRunner::Failed()) return 3;
+    return g_upgradeRequested ? kExitUpgrade : 0;
 }

@@ -1,0 +1,94 @@
+// SETUP from the main screen on the virtual unit: a code passed up from the
+// setup screens ends the program after the badge flash; accepted settings
+// reach the run without a restart.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <memory>
+
+#include "ScreenDriver.h"
+#include "UnitOnBench.h"
+#include "app/CorrelatorDlg.h"
+#include "hardware/UserActivity.h"
+#include "screens/AdvancedConfigDialog.h"
+#include "screens/ConfigurationDialog.h"
+#include "settings/Configuration.h"
+
+namespace {
+
+using Config = CConfigurationDialog;
+using Advanced = CAdvancedConfigDialog;
+constexpr int kMainTemplate = 102;
+constexpr int kEnglish = 1400;  // the language screen's first button
+
+class MainSetup : public UnitOnBench {
+protected:
+    void SetUp() override {
+        g_configuration = CConfiguration();
+        g_configuration.testMode = 1;
+        g_upgradeRequested = false;
+        ResetUserActivity();
+        Install();
+        dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
+    }
+    void TearDown() override {
+        dlg.reset();
+        g_upgradeRequested = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "left open";
+    }
+    std::unique_ptr<CCorrelatorDlg> dlg;
+    Driver driver;
+};
+
+// Back on the main screen: the badge shows for four ticks with the screen
+// still open; the fifth closes it.
+Step BadgeFlashEndsTheScreen() {
+    return OnScreen(kMainTemplate, [](CDialogBase& s) {
+        auto& main = static_cast<CCorrelatorDlg&>(s);
+        main.ShowItem(kIdBadge, false);
+        for (int tick = 0; tick < 4; ++tick) main.TickNow();
+        EXPECT_FALSE(main.GetDlgItem(kIdBadge)->isHidden());
+        EXPECT_TRUE(main.isVisible());
+        main.TickNow();
+    });
+}
+
+}  // namespace
+
+TEST_F(MainSetup, ALanguageChosenThreeScreensDeepEndsTheProgramAfterTheBadgeFlash) {
+    g_configuration.SetLanguage(u"DEU");
+    driver.Queue({Press(kIdSetup), Press(Config::kIdAdvanced), Press(Advanced::kIdSetLanguage), Press(kEnglish),
+                  BadgeFlashEndsTheScreen()});
+    EXPECT_EQ(dlg->DoModal(), kResultUpgrade);
+    EXPECT_EQ(g_configuration.Language(), u"ENG");
+    EXPECT_FALSE(g_upgradeRequested);
+}
+
+TEST_F(MainSetup, ExitToUpgradeEndsTheProgramAndIsRememberedForTheExitStatus) {
+    driver.Queue({Press(kIdSetup), Press(Config::kIdAdvanced), Press(Advanced::kIdExitToUpgrade),
+                  BadgeFlashEndsTheScreen()});
+    EXPECT_EQ(dlg->DoModal(), kResultUpgrade);
+    EXPECT_TRUE(g_upgradeRequested);
+}
+
+// Engine, sharpening and the station pair reach the run at once; X follows
+// test mode.
+TEST_F(MainSetup, AcceptedSettingsReachTheRunWithoutARestart) {
+    std::vector<Step> steps = {Press(kIdSetup), Press(Config::kIdBlueWithBase), Press(Config::kIdAdvanced),
+                               Press(Advanced::kIdFrequencyDomain)};
+    for (int i = 0; i < 3; ++i) steps.push_back(Press(Advanced::kIdSharpnessUp));  // other: 0 -> 3
+    steps.push_back(Press(Advanced::kIdOk));
+    steps.push_back(Press(Config::kIdOk));
+    steps.push_back(OnScreen(kMainTemplate, [](CDialogBase& s) {
+        auto& main = static_cast<CCorrelatorDlg&>(s);
+        EXPECT_TRUE(main.Run().Options().useFftEngine);
+        EXPECT_EQ(main.Run().Options().peakSharpenOther, 3);
+        EXPECT_EQ(main.Run().Pipe().GetStationA(), StationCode::Blue);
+        EXPECT_EQ(main.Run().Pipe().GetStationB(), StationCode::Base);
+        main.EndDialog(kResultOk);
+    }));
+    driver.Queue(steps);
+    EXPECT_EQ(dlg->DoModal(), kResultOk);
+}

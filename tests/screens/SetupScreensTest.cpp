@@ -1,0 +1,196 @@
+// The configuration and advanced configuration screens on a virtual unit:
+// the station pair as stored and as OK stores it, when the Base pairs are
+// offered, what OK stores from the advanced screen, and CANCEL leaving the
+// configuration file as it was.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "QtApp.h"
+#include "ScreenDriver.h"
+#include "UnitOnBench.h"
+#include "hardware/UserActivity.h"
+#include "platform/Paths.h"
+#include "screens/AdvancedConfigDialog.h"
+#include "screens/ConfigurationDialog.h"
+#include "settings/Configuration.h"
+
+namespace {
+
+using Config = CConfigurationDialog;
+using Advanced = CAdvancedConfigDialog;
+
+std::string FileBytes(const char* devicePath) {
+    std::ifstream f(platform::HostPath(devicePath), std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+Step Expect(std::function<void(CDialogBase&)> check) { return check; }
+
+class SetupScreens : public UnitOnBench {
+protected:
+    void SetUp() override {
+        EnsureQApplication();
+        g_configuration = CConfiguration();
+        ResetUserActivity();
+    }
+    void TearDown() override {
+        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "left open";
+    }
+    // A world whose Base input has a sensor (or none) on a platform version.
+    static sim::Scenario World(const char* osVersion, bool sensor) {
+        sim::Scenario world = sim::DefaultScenario();
+        world.osVersion = osVersion;
+        world.stD = world.stE = sensor ? 1 : 0;
+        return world;
+    }
+    Driver driver;
+};
+
+}  // namespace
+
+TEST_F(SetupScreens, BlueWithRedOpensAsRedWithBlueAndOkStoresTheUsualPair) {
+    Install();
+    g_configuration.stationA = 2;
+    g_configuration.stationB = 1;
+    Config screen(*hw, *radio);
+    driver.Queue({OnScreen(Config::kTemplate,
+                           [](CDialogBase& s) {
+                               EXPECT_EQ(s.GetCheck(Config::kIdRedWithBlue), 1);
+                               EXPECT_EQ(s.GetCheck(Config::kIdRedWithBase), 0);
+                           }),
+                  Press(Config::kIdOk)});
+    EXPECT_EQ(screen.DoModal(), kResultOk);
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.stationA, 1);
+    EXPECT_EQ(stored.stationB, 2);
+    EXPECT_EQ(g_configuration.stationA, 1);
+}
+
+TEST_F(SetupScreens, ABasePairChosenOnTheScreenIsStoredOnOk) {
+    Install();
+    Config screen(*hw, *radio);
+    driver.Queue({Press(Config::kIdBlueWithBase), Press(Config::kIdOk)});
+    EXPECT_EQ(screen.DoModal(), kResultOk);
+    EXPECT_EQ(g_configuration.stationA, 2);
+    EXPECT_EQ(g_configuration.stationB, 0);
+}
+
+TEST_F(SetupScreens, CancelOnEitherScreenLeavesTheConfigurationFileByteIdentical) {
+    Install();
+    ASSERT_TRUE(g_configuration.Save());
+    const std::string before = FileBytes(kConfigurationFile);
+    ASSERT_EQ(before.size(), 18u + CConfiguration::kRecordSize);
+    Config screen(*hw, *radio);
+    driver.Queue({Press(Config::kIdRedWithBase), Press(Config::kIdAdvanced),
+                  Press(Advanced::kIdImperial), Press(Advanced::kIdMilliseconds), Press(Advanced::kIdFrequencyDomain),
+                  Press(Advanced::kIdMultiFilter), Press(Advanced::kIdLinear), Press(Advanced::kIdSharpnessUp),
+                  Press(Advanced::kIdSelectMaterial), Press(Advanced::kIdCancel),
+                  OnScreen(Config::kTemplate, [](CDialogBase&) {}), Press(Config::kIdCancel)});
+    EXPECT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(FileBytes(kConfigurationFile), before);
+    EXPECT_EQ(g_configuration.RecordBytes(), CConfiguration().RecordBytes());
+}
+
+TEST_F(SetupScreens, AdvancedOkStoresTheChoicesWithSharpnessHeldAtFifteen) {
+    Install();
+    g_configuration.peakSharpenOther = 0;
+    g_configuration.sharpenSelection = 1;
+    g_configuration.postFilter = 0;
+    g_configuration.filterOptimisation = 0;
+    Advanced screen;
+    std::vector<Step> steps = {Press(Advanced::kIdImperial), Press(Advanced::kIdMilliseconds)};
+    for (int i = 0; i < 16; ++i) steps.push_back(Press(Advanced::kIdSharpnessUp));
+    steps.push_back(Expect([](CDialogBase& s) { EXPECT_EQ(s.ItemText(Advanced::kIdSharpnessLabel), "OTHER: 15"); }));
+    steps.push_back(Press(Advanced::kIdSelectMaterial));
+    steps.push_back(Expect([](CDialogBase& s) { EXPECT_EQ(s.ItemText(Advanced::kIdSharpnessLabel), "PLASTIC: 1"); }));
+    // AUTOMATIC after FREQUENCY DOMAIN: back to the time domain, shown as checks.
+    for (int id : {Advanced::kIdFrequencyDomain, Advanced::kIdAutomatic}) steps.push_back(Press(id));
+    steps.push_back(Expect([](CDialogBase& s) {
+        EXPECT_EQ(s.GetCheck(Advanced::kIdTimeDomain), 1);
+        EXPECT_EQ(s.GetCheck(Advanced::kIdFrequencyDomain), 0);
+        EXPECT_EQ(s.GetCheck(Advanced::kIdAutomatic), 1);
+    }));
+    steps.push_back(Press(Advanced::kIdOk));
+    driver.Queue(steps);
+    EXPECT_EQ(screen.DoModal(), kResultOk);
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.unitSystem, 1);
+    EXPECT_EQ(stored.velocityPerMs, 1);
+    EXPECT_EQ(stored.useFftEngine, 0);
+    EXPECT_EQ(stored.filterOptimisation, 2);
+    EXPECT_EQ(stored.postFilter, 1);
+    EXPECT_EQ(stored.peakSharpenOther, 15);
+    EXPECT_EQ(stored.sharpenSelection, 0);
+}
+
+TEST_F(SetupScreens, ExitToUpgradeAndALanguageCloseBothScreensWithTheirCode) {
+    Install();
+    struct Row { std::vector<Step> onAdvanced; int result; };
+    const Row rows[] = {
+        {{Press(Advanced::kIdExitToUpgrade)}, kResultUpgrade},
+        {{Press(Advanced::kIdSetLanguage), Press(1400 /* English */)}, kResultLanguage},
+    };
+    for (const Row& row : rows) {
+        Config screen(*hw, *radio);
+        std::vector<Step> steps = {Press(Config::kIdRedWithBase), Press(Config::kIdAdvanced)};
+        steps.insert(steps.end(), row.onAdvanced.begin(), row.onAdvanced.end());
+        driver.Queue(steps);
+        EXPECT_EQ(screen.DoModal(), row.result);
+        EXPECT_EQ(g_configuration.stationB, 2) << "the pair is not stored without OK";
+    }
+}
+
+// ---- when the Base pairs are offered ------------------------------------------------
+
+struct BaseRow {
+    const char* osVersion;
+    bool sensor;
+    bool usable;
+};
+
+class BasePairs : public SetupScreens, public ::testing::WithParamInterface<BaseRow> {};
+
+TEST_P(BasePairs, NeedASensorOnTheBaseInputAndPlatformVersion110) {
+    const BaseRow& row = GetParam();
+    Install(World(row.osVersion, row.sensor));
+    g_configuration.stationA = 1;
+    g_configuration.stationB = 0;
+    Config screen(*hw, *radio);
+    screen.InitForDisplay();
+    for (int id : {Config::kIdRedWithBase, Config::kIdBlueWithBase})
+        EXPECT_EQ(screen.GetDlgItem(id)->isEnabled(), row.usable) << id;
+    for (int id : {Config::kIdRedWithBaseAvailable, Config::kIdBlueWithBaseAvailable})
+        EXPECT_EQ(screen.ItemText(id), row.usable ? "AVAILABLE" : "") << id;
+    // A stored Base pair the unit cannot serve is not offered as chosen.
+    EXPECT_EQ(screen.Choice(), row.usable ? setup::StationChoice::RedWithBase : setup::StationChoice::RedWithBlue);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BasePairs,
+                         ::testing::Values(BaseRow{"1.09", true, false}, BaseRow{"1.10", true, true},
+                                           BaseRow{"1.20", false, false}, BaseRow{"1.20", true, true}));
+
+TEST_F(SetupScreens, TheBaseInputGoingFallsBackToRedWithBlueAndComingBackOffersItAgain) {
+    Install(World("1.20", true));
+    Config screen(*hw, *radio);
+    screen.InitForDisplay();
+    ASSERT_TRUE(screen.TimerRunning(Config::kIdTimer));
+    screen.Item<QAbstractButton>(Config::kIdBlueWithBase)->click();
+    ASSERT_EQ(screen.Choice(), setup::StationChoice::BlueWithBase);
+    unit->World().stD = unit->World().stE = 0;
+    screen.CheckAvailability();
+    EXPECT_EQ(screen.Choice(), setup::StationChoice::RedWithBlue);
+    EXPECT_EQ(screen.GetCheck(Config::kIdRedWithBlue), 1);
+    EXPECT_FALSE(screen.GetDlgItem(Config::kIdBlueWithBase)->isEnabled());
+    unit->World().stD = unit->World().stE = 1;
+    screen.CheckAvailability();
+    EXPECT_TRUE(screen.GetDlgItem(Config::kIdBlueWithBase)->isEnabled());
+    EXPECT_EQ(screen.Choice(), setup::StationChoice::RedWithBlue);
+    screen.EndDialog(kResultCancel);
+}
