@@ -14,6 +14,7 @@
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
 #include "settings/Configuration.h"
+#include "settings/Language.h"
 #include "ui/PictureSet.h"
 #include "ui/Resources.h"
 
@@ -33,6 +34,14 @@ TimeUnit DisplayTime() {
 std::u16string Caption(int id, const std::u16string& fallback) {
     const QString text = LoadString(id);
     return text.isEmpty() ? fallback : text.toStdU16String();
+}
+
+// "CAPTION: value" with the value kept left to right on a right-to-left
+// screen, so that "-15.8ms" does not lose its sign to the far end.
+QString ResultLine(const std::u16string& line, const std::u16string& caption) {
+    if (!LanguageIsFarsi() || line.size() <= caption.size() + 1) return QString::fromStdU16String(line);
+    return QString::fromStdU16String(line.substr(0, caption.size() + 1) + u"\u2066" + line.substr(caption.size() + 1) +
+                                     u"\u2069");
 }
 
 ComputeCaptions LoadCaptions() {
@@ -185,11 +194,12 @@ void CComputeDialog::Refresh() {
     if (m_selected >= count) m_selected = 0;
     const LengthUnit length = DisplayLength();
     const TimeUnit time = DisplayTime();
-    const ComputeResultTexts texts = ComputeResults(m_comp.points, m_selected, length, time, LoadCaptions());
-    SetItemText(kIdSeparation, QString::fromStdU16String(texts.separation));
-    SetItemText(kIdLeakDistance, QString::fromStdU16String(texts.leakDistance));
-    SetItemText(kIdVelocity, QString::fromStdU16String(texts.velocity));
-    SetItemText(kIdDelay, QString::fromStdU16String(texts.delay));
+    const ComputeCaptions captions = LoadCaptions();
+    const ComputeResultTexts texts = ComputeResults(m_comp.points, m_selected, length, time, captions);
+    SetItemText(kIdSeparation, ResultLine(texts.separation, captions.separation));
+    SetItemText(kIdLeakDistance, ResultLine(texts.leakDistance, captions.leakDistance));
+    SetItemText(kIdVelocity, ResultLine(texts.velocity, captions.velocity));
+    SetItemText(kIdDelay, ResultLine(texts.delay, captions.delay));
 
     EnableItem(kIdRemoveResult, count > 0);
     EnableItem(kIdToggleResult, count > 0);
