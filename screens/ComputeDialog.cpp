@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 #include <utility>
 
 #include "dsp/RunPoint.h"
@@ -95,19 +94,19 @@ QString CComputeDialog::ChooseFile(const char* extension) {
 
 bool CComputeDialog::ReadFile(const std::string& path) {
     std::ifstream file = platform::OpenForRead(path);
-    try {
-        if (!file.is_open()) throw std::runtime_error("cannot open the file");
-        ReadComputation(file, m_comp, DisplayLength(), DisplayTime());
-    } catch (const std::exception& e) {
-        platform::DebugPrintf("COMPUTE: %s not read: %s\r\n", path.c_str(), e.what());
-        ShowMessage(QString::fromUtf8(e.what()));
-        Refresh();
-        return false;
+    std::string error = file.is_open() ? "" : "cannot open the file";
+    if (file.is_open()) {
+        try {
+            ReadComputation(file, m_comp, DisplayLength(), DisplayTime());
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
     }
-    m_selected = 0;
-    ShowMessage(QString());
+    if (!error.empty()) platform::DebugPrintf("COMPUTE: %s not read: %s\r\n", path.c_str(), error.c_str());
+    else m_selected = 0;
+    ShowMessage(QString::fromStdString(error));
     Refresh();
-    return true;
+    return error.empty();
 }
 
 // The points are written in the units they are shown in, and say so.
