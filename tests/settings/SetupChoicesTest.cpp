@@ -1,6 +1,5 @@
-// The setup screens' rules without a window: the interlocks between engine,
-// display and optimisation, the sharpening limits, what OK writes, and the
-// pair a stored station pair shows as.
+// The advanced setup screen's rules without a window: the interlocks between
+// engine, display and optimisation, and the sharpening limits.
 
 #include <gtest/gtest.h>
 
@@ -50,59 +49,19 @@ TEST(SetupInterlocks, EngineDisplayAndOptimisationExcludeEachOther) {
     }
 }
 
+// Only the selected setting moves, within 0 ... 15; a stored value outside
+// the range opens at the nearest limit instead of stepping down from 40.
 TEST(SetupSharpness, StepsStayWithinZeroToFifteenOnTheSelectedSetting) {
-    AdvancedSettings s;
-    s.sharpenSelection = 1;
-    s.peakSharpenOther = 0;
-    s.peakSharpenPlastic = 4;
-    for (int i = 0; i < 16; ++i) StepSharpness(s, +1);
-    EXPECT_EQ(s.peakSharpenOther, 15);
-    EXPECT_EQ(s.peakSharpenPlastic, 4);
-    ToggleSharpenSelection(s);
-    for (int i = 0; i < 6; ++i) StepSharpness(s, -1);
-    EXPECT_EQ(SelectedSharpness(s), 0);
-    EXPECT_EQ(s.peakSharpenOther, 15);
-}
-
-// A record edited elsewhere may hold any value: the screen shows and steps
-// from the nearest limit instead of stepping down from 40.
-TEST(SetupSharpness, StoredValuesOutsideTheRangeOpenAtTheNearestLimit) {
     CConfiguration record;
     record.peakSharpenPlastic = 40;
-    record.peakSharpenOther = -3;
-    const AdvancedSettings s = AdvancedFrom(record);
+    record.peakSharpenOther = 0;
+    record.sharpenSelection = 1;
+    AdvancedSettings s = AdvancedFrom(record);
     EXPECT_EQ(s.peakSharpenPlastic, 15);
-    EXPECT_EQ(s.peakSharpenOther, 0);
-}
-
-TEST(SetupStore, OkWritesTheNineValuesAndPostFilterOnlyWhenOptimising) {
-    for (int32_t optimisation : {0, 1, 2}) {
-        CConfiguration record;
-        record.postFilter = 0;
-        AdvancedSettings s;
-        s.unitSystem = 1;
-        s.velocityPerMs = 0;
-        s.linearFrequencyAxis = 1;
-        s.filterOptimisation = optimisation;
-        s.peakSharpenPlastic = 7;
-        s.peakSharpenOther = 15;
-        s.sharpenSelection = 0;
-        StoreAdvanced(s, record);
-        EXPECT_EQ(AdvancedFrom(record), s) << optimisation;
-        EXPECT_EQ(record.postFilter, optimisation != 0 ? 1 : 0) << optimisation;
-    }
-}
-
-TEST(SetupStations, AStoredPairShowsAsOneOfTheThreeChoices) {
-    struct Row { int32_t a, b; StationChoice shown; };
-    for (const Row& r : {Row{2, 1, StationChoice::RedWithBlue}, Row{1, 0, StationChoice::RedWithBase},
-                         Row{2, 0, StationChoice::BlueWithBase}, Row{0, 1, StationChoice::RedWithBlue},
-                         Row{3, 0, StationChoice::RedWithBlue}}) {
-        const StationChoice shown = ChoiceForPair(r.a, r.b);
-        EXPECT_EQ(shown, r.shown) << r.a << "," << r.b;
-        if (shown == StationChoice::RedWithBlue) {
-            EXPECT_EQ(PairFor(shown).a, 1);
-            EXPECT_EQ(PairFor(shown).b, 2);
-        }
-    }
+    for (int i = 0; i < 16; ++i) StepSharpness(s, +1);
+    EXPECT_EQ(s.peakSharpenOther, 15);
+    ToggleSharpenSelection(s);
+    for (int i = 0; i < 16; ++i) StepSharpness(s, -1);
+    EXPECT_EQ(SelectedSharpness(s), 0);
+    EXPECT_EQ(s.peakSharpenOther, 15);
 }
