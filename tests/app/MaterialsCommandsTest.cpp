@@ -1,0 +1,54 @@
+// VELOCITY CALC and MATERIAL DATABASE from the menu bar: the run rests while
+// their screens are open, and APPLY changes the run's pipe.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "MainRunFixture.h"
+#include "ScreenDriver.h"
+#include "screens/DbMaterialDialog.h"
+#include "screens/SpeedSoundDialog.h"
+
+namespace {
+
+class MaterialsCommands : public MainRun {
+protected:
+    // The run's timer and stopwatch stand still while a menu screen is open.
+    Step Paused(int templateId) {
+        return OnScreen(templateId, [this](CDialogBase&) {
+            EXPECT_FALSE(dlg->TimerRunning(CCorrelatorDlg::kRunTimer));
+            EXPECT_FALSE(dlg->Run().Clock().running);
+        });
+    }
+};
+
+TEST_F(MaterialsCommands, VelocityCalcAppliesTheOutOfBracketVelocityToTheRunsPipe) {
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(30);
+    dlg->grab();  // the paint moves the cursor to the peak
+    const float delay = dlg->CursorDelay();
+    ASSERT_GT(std::fabs(delay), 0.0001f) << "the default world's leak gives a delay";
+    Driver driver;
+    driver.Queue({Paused(CSpeedSoundDialog::kTemplate), Press(CSpeedSoundDialog::kIdOutOfBracket),
+                  Press(CSpeedSoundDialog::kIdApply)});
+    Button(kIdMenu)->click();
+    Button(kIdVelocityCalc)->click();
+    EXPECT_NEAR(dlg->Run().Pipe().GetSection(0).GetVelocity(), 200.0f / std::fabs(delay), 0.5f);
+    EXPECT_TRUE(dlg->TimerRunning(CCorrelatorDlg::kRunTimer));
+    EXPECT_TRUE(dlg->Run().Clock().running);
+}
+
+TEST_F(MaterialsCommands, MaterialDatabaseOpensOverAPausedRun) {
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(3);
+    Driver driver;
+    driver.Queue({Paused(CDbMaterialDialog::kTemplate), Press(CDbMaterialDialog::kIdBack)});
+    Button(kIdMenu)->click();
+    Button(kIdMaterialDatabase)->click();
+    EXPECT_TRUE(dlg->Run().Clock().running);
+}
+
+}  // namespace
