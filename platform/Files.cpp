@@ -1,10 +1,12 @@
 #include "platform/Files.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <map>
 #include <sstream>
 
+#include "platform/DurableWrite.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;
@@ -36,33 +38,38 @@ std::string Key(const fs::path& host) {
     return FoldCase(fs::relative(host, UnitRoot()).generic_string());
 }
 
+// One line of the store: decimal bits, a tab, the key. Anything else (a
+// damaged or hand-edited store) is no entry; the next save drops it.
+bool ParseEntry(std::string_view line, uint32_t& bits, std::string& key) {
+    const size_t tab = line.find('\t');
+    if (tab == std::string_view::npos || tab == 0 || tab + 1 == line.size()) return false;
+    const char* end = line.data() + tab;
+    const auto [stop, error] = std::from_chars(line.data(), end, bits);
+    if (error != std::errc() || stop != end) return false;
+    key = line.substr(tab + 1);
+    return true;
+}
+
 AttributeStore& Loaded() {
     AttributeStore& s = Store();
     if (s.loaded) return s;
     s.bits.clear();
     s.loaded = true;
     std::ifstream in(UnitRoot() / kAttributeFile);
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        s.bits[line.substr(tab + 1)] = static_cast<uint32_t>(std::stoul(line.substr(0, tab)));
-    }
+    std::string line, key;
+    uint32_t bits = 0;
+    while (std::getline(in, line))
+        if (ParseEntry(line, bits, key) && (bits & kStoredBits)) s.bits[key] = bits & kStoredBits;
     return s;
 }
 
-void Persist() {
+bool Persist() {
     std::ostringstream out;
     for (const auto& [key, bits] : Loaded().bits) out << bits << '\t' << key << '\n';
-    const fs::path file = UnitRoot() / kAttributeFile;
-    const fs::path tmp = file.string() + ".tmp";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        f << out.str();
-        if (!f) return;
-    }
-    std::error_code ec;
-    fs::rename(tmp, file, ec);
+    const std::string bytes = out.str();
+    return WriteHostFileDurably(UnitRoot() / kAttributeFile, [&bytes](std::ostream& os) {
+        return static_cast<bool>(os.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+    });
 }
 
 uint32_t StoredBits(const fs::path& host) {
@@ -222,26 +229,11 @@ std::ofstream OpenForWrite(std::string_view path, bool truncate) {
 bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t extraAttributes) {
     const fs::path host = HostPath(path);
     if (IsReadOnly(host)) return false;
-    const fs::path tmp = host.string() + ".tmp";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        f.flush();
-        if (!f) {
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, host, ec);
-    if (!ec) {
-        if (extraAttributes) StoreBits(host, StoredBits(host) | extraAttributes);
-        return true;
-    }
-    std::error_code ignored;
-    fs::remove(tmp, ignored);
-    return false;
+    const bool written = WriteHostFileDurably(host, [bytes](std::ostream& os) {
+        return static_cast<bool>(os.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+    });
+    if (written && extraAttributes) StoreBits(host, StoredBits(host) | extraAttributes);
+    return written;
 }
 
 std::optional<std::string> ReadWholeFile(std::string_view path, uint64_t maxBytes) {

@@ -1,14 +1,10 @@
 #include "platform/RunFiles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <exception>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/Debug.h"
+#include "platform/DurableWrite.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -25,42 +21,10 @@ bool EndsWithFolded(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() && FoldCase(s.substr(s.size() - suffix.size())) == FoldCase(suffix);
 }
 
-// Pushes the file's bytes to the medium, so that the rename that follows
-// never publishes a file whose data is still only in memory.
-bool SyncToMedium(const fs::path& host) {
-    const int fd = ::open(host.c_str(), O_RDONLY);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
-
 bool WriteOne(const FileWrite& file) {
     const uint32_t attributes = GetFileAttributes(file.path);
     if (attributes != kInvalidAttributes && (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
-    const fs::path host = HostPath(file.path);
-    const fs::path temporary = host.string() + std::string(kTemporarySuffix);
-    bool complete = false;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (out.is_open()) {
-            try {
-                complete = file.write && file.write(out);
-            } catch (const std::exception& e) {
-                DebugPrintf("%s: %s\n", file.path.c_str(), e.what());
-                complete = false;
-            }
-            out.flush();
-            out.close();
-            complete = complete && !out.fail();
-        }
-    }
-    std::error_code ec;
-    if (complete && SyncToMedium(temporary)) {
-        fs::rename(temporary, host, ec);
-        if (!ec) return true;
-    }
-    fs::remove(temporary, ec);
+    if (WriteHostFileDurably(HostPath(file.path), file.write)) return true;
     DebugPrintf("%s not written; the previous file stays\n", file.path.c_str());
     return false;
 }

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
+#include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
+#include "platform/DurableWrite.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/RunFiles.h"
 
 using namespace platform;
 
@@ -107,4 +112,106 @@ TEST(FileFolders, CreatingAnExistingFolderIsNoError) {
     EXPECT_TRUE(CreateDirectory("\\NandFlash\\Data"));
     EXPECT_TRUE(CreateDirectory("\\NandFlash\\data"));
     EXPECT_EQ(FindFiles("\\NandFlash\\*").size(), 1u);
+}
+
+namespace {
+
+std::string StoreText(const TempUnitRoot& root) {
+    std::ifstream in(root.Path() / ".attributes", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+// A store damaged by hand or by the medium used to throw from the first
+// attribute look-up at start-up, so the unit never started.
+TEST(AttributeStore, DamagedLinesAreIgnoredAndDroppedAtTheNextSave) {
+    TempUnitRoot root;
+    for (const char* name : {"keep", "huge", "word", "minus", "spaced"}) root.Put(std::string("\\NandFlash\\") + name, "x");
+    root.Put("\\.attributes",
+             "2\tnandflash/keep\n99999999999999999999\tnandflash/huge\nabc\tnandflash/word\n-1\tnandflash/minus\n"
+             " 2\tnandflash/spaced\n3\n\t\n2\t\n");
+    SetUnitRoot(root.Path());
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\keep"), kAttrHidden);
+    for (const char* name : {"huge", "word", "minus", "spaced"})
+        EXPECT_EQ(GetFileAttributes(std::string("\\NandFlash\\") + name), kAttrNormal) << name;
+    EXPECT_TRUE(AddFileAttributes("\\NandFlash\\word", kAttrReadOnly));
+    EXPECT_EQ(StoreText(root), "2\tnandflash/keep\n1\tnandflash/word\n");
+}
+
+// The store used to be renamed over the old one after a write that failed
+// only when the stream was closed: a full medium emptied it.
+TEST(AttributeStore, AFullMediumKeepsTheEarlierStore) {
+    TempUnitRoot root;
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "\\NandFlash\\file" + std::to_string(i);
+        root.Put(name, "x");
+        SetFileAttributes(name, kAttrHidden | kAttrReadOnly);
+    }
+    const std::string before = StoreText(root);
+    root.Put("\\NandFlash\\late", "x");
+    {
+        const FileSizeLimit full(before.size());
+        SetFileAttributes("\\NandFlash\\late", kAttrHidden);
+    }
+    EXPECT_EQ(StoreText(root), before);
+    EXPECT_FALSE(std::filesystem::exists(root.Path() / ".attributes.tmp"));
+    SetUnitRoot(root.Path());
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\file7"), kAttrHidden | kAttrReadOnly);
+}
+
+class DurableWrites : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root.Put("\\NandFlash\\Data\\A1.corr", "old run");
+        SetWriteStepHook([this](WriteStep step, const std::filesystem::path& file) {
+            steps[file.filename().string()].push_back(step);
+            return step != failing;
+        });
+    }
+    void TearDown() override { SetWriteStepHook({}); }
+    // Every store the unit keeps: a plain file, the attributes, the registry, a run.
+    void SaveEach() {
+        results = {WriteFileAtomic("\\NandFlash\\tamrik.conf", "new settings"),
+                   SetFileAttributes("\\NandFlash\\Data\\A1.corr", kAttrHidden),
+                   RegSetString(Hive::LocalMachine, "Soft", "Name", u"new") && RegFlush(Hive::LocalMachine),
+                   WriteFileSet({{"\\NandFlash\\Data\\A1.corr", [](std::ostream& os) { return bool(os << "new run"); }}})[0]};
+    }
+
+    TempUnitRoot root;
+    WriteStep failing = static_cast<WriteStep>(-1);
+    std::map<std::string, std::vector<WriteStep>> steps;
+    std::vector<bool> results;
+};
+
+// Power-loss safety: the data reach the medium before the new name does, and
+// the name itself is made durable after the rename.
+TEST_F(DurableWrites, EveryStoreSyncsTheFileBeforeTheRenameAndTheFolderAfter) {
+    SaveEach();
+    EXPECT_EQ(results, (std::vector<bool>{true, true, true, true}));
+    const std::vector<WriteStep> inOrder{WriteStep::Write, WriteStep::SyncFile, WriteStep::Rename, WriteStep::SyncFolder};
+    for (const char* file : {"tamrik.conf", ".attributes", "HKLM.reg", "A1.corr"}) EXPECT_EQ(steps[file], inOrder) << file;
+}
+
+// A medium that fails at any step before the rename leaves every earlier
+// file as it was and no temporary; a folder that cannot be synced does not
+// undo a file already in place.
+TEST_F(DurableWrites, AStepThatFailsKeepsEveryEarlierFile) {
+    for (WriteStep step : {WriteStep::Write, WriteStep::SyncFile, WriteStep::Rename}) {
+        failing = step;
+        SaveEach();
+        EXPECT_EQ(results, (std::vector<bool>{false, true, false, false})) << int(step);  // attributes report no failure
+        EXPECT_FALSE(PathExists("\\NandFlash\\tamrik.conf"));
+        EXPECT_EQ(ReadWholeFile("\\NandFlash\\Data\\A1.corr", 100), "old run");
+        RegReloadFromDisk();
+        EXPECT_FALSE(RegGetString(Hive::LocalMachine, "Soft", "Name").has_value());
+        SetUnitRoot(root.Path());
+        EXPECT_EQ(GetFileAttributes("\\NandFlash\\Data\\A1.corr"), kAttrNormal);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root.Path()))
+            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+    }
+    failing = WriteStep::SyncFolder;
+    SaveEach();
+    EXPECT_EQ(results, (std::vector<bool>{true, true, true, true}));
+    EXPECT_EQ(ReadWholeFile("\\NandFlash\\Data\\A1.corr", 100), "new run");
 }
