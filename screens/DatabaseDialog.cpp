@@ -19,6 +19,8 @@ constexpr int kMaterialPixelSize = 15;
 constexpr int kBandPixelSize = 19;
 constexpr int kFieldPixelSize = 30;
 constexpr int kKeyPixelSize = 28;
+// A band line is tall enough to be touched with a finger, px.
+constexpr int kBandLineHeight = 36;
 
 void SetPixelSize(QWidget* w, int pixels) {
     if (!w) return;
@@ -60,7 +62,7 @@ CDatabaseDialog::CDatabaseDialog(int slot, QWidget* parent)
     OnCommand(kIdClear, [this] { OnClearKey(); });
     OnCommand(kIdAcceptEntry, [this] { OnAcceptEntry(); });
     OnCommand(kIdCancelEntry, [this] { CloseEntry(SelectedRow()); });
-    SetPixelSize(GetDlgItem(kIdPoint), kKeyPixelSize);
+    for (int id : {kIdPoint, kIdUp, kIdDown}) SetPixelSize(GetDlgItem(id), kKeyPixelSize);
     if (auto* message = Item<QLabel>(kIdMessage)) message->setWordWrap(true);
     if (auto* list = Item<QListWidget>(kIdMaterialList)) {
         // Shows which material is edited; the material is chosen on the screen before.
@@ -134,8 +136,10 @@ void CDatabaseDialog::FillBandList(int row) {
     const auto& bands = g_materials->Slot(m_slot).bands;
     for (int band : ListedBands()) {
         const DiameterBand& b = bands[static_cast<size_t>(band)];
-        list->addItem(NumbersLine(FormatDiameterRange(b, DiameterUnit()) + u": " +
-                                  FormatVelocityWithUnit(b.velocity, VelocityDisplayUnit())));
+        auto* item = new QListWidgetItem(NumbersLine(FormatDiameterRange(b, DiameterUnit()) + u": " +
+                                                     FormatVelocityWithUnit(b.velocity, VelocityDisplayUnit())),
+                                         list);
+        item->setSizeHint(QSize(0, kBandLineHeight));
     }
     if (list->count() > 0) list->setCurrentRow(std::clamp(row, 0, list->count() - 1));
     ShowValues();
