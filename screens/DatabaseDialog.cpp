@@ -48,7 +48,7 @@ CDatabaseDialog::CDatabaseDialog(int slot, QWidget* parent)
     OnCommand(kIdNewEntry, [this] { OnNewEntry(); });
     OnCommand(kIdDeleteEntry, [this] { OnDeleteEntry(); });
     OnCommand(kIdAccept, [this] { EndDialog(kResultOk); });
-    OnCommand(kIdCancel, [this] { OnCancel(); });
+    OnCommand(kIdCancel, [this] { EndDialog(kResultCancel); });
     for (int field = 0; field < kFieldCount; ++field) {
         OnCommand(kIdFirstFieldEdit + field, [this, field] { OnField(field); });
         SetPixelSize(GetDlgItem(kIdFirstFieldValue + field), kFieldPixelSize);
@@ -90,6 +90,7 @@ VelocityUnit CDatabaseDialog::VelocityDisplayUnit() {
 void CDatabaseDialog::OnInitDialog() {
     if (!g_materials) return;
     m_atOpening = g_materials->Slot(m_slot);
+    m_opened = true;
     for (int field = 0; field < kFieldCount; ++field) {
         const bool velocity = field == kVelocity;
         SetItemText(kIdFirstFieldUnit + field, QString::fromLatin1(velocity ? VelocityUnitName(VelocityDisplayUnit())
@@ -267,9 +268,10 @@ void CDatabaseDialog::CloseEntry(int row) {
     FillBandList(row);
 }
 
-void CDatabaseDialog::OnCancel() {
-    if (g_materials) g_materials->Slot(m_slot) = m_atOpening;
-    EndDialog(kResultCancel);
+void CDatabaseDialog::done(int result) {
+    if (result != kResultOk && m_opened && g_materials) g_materials->Slot(m_slot) = m_atOpening;
+    m_opened = false;
+    CDialogBase::done(result);
 }
 
 void CDatabaseDialog::ShowEntry(bool shown) {

@@ -79,6 +79,10 @@ public:
     static LengthUnit DiameterUnit();
     static VelocityUnit VelocityDisplayUnit();
 
+    // Every way out but ACCEPT (CANCEL, Esc, a closing parent) puts the slot
+    // back as it was at opening.
+    void done(int result) override;
+
 protected:
     void OnInitDialog() override;
 
@@ -97,12 +101,12 @@ private:
     void OnClearKey();
     void OnAcceptEntry();
     void CloseEntry(int row);
-    void OnCancel();
     void ShowEntry(bool shown);
     void ShowValues();
 
     int m_slot;
     MaterialEntry m_atOpening;  // CANCEL puts the slot back to this
+    bool m_opened = false;      // m_atOpening holds the slot
     bool m_entryShown = false;
     int m_band = -1;            // band being edited; -1 for a new entry
     int m_active = -1;
