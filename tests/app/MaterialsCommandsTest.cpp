@@ -1,5 +1,5 @@
-// VELOCITY CALC and MATERIAL DATABASE from the menu bar: the run rests while
-// their screens are open, and APPLY changes the run's pipe.
+// VELOCITY CALC from the menu bar: the run rests while the screen is open,
+// and APPLY changes the run's pipe.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 
 #include "MainRunFixture.h"
 #include "ScreenDriver.h"
-#include "screens/DbMaterialDialog.h"
 #include "screens/SpeedSoundDialog.h"
 
 namespace {
@@ -37,17 +36,6 @@ TEST_F(MaterialsCommands, VelocityCalcAppliesTheOutOfBracketVelocityToTheRunsPip
     Button(kIdVelocityCalc)->click();
     EXPECT_NEAR(dlg->Run().Pipe().GetSection(0).GetVelocity(), 200.0f / std::fabs(delay), 0.5f);
     EXPECT_TRUE(dlg->TimerRunning(CCorrelatorDlg::kRunTimer));
-    EXPECT_TRUE(dlg->Run().Clock().running);
-}
-
-TEST_F(MaterialsCommands, MaterialDatabaseOpensOverAPausedRun) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(3);
-    Driver driver;
-    driver.Queue({Paused(CDbMaterialDialog::kTemplate), Press(CDbMaterialDialog::kIdBack)});
-    Button(kIdMenu)->click();
-    Button(kIdMaterialDatabase)->click();
     EXPECT_TRUE(dlg->Run().Clock().running);
 }
 
