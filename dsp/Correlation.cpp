@@ -4,6 +4,7 @@
 #include "dsp/Correlation.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "dsp/WaveFile.h"
@@ -18,7 +19,9 @@ constexpr int32_t kInputChunk = 2048;
 // so that no range can ask for more lags than a run can hold.
 int32_t LagsForRange(float range, int32_t unit, float rate) {
     const float samples = ConvertDelay(range, static_cast<DelayUnit>(unit), DelayUnit::Samples, rate);
-    const float bounded = std::clamp(samples, 0.0f, float{CCorrelation::kMaxLag - CCorrelation::kGuardLags});
+    // NaN passes std::clamp unchanged, and its cast to int is undefined.
+    const float bounded = std::isnan(samples) ? 0.0f
+                                              : std::clamp(samples, 0.0f, float{CCorrelation::kMaxLag - CCorrelation::kGuardLags});
     return static_cast<int32_t>(std::floor(bounded + 0.5f)) + CCorrelation::kGuardLags;
 }
 
@@ -133,7 +136,8 @@ void CCorrelation::AddRedSamples(const int16_t* x, int32_t n) {
     m_redRaw.WriteSamples(n, x);
     if (!FilterBeforeCorrelating()) return;
     FilterInto(m_redFilter, m_redFiltered, x, n);
-    m_redReceived += n;
+    // A replay adds its whole recording to the count read from the file.
+    m_redReceived = n > INT32_MAX - m_redReceived ? INT32_MAX : m_redReceived + n;
 }
 
 void CCorrelation::AddBlueSamples(const int16_t* x, int32_t n) {

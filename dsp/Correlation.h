@@ -316,6 +316,13 @@ OpenedRun OpenRunFromStreams(std::istream* corr, std::unique_ptr<std::istream> r
 // snapshot was taken.
 bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const CorrelationOptions& options);
 
+// The recording a saved run carries: when it replays one, that recording's
+// frames unchanged (its raw stores hold the priming frames before them, and
+// only the part of a long recording that fits); else its raw stores, as
+// wavfile::WriteWav writes them. The replay's read position is kept. False
+// when the stream failed or the recording could not be read whole.
+bool WriteRunRecording(CCorrelation& run, std::ostream& os);
+
 // Replays the whole attached recording through the sample inputs, as START in
 // replay mode does, correlating after every feed; returns the frames fed.
 int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed = 10000);

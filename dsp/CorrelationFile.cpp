@@ -79,12 +79,16 @@ void ReadFields(std::istream& is, DataFields& d) {
     archive::ReadInt32(is, d.redStored);
 }
 
-// Counts that size arrays or index them must be what a run can produce.
+// Counts that size arrays, index them or keep counting must be what a run
+// can produce (no raw store holds more than its capacity); the range and the
+// window's delays become lags and must be numbers.
 bool Plausible(const DataFields& d) {
     return d.maxLag >= 0 && d.maxLag <= CCorrelation::kMaxLag && d.columns >= 0 &&
            d.columns <= CCorrelation::kMaxColumns && d.traceCount >= 1 &&
            d.traceCount <= CCorrelation::kTraces && d.validCount >= 1 &&
-           d.validCount <= CCorrelation::kAccumulators;
+           d.validCount <= CCorrelation::kAccumulators && d.redStored >= 0 &&
+           d.redStored <= CCorrelation::kRawCapacity && std::isfinite(d.range) && std::isfinite(d.leftDelay) &&
+           std::isfinite(d.rightDelay);
 }
 
 }  // namespace

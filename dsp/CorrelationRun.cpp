@@ -3,6 +3,7 @@
 #include <exception>
 #include <fstream>
 #include <limits>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "dsp/Correlation.h"
@@ -10,6 +11,9 @@
 #include "platform/Files.h"
 
 namespace {
+
+// Frames a saved replay copies at a time.
+constexpr int32_t kCopyFrames = 4096;
 
 // Frames of the recording's end given to the inputs when a run is opened, so
 // that the filters and stores hold real signal before the replay starts.
@@ -82,6 +86,26 @@ bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const Correla
         return false;
     run.PushExternalSnapshot(saved.run->Accumulator(0));
     return true;
+}
+
+bool WriteRunRecording(CCorrelation& run, std::ostream& os) {
+    CWaveReader* recording = run.Recording();
+    if (!recording || !recording->Playable()) return wavfile::WriteWav(os, run.RedRaw(), run.BlueRaw(), run.SampleRate());
+    const int32_t resume = recording->Position();
+    const int32_t frames = recording->FrameCount();
+    wavfile::WriteHeader(os, static_cast<uint32_t>(frames), recording->Header().sampleRate);
+    std::vector<int16_t> block(2 * static_cast<size_t>(kCopyFrames));
+    int32_t copied = 0;
+    recording->SetPosition(0);
+    while (copied < frames && os.good()) {
+        const int32_t got = recording->ReadFrames(kCopyFrames, block.data());
+        if (got == 0) break;  // the file shrank since it was opened
+        for (int32_t i = 0; i < 2 * got; ++i) archive::WriteInt16(os, block[static_cast<size_t>(i)]);
+        copied += got;
+    }
+    recording->SetPosition(resume);
+    os.flush();
+    return os.good() && copied == frames;
 }
 
 int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed) {

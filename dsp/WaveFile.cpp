@@ -17,6 +17,21 @@ void ReadChars(std::istream& is, char (&four)[4]) {
     std::copy(tag.begin(), tag.end(), four);
 }
 
+// A 12-bit sample scaled to 16 bits; anything wider saturates instead of
+// wrapping into the opposite sign.
+int16_t Scaled(int16_t x) {
+    const int32_t v = int32_t{x} * kSampleScale;
+    return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
+}
+
+void ReadUInt16(std::istream& is, uint16_t& v) {
+    int16_t raw = 0;
+    archive::ReadInt16(is, raw);
+    v = static_cast<uint16_t>(raw);
+}
+
+}  // namespace
+
 void WriteHeader(std::ostream& os, uint32_t frames, uint32_t sampleRate) {
     const uint32_t dataSize = frames * kFrameBytes;
     WriteChars(os, "RIFF");
@@ -33,21 +48,6 @@ void WriteHeader(std::ostream& os, uint32_t frames, uint32_t sampleRate) {
     WriteChars(os, "data");
     archive::WriteUInt32(os, dataSize);
 }
-
-// A 12-bit sample scaled to 16 bits; anything wider saturates instead of
-// wrapping into the opposite sign.
-int16_t Scaled(int16_t x) {
-    const int32_t v = int32_t{x} * kSampleScale;
-    return static_cast<int16_t>(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
-}
-
-void ReadUInt16(std::istream& is, uint16_t& v) {
-    int16_t raw = 0;
-    archive::ReadInt16(is, raw);
-    v = static_cast<uint16_t>(raw);
-}
-
-}  // namespace
 
 bool WriteWav(std::ostream& os, CWave& red, CWave& blue, float sampleRate) {
     const int32_t frames = red.SamplesStored();

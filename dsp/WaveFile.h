@@ -46,6 +46,8 @@ constexpr int32_t kHeaderBytes = 44;
 constexpr int32_t kFrameBytes = 4;   // two 16-bit samples
 constexpr int32_t kSampleScale = 16; // 12-bit samples fill the 16-bit range
 
+// Writes the 44-byte header of a recording of frames frames at sampleRate.
+void WriteHeader(std::ostream& os, uint32_t frames, uint32_t sampleRate);
 // Writes the header and SamplesStored(red) frames, from each store's
 // FirstSample on. Both stores' read positions are restored afterwards, so a
 // save does not disturb a running correlation. sampleRate is rounded down.

@@ -56,11 +56,20 @@ int MaterialEntry::ListedBandCount() const {
 CMaterials::CMaterials() { LoadDefaults(); }
 
 void CMaterials::LoadDefaults() {
-    for (int slot = 0; slot < kSlotCount; ++slot) m_slots[static_cast<size_t>(slot)] = BuiltInEntry(slot);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        m_slots[static_cast<size_t>(slot)] = BuiltInEntry(slot);
+        m_builtInNames[static_cast<size_t>(slot)] = m_slots[static_cast<size_t>(slot)].name;
+    }
 }
 
 void CMaterials::ReloadNames() {
-    for (const BuiltInName& name : BuiltInNames()) m_slots[static_cast<size_t>(name.slot)].name = BuiltInNameText(name);
+    for (const BuiltInName& builtIn : BuiltInNames()) {
+        const auto slot = static_cast<size_t>(builtIn.slot);
+        std::u16string& name = m_slots[slot].name;
+        const std::u16string text = BuiltInNameText(builtIn);
+        if (name == m_builtInNames[slot] || name == builtIn.english) name = text;
+        m_builtInNames[slot] = text;
+    }
 }
 
 void CMaterials::WriteTo(std::ostream& os) const {

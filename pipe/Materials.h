@@ -65,8 +65,10 @@ public:
     // archive's string error) and leaves the table alone on any failure.
     void ReadFrom(std::istream& is);
 
-    // Names of slots 0-12 and 20-23 again from the string table (user names of
-    // 20-23 included); 13-19 stay empty. Bands are kept.
+    // After a language change: slots 0-12 and 20-23 whose name still is the
+    // slot's built-in name (in the language in force before, or in English)
+    // take it from the string table again; a name the user typed, or emptied,
+    // is kept, and so are 13-19 and all bands.
     void ReloadNames();
 
     // Colour of the first slot with exactly this name, else kUnknownMaterialColour.
@@ -89,6 +91,8 @@ public:
 
 private:
     std::array<MaterialEntry, kSlotCount> m_slots;
+    // The built-in name each slot was last given, in the language then in force.
+    std::array<std::u16string, kSlotCount> m_builtInNames;
 };
 
 // The program's one table: created at start-up, saved and deleted at

@@ -169,11 +169,17 @@ void CPipe::Read(std::istream& is) {
     Require(std::isfinite(read.m_sampleRate) && read.m_sampleRate > 0.0f);
     read.m_surveyRange = (packed >> 4) & 15;
     read.m_sensorType = packed & 15;
+    Require(std::isfinite(read.m_delay));
     for (int i = 0; i < read.m_count; ++i) {
         PipeSegment& s = read.m_sections[static_cast<size_t>(i)];
         s.Read(is);
-        Require(!is.fail() && std::isfinite(s.GetLength(LengthUnit::Metres)));
+        // Lengths and travel times size the run's lag range and place the leak.
+        const float metres = s.GetLength(LengthUnit::Metres);
+        Require(!is.fail() && std::isfinite(metres) && metres >= 0.0f &&
+                std::isfinite(s.GetTime(TimeUnit::Seconds)));
     }
+    Require(std::isfinite(read.GetTotalLength(LengthUnit::Metres)) &&
+            std::isfinite(read.GetTotalTime(DelayUnit::Samples)));
     *this = read;
 }
 

@@ -24,7 +24,8 @@ enum SurveyRange : int32_t {
 };
 
 // The message a pipe record raises when it cannot be a pipe (section count
-// outside 0-10, a sample rate that is not positive, a short record).
+// outside 0-10, a sample rate that is not positive, a length that is negative
+// or not finite, a travel time or delay that is not finite, a short record).
 constexpr const char* kPipeRecordError = "CPipe Read: Corrupted pipe record";
 
 class CPipe {

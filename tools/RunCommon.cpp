@@ -67,7 +67,7 @@ bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
     // The recording first: a run file never stands without its recording.
     const bool saved =
         WriteThroughTemporary(name + "_corr.wav",
-                              [&](std::ostream& os) { return wavfile::WriteWav(os, run.RedRaw(), run.BlueRaw(), run.SampleRate()); }) &&
+                              [&](std::ostream& os) { return WriteRunRecording(run, os); }) &&
         WriteThroughTemporary(name + ".corr", [&](std::ostream& os) {
             run.Write(os);
             return static_cast<bool>(os);

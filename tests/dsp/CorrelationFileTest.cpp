@@ -151,8 +151,10 @@ TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
     EXPECT_EQ(ReadError(type), "CCorrelation Read: Unknown file type");
 }
 
-// Counts that would size arrays: L, columns, traces, accumulators. Each hostile
-// value raises the data error before anything is allocated.
+// Counts that would size arrays: L, columns, traces, accumulators; the Red
+// samples stored, which a replay keeps counting up from (0x7fffffff used to
+// overflow); the range and window delays that become lags (NaN, infinity).
+// Each hostile value raises the data error before anything is allocated.
 struct HostileField {
     size_t offset;  // in the "Data" body
     uint32_t value;
@@ -171,7 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, CorrelationHostileCounts,
     ::testing::Values(HostileField{8, 0xFFFFFFFF}, HostileField{8, 0x40000000}, HostileField{8, 200089},
                       HostileField{24, 0xFFFFFFFF}, HostileField{24, 0x01000000}, HostileField{65, 0},
-                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4}));
+                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4}, HostileField{85, 0x7FFFFFFF},
+                      HostileField{85, 0xFFFFFFFF}, HostileField{85, 600001}, HostileField{0, 0x7FC00000},
+                      HostileField{0, 0x7F800000}, HostileField{28, 0xFF800000}, HostileField{32, 0x7FC00000}));
 
 TEST(CorrelationFileErrors, DataSizeOutside89To93) {
     std::string bytes = HandFile();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -53,6 +54,17 @@ TEST(CorrelationLags, HundredMillisecondsAtTenKilohertzGives1088) {
     run.SetRange(0.25f, 0);  // seconds
     EXPECT_EQ(run.MaxLag(), 2588);
     EXPECT_EQ(run.Accumulator(2).size(), 5177u);
+}
+
+// A range that is no number used to pass the clamp and become a negative lag
+// count; the accumulators then could not be sized.
+TEST(CorrelationLags, RangesThatAreNoNumberGiveTheGuardBandAndInfinityTheLargestRun) {
+    CCorrelation run;
+    run.SetRange(std::numeric_limits<float>::quiet_NaN(), 1);
+    EXPECT_EQ(run.MaxLag(), CCorrelation::kGuardLags);
+    run.SetRange(std::numeric_limits<float>::infinity(), 1);
+    EXPECT_EQ(run.MaxLag(), CCorrelation::kMaxLag);
+    EXPECT_EQ(run.Accumulator(0).size(), 2 * size_t{CCorrelation::kMaxLag} + 1);
 }
 
 // Positive lag: Red arrives after Blue. Both engines, both signs.

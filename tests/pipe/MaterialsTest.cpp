@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "Bytes.h"
+#include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "platform/Files.h"
@@ -65,6 +67,18 @@ TEST(MaterialDatabase, SavedTableLoadsBack) {
     EXPECT_EQ(TableBytes(loaded), TableBytes(EditedTable()));
 }
 
+TEST(MaterialDatabase, AFullMediumKeepsTheTableSavedBefore) {
+    TempUnitRoot root;
+    ASSERT_TRUE(EditedTable().Save());
+    {
+        const FileSizeLimit full(4096);
+        EXPECT_FALSE(CMaterials().Save());
+    }
+    CMaterials loaded;
+    EXPECT_TRUE(loaded.Load());
+    EXPECT_EQ(TableBytes(loaded), TableBytes(EditedTable()));
+}
+
 TEST(MaterialDatabase, ForeignOrDamagedFilesFallBackToBuiltInSilently) {
     const std::string good = TableBytes(EditedTable());
     std::string version1 = good;
@@ -119,20 +133,34 @@ TEST(MaterialColours, ByFirstSlotWithTheExactName) {
     EXPECT_EQ(t.ColourForName(u"steel"), (MaterialColour{150, 150, 150}));
 }
 
-TEST(MaterialNames, LanguageChangeRenamesBuiltInsAndKeepsVelocities) {
-    CMaterials t = EditedTable();
-    SetMaterialNameSource([](uint32_t id) -> std::optional<std::u16string> {
+// A language change used to write the built-in names over every named slot,
+// and the table was saved at shutdown: "MY PIPE" became "USER-DEFINED
+// MATERIAL 1" for good.
+TEST(MaterialNames, LanguageChangeRenamesBuiltInNamesAndKeepsTypedOnes) {
+    CMaterials t = EditedTable();  // slot 20 "MY PIPE"
+    // A built-in slot renamed, and one emptied so that it is not offered.
+    const std::map<int, std::u16string> typed{{6, u"PVC-U"}, {7, u""}, {20, u"MY PIPE"}};
+    for (const auto& [slot, name] : typed) t.Slot(slot).name = name;
+    const auto german = [](uint32_t id) -> std::optional<std::u16string> {
         if (id == 144) return u"STAHL";
         if (id == 161) return u"BENUTZER 1";
+        if (id == 162) return u"BENUTZER 2";
         return std::nullopt;
-    });
+    };
+    SetMaterialNameSource(german);
     t.ReloadNames();
-    SetMaterialNameSource({});
     EXPECT_EQ(t.Slot(2).name, u"STAHL");
     EXPECT_EQ(t.Slot(2).bands[0].velocity, 1444.0f);
-    EXPECT_EQ(t.Slot(20).name, u"BENUTZER 1");  // the user's own name goes
+    EXPECT_EQ(t.Slot(21).name, u"BENUTZER 2");
     EXPECT_EQ(t.Slot(3).name, u"COPPER");
     EXPECT_EQ(t.Slot(13).name, u"");
+    for (const auto& [slot, name] : typed) EXPECT_EQ(t.Slot(slot).name, name) << slot;
+    // Back to English: the German built-in names are recognised as such.
+    SetMaterialNameSource({});
+    t.ReloadNames();
+    EXPECT_EQ(t.Slot(2).name, u"STEEL");
+    EXPECT_EQ(t.Slot(21).name, u"USER-DEFINED MATERIAL 2");
+    for (const auto& [slot, name] : typed) EXPECT_EQ(t.Slot(slot).name, name) << slot;
 }
 
 // A new entry on a material whose 36 bands are all listed has no slot to go

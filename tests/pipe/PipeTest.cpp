@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <sstream>
 #include <tuple>
 
@@ -228,6 +229,32 @@ TEST(PipeRecord, TruncatedOrRatelessRecordIsRefused) {
     CPipe pipe(10000.0f);
     std::istringstream is(OneSectionRecord(1, 0.0f));
     EXPECT_THROW(pipe.Read(is), archive::ArchiveError);
+}
+
+// Lengths and travel times size a run's lag range: +3e38 m and -3e38 m at
+// 1e-30 m/s made the total travel time NaN, and a replay of the run aborted.
+TEST(PipeRecord, LengthsOrTimesThatAreNotFiniteNumbersAreRefused) {
+    const float kHuge = 3e38f, kInf = std::numeric_limits<float>::infinity();
+    const std::vector<std::vector<PipeSegment>> pipes = {
+        {Section(kHuge, 1e-30f), Section(-kHuge, 1e-30f)},  // each time infinite, the sum NaN
+        {Section(-5.0f, 1000.0f)},                          // no pipe is shorter than nothing
+        {Section(kHuge, 1.0f), Section(kHuge, 1.0f)},       // finite sections, infinite total
+        {Section(kInf, 1000.0f)},
+    };
+    for (size_t row = 0; row < pipes.size(); ++row) {
+        CPipe written(10000.0f);
+        for (const PipeSegment& s : pipes[row]) written.AddSection(s);
+        std::stringstream ss;
+        written.Write(ss);
+        CPipe pipe = PipeOf({Section(5.0f, 1000.0f)});
+        EXPECT_THROW(pipe.Read(ss), archive::ArchiveError) << row;
+        EXPECT_EQ(pipe.GetTotalLength(LengthUnit::Metres), 5.0f) << row;
+    }
+    CPipe nanDelay(10000.0f);
+    nanDelay.SetDelay(std::numeric_limits<float>::quiet_NaN(), DelayUnit::Seconds);
+    std::stringstream ss;
+    nanDelay.Write(ss);
+    EXPECT_THROW(CPipe(10000.0f).Read(ss), archive::ArchiveError);
 }
 
 TEST(PipeRecord, TenSectionsRoundTrip) {

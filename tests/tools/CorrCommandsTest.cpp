@@ -95,6 +95,42 @@ TEST_F(CorrReplay, SavedReplayReopensWithItsPeak) {
     EXPECT_TRUE(std::filesystem::exists(again + "_corr.wav"));
 }
 
+// Each replay-and-save used to put the recording's last 4096 frames (the
+// priming) in front of the whole recording again.
+TEST_F(CorrReplay, ASavedReplayCarriesTheRecordingUnchanged) {
+    const auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string once = (root.Path() / "once").string(), twice = (root.Path() / "twice").string();
+    ASSERT_EQ(Call(CmdCorrReplay, {file, "--out", once}).code, 0);
+    ASSERT_EQ(Call(CmdCorrReplay, {once + ".corr", "--out", twice}).code, 0);
+    const std::string recording = bytes(RecordingName(file));
+    EXPECT_EQ(recording.size(), 44u + 4u * kFrames);
+    EXPECT_TRUE(bytes(once + "_corr.wav") == recording);
+    EXPECT_TRUE(bytes(twice + "_corr.wav") == recording);
+}
+
+// Sections of +3e38 m and -3e38 m at 1e-30 m/s gave a NaN travel time, a
+// negative lag count and an uncaught length_error: the replay aborted.
+TEST_F(CorrReplay, APipeWithoutAFiniteTravelTimeFailsWithTheReadersMessage) {
+    CCorrelation run;
+    for (float metres : {3e38f, -3e38f}) {
+        PipeSegment section;
+        section.SetLength(metres, LengthUnit::Metres);
+        section.SetVelocity(1e-30f);
+        run.Pipe().AddSection(section);
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << [&run] {
+        std::ostringstream os;
+        run.Write(os);
+        return os.str();
+    }();
+    const ToolResult r = Call(CmdCorrReplay, {file});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, std::string(kPipeRecordError) + "\n");
+}
+
 TEST_F(CorrReplay, UnreadableRunFailsWithTheReadersMessage) {
     std::fstream corr(file, std::ios::in | std::ios::out | std::ios::binary);
     corr.seekp(14);
