@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
+#include <exception>
 #include <optional>
 
 #include "app/CorrelatorApp.h"
@@ -186,9 +187,8 @@ void RegisterScriptScreens() {
     });
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The program itself; main only adds the last line of defence.
+int RunProgram(int argc, char** argv) {
     QApplication qapp(argc, argv);
     Options options;
     if (!ParseOptions(QApplication::arguments(), options)) return 2;
@@ -233,4 +233,17 @@ int main(int argc, char** argv) {
     }
     if (ScriptRunner::Failed()) return 3;
     return g_upgradeRequested ? kExitUpgrade : 0;
+}
+
+}  // namespace
+
+// An error nothing foresaw ends the program with its message and status 4,
+// never with an abort.
+int main(int argc, char** argv) {
+    try {
+        return RunProgram(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "correlator: %s\n", e.what());
+        return 4;
+    }
 }
