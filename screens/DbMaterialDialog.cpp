@@ -1,5 +1,7 @@
 #include "screens/DbMaterialDialog.h"
 
+#include <algorithm>
+
 #include "pipe/Materials.h"
 #include "pipe/PipeEntry.h"
 #include "screens/DatabaseDialog.h"
@@ -62,7 +64,9 @@ void CDbMaterialDialog::OnMaterial(int slot) {
 
 void CDbMaterialDialog::OnEditName() {
     if (m_selected < 0 || !g_materials) return;
-    CKeyboardDialog keyboard(LoadString(kSetNameString), NameOf(m_selected), kMaterialNameMaxChars, this);
+    // A longer name from a language pack is offered whole, never cut.
+    const QString name = NameOf(m_selected);
+    CKeyboardDialog keyboard(LoadString(kSetNameString), name, std::max<int>(kMaterialNameMaxChars, name.size()), this);
     if (RunChild(keyboard) != kResultOk) return;
     g_materials->Slot(m_selected).name = keyboard.Text().toStdU16String();
     g_materials->Save();
