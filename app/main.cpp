@@ -1,7 +1,8 @@
 // The correlator program. Options:
 //   --root DIR          the unit's flash on this host
 //   --unit virtual|none the virtual unit (default), or a unit whose devices all
-//                       fail to open
+//                       fail to open; audio[:DEVICE[@RATE]] a two-channel audio
+//                       capture device (Red left, Blue right) as the converter
 //   --scenario FILE     the virtual unit's world; else scenario.txt in the unit
 //                       root, else the built-in field case
 //   --script FILE       drive the screens from a script (ui/ScriptRunner.h)
@@ -44,6 +45,9 @@
 #include "hardware/SensorHardware.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
+#ifdef CORRELATOR_HAVE_AUDIO
+#include "audio/AudioUnit.h"
+#endif
 #include "ui/Resources.h"
 #include "ui/ScriptRunner.h"
 
@@ -95,8 +99,22 @@ bool InstallUnit(const Options& o) {
         platform::SetDeviceProvider(std::make_shared<platform::NullDeviceProvider>());
         return true;
     }
+#ifdef CORRELATOR_HAVE_AUDIO
+    if (o.unit == "audio" || o.unit.startsWith("audio:")) {
+        audio::CaptureSpec spec;
+        std::string error;
+        try {
+            if (!audio::ParseUnitSpec(o.unit.toStdString(), spec, error)) throw audio::CaptureError(error);
+            audio::InstallAudioUnit(spec);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "correlator: %s\n", e.what());
+            return false;
+        }
+        return true;
+    }
+#endif
     if (o.unit != "virtual") {
-        std::fprintf(stderr, "correlator: unknown unit %s (virtual or none)\n", qPrintable(o.unit));
+        std::fprintf(stderr, "correlator: unknown unit %s (virtual, none or audio[:DEVICE])\n", qPrintable(o.unit));
         return false;
     }
     try {

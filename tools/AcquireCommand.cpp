@@ -1,6 +1,9 @@
 // corrtool acquire: the sensor hardware against the virtual unit, headless and
 // on simulated time, feeding a correlation run through the program's own run
-// loop; prints the run's answer beside the scenario's own.
+// loop; prints the run's answer beside the scenario's own. With --unit audio
+// an audio capture device is the converter instead: its reads pace the run,
+// which stops early when the capture ends, and the capture's facts replace
+// the scenario's answer.
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +25,7 @@
 #include "platform/Numbers.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
+#include "tools/AudioCommands.h"
 #include "tools/Corrtool.h"
 #include "tools/RunCommon.h"
 
@@ -59,10 +63,12 @@ struct AcquireOptions {
     std::optional<bool> fft;
     std::optional<std::pair<float, float>> band;  // Hz
     std::string out;
+    std::string unit = "virtual";  // or audio[:DEVICE[@RATE]]
 };
 
 const char* const kUsage =
-    "usage: corrtool acquire [--seconds N] [--scenario FILE] [--rate HZ] [--stations A,B]\n"
+    "usage: corrtool acquire [--unit virtual|audio[:DEVICE[@RATE]]] [--seconds N] [--scenario FILE] [--rate HZ]\n"
+    "                        [--stations A,B]\n"
     "                        [--pipe LEN:SPEED[,LEN:SPEED...]] [--engine direct|fft] [--band LOW-HIGH] [--out NAME]\n";
 
 bool ParsePipe(const std::string& text, std::vector<sim::PipeSection>& pipe) {
@@ -88,6 +94,7 @@ bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
         try {
             if (a == "--seconds") ok = platform::ParseWholeDouble(v, o.seconds) && o.seconds > 0 && o.seconds <= 3600;
             else if (a == "--scenario") o.scenario = v;
+            else if (a == "--unit") ok = v == "virtual" || v.rfind("audio", 0) == 0, o.unit = v;
             else if (a == "--rate") {
                 const int32_t rate = std::stoi(v);
                 ok = rate >= 1000 && rate <= 10000 && 10000 / (10000 / rate) == rate;
@@ -147,7 +154,11 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     // Simulated time: the virtual converter's reads advance this clock.
     SimulatedClock clock;
     platform::ScopedClock scoped(clock);
-    std::shared_ptr<sim::VirtualUnit> unit = sim::InstallVirtualUnit(world);
+    // The virtual unit, or an audio interface whose capture paces the reads.
+    std::shared_ptr<sim::VirtualUnit> unit;
+    std::unique_ptr<AcquireAudio> audio;
+    if (o.unit == "virtual") unit = sim::InstallVirtualUnit(world);
+    else if (!(audio = InstallAcquireAudio(o.unit, err))) return 1;
 
     CorrelationOptions options = CorrelationOptionsFromConfiguration();
     options.multiFilter = false;  // one trace
@@ -186,7 +197,7 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
         StartSampling(hardware, *run);
         loop.MarkRepainted();
         const auto end = static_cast<int64_t>(o.seconds * 1000.0);
-        while (clock.TickCountMs() < end) {
+        while (clock.TickCountMs() < end && !(audio && audio->Ended())) {
             clock.Advance(RunLoop::kTickMs);
             loop.Tick(*run);
         }
@@ -198,14 +209,16 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     }
     platform::SetDeviceProvider(nullptr);
 
-    out << "scenario=" << (o.scenario.empty() ? "unit" : o.scenario) << '\n'
-        << "seconds=" << clock.TickCountMs() / 1000.0 << '\n'
+    if (audio) audio->Print(out);
+    else out << "scenario=" << (o.scenario.empty() ? "unit" : o.scenario) << '\n';
+    out << "seconds=" << clock.TickCountMs() / 1000.0 << '\n'
         << "sample_rate=" << run->SampleRate() << '\n'
         << "decimation=" << runrules::kUnitRate / static_cast<int32_t>(run->SampleRate()) << '\n'
-        << "engine=" << (run->Options().useFftEngine ? "fft" : "direct") << '\n'
-        << "blocks=" << unit->SamplesDelivered() / sim::kPairsPerBlock << '\n'
-        << "blocks_overrun=" << unit->BlocksOverrun() << '\n'
-        << "max_lag=" << run->MaxLag() << '\n'
+        << "engine=" << (run->Options().useFftEngine ? "fft" : "direct") << '\n';
+    if (unit)
+        out << "blocks=" << unit->SamplesDelivered() / sim::kPairsPerBlock << '\n'
+            << "blocks_overrun=" << unit->BlocksOverrun() << '\n';
+    out << "max_lag=" << run->MaxLag() << '\n'
         << "samples_correlated=" << run->SamplesCorrelated() << '\n';
     // The correlation filter's band, as --band takes it; the loop's automatic
     // optimisation may have chosen it.
@@ -213,10 +226,10 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     out << "band_hz=" << band.lowCut * run->SampleRate() << '-' << band.highCut * run->SampleRate() << '\n';
     PrintPeak(*run, out);
     const auto a = WorldStation(o.stationA), b = WorldStation(o.stationB);
-    if (a && b)
+    if (a && b && unit)
         out << "scenario_delay_samples="
             << (world.ArrivalSeconds(*a) - world.ArrivalSeconds(*b)) * run->SampleRate() << '\n';
-    if (const auto pos = StationPosition(world, o.stationA))
+    if (const auto pos = StationPosition(world, o.stationA); pos && unit)
         out << "scenario_distance_a_m=" << std::fabs(world.leakPosition - *pos) << '\n';
 
     if (!o.out.empty()) {

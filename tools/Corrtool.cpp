@@ -4,6 +4,7 @@
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "tools/AudioCommands.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ const CorrtoolCommand kCommands[] = {
     {"corr", "replay", "FILE.corr [options]", CmdCorrReplay},
     // acquire:
     {"", "acquire", "[options]", CmdAcquire},
+    {"", "devices", "", CmdDevices},
 };
 
 void PrintUsage(std::ostream& err) {
