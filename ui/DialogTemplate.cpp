@@ -7,6 +7,18 @@ namespace {
 
 constexpr int kUnitsWide = 285, kUnitsHigh = 214;
 constexpr int kPixelsWide = 640, kPixelsHigh = 480;
+// Far more than any screen has (the main screen has about 60); each control
+// is a widget built when the screen opens.
+constexpr int kMaxControls = 256;
+constexpr int kMaxFontPoints = 72;
+
+// Nothing on a screen can lie beyond it: a larger template asks for an
+// image of that size (a pack once asked for 100000 x 100000).
+// Checked on the numbers as read, before a QRect adds them up.
+bool OnScreen(int x, int y, int w, int h) {
+    return x >= 0 && y >= 0 && w >= 0 && h >= 0 && w <= kUnitsWide && h <= kUnitsHigh && x <= kUnitsWide - w &&
+           y <= kUnitsHigh - h;
+}
 
 struct ClassName {
     const char* name;
@@ -69,9 +81,11 @@ bool ParseControl(const QStringList& w, ControlTemplate& c) {
     bool ok[5];
     c.id = w[2].toInt(&ok[0]);
     c.caption = w[3];
-    c.units = QRect(w[4].toInt(&ok[1]), w[5].toInt(&ok[2]), w[6].toInt(&ok[3]), w[7].toInt(&ok[4]));
+    const int x = w[4].toInt(&ok[1]), y = w[5].toInt(&ok[2]), width = w[6].toInt(&ok[3]), height = w[7].toInt(&ok[4]);
     for (bool b : ok)
         if (!b) return false;
+    if (!OnScreen(x, y, width, height)) return false;
+    c.units = QRect(x, y, width, height);
     for (int i = 8; i < w.size(); ++i) {
         bool flag = false;
         for (const FlagName& f : kFlags)
@@ -102,13 +116,14 @@ std::optional<DialogTemplate> ParseDialogTemplate(std::string_view text, QString
         } else if (ok && w[0] == "size" && w.size() == 3) {
             bool a = false, b = false;
             t.units = QSize(w[1].toInt(&a), w[2].toInt(&b));
-            ok = a && b;
+            ok = a && b && !t.units.isEmpty() && OnScreen(0, 0, t.units.width(), t.units.height());
         } else if (ok && w[0] == "font" && w.size() == 3) {
             t.fontName = w[1];
             t.fontPoints = w[2].toInt(&ok);
+            ok = ok && t.fontPoints >= 1 && t.fontPoints <= kMaxFontPoints;
         } else if (ok && w[0] == "control") {
             ControlTemplate c;
-            ok = ParseControl(w, c);
+            ok = static_cast<int>(t.controls.size()) < kMaxControls && ParseControl(w, c);
             if (ok) t.controls.push_back(c);
         } else {
             ok = false;

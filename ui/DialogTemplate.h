@@ -46,7 +46,9 @@ struct DialogTemplate {
     const ControlTemplate* Find(int id) const;
 };
 
-// Parses a template; nothing when a line is malformed (the line number in *error).
+// Parses a template; nothing when a line is malformed (the line number in
+// *error). Bounds: a size of 1-285 x 1-214, every control inside that
+// screen, at most 256 controls, fonts of 1-72 points.
 std::optional<DialogTemplate> ParseDialogTemplate(std::string_view text, QString* error = nullptr);
 
 // Dialog units to pixels of the 640 x 480 screen.
