@@ -1,9 +1,13 @@
 #include "hardware/SensorHardware.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <optional>
 
+#include "platform/CheckedCast.h"
 #include "platform/Clock.h"
 #include "platform/Debug.h"
 #include "settings/Configuration.h"
@@ -257,11 +261,11 @@ int32_t SensorHardware::GetOsVersion() {
     const uint8_t any = 0;
     char text[21] = {};
     double version = 0;
+    std::optional<int32_t> hundredths;
     if (Request(m_aux, IOCTL_OS_VERSION, &any, 1, text, 20) && platform::ParseDouble(text, version) > 0 &&
-        version >= 0 && version < 1.0e6)
-        m_osVersion = static_cast<int32_t>(version * 100.0 + 0.5);
-    else
-        m_osVersion = 100;
+        version >= 0)
+        hundredths = platform::TruncateChecked<int32_t>(version * 100.0 + 0.5);
+    m_osVersion = hundredths.value_or(100);
     return m_osVersion;
 }
 
@@ -280,7 +284,9 @@ uint32_t SensorHardware::GetMasterClock() {
                 "\r\nIOCTL_TMR_FREQ failed. Deriving MCLK from QueryPerformanceFrequency() call.\r\n"))
         m_mclk = hz;
     else
-        m_mclk = static_cast<uint32_t>(16 * platform::QueryPerformanceFrequency());
+        // Saturated: 16 times a host counter's frequency can exceed 32 bits.
+        m_mclk = 16 * static_cast<uint32_t>(std::clamp<int64_t>(platform::QueryPerformanceFrequency(), 0,
+                                                                 std::numeric_limits<uint32_t>::max() / 16));
     return m_mclk;
 }
 

@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
-#include "platform/Paths.h"
+#include "platform/CheckedCast.h"
 #include "platform/Numbers.h"
+#include "platform/Paths.h"
 
 namespace sim {
 namespace {
@@ -39,6 +41,14 @@ public:
         double v = 0.0;
         if (!platform::ParseWholeDouble(w, v) || !std::isfinite(v)) Fail("'" + w + "' is not a number");
         return v;
+    }
+    // A number that becomes an integer: truncated, and refused beyond Int.
+    template <typename Int>
+    Int Whole(size_t i, double (*adjust)(double) = nullptr) const {
+        const double v = adjust ? adjust(Number(i)) : Number(i);
+        const std::optional<Int> whole = platform::TruncateChecked<Int>(v);
+        if (!whole) Fail("'" + Word(i) + "' is out of range");
+        return *whole;
     }
     void ExpectCount(size_t n) const {
         if (m_words.size() != n) Fail("'" + m_words[0] + "' takes " + std::to_string(n - 1) + " values");
@@ -75,7 +85,7 @@ void ReadLine(const LineReader& r, Scenario& s, bool& sectionsGiven) {
     const std::string& key = r.Word(0);
     if (key == "seed") {
         r.ExpectCount(2);
-        s.seed = static_cast<uint64_t>(std::llround(std::fabs(r.Number(1))));
+        s.seed = r.Whole<uint64_t>(1, [](double v) { return std::round(std::fabs(v)); });
     } else if (key == "section") {
         r.ExpectCount(3);
         if (!sectionsGiven) s.sections.clear();
@@ -95,7 +105,7 @@ void ReadLine(const LineReader& r, Scenario& s, bool& sectionsGiven) {
         s.yellowPosition = r.Number(1);
     } else if (key == "mains") {
         r.ExpectCount(2);
-        s.mains = static_cast<int>(r.Number(1));
+        s.mains = r.Whole<int>(1);
     } else if (key == "station") {
         ReadStation(r, s.Of(StationNamed(r, r.Word(1))));
     } else if (key == "battery") {
@@ -110,20 +120,20 @@ void ReadLine(const LineReader& r, Scenario& s, bool& sectionsGiven) {
         else r.Fail("supply is battery, external or charging");
     } else if (key == "sensor_lines") {
         r.ExpectCount(3);
-        s.stD = static_cast<int>(r.Number(1));
-        s.stE = static_cast<int>(r.Number(2));
+        s.stD = r.Whole<int>(1);
+        s.stE = r.Whole<int>(2);
     } else if (key == "os_version") {
         r.ExpectCount(2);
         s.osVersion = r.Word(1);
     } else if (key == "mclk") {
         r.ExpectCount(2);
-        s.mclk = static_cast<uint32_t>(std::fabs(r.Number(1)));
+        s.mclk = r.Whole<uint32_t>(1, [](double v) { return std::fabs(v); });
     } else if (key == "vref") {
         r.ExpectCount(2);
         s.vref = r.Number(1);
     } else if (key == "local_signal") {
         r.ExpectCount(2);
-        s.localSignal = static_cast<int>(r.Number(1));
+        s.localSignal = r.Whole<int>(1);
     } else {
         r.Fail("unknown setting '" + key + "'");
     }

@@ -65,6 +65,23 @@ TEST(ScenarioText, ABadLineIsNamedByItsNumber) {
     EXPECT_THROW(ParseScenario("mains 55\n"), ScenarioError);
 }
 
+// Numbers that become integers used to be cast unchecked: "mains 1e300" was
+// undefined behaviour instead of an error.
+TEST(ScenarioText, WholeNumbersBeyondTheirTypeAreRefused) {
+    for (const char* line : {"mains 1e300", "mains -3e9", "sensor_lines 1e10 1", "sensor_lines 1 -1e10",
+                             "local_signal 4294967296", "mclk 4294967296", "mclk -1e30", "seed 1e20"}) {
+        try {
+            ParseScenario(line);
+            ADD_FAILURE() << line;
+        } catch (const ScenarioError& e) {
+            EXPECT_NE(std::string(e.what()).find("is out of range"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(ParseScenario("mclk 4294967295\n").mclk, 4294967295u);
+    EXPECT_EQ(ParseScenario("seed 1e18\n").seed, 1000000000000000000u);
+    EXPECT_EQ(ParseScenario("mains 60.9\n").mains, 60);
+}
+
 TEST(ScenarioText, UnitRootFileIsUsedWhenNoFileIsNamed) {
     TempUnitRoot root;
     EXPECT_EQ(LoadUnitScenario().sections.size(), DefaultScenario().sections.size());
