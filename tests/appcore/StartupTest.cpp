@@ -159,3 +159,19 @@ TEST_F(Startup, PreparationRunsInUtcWithADataFolderAndAProfileKey) {
     EXPECT_EQ(CConfiguration::DataFolder(), "\\NandFlash\\Data\\");
     EXPECT_TRUE(RegKeyExists(Hive::CurrentUser, "Software\\Ostrelon Limited"));
 }
+
+// One bad number in the attribute store kept the unit from starting: the
+// first settings save threw from the attribute look-up, every time.
+TEST_F(Startup, ADamagedAttributeStoreNeitherStopsTheStartNorCostsTheGoodEntries) {
+    FakeClock clock(UnixMsFromSystemTime(kIn2026));
+    ScopedClock scoped(clock);
+    MakeTouchKey(true);
+    root.Put("\\NandFlash\\Data\\A1.corr", "x");
+    root.Put("\\.attributes", "99999999999999999999\tnandflash/tamrik.conf\nhidden\tnandflash\n1\tnandflash/data/a1.corr\n");
+    SetUnitRoot(root.Path());
+    EXPECT_TRUE(config.Save());
+    startup::PrepareDevice(config);
+    startup::ProtectFiles();
+    EXPECT_EQ(GetFileAttributes("\\NandFlash\\Data\\A1.corr"), kAttrReadOnly);
+    EXPECT_EQ(GetFileAttributes(kConfigurationFile), kAttrHidden);
+}

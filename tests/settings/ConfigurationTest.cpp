@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
 #include "platform/Files.h"
 #include "settings/Configuration.h"
@@ -217,6 +218,29 @@ TEST(ConfigurationSave, WritesHiddenFilesThatLoadBackAndNoFileGivesDefaults) {
     back.Load();
     EXPECT_EQ(back.brightness, 3);
     EXPECT_EQ(back.colourScheme, 1);
+}
+
+// A full medium refuses both saves; the files saved before stay whole.
+TEST(ConfigurationSave, AFullMediumKeepsTheFilesSavedBefore) {
+    TempUnitRoot root;
+    CConfiguration c;
+    c.brightness = 3;
+    CFactoryRecord f;
+    ASSERT_TRUE(c.Save() && f.Save());
+    const auto settings = platform::ReadWholeFile(kConfigurationFile, 4096);
+    const auto factory = platform::ReadWholeFile(kFactoryFile, 4096);
+    c.brightness = 7;
+    f.referenceVoltage = 3.3;
+    {
+        const FileSizeLimit full(64);
+        EXPECT_FALSE(c.Save());
+        EXPECT_FALSE(f.Save());
+    }
+    EXPECT_EQ(platform::ReadWholeFile(kConfigurationFile, 4096), settings);
+    EXPECT_EQ(platform::ReadWholeFile(kFactoryFile, 4096), factory);
+    CConfiguration back;
+    back.Load();
+    EXPECT_EQ(back.brightness, 3);
 }
 
 namespace {
