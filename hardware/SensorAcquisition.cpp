@@ -14,11 +14,15 @@ namespace {
 constexpr int32_t kReplayPairs = 10000;   // pairs a replay feeds per block call
 constexpr int32_t kStoreMargin = 15511;   // samples: the correlation's filter and block margin
 constexpr int32_t kLongestFilter = 177;   // taps of the widest band filter
+constexpr float kLongestDelaySamples = 1.0e6f;  // far beyond what kMaxBlocks holds
 
 }  // namespace
 
 int32_t SensorHardware::BlocksFor(float maxDelaySeconds, int32_t decimation) {
-    const int32_t m = static_cast<int32_t>(10000.0f * maxDelaySeconds);
+    // The travel time of any pipe the operator or a damaged material table
+    // describes (infinite, NaN) is bounded before it becomes a sample count.
+    const float samples = 10000.0f * maxDelaySeconds;
+    const int32_t m = samples > 0.0f ? static_cast<int32_t>(std::min(samples, kLongestDelaySamples)) : 0;
     const int32_t n = (2 * (kStoreMargin + m) + kLongestFilter * decimation) / kPairsPerBlock;
     // A block count the driver accepts, whatever the pipe says.
     return std::clamp(n, 1, kMaxBlocks);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <tuple>
 
@@ -28,6 +29,15 @@ TEST(BlockCount, ShortRangeAtFullRateAndTheCap) {
     // 0.1 s: (2 x 16511 + 177) / 1023 = 32.
     for (const auto& [seconds, d, blocks] : {std::tuple{0.1f, 1, 32}, {0.25f, 1, 35}, {2.0f, 1, 69}, {2.0f, 10, 71}, {12.0f, 1, 200}})
         EXPECT_EQ(SensorHardware::BlocksFor(seconds, d), blocks) << seconds << " s, D " << d;
+}
+
+// A pipe of 1e30 m, or a section at 1e-30 m/s from a damaged material table,
+// has an infinite travel time; its cast to a sample count was undefined.
+TEST(BlockCount, TravelTimesThatAreNoNumberOrInfiniteStayInRange) {
+    EXPECT_EQ(SensorHardware::BlocksFor(std::numeric_limits<float>::infinity(), 1), SensorHardware::kMaxBlocks);
+    EXPECT_EQ(SensorHardware::BlocksFor(3e38f, 10), SensorHardware::kMaxBlocks);
+    EXPECT_EQ(SensorHardware::BlocksFor(std::numeric_limits<float>::quiet_NaN(), 1), SensorHardware::BlocksFor(0.0f, 1));
+    EXPECT_EQ(SensorHardware::BlocksFor(-1e30f, 1), SensorHardware::BlocksFor(0.0f, 1));
 }
 
 class Acquisition : public HardwareFixture {
