@@ -74,10 +74,11 @@ std::vector<FindData> FindFiles(std::string_view pattern);
 std::ifstream OpenForRead(std::string_view path);
 std::ofstream OpenForWrite(std::string_view path, bool truncate);
 
-// Writes a whole file through a temporary beside it and a rename, so that a
-// failure leaves the old file intact. Keeps the old file's attributes and adds
-// extraAttributes (hidden, for the unit's data files). False when the file is
-// read-only or anything fails.
+// Writes a whole file durably (platform/DurableWrite.h: a temporary beside
+// it, synced, then renamed), so that a failure or a power cut leaves the old
+// file intact. Keeps the old file's attributes and adds extraAttributes
+// (hidden, for the unit's data files). False when the file is read-only or
+// anything fails.
 bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t extraAttributes = 0);
 
 // The whole file, or nothing when it is missing or larger than maxBytes.

@@ -75,7 +75,7 @@ struct FileWrite {
 
 // Writes each file to a temporary beside it ("<name>.tmp", in the same
 // folder), flushes it to the medium and only then renames it over the old
-// file. A file whose write fails (writer false or throwing, disk full, no
+// file, syncing the folder after (platform/DurableWrite.h). A file whose write fails (writer false or throwing, disk full, no
 // permission, read-only target) leaves its old file as it was and no
 // temporary; the other files are still written. One result per file, in order.
 std::vector<bool> WriteFileSet(const std::vector<FileWrite>& files);
