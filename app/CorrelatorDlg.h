@@ -295,6 +295,7 @@ private:
 
     // ---- RunView (CorrelatorDlgRun.cpp) ----------------------------------------
     void ShowStatusLine(StatusMessage message) override;
+    void ShowConverterFault(std::string_view text) override;
     void ShowStallIcon(bool shown) override;
     void HidePleaseWait() override;
     void ShowBadge(bool shown) override;

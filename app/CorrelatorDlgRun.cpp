@@ -17,6 +17,10 @@ void CCorrelatorDlg::ShowStatusLine(StatusMessage message) {
     }
 }
 
+void CCorrelatorDlg::ShowConverterFault(std::string_view text) {
+    SetItemText(kIdStatusLine, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 void CCorrelatorDlg::ShowStallIcon(bool shown) { ShowItem(kIdStallIcon, shown); }
 
 void CCorrelatorDlg::HidePleaseWait() { ShowItem(kIdPleaseWait, false); }

@@ -160,6 +160,15 @@ void RunLoop::StallCheck(CCorrelation& run) {
     // blocks, so only a tick with no block at all counts as starved.
     const bool starved = g_configuration.useFftEngine ? m_itemsDone == 0 : m_itemsDone < m_itemsWanted;
     if (starved && !g_replay && WantsRestart(m_hw.GetSamplingState())) {
+        // A converter that can deliver no more stops the run; what was
+        // correlated stays, to be looked at and saved.
+        if (const std::string fault = m_hw.ConverterFault(); !fault.empty()) {
+            LogEvent(",ConverterFault");
+            m_view.ShowConverterFault(fault);
+            m_running = false;
+            m_view.AutoStop();
+            return;
+        }
         if (!m_stalled) {
             m_view.ShowStallIcon(true);
             m_stalled = true;

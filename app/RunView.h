@@ -46,6 +46,10 @@ public:
     // whenever the wanted message differs from the last one written, and after
     // a held warning (RunLoop::HoldStatusLine) runs out.
     virtual void ShowStatusLine(StatusMessage) {}
+    // Status line 1238 with the provider's reason why sampling stopped for
+    // good (an audio device lost, its input ended); AutoStop follows. The
+    // text stays until the loop's own message changes.
+    virtual void ShowConverterFault(std::string_view /*text*/) {}
     // Stall icon 1333: shown on the first tick of a stall, hidden on every
     // tick that is not stalled (while running and not optimising).
     virtual void ShowStallIcon(bool /*shown*/) {}

@@ -49,6 +49,7 @@ public:
 
     std::unique_ptr<platform::Device> Open(std::string_view name) override;
     bool Activate(std::string_view registryPath) override;
+    std::string ConverterFault() const override { return m_capture.EndMessage(); }
 
     // --- Read-outs ---------------------------------------------------------
     const AlsaCapture& Capture() const noexcept { return m_capture; }

@@ -122,6 +122,8 @@ void SensorHardware::ProcessSampleBlock(SampleSink& sink) {
     ++m_readIndex;
 }
 
+std::string SensorHardware::ConverterFault() const { return platform::GetDeviceProvider().ConverterFault(); }
+
 SamplingState SensorHardware::GetSamplingState() {
     const uint32_t now = platform::GetTickCount();
     if (m_state == SamplingStarted && now - m_startTick >= kStartTimeoutMs) {

@@ -63,6 +63,9 @@ public:
     // Applies the time-outs (2 -> 4 after 20 001 ms, 3 -> 4 after 500 ms
     // without a block) and returns the state.
     SamplingState GetSamplingState();
+    // The provider's reason why the converter can deliver no more; empty
+    // while it can (platform::DeviceProvider::ConverterFault).
+    std::string ConverterFault() const;
     // Marks the first N block headers empty.
     void MarkBlocksEmpty();
     // A new start is wanted (state 1).

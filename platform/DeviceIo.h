@@ -36,6 +36,9 @@ public:
     virtual std::unique_ptr<Device> Open(std::string_view name) = 0;
     // Loads a driver from its registry path; false when it cannot.
     virtual bool Activate(std::string_view registryPath) = 0;
+    // Why the sampling converter can deliver no more (an audio device that
+    // was unplugged, a capture whose input ended); empty while it can.
+    virtual std::string ConverterFault() const { return {}; }
 };
 
 // A unit with no devices: every open and activation fails.

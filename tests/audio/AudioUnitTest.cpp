@@ -14,9 +14,13 @@
 
 #include "TempUnitRoot.h"
 #include "TestSignal.h"
+#include "app/RunLoop.h"
 #include "audio/AudioUnit.h"
+#include "dsp/Correlation.h"
+#include "hardware/CorrelationInput.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
+#include "platform/Clock.h"
 #include "tools/ToolRun.h"
 
 namespace fs = std::filesystem;
@@ -87,7 +91,7 @@ public:
             config += testsignal::FileDeviceConfig(name, raw);
         };
         add("t48", 48000, 7.0, 12.3);
-        add("t44", 44100, 7.0, -7.6);
+        add("t44", 44100, 7.0, -37.6);
         add("short48", 48000, 2.5, 12.3);
         const fs::path conf = m_dir / "asoundrc";
         std::ofstream(conf) << config;
@@ -143,7 +147,7 @@ TEST_P(AudioAcquire, PeakWithinOneSampleOfTheTrueDelay) {
 
 INSTANTIATE_TEST_SUITE_P(Captures, AudioAcquire,
                          ::testing::Values(CaptureRow{"audio:t48", "1,2", 48000, 12.3},
-                                           CaptureRow{"audio:t44@44100", "1,2", 44100, -7.6},
+                                           CaptureRow{"audio:t44@44100", "1,2", 44100, -37.6},
                                            CaptureRow{"audio:t48", "2,1", 48000, -12.3}));
 
 // 2.5 s of input under a 10 s run: the run stops when the input ends, says
@@ -175,6 +179,49 @@ TEST_F(AudioAcquire, DevicesListsTheCaptureDevicesWithChannelsAndRates) {
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("device=t48 channels=1-"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("rates=48000,44100,"), std::string::npos) << r.out;
+}
+
+// The program's run loop on a capture that ends: the reason goes to the status
+// line, the run stops once, and what was correlated stays.
+TEST_F(AudioAcquire, CaptureEndingStopsTheRunWithTheReason) {
+    struct StopWatchingView final : RunView {
+        std::string fault;
+        int stops = 0;
+        void ShowConverterFault(std::string_view text) override { fault = text; }
+        void AutoStop() override { ++stops; }
+    } view;
+    // Simulated ticks; every counter reading moves 1 us on, so correlating
+    // takes time and each tick asks for all that arrived, as in corrtool.
+    struct WorkingClock final : platform::Clock {
+        platform::FakeClock base;
+        mutable int64_t reads = 0;
+        int64_t HostUtcMs() const override { return base.HostUtcMs(); }
+        uint32_t TickCountMs() const override { return base.TickCountMs(); }
+        int64_t PerformanceCounter() const override { return base.PerformanceCounter() + ++reads; }
+        int64_t PerformanceFrequency() const override { return base.PerformanceFrequency(); }
+        void SleepMs(uint32_t ms) override { base.Advance(ms); }
+    } clock;
+    platform::ScopedClock scoped(clock);
+    audio::InstallAudioUnit(audio::CaptureSpec{"short48", 0});
+    SensorHardware hardware;
+    RadioLink radio(hardware);
+    RunLoop loop(hardware, radio, view);
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    PipeSegment section;
+    section.SetLength(100.0f, LengthUnit::Metres);
+    section.SetVelocity(1250.0f);
+    run.Pipe().AddSection(section);
+    StartSampling(hardware, run);
+    loop.SetRunning(true);
+    for (int tick = 0; tick < 100 && loop.Running(); ++tick) {
+        clock.base.Advance(RunLoop::kTickMs);
+        loop.Tick(run);
+    }
+    EXPECT_FALSE(loop.Running());
+    EXPECT_EQ(view.fault, "Audio input \"short48\" ended");
+    EXPECT_EQ(view.stops, 1);
+    EXPECT_GT(run.SamplesCorrelated(), 15000);
+    EXPECT_EQ(hardware.ConverterFault(), view.fault);
 }
 
 // ---- the wired unit ---------------------------------------------------------------

@@ -5,19 +5,21 @@
 # fractional number of 10 kHz samples later than the right. The demo script
 # runs START over 100 m at 1250 m/s and STOP; the distance from Red must be
 # (100 + 1250 * delay) / 2 within one sample (0.0625 m) and the label's
-# rounding. Then an input that ends mid-run (the program keeps its answer and
-# ends normally) and an absent device (a message and exit 2 at once).
-#   audio_run.sh CORRELATOR MAKE_TEST_SIGNAL SCRIPT
+# rounding. Then an input that ends mid-run (LOST_SCRIPT: the run stops by
+# itself with the reason on the status line, keeps its answer and is saved)
+# and an absent device (a message and exit 2 at once).
+#   audio_run.sh CORRELATOR MAKE_TEST_SIGNAL SCRIPT LOST_SCRIPT
 set -euo pipefail
 correlator="$1"
 make_signal="$2"
 script="$3"
+lost_script="$4"
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "audio_run: FAIL: $*"; exit 1; }
 
 "$make_signal" "$dir/t48.raw" 48000 20 12.3
-"$make_signal" "$dir/t44.raw" 44100 20 -7.6
+"$make_signal" "$dir/t44.raw" 44100 20 -37.6
 "$make_signal" "$dir/short.raw" 48000 4 12.3
 for name in t48 t44 short; do
   cat >> "$dir/asoundrc" <<CONF
@@ -32,11 +34,11 @@ CONF
 done
 export ALSA_CONFIG_PATH="$dir/asoundrc"
 
-# run UNIT DELAY: one session; checks the distance from Red.
+# run UNIT DELAY [SCRIPT]: one session; checks the distance from Red.
 run() {
-  local unit="$1" delay="$2" root="$dir/root-$RANDOM"
-  local out
-  out="$(timeout 90 "$correlator" -platform offscreen --root "$root" --speed 10 --unit "$unit" --script "$script")" \
+  local unit="$1" delay="$2" session="${3:-$script}"
+  root="$dir/root-$RANDOM"
+  out="$(timeout 90 "$correlator" -platform offscreen --root "$root" --speed 10 --unit "$unit" --script "$session")" \
     || fail "$unit: correlator exited with $?"
   echo "$out"
   local da
@@ -49,8 +51,10 @@ run() {
   echo "audio_run: $unit: Red ${da} m"
 }
 run audio:t48 12.3
-run audio:t44@44100 -7.6
-run audio:short 12.3
+run audio:t44@44100 -37.6
+run audio:short 12.3 "$lost_script"
+grep -qx '1238=Audio input "short" ended' <<<"$out" || fail "the status line does not say the input ended"
+[ -s "$root/NandFlash/Data/A1.corr" ] && [ -s "$root/NandFlash/Data/A1_corr.wav" ] || fail "the stopped run was not saved"
 
 set +e
 msg="$(timeout 20 "$correlator" -platform offscreen --root "$dir/absent" --unit audio:nothere --script "$script" 2>&1)"
