@@ -1,8 +1,8 @@
 // The audio interface as the unit's converter: the --unit value, the 12-bit
 // scale, a capture read through corrtool acquire from ALSA's file device
 // (prepared noise with a known fractional delay between the channels, so no
-// sound hardware is needed), an input that ends mid-run, an absent device, the
-// device list, and the wired unit behind the other devices.
+// sound hardware is needed), an input that ends mid-run, absent and unusable
+// devices, the device list, and the wired unit behind the other devices.
 
 #include <gtest/gtest.h>
 
@@ -93,6 +93,8 @@ public:
         add("t48", 48000, 7.0, 12.3);
         add("t44", 44100, 7.0, -37.6);
         add("short48", 48000, 2.5, 12.3);
+        // A device whose only samples are mu-law.
+        config += "pcm.ulaw { type mulaw slave { pcm { type null } format S16_LE } }\n";
         const fs::path conf = m_dir / "asoundrc";
         std::ofstream(conf) << config;
         ::setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
@@ -162,13 +164,19 @@ TEST_F(AudioAcquire, InputEndingMidRunEndsTheRunWithWhatWasCaptured) {
     EXPECT_NEAR(Number(r, "peak_lag"), 12.3, 1.0) << r.out;
 }
 
-// An absent device is refused at once with a message, not a hang or a run of nothing.
-TEST_F(AudioAcquire, AbsentDeviceIsAClearErrorAndAFailure) {
+// An absent or unusable device is refused at once with a message, not a hang
+// or a run of nothing.
+TEST_F(AudioAcquire, UnusableDeviceIsAClearErrorAndAFailure) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"audio:nothere", "Audio device \"nothere\" not found"},
+        {"audio:hw:97,0", "Audio device \"hw:97,0\" not found"},
+        {"audio:ulaw", "offers no 16-bit, 32-bit or float samples"},
+        {"audio:t48@1000", "whole number of Hz from 10000"}};
     const auto start = std::chrono::steady_clock::now();
-    for (const char* unit : {"audio:nothere", "audio:hw:97,0"}) {
+    for (const auto& [unit, message] : rows) {
         const ToolResult r = Tool({"--root", root.Path().string(), "acquire", "--unit", unit});
         EXPECT_EQ(r.code, 1) << unit;
-        EXPECT_NE(r.err.find("not found"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
