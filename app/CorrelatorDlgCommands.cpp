@@ -1,6 +1,8 @@
 // app/CorrelatorDlgCommands.cpp — the main screen's commands: START, STOP,
-// RESUME and RESET, the bars' toggles and the commands whose screens come
-// later (FILTERS, SURVEY and LISTEN are in CorrelatorDlgFilters.cpp). Each handler runs after the user-activity rule (the message map).
+// RESUME and RESET, the bars' toggles, zoom, suppression and contrast
+// (FILTERS, SURVEY and LISTEN are in CorrelatorDlgFilters.cpp, the snapshot
+// bar in CorrelatorDlgSnapshots.cpp). Each handler runs after the
+// user-activity rule (the message map).
 
 #include <QLabel>
 
@@ -11,20 +13,10 @@
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "hardware/UserActivity.h"
-#include "platform/Debug.h"
 #include "screens/BadSignalDlg.h"
 #include "screens/MaterialDialog.h"
 #include "settings/Configuration.h"
 #include "ui/PictureSet.h"
-
-namespace {
-
-// A command whose screen is built later: the run stays as it is.
-void NotYetAvailable(const char* command) {
-    platform::DebugPrintf("%s: screen not available in this build\r\n", command);
-}
-
-}  // namespace
 
 // ---- START, STOP, RESUME, RESET ---------------------------------------------------
 

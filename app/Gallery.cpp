@@ -21,9 +21,9 @@
 #include "hardware/SensorHardware.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
-#include "screens/ComputeDialog.h"
 #include "screens/AdvancedConfigDialog.h"
 #include "screens/ConfigurationDialog.h"
+#include "screens/ComputeDialog.h"
 #include "screens/ConfirmDeleteBox.h"
 #include "screens/DatabaseDialog.h"
 #include "screens/DbMaterialDialog.h"
@@ -125,7 +125,7 @@ void Touch(QWidget& screen, int x, int y) {
 
 // A run on the gallery pipe with a leak 60 m from Red: Red and Blue hear one
 // noise, Blue later by the leak's delay, each with its own sensor noise.
-void RunWithLeak(CDialogBase& screen) {
+void RunWithLeakAt(CDialogBase& screen, float metresFromRed) {
     auto& main = static_cast<CCorrelatorDlg&>(screen);
     main.StartOnPipe(GalleryPipe());
     CCorrelation& run = main.Run();
@@ -135,7 +135,7 @@ void RunWithLeak(CDialogBase& screen) {
     for (int i = 0; i < 40; ++i) {
         const float mid = (lo + hi) / 2;
         placed.SetDelay(mid, DelayUnit::Seconds);
-        (placed.GetDistanceFromA(LengthUnit::Metres) < 60.0f ? lo : hi) = mid;
+        (placed.GetDistanceFromA(LengthUnit::Metres) < metresFromRed ? lo : hi) = mid;
     }
     const int32_t delay = static_cast<int32_t>(std::lround(-lo * run.SampleRate()));  // Blue behind Red
     constexpr int32_t kSamples = 40000;
@@ -156,6 +156,18 @@ void RunWithLeak(CDialogBase& screen) {
     run.Clock().accumulatedMs = 24000;
     main.ShowItem(kIdBadge, false);  // gone 5 s after start-up
     main.ShowResultsNow();
+}
+
+void RunWithLeak(CDialogBase& screen) { RunWithLeakAt(screen, 60.0f); }
+
+// Two snapshots, the leak at 60 m and at 85 m, under a run that finds it at 70 m.
+void RunWithSnapshots(CDialogBase& screen) {
+    for (float metres : {60.0f, 85.0f}) {
+        RunWithLeakAt(screen, metres);
+        Press(screen, {kIdSnapshotOptions, kIdSnapshotStop});
+    }
+    RunWithLeakAt(screen, 70.0f);
+    Press(screen, {kIdStop});
 }
 
 // A run whose stores hold what two stations on a leaking main hear: one
@@ -308,6 +320,21 @@ std::vector<GalleryScreen> Screens() {
              Touch(screen, 430, 200);
              static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
          }},
+        {"main-snapshots", [] { return std::make_unique<CCorrelatorDlg>(); }, RunWithSnapshots},
+        {"main-three-traces-enlarged",
+         [] {
+             g_configuration.multiFilter = 1;
+             auto screen = std::make_unique<CCorrelatorDlg>();
+             g_configuration.multiFilter = 0;
+             return screen;
+         },
+         [](CDialogBase& screen) {
+             g_configuration.multiFilter = 1;
+             RunWithLeak(screen);
+             g_configuration.multiFilter = 0;
+             Press(screen, {kIdRow1});
+             static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
+         }},
         {"main-three-traces",
          [] {
              g_configuration.multiFilter = 1;
@@ -453,6 +480,28 @@ QPixmap Render(CDialogBase& screen) {
     return picture;
 }
 
+// The picture SAVE keeps beside a run, in English and in each language whose
+// pack is installed; the configuration is put back as it was.
+int WriteRunPictures(const QString& folder) {
+    const CConfiguration kept = g_configuration;
+    int written = 0;
+    for (std::u16string_view code : {u"ENG", u"DEU", u"FAS"}) {
+        if (code != u"ENG" && !LanguagePackPresent(code)) continue;
+        SetLanguage(code);
+        CCorrelatorDlg main;
+        main.InitForDisplay();
+        RunWithLeak(main);
+        Press(main, {kIdStop});
+        main.Run().Info() = {u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"", u"W-2304"};
+        const QString file = QStringLiteral("%1/run-picture-%2.png").arg(folder, QString::fromStdU16String(std::u16string(code)));
+        if (main.RunPictureNow(QStringLiteral("MAIN ST 4.corr")).save(file, "PNG")) ++written;
+    }
+    SetLanguage(kept.Language().empty() ? u"ENG" : kept.Language());
+    g_configuration = kept;
+    g_configuration.Save();
+    return written;
+}
+
 }  // namespace
 
 int WriteGallery(const QString& folder) {
@@ -487,6 +536,7 @@ int WriteGallery(const QString& folder) {
     std::filesystem::remove_all(platform::HostPath(kGallerySamples), ignored);
     g_configuration.colourScheme = savedScheme;
     ReloadPictures();
+    written += WriteRunPictures(folder);
     if (ownMaterials) g_materials = nullptr;
     return written;
 }
