@@ -170,6 +170,20 @@ void RunWithSnapshots(CDialogBase& screen) {
     Press(screen, {kIdStop});
 }
 
+// The main screen and its run with multiFilter, which stays off otherwise.
+std::unique_ptr<CDialogBase> ThreeTraceMain() {
+    g_configuration.multiFilter = 1;
+    auto screen = std::make_unique<CCorrelatorDlg>();
+    g_configuration.multiFilter = 0;
+    return screen;
+}
+
+void RunWithThreeTraces(CDialogBase& screen) {
+    g_configuration.multiFilter = 1;
+    RunWithLeak(screen);
+    g_configuration.multiFilter = 0;
+}
+
 // A run whose stores hold what two stations on a leaking main hear: one
 // band-limited leak noise (400-1200 Hz), 23 samples later at Blue, each with
 // its own hiss, Red with 50 Hz hum and Blue with a 2.4 kHz whistle. Made once;
@@ -321,32 +335,13 @@ std::vector<GalleryScreen> Screens() {
              static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
          }},
         {"main-snapshots", [] { return std::make_unique<CCorrelatorDlg>(); }, RunWithSnapshots},
-        {"main-three-traces-enlarged",
-         [] {
-             g_configuration.multiFilter = 1;
-             auto screen = std::make_unique<CCorrelatorDlg>();
-             g_configuration.multiFilter = 0;
-             return screen;
-         },
+        {"main-three-traces-enlarged", ThreeTraceMain,
          [](CDialogBase& screen) {
-             g_configuration.multiFilter = 1;
-             RunWithLeak(screen);
-             g_configuration.multiFilter = 0;
+             RunWithThreeTraces(screen);
              Press(screen, {kIdRow1});
              static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
          }},
-        {"main-three-traces",
-         [] {
-             g_configuration.multiFilter = 1;
-             auto screen = std::make_unique<CCorrelatorDlg>();
-             g_configuration.multiFilter = 0;
-             return screen;
-         },
-         [](CDialogBase& screen) {
-             g_configuration.multiFilter = 1;
-             RunWithLeak(screen);
-             g_configuration.multiFilter = 0;
-         }},
+        {"main-three-traces", ThreeTraceMain, RunWithThreeTraces},
         {"bad-signal", [] { return std::make_unique<CBadSignalDlg>(); }},
         {"about", [] { return std::make_unique<CAboutDlg>(); }},
         {"configuration", [] { return std::make_unique<CConfigurationDialog>(Hardware(), Radio()); },
