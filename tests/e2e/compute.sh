@@ -7,12 +7,7 @@
 # the saved files reopen with the same results.
 #   compute.sh CORRELATOR CORRTOOL SCRIPT
 set -euo pipefail
-correlator="$1"
-corrtool="$2"
-script="$3"
-root="$(mktemp -d)"
-trap 'rm -rf "$root"' EXIT
-fail() { echo "compute: FAIL: $*"; exit 1; }
+. "$(dirname "$0")/common.sh"
 
 velocity=1250
 leak=70
@@ -31,9 +26,7 @@ WORLD
     >"$root/acquire$n.txt" || fail "acquire over $separation m failed"
 done
 
-out="$(timeout 60 "$correlator" -platform offscreen --root "$root" --script "$script")" \
-  || fail "correlator exited with $?"
-echo "$out"
+run_demo 60
 [ -s "$data/V1.comp" ] || fail "V1.comp not written"
 
 # The value of result line KEY in its Nth occurrence, in m/s or m: "1.2500m/ms"

@@ -6,20 +6,13 @@
 # scenario's own delay (corrtool acquire prints it).
 #   filters_survey.sh CORRELATOR CORRTOOL SCRIPT
 set -euo pipefail
-correlator="$1"
-corrtool="$2"
-script="$3"
-root="$(mktemp -d)"
-trap 'rm -rf "$root"' EXIT
-fail() { echo "filters_survey: FAIL: $*"; exit 1; }
+. "$(dirname "$0")/common.sh"
 
 truth="$("$corrtool" --root "$root/truth" acquire --seconds 0.2)"
 want="$(sed -n 's/^scenario_delay_samples=//p' <<<"$truth")"
 [ -n "$want" ] || fail "corrtool gave no scenario delay"
 
-out="$(timeout 80 "$correlator" -platform offscreen --root "$root" --speed 10 --script "$script")" \
-  || fail "correlator exited with $?"
-echo "$out"
+run_demo 80 --speed 10
 label() { sed -n "s/^$1=//p" <<<"$out"; }
 grep -q '0-200Hz' <<<"$(label 1165)" || fail "filter label '$(label 1165)' lacks 0-200Hz"
 [ -z "$(label 1169)" ] && [ -z "$(label 1170)" ] || fail "a survey run showed distances"

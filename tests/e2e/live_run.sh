@@ -5,14 +5,9 @@
 # (corrtool acquire prints it) and the SNR must be above 1.
 #   live_run.sh CORRELATOR CORRTOOL SCRIPT PIPE_LENGTH_M [SCENARIO]
 set -euo pipefail
-correlator="$1"
-corrtool="$2"
-script="$3"
+. "$(dirname "$0")/common.sh"
 length="$4"
 scenario="${5:-}"
-root="$(mktemp -d)"
-trap 'rm -rf "$root"' EXIT
-fail() { echo "live_run: FAIL: $*"; exit 1; }
 
 scenario_args=()
 [ -n "$scenario" ] && scenario_args=(--scenario "$scenario")
@@ -20,9 +15,7 @@ truth="$("$corrtool" --root "$root/truth" acquire --seconds 0.2 "${scenario_args
 a="$(sed -n 's/^scenario_distance_a_m=//p' <<<"$truth")"
 [ -n "$a" ] || fail "corrtool gave no scenario distance"
 
-out="$(timeout 50 "$correlator" -platform offscreen --root "$root" --speed 10 "${scenario_args[@]}" --script "$script")" \
-  || fail "correlator exited with $?"
-echo "$out"
+run_demo 50 --speed 10 "${scenario_args[@]}"
 label() { sed -n "s/^$1=//p" <<<"$out"; }
 da="$(label 1169 | sed 's/m$//')"
 db="$(label 1170 | sed 's/m$//')"

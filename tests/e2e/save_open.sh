@@ -5,17 +5,10 @@
 # run's, and corrtool reads the saved run with the same distances.
 #   save_open.sh CORRELATOR CORRTOOL SCRIPT
 set -euo pipefail
-correlator="$1"
-corrtool="$2"
-script="$3"
-root="$(mktemp -d)"
-trap 'rm -rf "$root"' EXIT
-fail() { echo "save_open: FAIL: $*"; exit 1; }
+. "$(dirname "$0")/common.sh"
 
 mkdir -p "$root/NandFlash/Data"
-out="$(timeout 90 "$correlator" -platform offscreen --root "$root" --speed 10 --script "$script")" \
-  || fail "correlator exited with $?"
-echo "$out"
+run_demo 90 --speed 10
 data="$root/NandFlash/Data"
 for f in A1.corr A1_corr.wav A1_corr.png A1_corr.jpg; do
   [ -s "$data/$f" ] || fail "$f not written"

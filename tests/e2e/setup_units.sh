@@ -6,20 +6,13 @@
 # (corrtool acquire prints it).
 #   setup_units.sh CORRELATOR CORRTOOL SCRIPT
 set -euo pipefail
-correlator="$1"
-corrtool="$2"
-script="$3"
-root="$(mktemp -d)"
-trap 'rm -rf "$root"' EXIT
-fail() { echo "setup_units: FAIL: $*"; exit 1; }
+. "$(dirname "$0")/common.sh"
 
 truth="$("$corrtool" --root "$root/truth" acquire --seconds 0.2)"
 want="$(sed -n 's/^scenario_delay_samples=//p' <<<"$truth")"
 [ -n "$want" ] || fail "corrtool gave no scenario delay"
 
-out="$(timeout 80 "$correlator" -platform offscreen --root "$root" --speed 10 --script "$script")" \
-  || fail "correlator exited with $?"
-echo "$out"
+run_demo 80 --speed 10
 label() { sed -n "s/^$1=//p" <<<"$out"; }
 feet() { sed -n 's/^\([0-9.]*\)ft$/\1/p' <<<"$1"; }
 da="$(feet "$(label 1169)")"

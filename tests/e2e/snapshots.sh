@@ -4,17 +4,10 @@
 # taken without a message, and the run saved again holds 4.
 #   snapshots.sh CORRELATOR CORRTOOL SCRIPT
 set -euo pipefail
-correlator="$1"
-corrtool="$2"
-script="$3"
-root="$(mktemp -d)"
-trap 'rm -rf "$root"' EXIT
-fail() { echo "snapshots: FAIL: $*"; exit 1; }
+. "$(dirname "$0")/common.sh"
 
 mkdir -p "$root/NandFlash/Data"
-out="$(timeout 90 "$correlator" -platform offscreen --root "$root" --speed 10 --script "$script")" \
-  || fail "correlator exited with $?"
-echo "$out"
+run_demo 90 --speed 10
 data="$root/NandFlash/Data"
 grep -q "^1238=SNAPSHOT CANNOT" <<<"$out" && fail "the saved run was refused"
 [ -s "$data/snapshots.png" ] || fail "no screenshot"
