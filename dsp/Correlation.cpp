@@ -20,8 +20,8 @@ constexpr int32_t kInputChunk = 2048;
 int32_t LagsForRange(float range, int32_t unit, float rate) {
     const float samples = ConvertDelay(range, static_cast<DelayUnit>(unit), DelayUnit::Samples, rate);
     // NaN passes std::clamp unchanged, and its cast to int is undefined.
-    const float bounded = std::isnan(samples) ? 0.0f
-                                              : std::clamp(samples, 0.0f, float{CCorrelation::kMaxLag - CCorrelation::kGuardLags});
+    constexpr float kLargest = CCorrelation::kMaxLag - CCorrelation::kGuardLags;
+    const float bounded = std::isnan(samples) ? 0.0f : std::clamp(samples, 0.0f, kLargest);
     return static_cast<int32_t>(std::floor(bounded + 0.5f)) + CCorrelation::kGuardLags;
 }
 

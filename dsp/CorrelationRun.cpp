@@ -90,7 +90,8 @@ bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const Correla
 
 bool WriteRunRecording(CCorrelation& run, std::ostream& os) {
     CWaveReader* recording = run.Recording();
-    if (!recording || !recording->Playable()) return wavfile::WriteWav(os, run.RedRaw(), run.BlueRaw(), run.SampleRate());
+    if (!recording || !recording->Playable())
+        return wavfile::WriteWav(os, run.RedRaw(), run.BlueRaw(), run.SampleRate());
     const int32_t resume = recording->Position();
     const int32_t frames = recording->FrameCount();
     wavfile::WriteHeader(os, static_cast<uint32_t>(frames), recording->Header().sampleRate);

@@ -3,12 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 
+#include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -125,15 +123,11 @@ TEST_F(FileSet, AFailedWriteKeepsTheOldFileAndTheOthersAreWritten) {
 // The medium filling up: the host refuses every byte beyond 64 kB of a file
 // (EFBIG, as ENOSPC would), so the large recording cannot be completed.
 TEST_F(FileSet, AFullMediumKeepsTheOldRecording) {
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = WriteFileSet({Bytes(files[0], "new corr"), Bytes(files[1], std::string(200 * 1024, 'w'))});
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    std::vector<bool> result;
+    {
+        const FileSizeLimit full(64 * 1024);
+        result = WriteFileSet({Bytes(files[0], "new corr"), Bytes(files[1], std::string(200 * 1024, 'w'))});
+    }
     EXPECT_EQ(result, (std::vector<bool>{true, false}));
     EXPECT_EQ(Read(files[0]), "new corr");
     EXPECT_EQ(Read(files[1]), "old " + files[1]);

@@ -99,16 +99,14 @@ TEST_F(CorrReplay, SavedReplayReopensWithItsPeak) {
 // priming) in front of the whole recording again.
 TEST_F(CorrReplay, ASavedReplayCarriesTheRecordingUnchanged) {
     const auto bytes = [](const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return (std::ostringstream() << std::ifstream(path).rdbuf()).str();
     };
     const std::string once = (root.Path() / "once").string(), twice = (root.Path() / "twice").string();
     ASSERT_EQ(Call(CmdCorrReplay, {file, "--out", once}).code, 0);
     ASSERT_EQ(Call(CmdCorrReplay, {once + ".corr", "--out", twice}).code, 0);
     const std::string recording = bytes(RecordingName(file));
     EXPECT_EQ(recording.size(), 44u + 4u * kFrames);
-    EXPECT_TRUE(bytes(once + "_corr.wav") == recording);
-    EXPECT_TRUE(bytes(twice + "_corr.wav") == recording);
+    EXPECT_TRUE(bytes(once + "_corr.wav") == recording && bytes(twice + "_corr.wav") == recording);
 }
 
 // Sections of +3e38 m and -3e38 m at 1e-30 m/s gave a NaN travel time, a
@@ -121,14 +119,10 @@ TEST_F(CorrReplay, APipeWithoutAFiniteTravelTimeFailsWithTheReadersMessage) {
         section.SetVelocity(1e-30f);
         run.Pipe().AddSection(section);
     }
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << [&run] {
-        std::ostringstream os;
-        run.Write(os);
-        return os.str();
-    }();
-    const ToolResult r = Call(CmdCorrReplay, {file});
-    EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, std::string(kPipeRecordError) + "\n");
+    std::ofstream corr(file, std::ios::binary | std::ios::trunc);
+    run.Write(corr);
+    corr.close();
+    EXPECT_EQ(Call(CmdCorrReplay, {file}).err, std::string(kPipeRecordError) + "\n");
 }
 
 TEST_F(CorrReplay, UnreadableRunFailsWithTheReadersMessage) {

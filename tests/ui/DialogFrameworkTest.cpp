@@ -98,28 +98,23 @@ TEST(DialogTemplates, MalformedLinesAreRefusedWithTheirLineNumber) {
 // another for 20,000 controls (13 s to start). Nothing may lie beyond the
 // screen, and a screen has at most 256 controls.
 TEST(DialogTemplates, TemplatesBeyondTheScreenOrTheControlLimitAreRefused) {
-    const auto controls = [](int n) {
-        std::string text = "size 285 214\n";
-        for (int i = 0; i < n; ++i) text += "control static " + std::to_string(i) + " \"\" 0 0 285 214\n";
-        return text;
-    };
-    EXPECT_TRUE(ParseDialogTemplate(controls(256)));
-    for (const std::string& text :
-         {controls(257), controls(20000), std::string("size 100000 100000"), std::string("size 286 214"),
-          std::string("size 0 214"), std::string("size -10 -10"), std::string("font Arial 100000"),
-          std::string("font Arial 0"), std::string("control static 1 \"\" 280 0 10 10"),
-          std::string("control static 1 \"\" -5 0 10 10"), std::string("control static 1 \"\" 0 0 -1 10"),
-          std::string("control static 1 \"\" 2147483647 0 2147483647 10")})
-        EXPECT_FALSE(ParseDialogTemplate(text)) << text.substr(0, 40);
+    std::string controls = "size 285 214\n";
+    for (int i = 0; i < 256; ++i) controls += "control static 1 \"\" 0 0 285 214\n";
+    EXPECT_TRUE(ParseDialogTemplate(controls));
+    for (std::string text : {"size 100000 100000", "size 286 214", "size 0 214", "font Arial 100000", "font Arial 0",
+                             "control static 1 \"\" 280 0 10 10", "control static 1 \"\" -5 0 10 10",
+                             "control static 1 \"\" 0 0 -1 10", "control static 1 \"\" 2147483647 0 2147483647 10"})
+        EXPECT_FALSE(ParseDialogTemplate(text)) << text;
+    EXPECT_FALSE(ParseDialogTemplate(controls + "control static 1 \"\" 0 0 1 1\n"));
 }
 
+// Such a template in a pack gives way to the built-in one.
 TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
     TempUnitRoot root;
-    root.Put("\\NandFlash\\TamrikDialogsTST.dll", "dialog 194\nsize 100000 100000\nend\n"
-                                                 "dialog 195\nsize 100 50\nend\n");
+    root.Put("\\NandFlash\\TamrikDialogsTST.dll",
+             "dialog 194\nsize 100000 100000\nend\ndialog 195\nsize 100 50\nend\n");
     SetLanguage(u"TST");
-    const auto huge = LoadDialogTemplate(194);
-    const auto small = LoadDialogTemplate(195);
+    const auto huge = LoadDialogTemplate(194), small = LoadDialogTemplate(195);
     SetLanguage(u"ENG");
     ASSERT_TRUE(huge && small);
     EXPECT_EQ(huge->units, QSize(188, 98));  // the built-in one
