@@ -5,7 +5,6 @@
 #include "pipe/Materials.h"
 #include "pipe/PipeEntry.h"
 #include "screens/DatabaseDialog.h"
-#include "screens/MaterialDialog.h"
 #include "screens/RestoreDefaultsDialog.h"
 #include "ui/FancyButton.h"
 #include "ui/KeyboardDialog.h"
@@ -13,48 +12,20 @@
 
 namespace {
 
-// The buttons share the screen between the title and the bottom row, px.
-constexpr ScreenCell kMaterialArea{14, 36, 612, 376};
-
 QString NameOf(int slot) { return QString::fromStdU16String(g_materials->Slot(slot).name); }
 
 }  // namespace
 
-CDbMaterialDialog::CDbMaterialDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
-    CreateMaterialButtons();
+CDbMaterialDialog::CDbMaterialDialog(QWidget* parent) : CMaterialChoiceScreen(kTemplate, parent) {
     OnCommand(kIdEditName, [this] { OnEditName(); });
     OnCommand(kIdEditVelocity, [this] { OnEditVelocity(); });
     OnCommand(kIdRestoreDefaults, [this] { OnRestoreDefaults(); });
     OnCommand(kIdBack, [this] { EndDialog(kResultCancel); });
 }
 
-void CDbMaterialDialog::CreateMaterialButtons() {
-    for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) {
-        auto* button = new CFancyButton(this);
-        button->hide();
-        RegisterControl(kIdFirstMaterial + slot, button);
-        OnCommand(kIdFirstMaterial + slot, [this, slot] { OnMaterial(slot); });
-    }
-}
-
 void CDbMaterialDialog::OnInitDialog() {
     m_selected = -1;
     ShowValues();
-}
-
-// The same grid as the pipe entry's material screen, so that a material
-// keeps its place between the two.
-void CDbMaterialDialog::PlaceMaterialButtons() {
-    const std::vector<int> offered = CMaterialDialog::OfferedSlots();
-    std::vector<ScreenCell> cells = ChoiceGrid(static_cast<int>(offered.size()), kMaterialArea);
-    if (layoutDirection() == Qt::RightToLeft) cells = MirroredGrid(std::move(cells), kMaterialArea);
-    for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) ShowItem(kIdFirstMaterial + slot, false);
-    for (size_t i = 0; i < offered.size(); ++i) {
-        QWidget* button = GetDlgItem(kIdFirstMaterial + offered[i]);
-        button->setGeometry(cells[i].x, cells[i].y, cells[i].width, cells[i].height);
-        SetItemText(kIdFirstMaterial + offered[i], NameOf(offered[i]));
-        button->show();
-    }
 }
 
 void CDbMaterialDialog::OnMaterial(int slot) {

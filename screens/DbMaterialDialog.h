@@ -7,9 +7,9 @@
 // then puts the built-in table in memory; the file follows at the next save.
 // BACK closes the screen.
 
-#include "ui/DialogBase.h"
+#include "screens/MaterialChoiceScreen.h"
 
-class CDbMaterialDialog : public CDialogBase {
+class CDbMaterialDialog : public CMaterialChoiceScreen {
     Q_OBJECT
 public:
     enum : int {
@@ -19,7 +19,6 @@ public:
         kIdEditVelocity = 1002,
         kIdRestoreDefaults = 1003,
         kIdBack = 2,
-        kIdFirstMaterial = 1100,      // + slot 0-23 of the material table
         kSetNameString = 861,         // "SET MATERIAL NAME"
         kMaterialNameMaxChars = 30,   // what a material button shows readably
     };
@@ -33,9 +32,7 @@ protected:
     void OnInitDialog() override;
 
 private:
-    void CreateMaterialButtons();
-    void PlaceMaterialButtons();
-    void OnMaterial(int slot);
+    void OnMaterial(int slot) override;
     void OnEditName();
     void OnEditVelocity();
     void OnRestoreDefaults();

@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "pipe/Pipe.h"
-#include "ui/DialogBase.h"
+#include "screens/MaterialChoiceScreen.h"
 
-class CMaterialDialog : public CDialogBase {
+class CMaterialDialog : public CMaterialChoiceScreen {
     Q_OBJECT
 public:
     enum : int {
@@ -31,7 +31,6 @@ public:
         kIdUseExisting = 1002,
         kIdViewEdit = 1003,
         kIdBack = 2,
-        kIdFirstMaterial = 1100,  // + slot 0-23 of the material table
     };
 
     // The result name after "START IN SURVEY MODE"; fixed, whatever the language.
@@ -63,15 +62,11 @@ public:
     // in the configured length unit ("" before OK).
     QString ResultName() const { return m_resultName; }
 
-    // Slots whose material is offered: those of g_materials with a name.
-    static std::vector<int> OfferedSlots();
-
 protected:
     void OnInitDialog() override;
 
 private:
-    void CreateMaterialButtons();
-    void OnMaterial(int slot);
+    void OnMaterial(int slot) override;
     void OnSurvey();
     void OnUseExisting();
     void OnViewEdit();
