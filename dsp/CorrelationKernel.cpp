@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <cstring>
 
-#include "dsp/DSPLib.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -24,7 +22,7 @@ inline int32_t BlockLength(int32_t rem) noexcept {
     return 1;
 }
 
-// Widest lag tile any kernel reads: the work area is padded to it.
+// Widest register any kernel reads (16 lags): the work area is padded to it.
 constexpr int32_t kLagPad = 16;
 
 int32_t RoundUp(int32_t v, int32_t step) noexcept { return (v + step - 1) / step * step; }
@@ -48,60 +46,12 @@ inline int32_t LoadPair(const int16_t* p) noexcept {
     return v;
 }
 
-// 8 T consecutive lags over one partial-sum block of len products. pairs
-// points at the pair of the tile's first lag and the block's first product;
-// out receives the block's sums.
-template <int T>
-__attribute__((target("avx2"))) inline void TileAvx2(const int16_t* pairs, const int16_t* b,
-                                                     int32_t len, int64_t* out) noexcept {
-    __m256i acc[T];
-#pragma GCC unroll 16
-    for (int t = 0; t < T; ++t) acc[t] = _mm256_setzero_si256();
-    int32_t k = 0;
-    for (; k + 1 < len; k += 2) {
-        const __m256i bb = _mm256_set1_epi32(LoadPair(b + k));
-        const int16_t* p = pairs + 2 * k;
-#pragma GCC unroll 16
-        for (int t = 0; t < T; ++t) {
-            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 16 * t));
-            acc[t] = _mm256_add_epi32(acc[t], _mm256_madd_epi16(x, bb));
-        }
-    }
-    if (k < len) {  // an odd block ends with one product, paired with zero
-        const __m256i bb = _mm256_set1_epi32(static_cast<uint16_t>(b[k]));
-        const int16_t* p = pairs + 2 * k;
-#pragma GCC unroll 16
-        for (int t = 0; t < T; ++t) {
-            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 16 * t));
-            acc[t] = _mm256_add_epi32(acc[t], _mm256_madd_epi16(x, bb));
-        }
-    }
-#pragma GCC unroll 16
-    for (int t = 0; t < T; ++t) {
-        __m256i* o = reinterpret_cast<__m256i*>(out + 8 * t);
-        const __m256i lo = _mm256_cvtepi32_epi64(_mm256_castsi256_si128(acc[t]));
-        const __m256i hi = _mm256_cvtepi32_epi64(_mm256_extracti128_si256(acc[t], 1));
-        _mm256_storeu_si256(o, _mm256_add_epi64(_mm256_loadu_si256(o), lo));
-        _mm256_storeu_si256(o + 1, _mm256_add_epi64(_mm256_loadu_si256(o + 1), hi));
-    }
-}
+constexpr int16_t kZeroPair[2] = {0, 0};
 
-__attribute__((target("avx2"))) void KernelAvx2(const int16_t* pairs, const int16_t* b, int32_t n,
-                                                int32_t lagCount, int64_t* c) {
-    for (int32_t s = 0, len = 0; s < n; s += len) {
-        len = BlockLength(n - s);
-        int32_t j = 0;
-        for (; j + 64 <= lagCount; j += 64) TileAvx2<8>(pairs + 2 * (j + s), b + s, len, c + j);
-        for (; j + 8 <= lagCount; j += 8) TileAvx2<1>(pairs + 2 * (j + s), b + s, len, c + j);
-        if (j < lagCount) {
-            alignas(32) int64_t tail[8] = {};
-            TileAvx2<1>(pairs + 2 * (j + s), b + s, len, tail);
-            for (int32_t q = 0; q < lagCount - j; ++q) c[j + q] += tail[q];
-        }
-    }
-}
-
-// Baseline x86-64 (SSE2): 4 lags per register, widened through memory.
+// Baseline x86-64 (SSE2): 4 lags per register, widened through memory. Here
+// each register loads its own Red pairs and one broadcast Blue pair serves
+// the tile: SSE2 has no broadcast from memory, and its 16-byte loads seldom
+// straddle cache lines, so this measures faster than sliding Blue past.
 template <int T>
 inline void TileSse2(const int16_t* pairs, const int16_t* b, int32_t len, int64_t* out) noexcept {
     __m128i acc[T];
@@ -140,55 +90,67 @@ void KernelSse2(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCo
     }
 }
 
-// The same with 16 lags per register; VNNI fuses the multiply and the add.
-template <int T>
-__attribute__((target("avx512f,avx512bw,avx512vnni"))) inline void TileAvx512(
-    const int16_t* pairs, const int16_t* b, int32_t len, int64_t* out) noexcept {
-    __m512i acc[T];
-#pragma GCC unroll 16
-    for (int t = 0; t < T; ++t) acc[t] = _mm512_setzero_si512();
-    int32_t k = 0;
-    for (; k + 1 < len; k += 2) {
-        const __m512i bb = _mm512_set1_epi32(LoadPair(b + k));
-        const int16_t* p = pairs + 2 * k;
-#pragma GCC unroll 16
-        for (int t = 0; t < T; ++t)
-            acc[t] = _mm512_dpwssd_epi32(acc[t], _mm512_loadu_si512(p + 32 * t), bb);
+#pragma GCC push_options
+#pragma GCC target("avx2")
+// 8 lags per register, 6 registers per tile.
+namespace avx2 {
+struct Ops {
+    static constexpr int32_t W = 8;
+    using Acc = __m256i;
+    static Acc Zero() noexcept { return _mm256_setzero_si256(); }
+    static Acc Red(const int16_t* p) noexcept { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    using Blue = __m256i;
+    static Blue Spread(const int16_t* bp) noexcept { return _mm256_set1_epi32(LoadPair(bp)); }
+    static Acc Dot(Acc acc, Acc red, Blue b) noexcept { return _mm256_add_epi32(acc, _mm256_madd_epi16(red, b)); }
+    static void Flush(Acc acc, int64_t* out) noexcept {
+        __m256i* o = reinterpret_cast<__m256i*>(out);
+        const __m256i lo = _mm256_cvtepi32_epi64(_mm256_castsi256_si128(acc));
+        const __m256i hi = _mm256_cvtepi32_epi64(_mm256_extracti128_si256(acc, 1));
+        _mm256_storeu_si256(o, _mm256_add_epi64(_mm256_loadu_si256(o), lo));
+        _mm256_storeu_si256(o + 1, _mm256_add_epi64(_mm256_loadu_si256(o + 1), hi));
     }
-    if (k < len) {
-        const __m512i bb = _mm512_set1_epi32(static_cast<uint16_t>(b[k]));
-        const int16_t* p = pairs + 2 * k;
-#pragma GCC unroll 16
-        for (int t = 0; t < T; ++t)
-            acc[t] = _mm512_dpwssd_epi32(acc[t], _mm512_loadu_si512(p + 32 * t), bb);
-    }
-#pragma GCC unroll 16
-    for (int t = 0; t < T; ++t) {
-        int64_t* o = out + 16 * t;
+};
+#include "dsp/DirectSlide.h"
+}  // namespace avx2
+#pragma GCC pop_options
+
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vnni")
+// 16 lags per register, 4 registers per tile; VNNI fuses the multiply and
+// the add.
+namespace avx512 {
+struct Ops {
+    static constexpr int32_t W = 16;
+    using Acc = __m512i;
+    static Acc Zero() noexcept { return _mm512_setzero_si512(); }
+    static Acc Red(const int16_t* p) noexcept { return _mm512_loadu_si512(p); }
+    using Blue = int32_t;  // broadcast by the multiply, from memory
+    static Blue Spread(const int16_t* bp) noexcept { return LoadPair(bp); }
+    static Acc Dot(Acc acc, Acc red, Blue b) noexcept { return _mm512_dpwssd_epi32(acc, red, _mm512_set1_epi32(b)); }
+    static void Flush(Acc acc, int64_t* out) noexcept {
         // Halves through memory and zero-masked widening: the plain forms
         // start from an undefined register, which the compiler reports.
         alignas(64) int32_t lanes[16];
-        _mm512_store_si512(lanes, acc[t]);
+        _mm512_store_si512(lanes, acc);
         const __m512i lo = _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes)));
-        const __m512i hi = _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8)));
-        _mm512_storeu_si512(o, _mm512_add_epi64(_mm512_loadu_si512(o), lo));
-        _mm512_storeu_si512(o + 8, _mm512_add_epi64(_mm512_loadu_si512(o + 8), hi));
+        const __m512i hi =
+            _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8)));
+        _mm512_storeu_si512(out, _mm512_add_epi64(_mm512_loadu_si512(out), lo));
+        _mm512_storeu_si512(out + 8, _mm512_add_epi64(_mm512_loadu_si512(out + 8), hi));
     }
+};
+#include "dsp/DirectSlide.h"
+}  // namespace avx512
+#pragma GCC pop_options
+
+__attribute__((target("avx2"))) void KernelAvx2(const int16_t* pairs, const int16_t* b, int32_t n,
+                                                int32_t lagCount, int64_t* c) {
+    avx2::SlideKernel<6>(pairs, b, n, lagCount, c);
 }
 
 __attribute__((target("avx512f,avx512bw,avx512vnni"))) void KernelAvx512(
     const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
-    for (int32_t s = 0, len = 0; s < n; s += len) {
-        len = BlockLength(n - s);
-        int32_t j = 0;
-        for (; j + 128 <= lagCount; j += 128) TileAvx512<8>(pairs + 2 * (j + s), b + s, len, c + j);
-        for (; j + 16 <= lagCount; j += 16) TileAvx512<1>(pairs + 2 * (j + s), b + s, len, c + j);
-        if (j < lagCount) {
-            alignas(64) int64_t tail[16] = {};
-            TileAvx512<1>(pairs + 2 * (j + s), b + s, len, tail);
-            for (int32_t q = 0; q < lagCount - j; ++q) c[j + q] += tail[q];
-        }
-    }
+    avx512::SlideKernel<4>(pairs, b, n, lagCount, c);
 }
 
 #endif  // CORR_HAVE_X86
@@ -288,29 +250,6 @@ int32_t FftSizeForLag(int32_t lags) noexcept {
     const int64_t need = 2 * (int64_t{lags} + 2500);
     while (n <= need && n < (1 << 30)) n *= 2;
     return n;
-}
-
-void FftBlock(const int16_t* red, const int16_t* blue, int32_t lags, int32_t fftSize, float* a,
-              float* b, int64_t* c) {
-    const int32_t newSamples = fftSize - 2 * lags;
-    std::fill(a, a + fftSize + 2, 0.0f);
-    std::fill(b, b + fftSize + 2, 0.0f);
-    for (int32_t i = 0; i < fftSize; ++i) a[i] = red[i];
-    // Blue reversed, so that the product of the spectra is a correlation.
-    for (int32_t j = 0; j < newSamples; ++j) b[fftSize - lags - j] = blue[j];
-    dsp::RealFftForward(a, fftSize);
-    dsp::RealFftForward(b, fftSize);
-    for (int32_t k = 0; k <= fftSize / 2; ++k) {
-        const float re = a[2 * k] * b[2 * k] - a[2 * k + 1] * b[2 * k + 1];
-        const float im = a[2 * k] * b[2 * k + 1] + a[2 * k + 1] * b[2 * k];
-        a[2 * k] = re;
-        a[2 * k + 1] = im;
-    }
-    dsp::RealFftInverse(a, fftSize);
-    for (int32_t d = 0; d <= lags; ++d)
-        c[lags + d] += static_cast<int64_t>(std::floor(a[d] * kFftScale + 0.5f));
-    for (int32_t d = -lags; d < 0; ++d)
-        c[lags + d] += static_cast<int64_t>(std::floor(a[fftSize + d] * kFftScale + 0.5f));
 }
 
 }  // namespace corr

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "dsp/FftVector.h"
+
 namespace dsp {
 namespace {
 
@@ -19,12 +21,40 @@ inline Complex Half(Complex a) noexcept { return {0.5f * a.re, 0.5f * a.im}; }
 inline Complex TimesMinusI(Complex a) noexcept { return {a.im, -a.re}; }
 inline Complex TimesI(Complex a) noexcept { return {-a.im, a.re}; }
 
+// The last `bits` bits of v in reverse order.
+inline uint32_t Reversed(uint32_t v, int bits) noexcept {
+    uint32_t r = 0;
+    for (int k = 0; k < bits; ++k, v >>= 1) r = (r << 1) | (v & 1);
+    return r;
+}
+
+// Swaps x[i] with x[reversed i]. An index splits into a top and a bottom of
+// three bits each around a middle; reversal swaps the top with the reversed
+// bottom, so the tile of one middle m (8 runs of 8 neighbours) exchanges with
+// the tile of reversed m, and every access stays within 16 cache lines.
 void BitReverse(Complex* x, int32_t n) noexcept {
-    for (int32_t i = 1, j = 0; i < n; ++i) {
-        int32_t bit = n >> 1;
-        for (; j & bit; bit >>= 1) j ^= bit;
-        j ^= bit;
-        if (i < j) std::swap(x[i], x[j]);
+    constexpr int kEdge = 3, kSide = 1 << kEdge;
+    constexpr uint32_t kEdgeReversed[kSide] = {0, 4, 2, 6, 1, 5, 3, 7};
+    const int bits = __builtin_ctz(static_cast<uint32_t>(n));
+    if (bits < 2 * kEdge) {
+        for (uint32_t i = 1; i < static_cast<uint32_t>(n); ++i) {
+            const uint32_t j = Reversed(i, bits);
+            if (i < j) std::swap(x[i], x[j]);
+        }
+        return;
+    }
+    const int middleBits = bits - 2 * kEdge, topShift = bits - kEdge;
+    for (uint32_t m = 0; m < (1u << middleBits); ++m) {
+        const uint32_t mr = Reversed(m, middleBits);
+        if (mr < m) continue;  // that pair of tiles was exchanged from the other side
+        Complex* tile = x + (m << kEdge);
+        Complex* mirror = x + (mr << kEdge);
+        for (uint32_t a = 0; a < kSide; ++a) {
+            for (uint32_t c = 0; c < kSide; ++c) {
+                const uint32_t i = (a << topShift) | c, j = (kEdgeReversed[c] << topShift) | kEdgeReversed[a];
+                if (m != mr || i < j) std::swap(tile[i], mirror[j]);  // within one tile, each pair once
+            }
+        }
     }
 }
 
@@ -92,10 +122,27 @@ std::vector<Complex> BuildTwiddles(int32_t n) {
     return table;  // size 2: the single entry stays 1
 }
 
+std::vector<Complex> BuildSpanTwiddles(int32_t n) {
+    if (n < 8) return {};
+    const std::vector<Complex> table = BuildTwiddles(n);
+    std::vector<Complex> spans(static_cast<size_t>(n - 4));
+    for (int32_t m = 8; m <= n; m <<= 1)
+        for (int32_t k = 0; k < m / 2; ++k)
+            spans[static_cast<size_t>(m / 2 - 4 + k)] = table[static_cast<size_t>(k * (n / m))];
+    return spans;
+}
+
 const std::vector<Complex>& TwiddleCache::Table(int32_t n) {
     std::lock_guard<std::mutex> hold(m_lock);
     auto& slot = m_tables[n];
     if (!slot) slot = std::make_unique<const std::vector<Complex>>(BuildTwiddles(n));
+    return *slot;
+}
+
+const std::vector<Complex>& TwiddleCache::SpanTable(int32_t n) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto& slot = m_spans[n];
+    if (!slot) slot = std::make_unique<const std::vector<Complex>>(BuildSpanTwiddles(n));
     return *slot;
 }
 
@@ -114,21 +161,31 @@ TwiddleCache& ProgramTwiddles() {
     return cache;
 }
 
-void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse) noexcept {
+void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse, const Complex* spans) noexcept {
     if (n < 2) return;
+    if (spans && n >= 8 && vec::Available()) {
+        BitReverse(data, n);
+        vec::Butterflies(data, n, spans, inverse);
+        return;
+    }
     if (inverse)
         Transform<true>(data, n, w);
     else
         Transform<false>(data, n, w);
 }
 
-void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf) noexcept {
+void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf,
+                       const Complex* spans) noexcept {
     const int32_t h = n / 2;
     Complex* z = reinterpret_cast<Complex*>(data);
-    FftKernel(z, h, wHalf, false);
+    FftKernel(z, h, wHalf, false, spans);
     const Complex z0 = z[0];
     z[h] = {z0.re - z0.im, 0.0f};
     z[0] = {z0.re + z0.im, 0.0f};
+    if (spans && vec::Available()) {
+        vec::RealForwardSplit(z, n, w);
+        return;
+    }
     for (int32_t k = 1; k <= n / 4; ++k) {
         const Complex a = z[k], b = z[h - k];
         // Evens' spectrum E and odds' spectrum O of the pair k, h - k.
@@ -139,11 +196,17 @@ void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* 
     }
 }
 
-void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf) noexcept {
+void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf,
+                       const Complex* spans) noexcept {
     const int32_t h = n / 2;
     Complex* z = reinterpret_cast<Complex*>(data);
     const float x0 = z[0].re, xh = z[h].re;
     z[0] = {0.5f * (x0 + xh), 0.5f * (x0 - xh)};
+    if (spans && vec::Available()) {
+        vec::RealInverseMerge(z, n, w);
+        FftKernel(z, h, wHalf, true, spans);
+        return;
+    }
     for (int32_t k = 1; k <= n / 4; ++k) {
         const Complex a = z[k], b = z[h - k];
         const Complex e1 = Add(a, Conj(b)), o1 = Mul(Sub(a, Conj(b)), Conj(w[k]));
@@ -155,19 +218,21 @@ void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* 
 }
 
 void FftForward(Complex* data, int32_t n, TwiddleCache& cache) {
-    FftKernel(data, n, cache.Table(n).data(), false);
+    FftKernel(data, n, cache.Table(n).data(), false, cache.SpanTable(n).data());
 }
 
 void FftInverse(Complex* data, int32_t n, TwiddleCache& cache) {
-    FftKernel(data, n, cache.Table(n).data(), true);
+    FftKernel(data, n, cache.Table(n).data(), true, cache.SpanTable(n).data());
 }
 
 void RealFftForward(float* data, int32_t n, TwiddleCache& cache) {
-    RealForwardKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data());
+    RealForwardKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data(),
+                      cache.SpanTable(n / 2).data());
 }
 
 void RealFftInverse(float* data, int32_t n, TwiddleCache& cache) {
-    RealInverseKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data());
+    RealInverseKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data(),
+                      cache.SpanTable(n / 2).data());
 }
 
 }  // namespace dsp

@@ -6,6 +6,10 @@
 // the program in one shared cache; a repeated transform of the same size costs
 // only its butterflies. Sizes are powers of two, at least 2 (real transforms:
 // at least 4); the transforms do not check this.
+//
+// On CPUs with AVX2 and FMA the butterflies run four complex values per
+// register, two spans per pass, on per-span twiddle tables; elsewhere they run
+// one at a time. Both give the same transform within single-precision rounding.
 
 #include <cstdint>
 #include <map>
@@ -33,10 +37,14 @@ public:
     // Number of sizes held.
     size_t Count() const;
     bool Holds(int32_t n) const;
+    // The per-span layout of the size-n table (BuildSpanTwiddles), built on
+    // first use, kept apart from the tables above (Count and Holds ignore it).
+    const std::vector<Complex>& SpanTable(int32_t n);
 
 private:
     mutable std::mutex m_lock;
     std::map<int32_t, std::unique_ptr<const std::vector<Complex>>> m_tables;
+    std::map<int32_t, std::unique_ptr<const std::vector<Complex>>> m_spans;
 };
 
 // The one cache the whole program shares.
@@ -44,6 +52,10 @@ TwiddleCache& ProgramTwiddles();
 
 // The table of size n as built for the cache (pure; exposed for tests).
 std::vector<Complex> BuildTwiddles(int32_t n);
+// The same values laid out span by span for vector loads: for every span
+// m = 8, 16, ..., n the m/2 twiddles exp(-2 pi i k / m), k < m/2, contiguous
+// from entry m/2 - 4 (n - 4 entries in all; empty below n = 8).
+std::vector<Complex> BuildSpanTwiddles(int32_t n);
 
 // Unscaled forward DFT of n complex values in place: X[k] = sum x[j] w^(jk),
 // w = exp(-2 pi i / n).
@@ -60,9 +72,15 @@ void RealFftInverse(float* data, int32_t n, TwiddleCache& cache = ProgramTwiddle
 
 // The butterflies alone, on tables the caller already holds; no allocation.
 //  w : the size-n table; wHalf : the size-n/2 table
-void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse) noexcept;
-void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf) noexcept;
-void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf) noexcept;
+//  spans : the span layout of the complex transform's table (size n for
+//          FftKernel, n/2 for the real pair), or null for the one-at-a-time
+//          butterflies on any CPU
+void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse,
+               const Complex* spans = nullptr) noexcept;
+void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf,
+                       const Complex* spans = nullptr) noexcept;
+void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf,
+                       const Complex* spans = nullptr) noexcept;
 
 // Start-up self-test: empty text, or one located line per failed check.
 std::string DSPLibSelfTest();

@@ -1,0 +1,186 @@
+#include "dsp/FftVector.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define DSP_HAVE_X86 1
+#endif
+
+namespace dsp::vec {
+
+#ifdef DSP_HAVE_X86
+namespace {
+
+#define DSP_VECTOR __attribute__((target("avx2,fma")))
+
+DSP_VECTOR inline __m256 Load(const Complex* p) noexcept {
+    return _mm256_loadu_ps(reinterpret_cast<const float*>(p));
+}
+DSP_VECTOR inline void Store(Complex* p, __m256 v) noexcept {
+    _mm256_storeu_ps(reinterpret_cast<float*>(p), v);
+}
+// Four complex values in reverse order.
+DSP_VECTOR inline __m256 Reverse(__m256 v) noexcept {
+    const __m256 swapped = _mm256_permute_ps(v, 0x4E);  // the two values of each half
+    return _mm256_permute2f128_ps(swapped, swapped, 0x01);
+}
+// (re, im) -> (im, re) in every value.
+DSP_VECTOR inline __m256 SwapParts(__m256 v) noexcept { return _mm256_permute_ps(v, 0xB1); }
+DSP_VECTOR inline __m256 Conj(__m256 v) noexcept {
+    return _mm256_xor_ps(v, _mm256_setr_ps(0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f));
+}
+// x * w, or x * conj(w) for the inverse.
+template <bool Inverse>
+DSP_VECTOR inline __m256 Mul(__m256 x, __m256 w) noexcept {
+    const __m256 cross = _mm256_mul_ps(SwapParts(x), _mm256_movehdup_ps(w));
+    const __m256 re = _mm256_moveldup_ps(w);
+    return Inverse ? _mm256_fmsubadd_ps(x, re, cross) : _mm256_fmaddsub_ps(x, re, cross);
+}
+// -i x, or +i x for the inverse.
+template <bool Inverse>
+DSP_VECTOR inline __m256 Rotate(__m256 x) noexcept {
+    const __m256 sign = Inverse ? _mm256_setr_ps(-0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f)
+                                : _mm256_setr_ps(0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f);
+    return _mm256_xor_ps(SwapParts(x), sign);
+}
+
+// Spans 2 and 4 inside each group of four values: no multiplies.
+template <bool Inverse>
+DSP_VECTOR void FirstTwoSpans(Complex* x, int32_t n) noexcept {
+    const __m256 sign2 = _mm256_setr_ps(1, 1, -1, -1, 1, 1, -1, -1);
+    const __m256 sign4 = _mm256_setr_ps(1, 1, 1, 1, -1, -1, -1, -1);
+    const __m256 rot = Inverse ? _mm256_setr_ps(1, 1, -1, 1, 1, 1, -1, 1) : _mm256_setr_ps(1, 1, 1, -1, 1, 1, 1, -1);
+    for (int32_t j = 0; j < n; j += 4) {
+        const __m256 v = Load(x + j);
+        // (v0 + v1, v0 - v1, v2 + v3, v2 - v3)
+        const __m256 y = _mm256_add_ps(_mm256_permute_ps(v, 0x44), _mm256_mul_ps(_mm256_permute_ps(v, 0xEE), sign2));
+        const __m256 lo = _mm256_permute2f128_ps(y, y, 0x00), hi = _mm256_permute2f128_ps(y, y, 0x11);
+        const __m256 t = _mm256_mul_ps(_mm256_permute_ps(hi, 0xB4), rot);  // (y2, -+i y3)
+        Store(x + j, _mm256_add_ps(lo, _mm256_mul_ps(t, sign4)));
+    }
+}
+
+// One radix-2 span m over the whole transform.
+template <bool Inverse>
+DSP_VECTOR void Span(Complex* x, int32_t n, int32_t m, const Complex* w) noexcept {
+    const int32_t half = m / 2;
+    for (int32_t j = 0; j < n; j += m) {
+        for (int32_t k = 0; k < half; k += 4) {
+            const __m256 a = Load(x + j + k);
+            const __m256 t = Mul<Inverse>(Load(x + j + k + half), Load(w + k));
+            Store(x + j + k, _mm256_add_ps(a, t));
+            Store(x + j + k + half, _mm256_sub_ps(a, t));
+        }
+    }
+}
+
+// Spans m and 2m in one pass: each value is loaded and stored once for both.
+template <bool Inverse>
+DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, const Complex* w2) noexcept {
+    const int32_t q = m / 2;
+    for (int32_t j = 0; j < n; j += 2 * m) {
+        Complex* g = x + j;
+        for (int32_t k = 0; k < q; k += 4) {
+            const __m256 wm = Load(w + k);
+            const __m256 x0 = Load(g + k), x1 = Load(g + k + q), x2 = Load(g + k + 2 * q), x3 = Load(g + k + 3 * q);
+            const __m256 t0 = Mul<Inverse>(x1, wm), t1 = Mul<Inverse>(x3, wm);
+            const __m256 a0 = _mm256_add_ps(x0, t0), a1 = _mm256_sub_ps(x0, t0);
+            const __m256 a2 = _mm256_add_ps(x2, t1), a3 = _mm256_sub_ps(x2, t1);
+            const __m256 u = Mul<Inverse>(a2, Load(w2 + k)), v = Mul<Inverse>(a3, Load(w2 + k + q));
+            Store(g + k, _mm256_add_ps(a0, u));
+            Store(g + k + 2 * q, _mm256_sub_ps(a0, u));
+            Store(g + k + q, _mm256_add_ps(a1, v));
+            Store(g + k + 3 * q, _mm256_sub_ps(a1, v));
+        }
+    }
+}
+
+template <bool Inverse>
+DSP_VECTOR void Transform(Complex* x, int32_t n, const Complex* spans) noexcept {
+    FirstTwoSpans<Inverse>(x, n);
+    int32_t m = 8;
+    int32_t stages = 0;
+    for (int32_t s = 8; s <= n; s <<= 1) ++stages;
+    if (stages % 2) {  // an odd count starts with one span alone
+        Span<Inverse>(x, n, m, spans + m / 2 - 4);
+        m <<= 1;
+    }
+    for (; m < n; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4);
+    if (Inverse) {
+        const __m256 scale = _mm256_set1_ps(1.0f / static_cast<float>(n));  // exact: a power of two
+        for (int32_t i = 0; i < n; i += 4) Store(x + i, _mm256_mul_ps(Load(x + i), scale));
+    }
+}
+
+DSP_VECTOR inline __m256 Halve(__m256 v) noexcept { return _mm256_mul_ps(v, _mm256_set1_ps(0.5f)); }
+
+}  // namespace
+
+bool Available() noexcept {
+    static const bool available = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    }();
+    return available;
+}
+
+void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept {
+    if (inverse)
+        Transform<true>(x, n, spans);
+    else
+        Transform<false>(x, n, spans);
+}
+
+// With a = z[k], b = z[h - k], d = a - conj(b), e = a + conj(b):
+//   z[k] = (e - i d w[k]) / 2 and z[h - k] = conj(e + i d w[k]) / 2,
+// since w[h - k] = -conj(w[k]). Four k per step while the two runs stay apart.
+DSP_VECTOR void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept {
+    const int32_t h = n / 2, last = n / 4;
+    int32_t k = 1;
+    for (; k + 4 <= last; k += 4) {
+        const __m256 a = Load(z + k), bc = Conj(Reverse(Load(z + h - k - 3)));
+        const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
+        const __m256 o = Rotate<false>(Mul<false>(d, Load(w + k)));
+        Store(z + k, Halve(_mm256_add_ps(e, o)));
+        Store(z + h - k - 3, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
+    }
+    for (; k <= last; ++k) {
+        const Complex a = z[k], b = z[h - k], wk = w[k];
+        const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
+        const Complex p{d.re * wk.re - d.im * wk.im, d.re * wk.im + d.im * wk.re};
+        const Complex o{p.im, -p.re};
+        z[k] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
+        z[h - k] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
+    }
+}
+
+// The inverse: z[k] = (e + i d conj(w[k])) / 2, z[h - k] = conj(e - i d conj(w[k])) / 2.
+DSP_VECTOR void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept {
+    const int32_t h = n / 2, last = n / 4;
+    int32_t k = 1;
+    for (; k + 4 <= last; k += 4) {
+        const __m256 a = Load(z + k), bc = Conj(Reverse(Load(z + h - k - 3)));
+        const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
+        const __m256 o = Rotate<true>(Mul<true>(d, Load(w + k)));
+        Store(z + k, Halve(_mm256_add_ps(e, o)));
+        Store(z + h - k - 3, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
+    }
+    for (; k <= last; ++k) {
+        const Complex a = z[k], b = z[h - k], wk = w[k];
+        const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
+        const Complex p{d.re * wk.re + d.im * wk.im, d.im * wk.re - d.re * wk.im};
+        const Complex o{-p.im, p.re};
+        z[k] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
+        z[h - k] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
+    }
+}
+
+#else  // no vector butterflies on this architecture
+
+bool Available() noexcept { return false; }
+void Butterflies(Complex*, int32_t, const Complex*, bool) noexcept {}
+void RealForwardSplit(Complex*, int32_t, const Complex*) noexcept {}
+void RealInverseMerge(Complex*, int32_t, const Complex*) noexcept {}
+
+#endif
+
+}  // namespace dsp::vec

@@ -1,0 +1,24 @@
+#pragma once
+// dsp/FftVector.h — the FFT's butterflies four complex values per register
+// (AVX2 with FMA), for DSPLib only.
+
+#include <cstdint>
+
+#include "dsp/DSPLib.h"
+
+namespace dsp::vec {
+
+// True when this CPU runs the functions below (checked once).
+bool Available() noexcept;
+
+// Every butterfly of a transform of n >= 8 points whose input is already in
+// bit-reversed order, the inverse scaled by 1/n.
+//  spans : BuildSpanTwiddles(n)
+void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
+
+// The real pair's split and merge steps over bins 1 ... h/2 of the packed
+// half-size spectrum z (h = n/2 complex values), with the size-n table w.
+void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept;
+void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept;
+
+}  // namespace dsp::vec
