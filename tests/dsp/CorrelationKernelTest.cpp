@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <tuple>
@@ -47,8 +48,10 @@ std::vector<int64_t> WithKernel(const std::string& kernel, const std::vector<int
 }  // namespace
 
 // The fast direct block equals the plain triple loop on 12-bit samples, for
-// counts that end inside every size of partial-sum block and lag counts that
-// end inside a register tile.
+// counts that end inside every size of partial-sum block (and two 511-blocks,
+// the second starting at an odd product) and lag counts below, at and just
+// past one register and one tile of registers of every kernel (4, 8 and 16
+// lags per register; tiles of 32, 48 and 64 lags).
 class DirectOracle : public ::testing::TestWithParam<std::tuple<int32_t, int32_t>> {};
 
 TEST_P(DirectOracle, MatchesTripleLoopAtEveryLag) {
@@ -63,8 +66,8 @@ TEST_P(DirectOracle, MatchesTripleLoopAtEveryLag) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BlocksAndTiles, DirectOracle,
-                         ::testing::Combine(::testing::Values(1, 15, 17, 511, 512, 1000, 1533, 2047),
-                                            ::testing::Values(1, 9, 177, 2177)));
+                         ::testing::Combine(::testing::Values(1, 2, 15, 17, 511, 512, 1000, 1022, 1533, 2047),
+                                            ::testing::Values(1, 9, 47, 48, 65, 177, 2177)));
 
 // Samples beyond 12 bits overflow the 32-bit partial sums; every kernel must
 // wrap exactly where the definition does, so results never depend on the CPU.
@@ -108,6 +111,33 @@ TEST(FftBlock, EqualsDirectSumsOver65536ForL1088) {
     for (int32_t j = 0; j <= 2 * lags; ++j)
         ASSERT_NEAR(static_cast<double>(fft[j]), std::floor(direct[j] / 65536.0 + 0.5), 1.0) << "lag " << j - lags;
 }
+
+// The same at every transform size the program uses (L from 88 to 200088):
+// the least and the greatest L of each size, so the fewest and the most new
+// samples per block. A correlated pair makes sums up to millions of counts.
+// The oracle runs at the 100 lags nearest each end and zero and at every
+// 997th lag between, which keeps the test short at the largest sizes.
+class FftBlockSizes : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(FftBlockSizes, EqualsDirectSumsOver65536WithinOneCount) {
+    const int32_t lags = GetParam(), size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
+    const auto red = Random12(static_cast<size_t>(size), 31);
+    auto blue = Random12(static_cast<size_t>(fresh), 32);
+    for (int32_t i = 0; i < fresh; ++i) blue[i] = static_cast<int16_t>(red[lags + 40 + i] / 2 + blue[i] / 2);
+    std::vector<float> a(size + 2), b(size + 2);
+    std::vector<int64_t> fft(2 * lags + 1, 0);
+    corr::FftBlock(red.data(), blue.data(), lags, size, a.data(), b.data(), fft.data());
+    const auto near = [lags](int32_t j) { return j < 100 || j > 2 * lags - 100 || std::abs(j - lags) < 100; };
+    for (int32_t j = 0; j <= 2 * lags; j += near(j) ? 1 : 997) {
+        int64_t sum = 0;
+        for (int32_t i = 0; i < fresh; ++i) sum += int64_t{blue[i]} * red[j + i];
+        ASSERT_NEAR(static_cast<double>(fft[j]), std::floor(sum / 65536.0 + 0.5), 1.0) << "lag " << j - lags;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LeastAndGreatestLagOfEachSize, FftBlockSizes,
+                         ::testing::Values(88, 1595, 1596, 5691, 5692, 13883, 13884, 30267, 30268, 63035, 63036,
+                                           128571, 128572, 200088));
 
 TEST(FftBlock, SizeKeepsTheMarginBeyondTheLags) {
     EXPECT_EQ(corr::FftSizeForLag(1595), 8192);   // 2 (1595 + 2500) = 8190

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <random>
@@ -139,6 +140,66 @@ TEST(FftProperties, DelayedCopyPeaksAtItsDelayForBothSigns) {
     }
 }
 
+// ---- The vector butterflies against the one-at-a-time ones at the unit's
+// sizes, beyond what the naive DFT can check quickly (on CPUs without them
+// both runs take the same path).
+
+// Largest difference relative to the largest magnitude.
+double Apart(const float* x, const float* y, size_t count) {
+    double peak = 0, worst = 0;
+    for (size_t i = 0; i < count; ++i) {
+        peak = std::max(peak, std::fabs(double{y[i]}));
+        worst = std::max(worst, std::fabs(double{x[i]} - y[i]));
+    }
+    return worst / peak;
+}
+
+class VectorButterflies : public ::testing::TestWithParam<int> {};
+
+TEST_P(VectorButterflies, AgreeWithThePlainOnesBothWays) {
+    const int n = GetParam();
+    dsp::TwiddleCache cache;
+    const Complex* w = cache.Table(n).data();
+    const Complex* spans = cache.SpanTable(n).data();
+    for (bool inverse : {false, true}) {
+        auto fast = RandomComplex(static_cast<size_t>(n), 5), plain = fast;
+        dsp::FftKernel(fast.data(), n, w, inverse, spans);
+        dsp::FftKernel(plain.data(), n, w, inverse);
+        EXPECT_LT(Apart(&fast[0].re, &plain[0].re, 2 * plain.size()), 2e-6) << "inverse " << inverse;
+    }
+    // The real pair of size 2n runs the complex transform of size n.
+    const Complex* w2 = cache.Table(2 * n).data();
+    std::vector<float> fast(2 * n + 2), plain;
+    std::mt19937 gen(6);
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    for (int i = 0; i < 2 * n; ++i) fast[i] = u(gen);
+    plain = fast;
+    dsp::RealForwardKernel(fast.data(), 2 * n, w2, w, spans);
+    dsp::RealForwardKernel(plain.data(), 2 * n, w2, w);
+    EXPECT_LT(Apart(fast.data(), plain.data(), plain.size()), 2e-6);
+    dsp::RealInverseKernel(fast.data(), 2 * n, w2, w, spans);
+    dsp::RealInverseKernel(plain.data(), 2 * n, w2, w);
+    EXPECT_LT(Apart(fast.data(), plain.data(), plain.size()), 2e-6);
+}
+
+// 8 and 16: one span alone and one pair; 2048: an odd count of spans from 8;
+// 4096 and 32768: the correlation's sizes (8192 and 65536 real).
+INSTANTIATE_TEST_SUITE_P(Sizes, VectorButterflies, ::testing::Values(8, 16, 2048, 4096, 32768));
+
+TEST(SpanTwiddles, HoldEachSpansTableContiguously) {
+    const auto table = dsp::BuildTwiddles(64);
+    const auto spans = dsp::BuildSpanTwiddles(64);
+    ASSERT_EQ(spans.size(), 60u);
+    for (int m = 8; m <= 64; m *= 2) {
+        for (int k = 0; k < m / 2; ++k) {
+            const Complex got = spans[m / 2 - 4 + k], want = table[k * (64 / m)];
+            ASSERT_EQ(got.re, want.re) << m << ' ' << k;
+            ASSERT_EQ(got.im, want.im) << m << ' ' << k;
+        }
+    }
+    EXPECT_TRUE(dsp::BuildSpanTwiddles(4).empty());
+}
+
 // ---- The twiddle cache (the tables themselves are checked by the oracle).
 
 TEST(TwiddleCache, HoldsOneTablePerSizeReusesItAndRealTransformsKeepBothSizes) {
@@ -157,6 +218,7 @@ TEST(TwiddleCache, HoldsOneTablePerSizeReusesItAndRealTransformsKeepBothSizes) {
     EXPECT_TRUE(real.Holds(1024));
     EXPECT_TRUE(real.Holds(512));
     EXPECT_EQ(real.Count(), 2u);
+    EXPECT_EQ(&real.SpanTable(512), &real.SpanTable(512));  // the span layout is kept too
 }
 
 }  // namespace
