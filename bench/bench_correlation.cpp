@@ -280,6 +280,7 @@ void DirectKernel(benchmark::State& state, const char* kernel) {
 
 void BM_DirectEngine(benchmark::State& state) { DirectKernel(state, ""); }
 void BM_DirectAvx2(benchmark::State& state) { DirectKernel(state, "avx2"); }
+void BM_DirectAvx2Slide(benchmark::State& state) { DirectKernel(state, "avx2-slide"); }
 void BM_DirectSse2(benchmark::State& state) { DirectKernel(state, "sse2"); }
 void BM_DirectScalar(benchmark::State& state) { DirectKernel(state, "scalar"); }
 
@@ -303,6 +304,7 @@ BENCHMARK(BM_PlainMac)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegisterBlocked)->ArgsProduct({{1088, 20088}, {4, 6, 8, 12}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectEngine)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectAvx2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectAvx2Slide)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectSse2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectScalar)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FftEngine)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
