@@ -1,7 +1,7 @@
 // dsp/DirectSlide.h — the direct engine's register-blocked loop, written once
 // for every instruction set. Included by CorrelationKernel.cpp only, inside a
 // namespace per instruction set (and that set's target region), after the
-// definition of Ops, BlockLength and kPartialProducts:
+// definitions of Ops, BlockLength, kPartialProducts and kZeroPair:
 //   Ops::W                 lags per register (32-bit lanes)
 //   Ops::Acc               one register of W 32-bit sums
 //   Ops::Zero()            a register of zeros

@@ -139,6 +139,20 @@ INSTANTIATE_TEST_SUITE_P(LeastAndGreatestLagOfEachSize, FftBlockSizes,
                          ::testing::Values(88, 1595, 1596, 5691, 5692, 13883, 13884, 30267, 30268, 63035, 63036,
                                            128571, 128572, 200088));
 
+// Full-scale 16-bit samples at the most new samples per block give scaled
+// sums beyond 32 bits; they must arrive whole, not wrapped or clipped.
+TEST(FftBlock, ScaledSumsBeyond32BitsArriveWhole) {
+    const int32_t lags = 128572, size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
+    const std::vector<int16_t> red(static_cast<size_t>(size), 32767), blue(static_cast<size_t>(fresh), -32767);
+    std::vector<float> a(size + 2), b(size + 2);
+    std::vector<int64_t> fft(2 * lags + 1, 0);
+    corr::FftBlock(red.data(), blue.data(), lags, size, a.data(), b.data(), fft.data());
+    const double expected = -32767.0 * 32767.0 * fresh / 65536.0;  // every lag sees the same sum
+    ASSERT_LT(expected, -4e9);
+    for (int32_t j : {0, lags - 1, lags, lags + 1, 2 * lags})
+        EXPECT_NEAR(static_cast<double>(fft[j]), expected, 1e-5 * -expected) << "lag " << j - lags;
+}
+
 TEST(FftBlock, SizeKeepsTheMarginBeyondTheLags) {
     EXPECT_EQ(corr::FftSizeForLag(1595), 8192);   // 2 (1595 + 2500) = 8190
     EXPECT_EQ(corr::FftSizeForLag(1596), 16384);  // 8192 would leave no room
