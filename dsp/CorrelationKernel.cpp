@@ -143,8 +143,12 @@ void KernelSse2(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCo
     }
 }
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 // Blue sliding past 8 lags per register, 6 registers per tile: for CPUs
 // where a load that straddles cache lines costs more than the ramps' extra
 // products (the plain AVX2 tile's loads straddle almost half the time).
@@ -167,10 +171,18 @@ struct Ops {
 };
 #include "dsp/DirectSlide.h"
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vnni"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vnni")
+#endif
 // 16 lags per register, 8 registers per tile (enough chains to cover the
 // fused multiply-add's latency); VNNI fuses the multiply and the add, and the
 // Red pairs, a cache line per load, are loaded once per tile and step.
@@ -197,7 +209,11 @@ struct Ops {
 };
 #include "dsp/DirectSlide.h"
 }  // namespace avx512
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 __attribute__((target("avx2"))) void KernelAvx2Slide(const int16_t* pairs, const int16_t* b, int32_t n,
                                                      int32_t lagCount, int64_t* c) {
