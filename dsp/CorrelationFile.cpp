@@ -80,15 +80,16 @@ void ReadFields(std::istream& is, DataFields& d) {
 }
 
 // Counts that size arrays, index them or keep counting must be what a run
-// can produce (no raw store holds more than its capacity); the range and the
-// window's delays become lags and must be numbers.
+// can produce: the Red samples received of a long run far exceed what the
+// raw store keeps, so that count is only kept from being negative (a replay
+// counts on from it without wrapping); the range and the window's delays
+// become lags and must be numbers.
 bool Plausible(const DataFields& d) {
     return d.maxLag >= 0 && d.maxLag <= CCorrelation::kMaxLag && d.columns >= 0 &&
            d.columns <= CCorrelation::kMaxColumns && d.traceCount >= 1 &&
            d.traceCount <= CCorrelation::kTraces && d.validCount >= 1 &&
-           d.validCount <= CCorrelation::kAccumulators && d.redStored >= 0 &&
-           d.redStored <= CCorrelation::kRawCapacity && std::isfinite(d.range) && std::isfinite(d.leftDelay) &&
-           std::isfinite(d.rightDelay);
+           d.validCount <= CCorrelation::kAccumulators && d.redStored >= 0 && std::isfinite(d.range) &&
+           std::isfinite(d.leftDelay) && std::isfinite(d.rightDelay);
 }
 
 }  // namespace

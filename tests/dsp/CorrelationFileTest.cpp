@@ -151,10 +151,10 @@ TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
     EXPECT_EQ(ReadError(type), "CCorrelation Read: Unknown file type");
 }
 
-// Counts that would size arrays: L, columns, traces, accumulators; the Red
-// samples stored, which a replay keeps counting up from (0x7fffffff used to
-// overflow); the range and window delays that become lags (NaN, infinity).
-// Each hostile value raises the data error before anything is allocated.
+// Counts that would size arrays: L, columns, traces, accumulators; a negative
+// count of Red samples received; the range and window delays that become lags
+// (NaN, infinity). Each hostile value raises the data error before anything
+// is allocated.
 struct HostileField {
     size_t offset;  // in the "Data" body
     uint32_t value;
@@ -173,9 +173,24 @@ INSTANTIATE_TEST_SUITE_P(
     Fields, CorrelationHostileCounts,
     ::testing::Values(HostileField{8, 0xFFFFFFFF}, HostileField{8, 0x40000000}, HostileField{8, 200089},
                       HostileField{24, 0xFFFFFFFF}, HostileField{24, 0x01000000}, HostileField{65, 0},
-                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4}, HostileField{85, 0x7FFFFFFF},
-                      HostileField{85, 0xFFFFFFFF}, HostileField{85, 600001}, HostileField{0, 0x7FC00000},
+                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4},
+                      HostileField{85, 0xFFFFFFFF}, HostileField{0, 0x7FC00000},
                       HostileField{0, 0x7F800000}, HostileField{28, 0xFF800000}, HostileField{32, 0x7FC00000}));
+
+// An hour's run received far more than its raw store keeps, and a replay
+// counts on from the largest count without wrapping.
+TEST(CorrelationFile, LongRunsReopenAndTheirSampleCountSaturates) {
+    for (uint32_t count : {36000000u, 0x7FFFFFFFu}) {
+        std::string data = DataFields();
+        for (int i = 0; i < 4; ++i) data[85 + i] = static_cast<char>(count >> (8 * i));
+        CCorrelation run;
+        std::istringstream in(Chunks(data, kCor0));
+        ASSERT_NO_THROW(run.Read(in)) << count;
+        const std::vector<int16_t> more(100, 1);
+        run.AddRedSamples(more.data(), 100);
+        EXPECT_EQ(run.RedSamplesReceived(), count == 0x7FFFFFFFu ? 0x7FFFFFFF : 36000100) << count;
+    }
+}
 
 TEST(CorrelationFileErrors, DataSizeOutside89To93) {
     std::string bytes = HandFile();
