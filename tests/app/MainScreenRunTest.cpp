@@ -336,7 +336,8 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdCancel);
     Button(kIdFilters)->click();
     EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
-    EXPECT_EQ(run.SamplesCorrelated(), now);
+    // Not restarted; the screen's own timer may tick while the filter screen is open.
+    EXPECT_GE(run.SamplesCorrelated(), now);
 }
 
 // A touch on trace k's legend opens the filter screen on set k.
