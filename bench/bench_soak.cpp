@@ -32,23 +32,6 @@ namespace {
 constexpr int64_t kHourMs = 3600 * 1000;
 constexpr long kFlatLimitKb = 1024;
 
-// Simulated time as corrtool acquire keeps it: every counter reading moves
-// one microsecond on, so the loop finds correlation fast and asks for all
-// that arrived, as a unit that keeps up.
-class SoakClock final : public platform::Clock {
-public:
-    int64_t HostUtcMs() const override { return m_base.HostUtcMs(); }
-    uint32_t TickCountMs() const override { return m_base.TickCountMs(); }
-    int64_t PerformanceCounter() const override { return m_base.PerformanceCounter() + ++m_reads; }
-    int64_t PerformanceFrequency() const override { return m_base.PerformanceFrequency(); }
-    void SleepMs(uint32_t ms) override { m_base.Advance(ms); }
-    void Advance(int64_t ms) { m_base.Advance(ms); }
-
-private:
-    platform::FakeClock m_base;
-    mutable int64_t m_reads = 0;
-};
-
 long ResidentKb() {
     std::ifstream status("/proc/self/status");
     std::string key;
@@ -85,7 +68,7 @@ int main(int argc, char** argv) {
     if (hours < 2 || hours > 48) return std::fprintf(stderr, "usage: bench_soak [HOURS 2-48]\n"), 2;
     platform::SetUnitRoot(std::filesystem::temp_directory_path() / "corr-soak");
     g_configuration = CConfiguration();
-    SoakClock clock;
+    platform::SimulatedClock clock;
     platform::ScopedClock scoped(clock);
     const sim::Scenario world = sim::DefaultScenario();
     auto unit = sim::InstallVirtualUnit(world);

@@ -34,26 +34,6 @@ namespace {
 constexpr int32_t kCorrelateLimit = 1 << 20;
 constexpr int32_t kRangeUnitMs = 1;
 
-// Simulated time for a headless run. Tick count and performance counter
-// follow the simulated milliseconds, as on FakeClock, so the virtual converter
-// delivers by simulated time; besides, every reading of the counter moves it
-// on by one count (1 us). Work timed on it therefore never takes zero time,
-// and the run loop, finding correlation fast, asks on each tick for all that
-// was acquired, as a unit whose processor keeps up would.
-class SimulatedClock final : public platform::Clock {
-public:
-    int64_t HostUtcMs() const override { return m_base.HostUtcMs(); }
-    uint32_t TickCountMs() const override { return m_base.TickCountMs(); }
-    int64_t PerformanceCounter() const override { return m_base.PerformanceCounter() + ++m_reads; }
-    int64_t PerformanceFrequency() const override { return m_base.PerformanceFrequency(); }
-    void SleepMs(uint32_t ms) override { m_base.Advance(ms); }
-    void Advance(int64_t ms) { m_base.Advance(ms); }
-
-private:
-    platform::FakeClock m_base;
-    mutable int64_t m_reads = 0;
-};
-
 struct AcquireOptions {
     double seconds = 10.0;
     std::string scenario;
@@ -152,7 +132,7 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     LoadGlobalRecords();
 
     // Simulated time: the virtual converter's reads advance this clock.
-    SimulatedClock clock;
+    platform::SimulatedClock clock;
     platform::ScopedClock scoped(clock);
     // The virtual unit, or an audio interface whose capture paces the reads.
     std::shared_ptr<sim::VirtualUnit> unit;
