@@ -101,11 +101,11 @@ bool InstallUnit(const Options& o) {
     }
 #ifdef CORRELATOR_HAVE_AUDIO
     if (o.unit == "audio" || o.unit.startsWith("audio:")) {
-        audio::CaptureSpec spec;
+        audio::CaptureRequest request;
         std::string error;
         try {
-            if (!audio::ParseUnitSpec(o.unit.toStdString(), spec, error)) throw audio::CaptureError(error);
-            audio::InstallAudioUnit(spec);
+            if (!audio::ParseUnitOption(o.unit.toStdString(), request, error)) throw audio::CaptureError(error);
+            audio::InstallAudioUnit(request);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "correlator: %s\n", e.what());
             return false;

@@ -60,8 +60,8 @@ std::vector<unsigned> OfferedRates(snd_pcm_t* pcm, snd_pcm_hw_params_t* any) {
 
 }  // namespace
 
-bool ParseUnitSpec(std::string_view text, CaptureSpec& spec, std::string& error) {
-    spec = CaptureSpec{};
+bool ParseUnitOption(std::string_view text, CaptureRequest& request, std::string& error) {
+    request = CaptureRequest{};
     if (text == "audio") return true;
     if (text.substr(0, 6) != "audio:" || text.size() == 6) {
         error = "an audio unit is audio, audio:DEVICE or audio:DEVICE@RATE";
@@ -78,18 +78,18 @@ bool ParseUnitSpec(std::string_view text, CaptureSpec& spec, std::string& error)
                     std::to_string(kMaxRate);
             return false;
         }
-        spec.rate = value;
+        request.rate = value;
         device = device.substr(0, at);
     }
     if (device.empty()) {
         error = "no audio device named before @";
         return false;
     }
-    spec.device = std::string(device);
+    request.device = std::string(device);
     return true;
 }
 
-AlsaCapture::AlsaCapture(const CaptureSpec& spec) : m_device(spec.device) {
+AlsaCapture::AlsaCapture(const CaptureRequest& request) : m_device(request.device) {
     SilenceLibraryMessages();
     // Non-blocking open: a busy device answers at once instead of waiting.
     const int err = snd_pcm_open(&m_pcm, m_device.c_str(), SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
@@ -98,7 +98,7 @@ AlsaCapture::AlsaCapture(const CaptureSpec& spec) : m_device(spec.device) {
         throw CaptureError(OpenMessage(m_device, err));
     }
     try {
-        Configure(spec.rate);
+        Configure(request.rate);
     } catch (...) {
         snd_pcm_close(m_pcm);
         throw;

@@ -33,14 +33,14 @@ constexpr unsigned kMinRate = 10000;
 constexpr unsigned kMaxRate = 384000;
 
 // Which device, and at which rate (0: the first of kPreferredRates it takes).
-struct CaptureSpec {
+struct CaptureRequest {
     std::string device = "default";
     unsigned rate = 0;
 };
 
 // Reads "audio", "audio:DEVICE" or "audio:DEVICE@RATE" (the --unit value);
 // false with a message in error.
-bool ParseUnitSpec(std::string_view text, CaptureSpec& spec, std::string& error);
+bool ParseUnitOption(std::string_view text, CaptureRequest& request, std::string& error);
 
 class AlsaCapture {
 public:
@@ -50,7 +50,7 @@ public:
     static constexpr unsigned kChunkFrames = 1024;
     static constexpr unsigned kBufferMs = 2000;
 
-    explicit AlsaCapture(const CaptureSpec& spec);  // throws CaptureError
+    explicit AlsaCapture(const CaptureRequest& request);  // throws CaptureError
     ~AlsaCapture();
     AlsaCapture(const AlsaCapture&) = delete;
     AlsaCapture& operator=(const AlsaCapture&) = delete;

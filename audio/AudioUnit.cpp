@@ -67,12 +67,12 @@ private:
     std::shared_ptr<AudioUnit> m_unit;
 };
 
-std::shared_ptr<AudioUnit> AudioUnit::Create(const CaptureSpec& spec) {
-    return std::shared_ptr<AudioUnit>(new AudioUnit(spec));
+std::shared_ptr<AudioUnit> AudioUnit::Create(const CaptureRequest& request) {
+    return std::shared_ptr<AudioUnit>(new AudioUnit(request));
 }
 
-AudioUnit::AudioUnit(const CaptureSpec& spec)
-    : m_wired(sim::VirtualUnit::Create(WiredScenario())), m_capture(spec), m_resampler(m_capture.Rate(), kUnitRate) {}
+AudioUnit::AudioUnit(const CaptureRequest& request)
+    : m_wired(sim::VirtualUnit::Create(WiredScenario())), m_capture(request), m_resampler(m_capture.Rate(), kUnitRate) {}
 
 std::unique_ptr<platform::Device> AudioUnit::Open(std::string_view name) {
     if (IsAdc(name)) return std::make_unique<AudioAdcDevice>(shared_from_this());
@@ -149,8 +149,8 @@ bool AudioUnit::ReadBlock(std::span<uint8_t> out, uint32_t& returned) {
     return true;
 }
 
-std::shared_ptr<AudioUnit> InstallAudioUnit(const CaptureSpec& spec) {
-    std::shared_ptr<AudioUnit> unit = AudioUnit::Create(spec);
+std::shared_ptr<AudioUnit> InstallAudioUnit(const CaptureRequest& request) {
+    std::shared_ptr<AudioUnit> unit = AudioUnit::Create(request);
     platform::SetDeviceProvider(unit);
     return unit;
 }

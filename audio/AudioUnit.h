@@ -45,7 +45,7 @@ sim::Scenario WiredScenario();
 class AudioUnit final : public platform::DeviceProvider, public std::enable_shared_from_this<AudioUnit> {
 public:
     // Opens the capture device; throws CaptureError with the user's message.
-    static std::shared_ptr<AudioUnit> Create(const CaptureSpec& spec);
+    static std::shared_ptr<AudioUnit> Create(const CaptureRequest& request);
 
     std::unique_ptr<platform::Device> Open(std::string_view name) override;
     bool Activate(std::string_view registryPath) override;
@@ -62,7 +62,7 @@ public:
     sim::VirtualUnit& Wired() noexcept { return *m_wired; }
 
 private:
-    explicit AudioUnit(const CaptureSpec& spec);
+    explicit AudioUnit(const CaptureRequest& request);
     friend class AudioAdcDevice;
 
     bool OnAdc(uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out, uint32_t& returned);
@@ -87,8 +87,8 @@ private:
     int64_t m_blocks = 0;
 };
 
-// Makes an audio unit for `spec` and installs it as the device provider;
+// Makes an audio unit for `request` and installs it as the device provider;
 // throws CaptureError.
-std::shared_ptr<AudioUnit> InstallAudioUnit(const CaptureSpec& spec);
+std::shared_ptr<AudioUnit> InstallAudioUnit(const CaptureRequest& request);
 
 }  // namespace audio

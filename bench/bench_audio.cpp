@@ -64,7 +64,7 @@ std::shared_ptr<audio::AudioUnit> EndlessUnit(unsigned rate) {
     std::ofstream(conf) << "pcm.bench { type file slave.pcm { type null } file \"/dev/null\" infile \"/dev/urandom\" "
                            "format \"raw\" }\n";
     ::setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
-    return audio::InstallAudioUnit(audio::CaptureSpec{"bench", rate});
+    return audio::InstallAudioUnit(audio::CaptureRequest{"bench", rate});
 }
 
 // Arms the converter as the program does: block-read gather, attach.

@@ -48,14 +48,14 @@ int CmdDevices(const Args& args, std::ostream& out, std::ostream& err) {
 }
 
 std::unique_ptr<AcquireAudio> InstallAcquireAudio(const std::string& unit, std::ostream& err) {
-    audio::CaptureSpec spec;
+    audio::CaptureRequest request;
     std::string error;
-    if (!audio::ParseUnitSpec(unit, spec, error)) {
+    if (!audio::ParseUnitOption(unit, request, error)) {
         err << "corrtool: " << error << '\n';
         return nullptr;
     }
     try {
-        return std::make_unique<InstalledAudio>(audio::InstallAudioUnit(spec));
+        return std::make_unique<InstalledAudio>(audio::InstallAudioUnit(request));
     } catch (const std::exception& e) {
         err << "corrtool: " << e.what() << '\n';
         return nullptr;

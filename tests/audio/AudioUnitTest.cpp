@@ -28,36 +28,36 @@ namespace fs = std::filesystem;
 
 // ---- the --unit value ----------------------------------------------------------
 
-struct SpecRow {
+struct OptionRow {
     const char* text;
     bool ok;
     const char* device;
     unsigned rate;
 };
 
-class UnitSpec : public ::testing::TestWithParam<SpecRow> {};
+class UnitOption : public ::testing::TestWithParam<OptionRow> {};
 
-TEST_P(UnitSpec, NamesTheDeviceAndRate) {
-    const SpecRow& row = GetParam();
-    audio::CaptureSpec spec;
+TEST_P(UnitOption, NamesTheDeviceAndRate) {
+    const OptionRow& row = GetParam();
+    audio::CaptureRequest request;
     std::string error;
-    ASSERT_EQ(audio::ParseUnitSpec(row.text, spec, error), row.ok) << row.text;
+    ASSERT_EQ(audio::ParseUnitOption(row.text, request, error), row.ok) << row.text;
     if (!row.ok) {
         EXPECT_FALSE(error.empty());
         return;
     }
-    EXPECT_EQ(spec.device, row.device);
-    EXPECT_EQ(spec.rate, row.rate);
+    EXPECT_EQ(request.device, row.device);
+    EXPECT_EQ(request.rate, row.rate);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, UnitSpec,
-    ::testing::Values(SpecRow{"audio", true, "default", 0}, SpecRow{"audio:hw:1,0", true, "hw:1,0", 0},
-                      SpecRow{"audio:plughw:CARD=USB,DEV=0@44100", true, "plughw:CARD=USB,DEV=0", 44100},
-                      SpecRow{"audio:", false, "", 0}, SpecRow{"audiox", false, "", 0},
-                      SpecRow{"audio:x@", false, "", 0}, SpecRow{"audio:x@48k", false, "", 0},
-                      SpecRow{"audio:x@9999", false, "", 0}, SpecRow{"audio:x@4294967296", false, "", 0},
-                      SpecRow{"audio:@48000", false, "", 0}));
+    Values, UnitOption,
+    ::testing::Values(OptionRow{"audio", true, "default", 0}, OptionRow{"audio:hw:1,0", true, "hw:1,0", 0},
+                      OptionRow{"audio:plughw:CARD=USB,DEV=0@44100", true, "plughw:CARD=USB,DEV=0", 44100},
+                      OptionRow{"audio:", false, "", 0}, OptionRow{"audiox", false, "", 0},
+                      OptionRow{"audio:x@", false, "", 0}, OptionRow{"audio:x@48k", false, "", 0},
+                      OptionRow{"audio:x@9999", false, "", 0}, OptionRow{"audio:x@4294967296", false, "", 0},
+                      OptionRow{"audio:@48000", false, "", 0}));
 
 // ---- the 12-bit scale ----------------------------------------------------------
 
@@ -83,7 +83,7 @@ public:
         fs::create_directories(m_dir);
         std::string config;
         auto add = [&](const std::string& name, unsigned rate, double seconds, double delay) {
-            testsignal::Spec s;
+            testsignal::Signal s;
             s.rate = rate;
             s.seconds = seconds;
             s.leftDelaySamples = delay;
@@ -211,7 +211,7 @@ TEST_F(AudioAcquire, CaptureEndingStopsTheRunWithTheReason) {
         void SleepMs(uint32_t ms) override { base.Advance(ms); }
     } clock;
     platform::ScopedClock scoped(clock);
-    audio::InstallAudioUnit(audio::CaptureSpec{"short48", 0});
+    audio::InstallAudioUnit(audio::CaptureRequest{"short48", 0});
     SensorHardware hardware;
     RadioLink radio(hardware);
     RunLoop loop(hardware, radio, view);
@@ -239,9 +239,9 @@ TEST_F(AudioAcquire, CaptureEndingStopsTheRunWithTheReason) {
 // on the sensor lines, an external supply, both stations fully received, and
 // the receivers' commands answered.
 TEST_F(AudioAcquire, OtherDevicesBehaveAsAWiredUnit) {
-    audio::CaptureSpec spec;
-    spec.device = "t48";
-    audio::InstallAudioUnit(spec);
+    audio::CaptureRequest request;
+    request.device = "t48";
+    audio::InstallAudioUnit(request);
     SensorHardware hardware;
     RadioLink radio(hardware);
     EXPECT_EQ(hardware.DetectSensorType(), 0);

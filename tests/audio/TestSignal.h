@@ -18,7 +18,7 @@
 
 namespace testsignal {
 
-struct Spec {
+struct Signal {
     unsigned rate = 48000;         // Hz
     double seconds = 8.0;
     double leftDelaySamples = 0;   // at 10 kHz; the left channel hears it this much later
@@ -27,7 +27,7 @@ struct Spec {
     uint32_t seed = 7;
 };
 
-inline std::vector<int16_t> Make(const Spec& s) {
+inline std::vector<int16_t> Make(const Signal& s) {
     constexpr int kTones = 400;
     std::mt19937 random(s.seed);
     std::uniform_real_distribution<double> freq(150.0, 4000.0), phase(0.0, 2 * std::numbers::pi);

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_test_signal FILE RATE SECONDS DELAY\n");
         return 2;
     }
-    testsignal::Spec s;
+    testsignal::Signal s;
     s.rate = static_cast<unsigned>(std::atoi(argv[2]));
     s.seconds = std::atof(argv[3]);
     s.leftDelaySamples = std::atof(argv[4]);
