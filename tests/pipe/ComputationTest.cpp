@@ -54,17 +54,6 @@ TEST(LeastSquares, TwoPointsGiveVelocityAndSourceDistance) {
     EXPECT_EQ(t.delay, u"MEASURED TIME DELAY: 0.1500s");
 }
 
-TEST(LeastSquares, ExcludedPointLeavesTheFitUntilToggledBack) {
-    LinearRegression r = Points({{100.0f, 0.05f}, {150.0f, 0.5f}, {200.0f, 0.15f}});
-    const float all = r.GetSlope();
-    r.ToggleIncluded(1);
-    EXPECT_EQ(r.GetCount(), 2);
-    EXPECT_NEAR(r.GetSlope(), 0.001f, 1e-7f);
-    EXPECT_NEAR(r.GetX(0.0f), 50.0f, 1e-3f);
-    r.ToggleIncluded(1);
-    EXPECT_EQ(r.GetSlope(), all);
-}
-
 TEST(LeastSquares, SelfTestPasses) { EXPECT_EQ(LinearRegressionSelfTest(), ""); }
 
 TEST(ResultTexts, EmptyWithoutPointsAndValuelessWithOneIncluded) {
