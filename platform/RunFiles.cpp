@@ -1,31 +1,39 @@
 #include "platform/RunFiles.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "platform/Debug.h"
 #include "platform/DurableWrite.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
-namespace fs = std::filesystem;
-
 namespace platform {
 namespace {
 
 constexpr std::string_view kRunExtension = ".corr";
 constexpr std::string_view kCompanionSuffixes[] = {"_corr.wav", "_corr.png", "_corr.jpg"};
-constexpr std::string_view kTemporarySuffix = ".tmp";  // FindFiles never lists these
 
 bool EndsWithFolded(std::string_view s, std::string_view suffix) {
     return s.size() >= suffix.size() && FoldCase(s.substr(s.size() - suffix.size())) == FoldCase(suffix);
 }
 
-bool WriteOne(const FileWrite& file) {
-    const uint32_t attributes = GetFileAttributes(file.path);
-    if (attributes != kInvalidAttributes && (attributes & (kAttrReadOnly | kAttrDirectory))) return false;
-    if (WriteHostFileDurably(HostPath(file.path), file.write)) return true;
-    DebugPrintf("%s not written; the previous file stays\n", file.path.c_str());
+// A read-only file or a folder in the way: the set is not written.
+bool IsProtected(const std::string& path) {
+    const uint32_t attributes = GetFileAttributes(path);
+    return attributes != kInvalidAttributes && (attributes & (kAttrReadOnly | kAttrDirectory));
+}
+
+bool WriteAll(const std::vector<FileWrite>& files) {
+    std::vector<HostFileWrite> host;
+    for (const FileWrite& file : files) {
+        if (IsProtected(file.path)) {
+            DebugPrintf("%s is protected; the set is not written\n", file.path.c_str());
+            return false;
+        }
+        host.push_back({HostPath(file.path), file.write});
+    }
+    if (WriteHostFilesDurably(host)) return true;
+    DebugPrintf("%s and its set not written; the previous files stay\n", files.front().path.c_str());
     return false;
 }
 
@@ -91,21 +99,9 @@ RunFilePaths RunFileNames(std::string_view folder, std::string_view stem) {
 }
 
 std::vector<bool> WriteFileSet(const std::vector<FileWrite>& files) {
-    std::vector<bool> written;
-    written.reserve(files.size());
-    for (const FileWrite& file : files) written.push_back(WriteOne(file));
-    return written;
+    return std::vector<bool>(files.size(), files.empty() || WriteAll(files));
 }
 
-int RemoveUnfinishedWrites(std::string_view folder) {
-    std::error_code ec;
-    int removed = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(HostPath(std::string(folder)), ec)) {
-        const std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file(ec) || !EndsWithFolded(name, kTemporarySuffix)) continue;
-        if (fs::remove(entry.path(), ec)) ++removed;
-    }
-    return removed;
-}
+int RemoveUnfinishedWrites(std::string_view folder) { return SettleUnfinishedWrites(HostPath(folder)); }
 
 }  // namespace platform

@@ -73,16 +73,17 @@ struct FileWrite {
     std::function<bool(std::ostream&)> write;
 };
 
-// Writes each file to a temporary beside it ("<name>.tmp", in the same
-// folder), flushes it to the medium and only then renames it over the old
-// file, syncing the folder after (platform/DurableWrite.h). A file whose write fails (writer false or throwing, disk full, no
-// permission, read-only target) leaves its old file as it was and no
-// temporary; the other files are still written. One result per file, in order.
+// Writes the files as one set (platform/DurableWrite.h): every file is
+// replaced or none. Nothing is written when any file is protected (read-only,
+// or a folder) or any write fails (writer false or throwing, full medium, no
+// permission); the old files then stay as they were with no temporary. The
+// files share one folder. One result per file, in order, all the same.
 std::vector<bool> WriteFileSet(const std::vector<FileWrite>& files);
 
-// Removes the temporaries a write cut short by power loss left in a folder
-// (device path ending in a backslash); they are never listed and only hold
-// space. Returns how many were removed.
+// At start-up: completes the sets a power cut interrupted during their
+// renames and removes every other temporary a cut-short write left in a
+// folder (device path ending in a backslash); they are never listed and only
+// hold space. Returns how many temporaries were removed.
 int RemoveUnfinishedWrites(std::string_view folder);
 
 }  // namespace platform

@@ -2,12 +2,15 @@
 // companions of a run, and a set of files written without losing old ones.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
 
 #include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
+#include "platform/DurableWrite.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/RunFiles.h"
@@ -97,55 +100,86 @@ protected:
     }
     void ExpectNoTemporaries() {
         for (const auto& entry : std::filesystem::directory_iterator(HostPath(kData)))
-            EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+            for (const char* temporary : {".tmp", ".part"}) EXPECT_NE(entry.path().extension(), temporary) << entry.path();
     }
     TempUnitRoot root;
     std::vector<std::string> files;
 };
 
-// A writer that fails half-way must not cost the run saved before under
-// the same name; the files after it are still written.
-TEST_F(FileSet, AFailedWriteKeepsTheOldFileAndTheOthersAreWritten) {
+// A writer that fails half-way must not cost the run saved before under the
+// same name, and no file of the set is replaced without the others.
+TEST_F(FileSet, AFailedWriteKeepsEveryOldFile) {
     const auto result = WriteFileSet({
         Bytes(files[0], "new corr"),
         {files[1], [](std::ostream& os) { return static_cast<bool>(os << "half a recording") && false; }},
         {files[2], [](std::ostream& os) -> bool { os << "half a picture"; throw std::runtime_error("encoder"); }},
         Bytes(files[3], "new jpg"),
     });
-    EXPECT_EQ(result, (std::vector<bool>{true, false, false, true}));
-    EXPECT_EQ(Read(files[0]), "new corr");
-    EXPECT_EQ(Read(files[1]), "old " + files[1]);
-    EXPECT_EQ(Read(files[2]), "old " + files[2]);
-    EXPECT_EQ(Read(files[3]), "new jpg");
+    EXPECT_EQ(result, (std::vector<bool>(4, false)));
+    for (const std::string& f : files) EXPECT_EQ(Read(f), "old " + f);
     ExpectNoTemporaries();
 }
 
-// The medium filling up: the host refuses every byte beyond 64 kB of a file
-// (EFBIG, as ENOSPC would), so the large recording cannot be completed.
-TEST_F(FileSet, AFullMediumKeepsTheOldRecording) {
-    std::vector<bool> result;
+// The set is refused before any byte when one of its files is protected or
+// the medium fills up (the host refuses every byte beyond 64 kB of a file,
+// EFBIG as ENOSPC would): the run file never goes with another save's
+// recording.
+TEST_F(FileSet, AProtectedFileOrAFullMediumKeepsTheOldRunAndRecording) {
+    const std::vector<FileWrite> save = {Bytes(files[1], std::string(200 * 1024, 'w')), Bytes(files[0], "new corr")};
     {
         const FileSizeLimit full(64 * 1024);
-        result = WriteFileSet({Bytes(files[0], "new corr"), Bytes(files[1], std::string(200 * 1024, 'w'))});
+        EXPECT_EQ(WriteFileSet(save), (std::vector<bool>{false, false}));
     }
-    EXPECT_EQ(result, (std::vector<bool>{true, false}));
-    EXPECT_EQ(Read(files[0]), "new corr");
+    SetFileAttributes(files[0], kAttrReadOnly);
+    EXPECT_EQ(WriteFileSet({Bytes(files[1], "new wav"), Bytes(files[0], "new corr")}), (std::vector<bool>{false, false}));
+    EXPECT_EQ(Read(files[0]), "old " + files[0]);
     EXPECT_EQ(Read(files[1]), "old " + files[1]);
+    EXPECT_EQ(GetFileAttributes(files[0]) & kAttrReadOnly, kAttrReadOnly);
     ExpectNoTemporaries();
 }
 
-TEST_F(FileSet, AReadOnlyFileIsNotReplaced) {
-    SetFileAttributes(files[0], kAttrReadOnly);
-    EXPECT_EQ(WriteFileSet({Bytes(files[0], "new")}), std::vector<bool>{false});
-    EXPECT_EQ(Read(files[0]), "old " + files[0]);
-    EXPECT_EQ(GetFileAttributes(files[0]) & kAttrReadOnly, kAttrReadOnly);
+// A SAVE killed before each of its steps (every write, sync and rename of the
+// recording, the run file and the set's journal), then the start-up tidying:
+// the run file and its recording always come from one save, and from the new
+// one as soon as every temporary was complete.
+TEST_F(FileSet, AKillAtAnyStepLeavesTheRunAndItsRecordingFromOneSave) {
+    int newSets = 0;
+    bool finished = false;
+    int killAt = 0;
+    for (; !finished && killAt < 40; ++killAt) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int step = 0;
+            SetWriteStepHook([&step, killAt](WriteStep, const std::filesystem::path&) {
+                if (step++ == killAt) _exit(9);
+                return true;
+            });
+            WriteFileSet({Bytes(files[1], "new wav"), Bytes(files[0], "new corr")});
+            _exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        finished = WEXITSTATUS(status) == 0;
+        RemoveUnfinishedWrites(kData);  // the restart
+        const bool isNew = Read(files[0]) == "new corr";
+        EXPECT_EQ(Read(files[1]), isNew ? "new wav" : "old " + files[1]) << "killed before step " << killAt;
+        ExpectNoTemporaries();
+        newSets += isNew && !finished ? 1 : 0;
+        root.Put(files[0], "old " + files[0]);
+        root.Put(files[1], "old " + files[1]);
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_GE(newSets, 3);  // the kills after the journal: its folder sync and both renames
 }
 
 // What a write cut short by power loss left behind goes at the next start;
 // the saved runs stay.
 TEST_F(FileSet, LeftoverTemporariesAreRemovedAndTheRunsStay) {
     root.Put(files[1] + ".tmp", "half a recording");
-    EXPECT_EQ(RemoveUnfinishedWrites(kData), 1);
+    root.Put(files[2] + ".part", "half a picture");  // from earlier versions of the tools
+    EXPECT_EQ(RemoveUnfinishedWrites(kData), 2);
     ExpectNoTemporaries();
     for (const std::string& f : files) EXPECT_EQ(Read(f), "old " + f);
     EXPECT_EQ(RemoveUnfinishedWrites("\\NandFlash\\Missing\\"), 0);
