@@ -84,4 +84,8 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t ext
 // The whole file, or nothing when it is missing or larger than maxBytes.
 std::optional<std::string> ReadWholeFile(std::string_view path, uint64_t maxBytes);
 
+// Largest text store the unit reads (the attributes, each registry hive), in
+// bytes, as for a language pack; a larger store is damaged and reads as empty.
+constexpr uint64_t kMaxTextStoreBytes = 4u << 20;
+
 }  // namespace platform

@@ -78,7 +78,7 @@ HiveData& Load(Hive hive) {
     if (h.loaded) return h;
     h.loaded = true;
     h.keys.clear();
-    std::ifstream in = OpenForRead(HiveFile(hive));
+    std::istringstream in(ReadWholeFile(HiveFile(hive), kMaxTextStoreBytes).value_or(""));
     std::string line;
     Key* current = nullptr;
     while (std::getline(in, line)) {

@@ -13,6 +13,12 @@ namespace sim {
 namespace {
 
 constexpr size_t kMaxSections = 10;
+constexpr size_t kQuotedChars = 32;  // of a word named in an error
+
+// A word as an error names it: quoted, long words cut.
+std::string Quoted(const std::string& word) {
+    return "'" + (word.size() > kQuotedChars ? word.substr(0, kQuotedChars) + "..." : word) + "'";
+}
 
 // The words of one line, without its comment.
 std::vector<std::string> Words(std::string_view line) {
@@ -33,13 +39,13 @@ public:
     }
     size_t Count() const { return m_words.size(); }
     const std::string& Word(size_t i) const {
-        if (i >= m_words.size()) Fail("'" + m_words[0] + "' needs more values");
+        if (i >= m_words.size()) Fail(Quoted(m_words[0]) + " needs more values");
         return m_words[i];
     }
     double Number(size_t i) const {
         const std::string& w = Word(i);
         double v = 0.0;
-        if (!platform::ParseWholeDouble(w, v) || !std::isfinite(v)) Fail("'" + w + "' is not a number");
+        if (!platform::ParseWholeDouble(w, v) || !std::isfinite(v)) Fail(Quoted(w) + " is not a number");
         return v;
     }
     // A number that becomes an integer: truncated, and refused beyond Int.
@@ -47,11 +53,11 @@ public:
     Int Whole(size_t i, double (*adjust)(double) = nullptr) const {
         const double v = adjust ? adjust(Number(i)) : Number(i);
         const std::optional<Int> whole = platform::TruncateChecked<Int>(v);
-        if (!whole) Fail("'" + Word(i) + "' is out of range");
+        if (!whole) Fail(Quoted(Word(i)) + " is out of range");
         return *whole;
     }
     void ExpectCount(size_t n) const {
-        if (m_words.size() != n) Fail("'" + m_words[0] + "' takes " + std::to_string(n - 1) + " values");
+        if (m_words.size() != n) Fail(Quoted(m_words[0]) + " takes " + std::to_string(n - 1) + " values");
     }
 
 private:
@@ -64,7 +70,7 @@ Station StationNamed(const LineReader& r, const std::string& name) {
     if (name == "blue") return Station::Blue;
     if (name == "yellow") return Station::Yellow;
     if (name == "base") return Station::Base;
-    r.Fail("unknown station '" + name + "'");
+    r.Fail("unknown station " + Quoted(name));
 }
 
 void ReadStation(const LineReader& r, StationWorld& s) {
@@ -77,7 +83,7 @@ void ReadStation(const LineReader& r, StationWorld& s) {
         else if (key == "rssi") s.rssi = r.Number(i + 1), i += 2;
         else if (key == "clip") s.clip = {r.Number(i + 1), r.Number(i + 2)}, i += 3;
         else if (key == "dropout") s.dropout = {r.Number(i + 1), r.Number(i + 2)}, i += 3;
-        else r.Fail("unknown station setting '" + key + "'");
+        else r.Fail("unknown station setting " + Quoted(key));
     }
 }
 
@@ -135,7 +141,7 @@ void ReadLine(const LineReader& r, Scenario& s, bool& sectionsGiven) {
         r.ExpectCount(2);
         s.localSignal = r.Whole<int>(1);
     } else {
-        r.Fail("unknown setting '" + key + "'");
+        r.Fail("unknown setting " + Quoted(key));
     }
 }
 
@@ -244,9 +250,13 @@ Scenario ParseScenario(std::string_view text) {
 Scenario LoadScenarioFile(const std::filesystem::path& file) {
     std::ifstream is(file, std::ios::binary);
     if (!is) throw ScenarioError("scenario: cannot open " + file.string());
-    std::ostringstream text;
-    text << is.rdbuf();
-    return ParseScenario(text.str());
+    std::string text(kMaxScenarioBytes + 1, '\0');
+    is.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<size_t>(is.gcount()));
+    if (text.size() > kMaxScenarioBytes)
+        throw ScenarioError("scenario: " + file.string() + " is larger than " + std::to_string(kMaxScenarioBytes) +
+                            " bytes");
+    return ParseScenario(text);
 }
 
 Scenario LoadUnitScenario(const std::filesystem::path& file) {

@@ -118,9 +118,15 @@ struct Scenario {
 // battery. The program finds the leak out of the box.
 Scenario DefaultScenario();
 
+// Largest scenario file read, in bytes: a world is a few dozen lines.
+constexpr uintmax_t kMaxScenarioBytes = 64 * 1024;
+
 // Settings of the text over the defaults; throws ScenarioError
-// "scenario line N: ..." on the first bad line.
+// "scenario line N: ..." on the first bad line, quoting at most the first
+// 32 characters of a word.
 Scenario ParseScenario(std::string_view text);
+// Throws ScenarioError for a file that cannot be opened or is larger than
+// kMaxScenarioBytes, before reading it.
 Scenario LoadScenarioFile(const std::filesystem::path& file);
 
 // The scenario a run of the program uses: `file` when given, else

@@ -136,6 +136,23 @@ TEST(AttributeStore, DamagedLinesAreIgnoredAndDroppedAtTheNextSave) {
     EXPECT_EQ(StoreText(root), "3\tnandflash/keep\n");
 }
 
+// The attribute store and a registry hive are read only up to the bound, as
+// a language pack: one just over it is damaged and reads as empty (a 1.5 GB
+// store without a newline took 2.1 GB of memory at start-up).
+TEST(TextStores, AStoreOverTheBoundReadsAsEmpty) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\keep", "x");
+    const std::string attributes = "2\tnandflash/keep\n", hive = "K\tSoft\nV\tName\tvalue\n";
+    for (const uint64_t size : {kMaxTextStoreBytes, kMaxTextStoreBytes + 1}) {
+        root.Put("\\.attributes", attributes + std::string(size - attributes.size(), '#'));
+        root.Put("\\registry\\HKLM.reg", hive + std::string(size - hive.size(), '#'));
+        SetUnitRoot(root.Path());
+        const bool read = size <= kMaxTextStoreBytes;
+        EXPECT_EQ(GetFileAttributes("\\NandFlash\\keep"), read ? kAttrHidden : kAttrNormal) << size;
+        EXPECT_EQ(RegGetString(Hive::LocalMachine, "Soft", "Name").has_value(), read) << size;
+    }
+}
+
 // The store used to be renamed over the old one after a write that failed
 // only when the stream was closed: a full medium cut it short.
 TEST(AttributeStore, AFullMediumKeepsTheEarlierStore) {
