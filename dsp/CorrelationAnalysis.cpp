@@ -273,14 +273,14 @@ float CCorrelation::VisibleRight(int32_t unit) const {
 
 float CCorrelation::DelayOfColumn(int32_t column, int32_t unit) const {
     if (m_columns <= 0) return 0;
-    const float lag = static_cast<float>(m_rightLag - m_leftLag) * static_cast<float>(column) /
+    const float lag = static_cast<float>(int64_t{m_rightLag} - m_leftLag) * static_cast<float>(column) /
                           static_cast<float>(m_columns) + static_cast<float>(m_leftLag);
     return ConvertDelay(lag, DelayUnit::Samples, static_cast<DelayUnit>(unit), m_sampleRate);
 }
 
 int32_t CCorrelation::ColumnOfDelay(float t, int32_t unit) const {
     const float lag = ConvertDelay(t, static_cast<DelayUnit>(unit), DelayUnit::Samples, m_sampleRate);
-    const float width = static_cast<float>(m_rightLag - m_leftLag + 1);
+    const float width = static_cast<float>(int64_t{m_rightLag} - m_leftLag + 1);
     if (width == 0) return 0;
     return Truncate<int32_t>(std::floor((lag - static_cast<float>(m_leftLag)) / width * static_cast<float>(m_columns)));
 }
@@ -293,7 +293,9 @@ void CCorrelation::SetSuppression(float from, float to, int32_t unit) {
     const auto samples = [&](float v) {
         return ConvertDelay(v, static_cast<DelayUnit>(unit), DelayUnit::Samples, m_sampleRate);
     };
-    m_suppressFirst = Truncate<int32_t>(samples(from));
-    m_suppressLimit = Truncate<int32_t>(samples(to)) + 1;
+    // Lags beyond -L - 1 ... L + 1 leave out nothing more; the bound keeps the +1 from overflowing.
+    const auto lag = [&](float v) { return std::clamp(Truncate<int32_t>(samples(v)), -m_maxLag - 1, m_maxLag + 1); };
+    m_suppressFirst = lag(from);
+    m_suppressLimit = std::min(lag(to), m_maxLag) + 1;
     m_suppressionOn = true;
 }

@@ -79,17 +79,26 @@ void ReadFields(std::istream& is, DataFields& d) {
     archive::ReadInt32(is, d.redStored);
 }
 
+// A lag within -L - margin ... L + margin.
+bool WithinLags(int32_t lag, const DataFields& d, int32_t margin) {
+    return int64_t{lag} >= -int64_t{d.maxLag} - margin && int64_t{lag} <= int64_t{d.maxLag} + margin;
+}
+
 // Counts that size arrays, index them or keep counting must be what a run
 // can produce: the Red samples received of a long run far exceed what the
 // raw store keeps, so that count is only kept from being negative (a replay
 // counts on from it without wrapping); the range and the window's delays
-// become lags and must be numbers.
+// become lags and must be numbers. The window and cursor lags lie within
+// -L ... L and the suppression's first and limit lags one beyond at most, as
+// the screen sets them, so that no sum or difference of them can overflow.
 bool Plausible(const DataFields& d) {
     return d.maxLag >= 0 && d.maxLag <= CCorrelation::kMaxLag && d.columns >= 0 &&
            d.columns <= CCorrelation::kMaxColumns && d.traceCount >= 1 &&
            d.traceCount <= CCorrelation::kTraces && d.validCount >= 1 &&
            d.validCount <= CCorrelation::kAccumulators && d.redStored >= 0 && std::isfinite(d.range) &&
-           std::isfinite(d.leftDelay) && std::isfinite(d.rightDelay);
+           std::isfinite(d.leftDelay) && std::isfinite(d.rightDelay) && WithinLags(d.leftLag, d, 0) &&
+           WithinLags(d.rightLag, d, 0) && WithinLags(d.cursorLag, d, 0) && WithinLags(d.suppressFirst, d, 1) &&
+           WithinLags(d.suppressLimit, d, 1);
 }
 
 }  // namespace

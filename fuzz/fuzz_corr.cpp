@@ -1,6 +1,7 @@
 // A saved run read as OPEN reads it (header only, then whole), what the
-// information lines and the graph take from it, and a file that read is
-// written and must read back.
+// information lines and the graph take from it (the display trace, the
+// columns of the stored window, the cursor, a zoom, the suppression), and a
+// file that read is written and must read back.
 
 #include <sstream>
 
@@ -17,6 +18,26 @@ void Inspect(CCorrelation& run) {
     sink << run.FilterDescription().size() << run.Pipe().GetDescription(LengthUnit::Feet).size()
          << run.Pipe().GetTotalLength(LengthUnit::Metres) << run.Clock().ElapsedMs();
     for (int32_t t = 0; t < run.TraceCount(); ++t) run.DisplayTrace(t);
+}
+
+// As the main screen draws the run OPEN made: the selected trace, the cursor
+// and the pipe's ends on the stored window, then a zoom to that window and a
+// suppression over its left half, each drawn again.
+void Draw(CCorrelation& run) {
+    constexpr int32_t kSamples = static_cast<int32_t>(DelayUnit::Samples);
+    const int32_t selected = run.SelectedAccumulator();
+    std::ostringstream sink;
+    run.DisplayTrace(selected);
+    const float travel = run.Pipe().GetTotalTime(DelayUnit::Seconds);
+    sink << run.CursorColumn() << run.ColumnOfDelay(-travel, 0) << run.ColumnOfDelay(travel, 0) << run.Snr();
+    for (int32_t column : {0, run.Columns() / 2, run.Columns() - 1}) sink << run.DelayOfColumn(column, kSamples);
+    run.View().cursorLag = run.FindPeak(selected).peakIndex - run.MaxLag();
+    sink << run.CursorColumn() << run.PeakDelay(0);
+    run.SetVisibleWindow(run.VisibleLeft(kSamples), run.VisibleRight(kSamples), kSamples);
+    run.DisplayTrace(selected);
+    run.SetSuppression(run.DelayOfColumn(0, kSamples), run.DelayOfColumn(run.Columns() / 2, kSamples), kSamples);
+    run.DisplayTrace(selected);
+    sink << run.Snr() << run.FindPeak(selected).height;
 }
 
 }  // namespace
@@ -39,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Inspect(*run);
+    Draw(*run);
     std::ostringstream saved;
     run->Write(saved);
     auto again = CCorrelation::CreateStartupRun(CorrelationOptions{});
@@ -46,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         again->Read(back);
     } catch (const archive::ArchiveError&) {
-        fuzz::Fail("a run that was read does not read back once written");
+        fuzz::Fail("a run that was read and drawn does not read back once written");
     }
     return 0;
 }

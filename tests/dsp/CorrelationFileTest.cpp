@@ -153,8 +153,9 @@ TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
 
 // Counts that would size arrays: L, columns, traces, accumulators; a negative
 // count of Red samples received; the range and window delays that become lags
-// (NaN, infinity). Each hostile value raises the data error before anything
-// is allocated.
+// (NaN, infinity); window, cursor and suppression lags beyond L (the window's
+// INT_MIN ... INT_MAX overflowed the column arithmetic when OPEN drew the run).
+// Each hostile value raises the data error before anything is allocated.
 struct HostileField {
     size_t offset;  // in the "Data" body
     uint32_t value;
@@ -175,7 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileField{24, 0xFFFFFFFF}, HostileField{24, 0x01000000}, HostileField{65, 0},
                       HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4},
                       HostileField{85, 0xFFFFFFFF}, HostileField{0, 0x7FC00000},
-                      HostileField{0, 0x7F800000}, HostileField{28, 0xFF800000}, HostileField{32, 0x7FC00000}));
+                      HostileField{0, 0x7F800000}, HostileField{28, 0xFF800000}, HostileField{32, 0x7FC00000},
+                      HostileField{40, 0x80000000}, HostileField{44, 0x7FFFFFFF}, HostileField{40, 2},
+                      HostileField{59, 0xFFFFFFFE}, HostileField{50, 0x80000000}, HostileField{54, 3}));
 
 // An hour's run received far more than its raw store keeps, and a replay
 // counts on from the largest count without wrapping.
