@@ -10,6 +10,7 @@
 
 #include "pipe/ComputationFile.h"
 #include "pipe/ComputeResults.h"
+#include "platform/DurableWrite.h"
 #include "platform/Text.h"
 #include "settings/Configuration.h"
 #include "tools/Corrtool.h"
@@ -52,25 +53,12 @@ CompArgs ParseCompArgs(const Args& args) {
     return c;
 }
 
-// Through a temporary beside the file and a rename: a failed write leaves the
-// old file as it was.
+// Through the durable write: a failed write leaves the old file as it was.
 bool SaveComputation(const std::string& path, const Computation& c, LengthUnit length, TimeUnit time) {
-    std::ostringstream bytes;
-    WriteComputation(bytes, c, length, time);
-    const std::string part = path + ".part";
-    std::error_code ec;
-    {
-        std::ofstream file(part, std::ios::binary | std::ios::trunc);
-        file << bytes.str();
-        file.flush();
-        if (file.good()) {
-            file.close();
-            std::filesystem::rename(part, path, ec);
-            if (!ec) return true;
-        }
-    }
-    std::filesystem::remove(part, ec);
-    return false;
+    return platform::WriteHostFileDurably(path, [&](std::ostream& os) {
+        WriteComputation(os, c, length, time);
+        return static_cast<bool>(os);
+    });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "platform/DurableWrite.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "settings/Configuration.h"
@@ -96,10 +97,12 @@ int CmdConfWriteDefault(const Args& args, std::ostream& out, std::ostream& err) 
         err << "usage: corrtool conf write-default FILE\n";
         return 2;
     }
-    std::ofstream file(args[0], std::ios::binary | std::ios::trunc);
-    CConfiguration().WriteTo(file);
-    file.close();
-    if (!file) {
+    // A write that fails keeps the old file.
+    const bool written = platform::WriteHostFileDurably(args[0], [](std::ostream& os) {
+        CConfiguration().WriteTo(os);
+        return static_cast<bool>(os);
+    });
+    if (!written) {
         err << "corrtool: cannot write " << args[0] << '\n';
         return 1;
     }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "pipe/Materials.h"
+#include "platform/DurableWrite.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "tools/Corrtool.h"
@@ -73,10 +74,11 @@ int CmdMaterialsWrite(const Args& args, std::ostream& out, std::ostream& err) {
     }
     std::ostringstream bytes;
     CMaterials().WriteTo(bytes);
-    std::ofstream file(args[0], std::ios::binary | std::ios::trunc);
-    file << bytes.str();
-    file.close();
-    if (!file) {
+    // A write that fails keeps the old file.
+    const bool written = platform::WriteHostFileDurably(args[0], [&bytes](std::ostream& os) {
+        return static_cast<bool>(os << bytes.str());
+    });
+    if (!written) {
         err << "corrtool: cannot write " << args[0] << '\n';
         return 1;
     }

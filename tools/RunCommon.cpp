@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "dsp/WaveFile.h"
+#include "platform/DurableWrite.h"
 #include "platform/Numbers.h"
 
 bool ParseBand(const std::string& text, std::pair<float, float>& band) {
@@ -47,31 +48,16 @@ void PrintPeak(CCorrelation& run, std::ostream& out) {
         << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
 }
 
-// Writes a host file through a temporary beside it; false leaves no file.
-template <typename WriteFn>
-bool WriteThroughTemporary(const std::string& path, WriteFn write) {
-    const std::string part = path + ".part";
-    std::ofstream file(part, std::ios::binary | std::ios::trunc);
-    const bool written = file.is_open() && write(file) && file.flush();
-    file.close();
-    std::error_code ec;
-    if (written && !file.fail()) {
-        std::filesystem::rename(part, path, ec);
-        if (!ec) return true;
-    }
-    std::filesystem::remove(part, ec);
-    return false;
-}
-
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
-    // The recording first: a run file never stands without its recording.
-    const bool saved =
-        WriteThroughTemporary(name + "_corr.wav",
-                              [&](std::ostream& os) { return WriteRunRecording(run, os); }) &&
-        WriteThroughTemporary(name + ".corr", [&](std::ostream& os) {
-            run.Write(os);
-            return static_cast<bool>(os);
-        });
+    // One set: the run file never stands beside another save's recording.
+    const bool saved = platform::WriteHostFilesDurably({
+        {name + "_corr.wav", [&](std::ostream& os) { return WriteRunRecording(run, os); }},
+        {name + ".corr",
+         [&](std::ostream& os) {
+             run.Write(os);
+             return static_cast<bool>(os);
+         }},
+    });
     if (!saved) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
     return true;
 }
