@@ -29,6 +29,15 @@ constexpr int kStrSavePrompt = 109;
 constexpr int kStrFileName = 174, kStrPipe = 123, kStrFilters = 124, kStrElapsed = 187, kStrSnr = 188,
               kStrComments = 128, kStrReference = 129;
 constexpr const char* kRunExtension = ".corr";
+constexpr int kStrNotSaved = 955;            // "CORRELATION NOT SAVED"
+constexpr int32_t kNotSavedHoldTicks = 150;  // 15 s on the status line
+
+// An encoded picture as a file of the set; no bytes (the encoder refused) fail the set.
+platform::FileWrite PictureFile(const std::string& path, std::string bytes) {
+    return {path, [bytes = std::move(bytes)](std::ostream& os) {
+                return !bytes.empty() && os.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            }};
+}
 
 }  // namespace
 
@@ -54,20 +63,26 @@ void CCorrelatorDlg::OnSave() {
     SaveRunAs(name.Name().toStdString());
 }
 
+// The run file, its recording and both pictures are one set: all replaced or
+// none (a protected file, a full medium), and then the status line says so.
 std::array<bool, 4> CCorrelatorDlg::SaveRunAs(const std::string& stem) {
     const std::string folder = CConfiguration::DataFolder();  // the flash root when the unit has no data folder
     const platform::RunFilePaths paths = platform::RunFileNames(folder, stem);
-    const std::vector<bool> data = platform::WriteFileSet(RunDataFiles(*m_run, paths));  // wav, corr
     const QString fileName = QString::fromStdString(stem) + QString::fromLatin1(kRunExtension);
     const QImage picture = RunPictureNow(fileName);
-    std::array<bool, 4> written{data.size() > 1 && data[1], !data.empty() && data[0],
-                                WritePng(platform::HostPath(paths.png).string(), picture),
-                                WriteJpeg(platform::HostPath(paths.jpg).string(), picture)};
-    for (size_t i = 0; i < written.size(); ++i)
-        if (!written[i]) platform::DebugPrintf("SAVE: file %zu of %s not written\r\n", i, stem.c_str());
+    std::vector<platform::FileWrite> files = RunDataFiles(*m_run, paths);  // wav, corr
+    files.push_back(PictureFile(paths.png, PngBytes(picture)));
+    files.push_back(PictureFile(paths.jpg, JpegBytes(picture)));
+    const bool saved = platform::WriteFileSet(files).front();
+    if (!saved) {
+        platform::DebugPrintf("SAVE: %s not written; the files saved before stay\r\n", stem.c_str());
+        SetItemText(kIdStatusLine, LoadString(kStrNotSaved));
+        m_loop.HoldStatusLine(kNotSavedHoldTicks);
+        return {};
+    }
     m_runTitle = fileName;
     InvalidatePanel();
-    return written;
+    return {true, true, true, true};
 }
 
 // The graph is modelled again in normal colours with the normal pictures,

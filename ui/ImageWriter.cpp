@@ -2,25 +2,22 @@
 //
 // Both libraries report errors by a long jump. The jumps stay inside the
 // Encode* functions, which hold no object with a destructor; the callers own
-// the file, the pixels and the temporary name.
+// the output, the pixels and the file.
 
 #include "ui/ImageWriter.h"
 
 #include "platform/Debug.h"
+#include "platform/DurableWrite.h"
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <cstdlib>
 #include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
 
 namespace {
-
-constexpr const char* kTemporarySuffix = ".part";
 
 // Rows of 8-bit R, G, B, top to bottom.
 struct RgbRows {
@@ -43,7 +40,13 @@ RgbRows ToRgbRows(const QImage& image) {
 
 void PngWarning(png_structp, png_const_charp) {}
 
-bool EncodePng(FILE* file, unsigned char** rows, int width, int height) {
+void PngAppend(png_structp png, png_bytep data, size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+void PngFlush(png_structp) {}
+
+bool EncodePng(std::string* out, unsigned char** rows, int width, int height) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -51,7 +54,7 @@ bool EncodePng(FILE* file, unsigned char** rows, int width, int height) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_init_io(png, file);
+    png_set_write_fn(png, out, PngAppend, PngFlush);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -77,7 +80,13 @@ struct JpegError {
 
 void JpegSilent(j_common_ptr) {}
 
-bool EncodeJpeg(FILE* file, unsigned char** rows, int width, int height, int quality) {
+// What jpeg_mem_dest fills; the caller frees bytes (malloc'ed by the library).
+struct JpegOutput {
+    unsigned char* bytes = nullptr;
+    unsigned long size = 0;
+};
+
+bool EncodeJpeg(JpegOutput* out, unsigned char** rows, int width, int height, int quality) {
     jpeg_compress_struct cinfo;
     JpegError error;
     cinfo.err = jpeg_std_error(&error.manager);
@@ -88,7 +97,7 @@ bool EncodeJpeg(FILE* file, unsigned char** rows, int width, int height, int qua
         return false;
     }
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, file);
+    jpeg_mem_dest(&cinfo, &out->bytes, &out->size);
     cinfo.image_width = static_cast<JDIMENSION>(width);
     cinfo.image_height = static_cast<JDIMENSION>(height);
     cinfo.input_components = 3;
@@ -105,41 +114,38 @@ bool EncodeJpeg(FILE* file, unsigned char** rows, int width, int height, int qua
 
 // --- the file ---
 
-// Encodes into "<hostPath>.part", closes it with its errors checked, and renames
-// it over hostPath; on any failure the temporary is removed and the target is
-// left as it was.
-template <typename Encode>
-bool WriteThroughTemporary(const std::string& hostPath, const QImage& image, Encode encode) {
-    if (image.isNull()) return false;
-    RgbRows rgb = ToRgbRows(image);
-    const std::string temporary = hostPath + kTemporarySuffix;
-    FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        platform::DebugPrintf("cannot create %s", temporary.c_str());
-        return false;
-    }
-    bool ok = encode(file, rgb.rows.data(), rgb.pixels.width(), rgb.pixels.height());
-    ok = std::fflush(file) == 0 && !std::ferror(file) && ok;
-    ok = std::fclose(file) == 0 && ok;
-    std::error_code ec;
-    if (ok) std::filesystem::rename(temporary, hostPath, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temporary, ec);
-        platform::DebugPrintf("cannot write %s", hostPath.c_str());
-        return false;
-    }
-    return true;
+bool WriteBytes(const std::string& hostPath, const std::string& bytes) {
+    const bool written = !bytes.empty() && platform::WriteHostFileDurably(hostPath, [&bytes](std::ostream& os) {
+        return static_cast<bool>(os.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+    });
+    if (!written) platform::DebugPrintf("cannot write %s", hostPath.c_str());
+    return written;
 }
 
 } // namespace
 
-bool WritePng(const std::string& hostPath, const QImage& image) {
-    return WriteThroughTemporary(hostPath, image, EncodePng);
+std::string PngBytes(const QImage& image) {
+    if (image.isNull()) return {};
+    RgbRows rgb = ToRgbRows(image);
+    std::string bytes;
+    if (!EncodePng(&bytes, rgb.rows.data(), rgb.pixels.width(), rgb.pixels.height())) return {};
+    return bytes;
 }
 
+std::string JpegBytes(const QImage& image, int quality) {
+    if (image.isNull()) return {};
+    RgbRows rgb = ToRgbRows(image);
+    JpegOutput out;
+    const bool encoded =
+        EncodeJpeg(&out, rgb.rows.data(), rgb.pixels.width(), rgb.pixels.height(), std::clamp(quality, 1, 100));
+    std::string bytes;
+    if (encoded && out.bytes != nullptr) bytes.assign(reinterpret_cast<const char*>(out.bytes), out.size);
+    std::free(out.bytes);
+    return bytes;
+}
+
+bool WritePng(const std::string& hostPath, const QImage& image) { return WriteBytes(hostPath, PngBytes(image)); }
+
 bool WriteJpeg(const std::string& hostPath, const QImage& image, int quality) {
-    const int clamped = std::clamp(quality, 1, 100);
-    return WriteThroughTemporary(hostPath, image, [clamped](FILE* file, unsigned char** rows, int w, int h) {
-        return EncodeJpeg(file, rows, w, h, clamped);
-    });
+    return WriteBytes(hostPath, JpegBytes(image, quality));
 }

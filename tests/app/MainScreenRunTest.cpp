@@ -25,6 +25,7 @@
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
 #include "platform/DeviceIo.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
 #include "screens/FilterDialog.h"
 #include "screens/ListenDialog.h"
@@ -419,6 +420,27 @@ TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
 }
 
 // ---- keeping runs ----------------------------------------------------------------------
+
+// A SAVE over a protected run file writes none of the four files and says so
+// on the status line; the screen keeps its title. (The recording and the
+// pictures were replaced, and the title became "A1.corr" as if saved.)
+TEST_F(MainRun, ASaveThatWritesNothingSaysSoAndReplacesNothing) {
+    const std::string data = "\\NandFlash\\Data\\";
+    std::filesystem::create_directories(platform::HostPath(data));
+    const char* names[] = {"A1.corr", "A1_corr.wav", "A1_corr.png", "A1_corr.jpg"};
+    for (const char* name : names) platform::WriteFileAtomic(data + name, "old");
+    platform::SetFileAttributes(data + "A1.corr", platform::kAttrReadOnly);
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(10);
+    Button(kIdStop)->click();
+    const QString title = dlg->RunTitle();
+    EXPECT_EQ(dlg->SaveRunAs("A1"), (std::array<bool, 4>{}));
+    Ticks(3);
+    for (const char* name : names) EXPECT_EQ(platform::ReadWholeFile(data + name, 100), "old") << name;
+    EXPECT_EQ(dlg->RunTitle(), title);
+    EXPECT_EQ(dlg->ItemText(kIdStatusLine), LoadString(955));
+}
 
 // SAVE writes the run, its recording and two 800 x 600 pictures in normal
 // colours even on an inverted screen; OPEN makes it a stopped replay whose
