@@ -41,6 +41,7 @@ public:
     using QObject::QObject;
 
 protected:
+    // Widgets only: the window system's window hands each event on to one.
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -51,8 +52,9 @@ protected:
             return m_swallowing;
         }
         case QEvent::MouseMove:
-            return m_swallowing;
+            return m_swallowing && watched->isWidgetType();
         case QEvent::MouseButtonRelease: {
+            if (!watched->isWidgetType()) return false;
             const bool swallow = m_swallowing;
             m_swallowing = false;
             return swallow;
