@@ -1,11 +1,12 @@
 #pragma once
 // ui/ScriptRunner.h — drives the program from a script so whole sessions run
-// headless. One command a line, run in order on the screen in front:
+// headless or on the display. One command a line, run in order on the screen in front:
 //   wait MS                  let the program run for MS milliseconds of the
 //                            unit's time (MS / speed real ms with --speed)
 //   press ID                 click the control with that identifier
 //   press "CAPTION"          click the visible button showing that caption
-//   touch X Y                pen down and up at a point of the screen
+//   touch X Y                pen down and up at a point of the screen; a text
+//                            field there takes the focus
 //   drag X1 Y1 X2 Y2         pen down, move in steps, pen up
 //   screenshot PATH          save the screen as PNG (a device path "\NandFlash\..."
 //                            or a host path)
