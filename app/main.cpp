@@ -9,13 +9,18 @@
 //   --gallery DIR       render every screen to PNG files and end
 //   --speed N           the unit's clock, the virtual unit's sampling and the
 //                       screens' timers run N times faster (1-50, default 1)
-// Qt's own options such as "-platform offscreen" are taken as usual.
+// Qt's own options such as "-platform offscreen" are taken as usual; without
+// a display (no DISPLAY or WAYLAND_DISPLAY) and no platform chosen, the
+// screens are drawn offscreen.
 // Exit status: 0 done, 1 no gallery picture written, 2 bad options or
-// scenario, 3 a script failed, 10 the operator chose EXIT TO UPGRADE.
+// scenario, 3 a script failed, 10 the operator chose EXIT TO UPGRADE, or
+// the status of a script's "quit". A script that runs out of commands ends
+// the program when no display shows it, and leaves it to the operator otherwise.
 
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <optional>
 
@@ -205,8 +210,21 @@ void RegisterScriptScreens() {
     });
 }
 
+// Without a display the window system's plugin would end the program before
+// it starts; the screens are then drawn offscreen, as with "-platform offscreen".
+void DrawOffscreenWithoutDisplay(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i][0] == '-' && argv[i][1] == '-' ? argv[i] + 1 : argv[i];  // Qt takes -x and --x alike
+        if (std::strcmp(arg, "-platform") == 0 || std::strncmp(arg, "-platform=", 10) == 0) return;
+    }
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(name)) return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 // The program itself; main only adds the last line of defence.
 int RunProgram(int argc, char** argv) {
+    DrawOffscreenWithoutDisplay(argc, argv);
     QApplication qapp(argc, argv);
     Options options;
     if (!ParseOptions(QApplication::arguments(), options)) return 2;
@@ -240,7 +258,8 @@ int RunProgram(int argc, char** argv) {
     if (!options.script.isEmpty()) {
         RegisterScriptScreens();
         QString error;
-        if (!ScriptRunner::Start(options.script, &error)) {
+        const auto atEnd = ScriptRunner::WithoutDisplay() ? ScriptRunner::AtEnd::Quit : ScriptRunner::AtEnd::Stay;
+        if (!ScriptRunner::Start(options.script, &error, atEnd)) {
             std::fprintf(stderr, "correlator: %s\n", qPrintable(error));
             return 2;
         }
@@ -250,6 +269,7 @@ int RunProgram(int argc, char** argv) {
         app.InitInstance();
     }
     if (ScriptRunner::Failed()) return 3;
+    if (const auto status = ScriptRunner::QuitStatus()) return *status;
     return g_upgradeRequested ? kExitUpgrade : 0;
 }
 

@@ -16,6 +16,7 @@ CPowerDlg::CPowerDlg(SensorHardware& hardware, QWidget* parent) : CDialogBase(kT
     // POWER always leaves: the display may be off, so the first touch must not
     // be swallowed as a mere wake-up.
     OnCommandAlways(kIdPower, [this] { OnPower(); });
+    SetWakingTouchesAct(true);  // a touch anywhere turns the display back on
 }
 
 void CPowerDlg::OnInitDialog() {

@@ -4,6 +4,7 @@
 
 #include "hardware/SensorHardware.h"
 #include "hardware/UnitCare.h"
+#include "hardware/UserActivity.h"
 #include "settings/Configuration.h"
 
 namespace {
@@ -61,6 +62,9 @@ void CSetBrightnessDialog::OnOk() {
     g_configuration.dimSetting3 = m_offDelay;
     g_configuration.Save();
     m_hw.SetBacklight(m_brightness * kPercentPerStep);
+    // The handler reported the touch before the values were stored; once more,
+    // so the inactivity timer runs with the delay just chosen ("---": never).
+    ReportUserActivity();
     EndDialog(kResultOk);
 }
 

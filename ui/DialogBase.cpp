@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,7 +22,62 @@
 
 namespace {
 constexpr const char* kIdProperty = "controlId";
+constexpr const char* kWakingTouchActsProperty = "wakingTouchActs";
+
+// Whether a touch that wakes a dimmed display still acts on w: the program's
+// X and POWER, and a screen shown while the display may be off.
+bool WakingTouchActs(const QWidget* w) {
+    for (; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (w->property(kWakingTouchActsProperty).toBool()) return true;
+    return false;
 }
+
+// Pen-down anywhere on a screen (its surface, a button, a list, a slider)
+// reports user activity, so the backlight returns as the pen lands. When the
+// display had been dimmed the whole touch, down to pen-up, is swallowed: it
+// only woke the display.
+class TouchActivityFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    // Widgets only: the window system's window hands each event on to one.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            auto* w = qobject_cast<QWidget*>(watched);
+            if (!w || !qobject_cast<CDialogBase*>(w->window())) return false;
+            m_swallowing = !ReportUserActivity() && !WakingTouchActs(w);
+            return m_swallowing;
+        }
+        case QEvent::MouseMove:
+            return m_swallowing && watched->isWidgetType();
+        case QEvent::MouseButtonRelease: {
+            if (!watched->isWidgetType()) return false;
+            const bool swallow = m_swallowing;
+            m_swallowing = false;
+            return swallow;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool m_swallowing = false;  // between the pen-down that woke the display and its pen-up
+};
+
+void InstallTouchActivityFilter() {
+    static QObject* filter = [] {
+        auto* f = new TouchActivityFilter(qApp);
+        qApp->installEventFilter(f);
+        return f;
+    }();
+    (void)filter;
+}
+
+}  // namespace
 
 CDialogBase::CDialogBase(int templateId, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_templateId(templateId) {
@@ -33,6 +89,7 @@ CDialogBase::CDialogBase(int templateId, QWidget* parent)
         platform::DebugPrintf("dialog template %d missing\n", templateId);
     setFixedSize(UnitsToPixels(m_template.units));  // a full screen unless the template is smaller
     BuildControls();
+    InstallTouchActivityFilter();
 }
 
 void CDialogBase::BuildControls() {
@@ -132,11 +189,14 @@ void CDialogBase::OnCommand(int id, std::function<void()> handler) {
 void CDialogBase::OnCommandAlways(int id, std::function<void()> handler) {
     auto* button = Item<QAbstractButton>(id);
     if (!button) return;
+    button->setProperty(kWakingTouchActsProperty, true);
     connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] {
         ReportUserActivity();
         handler();
     });
 }
+
+void CDialogBase::SetWakingTouchesAct(bool act) { setProperty(kWakingTouchActsProperty, act); }
 
 void CDialogBase::RegisterControl(int id, QWidget* control) {
     control->setObjectName(QStringLiteral("ctl%1").arg(id));
@@ -183,6 +243,8 @@ void CDialogBase::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton) OnPenMove(event->position().toPoint());
 }
 
+// Pen-down reported the activity already (the touch filter above); the end
+// of a long stroke counts again.
 void CDialogBase::mouseReleaseEvent(QMouseEvent* event) {
     ReportUserActivity();
     OnPenUp(event->position().toPoint());

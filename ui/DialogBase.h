@@ -4,9 +4,11 @@
 // A screen is a frameless dialog of its template's size (most fill the
 // 640 x 480 screen), built from its template by identifier. It runs modally
 // and closes with a result code; the codes for a chosen language (100) and an
-// upgrade exit (1032) travel up through every open screen to the main screen. Handlers are bound per control identifier
-// in a message map; each starts with the user-activity rule, so a touch on a
-// dimmed display only wakes it. The background is white, or black with the
+// upgrade exit (1032) travel up through every open screen to the main screen.
+// Handlers are bound per control identifier in a message map; each starts
+// with the user-activity rule. Pen-down anywhere on a screen reports the
+// activity too, and a touch on a dimmed display only wakes it: its pen-down,
+// moves and pen-up reach neither the screen nor its controls. The background is white, or black with the
 // inverted colour scheme, and controls take the opposite text colour.
 
 #include <QColor>
@@ -75,8 +77,12 @@ public:
 protected:
     // Message map: the handler runs after ReportUserActivity answered true.
     void OnCommand(int id, std::function<void()> handler);
-    // The handler runs whatever ReportUserActivity answered (the program's X).
+    // The handler runs whatever ReportUserActivity answered (the program's X),
+    // and a touch on the control acts even when it wakes the display.
     void OnCommandAlways(int id, std::function<void()> handler);
+    // Every touch on this screen acts even when it wakes a dimmed display
+    // (a screen whose display may be off).
+    void SetWakingTouchesAct(bool act);
     void RegisterControl(int id, QWidget* control);
 
     // Hooks for the screens.

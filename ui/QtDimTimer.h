@@ -1,20 +1,32 @@
 #pragma once
-// ui/QtDimTimer.h — the display-dimming timer on the screens' event loop.
+// ui/QtDimTimer.h — the display-dimming timer on the unit's clock. The time to
+// dim is counted on the platform tick count, as the run loop's stopwatch is
+// (--speed runs it faster; tests turn a fake clock), and looked at once a
+// second of the unit's time from the screens' event loop.
 
 #include <QObject>
 #include <QTimer>
+#include <algorithm>
 
 #include "hardware/UserActivity.h"
+#include "ui/DialogBase.h"
 
 class QtDimTimer final : public QObject, public DimTimer {
-
 public:
     QtDimTimer() {
-        connect(&m_timer, &QTimer::timeout, this, [] { OnDimTimer(); });
+        connect(&m_poll, &QTimer::timeout, this, [this] { m_clock.Poll(); });
     }
-    void Start(uint32_t periodMs) override { m_timer.start(static_cast<int>(periodMs)); }
-    void Stop() override { m_timer.stop(); }
+    void Start(uint32_t periodMs) override {
+        m_clock.Start(periodMs);
+        m_poll.start(std::max(1, kPollMs / CDialogBase::TimeScale()));
+    }
+    void Stop() override {
+        m_clock.Stop();
+        m_poll.stop();
+    }
 
 private:
-    QTimer m_timer;
+    static constexpr int kPollMs = 1000;  // unit ms between looks at the clock
+    ClockDimTimer m_clock;
+    QTimer m_poll;
 };

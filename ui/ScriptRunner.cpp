@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
@@ -21,8 +22,16 @@ namespace {
 
 bool g_failed = false;
 QString g_failure;
+std::optional<int> g_quitStatus;
 
-// Time a press or an "open" is given before the next command, ms: a screen
+// How often a script that ended the session closes what is open, ms: a screen
+// that opens as another closes (start-up's language screen, then the main
+// screen) closes too, until none is left.
+constexpr int kClosingMs = 10;
+
+constexpr int kMaxQuitStatus = 255;  // what a process can hand its parent
+
+// Time a press, a touch or an "open" is given before the next command, ms: a screen
 // it opens shows, and screens it closes in a chain have all closed.
 constexpr int kSettleMs = 50;
 
@@ -54,12 +63,33 @@ QAbstractButton* FindButton(QWidget* screen, const QString& key) {
     return qobject_cast<QAbstractButton*>(screen->findChild<QWidget*>("ctl" + key));
 }
 
+// A pen-down gives the focus as the window system does for a real one (a
+// text field takes it); events sent by hand do not.
 void SendMouse(QWidget* screen, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-    QWidget* target = screen->childAt(at);
+    QPointer<QWidget> target = screen->childAt(at);
     if (!target) target = screen;
     const QPointF local = target->mapFrom(screen, at);
     QMouseEvent e(type, local, target->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &e);
+    if (type == QEvent::MouseButtonPress && target->isEnabled() && (target->focusPolicy() & Qt::ClickFocus))
+        target->setFocus(Qt::MouseFocusReason);
+    if (target) QApplication::sendEvent(target, &e);
+}
+
+bool AnyScreenOpen() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QDialog*>(w) && w->isVisible()) return true;
+    return false;
+}
+
+// Closes every open screen, the nested ones first.
+void CloseEveryScreen() {
+    for (int i = 0; i < 32; ++i) {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!d) break;
+        d->done(kResultCancel);
+    }
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(kResultCancel);
 }
 
 bool StateHolds(QWidget* w, const QString& state) {
@@ -76,13 +106,13 @@ bool StateHolds(QWidget* w, const QString& state) {
 
 }  // namespace
 
-bool ScriptRunner::Start(const QString& path, QString* error) {
+bool ScriptRunner::Start(const QString& path, QString* error, AtEnd atEnd) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         if (error) *error = QStringLiteral("cannot read script %1").arg(path);
         return false;
     }
-    auto* runner = new ScriptRunner(QString::fromUtf8(file.readAll()).split('\n'));
+    auto* runner = new ScriptRunner(QString::fromUtf8(file.readAll()).split('\n'), atEnd);
     runner->setParent(qApp);
     QTimer::singleShot(0, runner, [runner] { runner->Step(); });
     return true;
@@ -94,8 +124,14 @@ void ScriptRunner::RegisterScreen(const QString& name, std::function<void(QWidge
 
 bool ScriptRunner::Failed() { return g_failed; }
 QString ScriptRunner::FailureText() { return g_failure; }
+std::optional<int> ScriptRunner::QuitStatus() { return g_quitStatus; }
 
-ScriptRunner::ScriptRunner(QStringList lines) : m_lines(std::move(lines)) {}
+bool ScriptRunner::WithoutDisplay() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+ScriptRunner::ScriptRunner(QStringList lines, AtEnd atEnd) : m_lines(std::move(lines)), m_atEnd(atEnd) {}
 
 void ScriptRunner::Step() {
     while (m_next < m_lines.size()) {
@@ -103,9 +139,28 @@ void ScriptRunner::Step() {
         if (line.isEmpty() || line.startsWith('#')) continue;
         int delayMs = 0;
         if (!Execute(line, delayMs)) return;
-        QTimer::singleShot(delayMs, this, [this] { Step(); });
+        // Precise: a coarse timer may end a long wait up to 5 % early.
+        QTimer::singleShot(delayMs, Qt::PreciseTimer, this, [this] { Step(); });
         return;
     }
+    if (m_atEnd == AtEnd::Quit) EndSession();
+}
+
+void ScriptRunner::EndSession() {
+    CloseEveryScreen();
+    auto* closing = new QTimer(this);
+    connect(closing, &QTimer::timeout, closing, [closing] {
+        if (AnyScreenOpen()) CloseEveryScreen();
+        else closing->deleteLater();
+    });
+    closing->start(kClosingMs);
+}
+
+void ScriptRunner::Reset() {
+    qDeleteAll(qApp->findChildren<ScriptRunner*>(Qt::FindDirectChildrenOnly));
+    g_failed = false;
+    g_failure.clear();
+    g_quitStatus.reset();
 }
 
 bool ScriptRunner::Execute(const QString& line, int& delayMs) {
@@ -151,9 +206,25 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
     }
     if (verb == "touch" && words.size() == 3) {
         const QPoint at(words[1].toInt(), words[2].toInt());
-        SendMouse(screen, QEvent::MouseButtonPress, at, Qt::LeftButton);
-        SendMouse(screen, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        // From the event loop, as a press: a touch that opens a screen runs
+        // the rest of the script inside it.
+        QTimer::singleShot(0, screen, [screen, at] {
+            SendMouse(screen, QEvent::MouseButtonPress, at, Qt::LeftButton);
+            SendMouse(screen, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        });
+        delayMs = kSettleMs;
         return true;
+    }
+    if (verb == "quit" && words.size() <= 2) {
+        bool ok = true;
+        const int status = words.size() == 2 ? words[1].toInt(&ok) : 0;
+        if (!ok || status < 0 || status > kMaxQuitStatus) {
+            Fail(QStringLiteral("quit takes a status from 0 to %1: %2").arg(kMaxQuitStatus).arg(line));
+            return false;
+        }
+        g_quitStatus = status;
+        EndSession();
+        return false;
     }
     if (verb == "drag" && words.size() == 5) {
         const QPoint from(words[1].toInt(), words[2].toInt()), to(words[3].toInt(), words[4].toInt());
@@ -218,16 +289,5 @@ void ScriptRunner::Fail(const QString& text) {
     g_failed = true;
     g_failure = text;
     std::fprintf(stderr, "script: %s\n", qPrintable(text));
-    // Close every screen, the nested ones first, so the program ends.
-    auto closeAll = [] {
-        for (int i = 0; i < 32; ++i) {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!d) break;
-            d->done(kResultCancel);
-        }
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) d->done(kResultCancel);
-    };
-    closeAll();
-    QTimer::singleShot(0, closeAll);
+    EndSession();
 }

@@ -11,8 +11,10 @@
 #include <QMouseEvent>
 #include <QSlider>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 #include "QtApp.h"
 #include "UnitOnBench.h"
@@ -427,6 +429,31 @@ TEST_F(UnitCare, BrightnessNeverGoesBelowOneStepAndCancelKeepsTheSettings) {
     WhenShown(CSetBrightnessDialog::kTemplate, [](CDialogBase& d) { Click(d, kResultCancel); });
     EXPECT_EQ(screen.DoModal(), kResultCancel);
     EXPECT_EQ(g_configuration.brightness, 2);
+}
+
+// OK reported the touch before it stored the new delay, so the timer ran on
+// with the old one: "---" still dimmed five minutes later.
+TEST_F(UnitCare, BrightnessOkRunsTheDimTimerWithTheDelayJustChosen) {
+    ClockDimTimer timer;
+    SetDimTimer(&timer);
+    for (const auto& [from, steps, dims] : {std::tuple{1, -1, false}, std::tuple{0, +2, true}}) {
+        g_configuration.dimDelay = from;
+        CSetBrightnessDialog screen(*hw);
+        WhenShown(CSetBrightnessDialog::kTemplate, [steps = steps](CDialogBase& d) {
+            for (int i = 0; i < std::abs(steps); ++i)
+                Click(d, steps < 0 ? CSetBrightnessDialog::kIdDelayDown : CSetBrightnessDialog::kIdDelayUp);
+            Click(d, kResultOk);
+        });
+        ASSERT_EQ(screen.DoModal(), kResultOk);
+        clock.Advance(599999);  // ten minutes less one ms
+        timer.Poll();
+        EXPECT_FALSE(IsDisplayDimmed()) << from;
+        clock.Advance(1);
+        timer.Poll();
+        EXPECT_EQ(IsDisplayDimmed(), dims) << from;
+        ResetUserActivity();
+    }
+    SetDimTimer(nullptr);
 }
 
 TEST_F(UnitCare, ClockKeepsDay31InAprilAndThePlatformRefusesIt) {

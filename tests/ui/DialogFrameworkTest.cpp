@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QEventLoop>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include "ScopedSettings.h"
@@ -18,6 +21,7 @@
 #include "ui/DialogTemplate.h"
 #include "ui/Resources.h"
 #include "ui/KeyboardDialog.h"
+#include "ui/QtDimTimer.h"
 
 namespace {
 
@@ -29,6 +33,7 @@ public:
         OnCommand(7, [this] { EndDialog(kResultLanguage); });
     }
     int commands = 0;
+    int penEvents = 0;  // downs, moves and ups that reached the screen
     std::vector<int> ticks;
 
 protected:
@@ -36,7 +41,22 @@ protected:
         ticks.push_back(id);
         if (ticks.size() == 3) EndDialog(kResultOk);
     }
+    void OnPenDown(QPoint) override { ++penEvents; }
+    void OnPenMove(QPoint) override { ++penEvents; }
+    void OnPenUp(QPoint) override { ++penEvents; }
 };
+
+void SendMouse(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&w, &e);
+}
+
+// Runs the event loop for ms of real time.
+void RunEventsFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 class CountingTimer : public DimTimer {
 public:
@@ -154,6 +174,60 @@ TEST_F(DialogFramework, CommandOnADimmedDisplayOnlyWakesIt) {
     EXPECT_EQ(backlight.back(), 80);
     Button(screen, 6)->click();
     EXPECT_EQ(screen.commands, 2);
+}
+
+// A touch on a dimmed display used to reach the screen (moving the graph's
+// cursor, turning AUTO CURSOR off) and brought the light back only at pen-up.
+// Now the whole touch only wakes the display, on the screen's surface as on
+// its buttons, and the backlight returns as the pen lands.
+TEST_F(DialogFramework, TouchOnADimmedDisplayOnlyWakesItFromPenDown) {
+    g_configuration.brightness = 8;
+    g_configuration.dimLevel = 2;
+    g_configuration.dimDelay = 1;
+    ProbeScreen screen;
+    screen.ShowItem(6, true);
+    QWidget& button = *screen.GetDlgItem(6);
+    const QPoint onButton = button.rect().center(), onSurface(5, 5);
+    for (QWidget* target : {static_cast<QWidget*>(&screen), &button}) {
+        const QPoint at = target == &screen ? onSurface : onButton;
+        OnDimTimer();
+        SendMouse(*target, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        EXPECT_EQ(backlight.back(), 80);
+        SendMouse(*target, QEvent::MouseMove, at + QPoint(1, 1), Qt::LeftButton);
+        SendMouse(*target, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        EXPECT_EQ(screen.penEvents + screen.commands, 0);
+        EXPECT_FALSE(IsDisplayDimmed());
+    }
+    SendMouse(screen, QEvent::MouseButtonPress, onSurface, Qt::LeftButton);
+    SendMouse(screen, QEvent::MouseButtonRelease, onSurface, Qt::NoButton);
+    SendMouse(button, QEvent::MouseButtonPress, onButton, Qt::LeftButton);
+    SendMouse(button, QEvent::MouseButtonRelease, onButton, Qt::NoButton);
+    EXPECT_EQ(screen.penEvents, 2);
+    EXPECT_EQ(screen.commands, 1);
+}
+
+// The time to dim ran on a real-time timer, so --speed did not shorten it and
+// no script or test could reach it. It is counted on the unit's clock.
+TEST(DimTimerOnTheUnitsClock, DimsWhenTheUnitsClockHasRunTheDelay) {
+    EnsureQApplication();
+    ScopedSettings settings;
+    platform::FakeClock clock;
+    platform::ScopedClock scoped(clock);
+    QtDimTimer timer;
+    ResetUserActivity();
+    SetDimTimer(&timer);
+    CDialogBase::SetTimeScale(50);  // the clock is looked at every 20 ms
+    g_configuration.dimDelay = 1;
+    ReportUserActivity();
+    clock.Advance(299999);
+    RunEventsFor(60);
+    EXPECT_FALSE(IsDisplayDimmed());
+    clock.Advance(1);
+    RunEventsFor(60);
+    EXPECT_TRUE(IsDisplayDimmed());
+    CDialogBase::SetTimeScale(1);
+    SetDimTimer(nullptr);
+    ResetUserActivity();
 }
 
 TEST_F(DialogFramework, LanguageCodeFromANestedScreenClosesItsParentWithTheSameCode) {
