@@ -16,7 +16,8 @@
 
 // Each line is its caption, a space and the value ("LEAK DISTANCE: 25.0m");
 // all empty without points; with fewer than two included points the last
-// three lines have empty values.
+// three lines have empty values. Included points that fix no line (all at one
+// separation) give the leak distance and the velocity the undefined text.
 struct ComputeResultTexts {
     std::u16string separation;    // the selected point's x
     std::u16string leakDistance;  // 0.5 (-c / m)
@@ -30,6 +31,7 @@ struct ComputeCaptions {
     std::u16string leakDistance = u"LEAK DISTANCE:";
     std::u16string velocity = u"CALCULATED VELOCITY:";
     std::u16string delay = u"MEASURED TIME DELAY:";
+    std::u16string undefined = u"UNDEFINED";  // a value no line gives
 };
 
 // length: metres or feet (the configuration's unitSystem); time: seconds or

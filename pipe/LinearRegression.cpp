@@ -1,6 +1,7 @@
 #include "pipe/LinearRegression.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 #include "archive/Archive.h"
@@ -53,6 +54,19 @@ float LinearRegression::GetIntercept() const {
     const Sums s = Accumulate();
     const float m = (s.n * s.xy - s.y * s.x) / (s.n * s.xx - s.x * s.x);
     return (s.y - m * s.x) / s.n;
+}
+
+bool LinearRegression::HasLine() const {
+    const RegressionPoint* first = nullptr;
+    bool spread = false;
+    for (const RegressionPoint& p : m_points) {
+        if (!p.included) continue;
+        if (first && p.x != first->x) spread = true;
+        if (!first) first = &p;
+    }
+    if (!spread) return false;
+    const float m = GetSlope();
+    return std::isfinite(m) && m != 0.0f && std::isfinite(GetIntercept());
 }
 
 float LinearRegression::GetY(float x) const { return GetSlope() * x + GetIntercept(); }

@@ -31,6 +31,11 @@ public:
     // meaningful with two or more at different x (else not finite).
     float GetSlope() const;
     float GetIntercept() const;
+    // True when the included points fix a speed and a source: two or more at
+    // more than one separation, a finite slope other than 0 and a finite
+    // intercept. Points at one separation leave the float sums' rounding
+    // as the slope's only content, so they fix nothing.
+    bool HasLine() const;
     float GetY(float x) const;  // m x + c
     float GetX(float y) const;  // (y - c) / m
 
