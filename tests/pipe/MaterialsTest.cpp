@@ -176,3 +176,20 @@ TEST(MaterialBands, NewEntryKeepsTheSlotsCutoffsAndDeleteShiftsUp) {
     EXPECT_EQ(t.Slot(4).ListedBandCount(), 2);
     EXPECT_FALSE(t.DeleteBand(4, 36));
 }
+
+// A stored table may leave an empty slot between bands. NEW ENTRY took the
+// slot at the listed count and wrote over the band there.
+TEST(MaterialBands, NewEntryAcrossAGapNeverWritesOverABand) {
+    struct Row { std::vector<int> used; int slot; };
+    const Row rows[] = {{{0, 2}, 3}, {{1}, 2}, {{0, 1, 35}, 2}};
+    for (const Row& row : rows) {
+        CMaterials t;
+        MaterialEntry& user = t.Slot(20);
+        user.bands = {};
+        for (int i : row.used) user.bands[static_cast<size_t>(i)] = {10.0f * i, 10.0f * i + 9, 1000.0f + i, {}, {}};
+        const MaterialEntry before = user;
+        EXPECT_EQ(t.NewBand(20, 500.0f, 0.0f, 777.0f), row.slot) << row.slot;
+        for (int i : row.used) EXPECT_EQ(user.bands[static_cast<size_t>(i)].velocity, before.bands[static_cast<size_t>(i)].velocity) << i;
+        EXPECT_EQ(user.bands[static_cast<size_t>(row.slot)].velocity, 777.0f);
+    }
+}
