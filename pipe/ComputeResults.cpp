@@ -67,7 +67,7 @@ SeparationScale SeparationAxis(const LinearRegression& points) {
     for (size_t i = 0; i < points.Size(); ++i) {
         if (std::isfinite(points.Point(i).x)) range = std::max(range, points.Point(i).x);
     }
-    if (points.GetCount() >= 2) {
+    if (points.HasLine()) {
         const float crossing = -points.GetIntercept() / points.GetSlope();
         if (std::isfinite(crossing)) range = std::max(range, crossing);
     }

@@ -17,7 +17,8 @@
 // Each line is its caption, a space and the value ("LEAK DISTANCE: 25.0m");
 // all empty without points; with fewer than two included points the last
 // three lines have empty values. Included points that fix no line (all at one
-// separation) give the leak distance and the velocity the undefined text.
+// separation, or a slope of 0) give the leak distance and the velocity the
+// undefined text.
 struct ComputeResultTexts {
     std::u16string separation;    // the selected point's x
     std::u16string leakDistance;  // 0.5 (-c / m)
@@ -48,7 +49,7 @@ struct SeparationScale {
     int steps = 5;
 };
 // Covers the largest separation, and the fitted line's zero crossing -c / m
-// when two points are included and it lies further out.
+// when the included points fix a line and it lies further out.
 SeparationScale SeparationAxis(const LinearRegression& points);
 // k x step with "%.1f".
 std::u16string SeparationTickLabel(const SeparationScale& scale, int k);

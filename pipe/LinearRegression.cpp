@@ -1,7 +1,6 @@
 #include "pipe/LinearRegression.h"
 
 #include <algorithm>
-#include <cmath>
 #include <sstream>
 
 #include "archive/Archive.h"
@@ -57,16 +56,10 @@ float LinearRegression::GetIntercept() const {
 }
 
 bool LinearRegression::HasLine() const {
-    const RegressionPoint* first = nullptr;
-    bool spread = false;
-    for (const RegressionPoint& p : m_points) {
-        if (!p.included) continue;
-        if (first && p.x != first->x) spread = true;
-        if (!first) first = &p;
-    }
-    if (!spread) return false;
-    const float m = GetSlope();
-    return std::isfinite(m) && m != 0.0f && std::isfinite(GetIntercept());
+    const auto included = [](const RegressionPoint& p) { return p.included != 0; };
+    const auto first = std::find_if(m_points.begin(), m_points.end(), included);
+    return first != m_points.end() &&
+           std::any_of(first, m_points.end(), [&](const RegressionPoint& p) { return p.included && p.x != first->x; });
 }
 
 float LinearRegression::GetY(float x) const { return GetSlope() * x + GetIntercept(); }

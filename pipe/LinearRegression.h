@@ -31,10 +31,9 @@ public:
     // meaningful with two or more at different x (else not finite).
     float GetSlope() const;
     float GetIntercept() const;
-    // True when the included points fix a speed and a source: two or more at
-    // more than one separation, a finite slope other than 0 and a finite
-    // intercept. Points at one separation leave the float sums' rounding
-    // as the slope's only content, so they fix nothing.
+    // True when the included points lie at more than one separation. At one
+    // separation the slope is 0 / 0, or only the float sums' rounding: three
+    // points at 60.96 give m = 0.000244, "4096.0m/s".
     bool HasLine() const;
     float GetY(float x) const;  // m x + c
     float GetX(float y) const;  // (y - c) / m

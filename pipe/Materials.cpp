@@ -154,10 +154,9 @@ int CMaterials::NewBand(int slot, float minDiameter, float maxDiameter, float ve
     // slots between its bands: the new band goes after the last one in use,
     // or, when that is the 36th, into the first empty slot, never over a band.
     const auto& bands = Slot(slot).bands;
-    const auto used = [](const DiameterBand& b) { return !b.IsEmpty(); };
-    const auto last = std::find_if(bands.rbegin(), bands.rend(), used);
-    auto free = last.base();  // after the last band in use
-    if (free == bands.end()) free = std::find_if(bands.begin(), bands.end(), [](const DiameterBand& b) { return b.IsEmpty(); });
+    const auto empty = [](const DiameterBand& b) { return b.IsEmpty(); };
+    auto free = std::find_if_not(bands.rbegin(), bands.rend(), empty).base();  // after the last band in use
+    if (free == bands.end()) free = std::find_if(bands.begin(), bands.end(), empty);
     if (free == bands.end()) return -1;
     const int index = static_cast<int>(free - bands.begin());
     EditBand(slot, index, minDiameter, maxDiameter, velocity);

@@ -77,19 +77,21 @@ TEST(ResultTexts, EmptyWithoutPointsAndValuelessWithOneIncluded) {
 }
 
 // Included points at one separation fix no line: the division by zero once
-// showed "nanm/s" and "-nanm" (two points) or, through the float sums'
-// rounding, "0.0m/s" (three). A point left out does not count.
+// showed "nanm/s" and "-nanm", and the float sums' rounding a velocity that
+// looks real (three points at 60.96 m: "4096.0m/s"). A point left out does
+// not count; a slope of 0 gives no speed either.
 TEST(ResultTexts, PointsAtOneSeparationLeaveVelocityAndDistanceUndefined) {
     struct Row { std::vector<std::pair<float, float>> xy; LengthUnit unit; };
     const Row rows[] = {
         {{{100.0f, 0.05f}, {100.0f, 0.15f}}, LengthUnit::Metres},
         {{{328.084f, 10.0f}, {328.084f, 20.0f}, {328.084f, 45.0f}}, LengthUnit::Feet},
-        {{{0.1f, 0.01f}, {0.1f, 0.02f}, {0.1f, 0.04f}, {200.0f, 0.15f}}, LengthUnit::Metres},
+        {{{60.96f, 0.01f}, {60.96f, 0.02f}, {60.96f, 0.045f}, {200.0f, 0.15f}}, LengthUnit::Metres},
+        {{{100.0f, 0.05f}, {200.0f, 0.05f}}, LengthUnit::Metres},
     };
     for (const Row& row : rows) {
         LinearRegression r;
         for (const auto& [x, y] : row.xy) r.Append(x, y);
-        if (r.Size() == 4) r.ToggleIncluded(3);
+        if (r.Size() == 4) r.ToggleIncluded(3);  // the one at another separation
         const ComputeResultTexts t = ComputeResults(r, 0, row.unit, TimeUnit::Seconds);
         EXPECT_EQ(t.velocity, u"CALCULATED VELOCITY: UNDEFINED") << r.Size();
         EXPECT_EQ(t.leakDistance, u"LEAK DISTANCE: UNDEFINED") << r.Size();
