@@ -39,9 +39,9 @@ constexpr int kStrPipe = 195, kStrFilter = 194, kStrMultiple = 186, kStrSnr = 19
 // Every bottom-bar button, RETURN and OPTIMISE FILTERS included.
 constexpr int kBottomButtons[] = {
     kIdListen, kIdFilters, kIdAutoCursor, kIdZoom, kIdPeakSuppress, kIdSave, kIdOpen, kIdInfo, kIdReturn,
-    kIdCompute, kIdVelocityCalc, kIdOptimiseFilters, kIdMaterialDatabase, kIdZoomIn, kIdZoomOut, kIdFullPipeView,
-    kIdZoomMax, kIdSetLeft, kIdSetRight, kIdApplySuppression, kIdRemoveSuppression, kIdSnapshotContinue,
-    kIdSnapshotRestart, kIdSnapshotStop, kIdOpenAsSnapshot};
+    kIdCompute, kIdVelocityCalc, kIdOptimiseFilters, kIdMaterialDatabase, kIdAbout, kIdZoomIn, kIdZoomOut,
+    kIdFullPipeView, kIdZoomMax, kIdSetLeft, kIdSetRight, kIdApplySuppression, kIdRemoveSuppression,
+    kIdSnapshotContinue, kIdSnapshotRestart, kIdSnapshotStop, kIdOpenAsSnapshot};
 
 // Badge pictures by factory serial, branding and language.
 int BadgePicture(const std::u16string& serial, int32_t branding, const std::u16string& language) {
@@ -152,6 +152,7 @@ void CCorrelatorDlg::BindCommands() {
     OnCommand(kIdCompute, [this] { OnCompute(); });
     OnCommand(kIdVelocityCalc, [this] { OnVelocityCalc(); });
     OnCommand(kIdMaterialDatabase, [this] { OnMaterialDatabase(); });
+    OnCommand(kIdAbout, [this] { OnAbout(); });
     OnCommand(kIdOptimiseFilters, [this] { OnOptimiseFilters(); });
     OnCommand(kIdSnapshotMode, [this] { OnSnapshotMode(); });
     OnCommand(kIdSnapshotContinue, [this] { OnSnapshotContinue(); });

@@ -63,6 +63,7 @@ enum MainControl {
     kIdVelocityCalc = 1180,
     kIdOptimiseFilters = 1081,
     kIdMaterialDatabase = 1075,
+    kIdAbout = 1082,  // the about screen (the unit's window has no system menu)
     kIdZoomIn = 1066,
     kIdZoomOut = 1067,
     kIdFullPipeView = 1068,
@@ -257,6 +258,7 @@ private:
     void OnCompute();
     void OnVelocityCalc();
     void OnMaterialDatabase();
+    void OnAbout();
     void OnOptimiseFilters();
     // ---- snapshots and the three-band view (CorrelatorDlgSnapshots.cpp) ----------
     void OnSnapshotMode();

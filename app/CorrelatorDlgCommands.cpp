@@ -200,7 +200,7 @@ void CCorrelatorDlg::OnMenu() {
         OnReturn();
         return;
     }
-    ShowBar({kIdCompute, kIdVelocityCalc, kIdOptimiseFilters, kIdMaterialDatabase, kIdReturn});
+    ShowBar({kIdCompute, kIdVelocityCalc, kIdOptimiseFilters, kIdMaterialDatabase, kIdAbout, kIdReturn});
     SetCheck(kIdMenu, 1);
     EnableItem(kIdOptimiseFilters,
                !m_loop.Optimising() && runrules::OptimiseCommandEnabled(m_run->TraceCount(), g_configuration.postFilter,

@@ -1,19 +1,37 @@
-// app/CorrelatorDlgMenu.cpp — the menu bar's COMPUTE: the velocity computation
-// screen (VELOCITY CALC and MATERIAL DATABASE are in CorrelatorDlgMaterials.cpp).
+// app/CorrelatorDlgMenu.cpp — the menu bar's COMPUTE (the velocity computation
+// screen) and ABOUT; VELOCITY CALC and MATERIAL DATABASE are in
+// CorrelatorDlgMaterials.cpp.
 
 #include "app/CorrelatorDlg.h"
 #include "app/RunSettings.h"
+#include "screens/AboutDlg.h"
 #include "screens/ComputeDialog.h"
 
-// The run stands still while the screen is open: no ticks, no stopwatch. Each
-// opening starts with no points; they are kept only by SAVE AS.
+namespace {
+
+// The run stands still while a menu screen is open: no ticks, no stopwatch.
+int RunPaused(CCorrelatorDlg& dlg, CCorrelation& run, CDialogBase& screen) {
+    dlg.KillTimer(CCorrelatorDlg::kRunTimer);
+    const bool counting = run.Clock().running;
+    if (counting) run.Clock().Stop();
+    const int result = dlg.RunChild(screen);
+    if (counting) run.Clock().Start();
+    dlg.SetTimer(CCorrelatorDlg::kRunTimer, CCorrelatorDlg::kTickMs);
+    return result;
+}
+
+}  // namespace
+
+// Each opening starts with no points; they are kept only by SAVE AS.
 void CCorrelatorDlg::OnCompute() {
-    KillTimer(kRunTimer);
-    const bool counting = m_run->Clock().running;
-    if (counting) m_run->Clock().Stop();
     CComputeDialog compute(this);
     compute.SetRunOptions(CorrelationOptionsFromConfiguration());
-    RunChild(compute);
-    if (counting) m_run->Clock().Start();
-    SetTimer(kRunTimer, kTickMs);
+    RunPaused(*this, *m_run, compute);
+}
+
+// The about screen shows itself in normal colours and puts the operator's
+// scheme back when it closes; no tick paints or saves meanwhile.
+void CCorrelatorDlg::OnAbout() {
+    CAboutDlg about(this);
+    RunPaused(*this, *m_run, about);
 }

@@ -314,6 +314,8 @@ std::unique_ptr<CDialogBase> GalleryComputeScreen() {
 std::vector<GalleryScreen> Screens() {
     return {
         {"main", [] { return std::make_unique<CCorrelatorDlg>(); }},
+        {"main-menu", [] { return std::make_unique<CCorrelatorDlg>(); },
+         [](CDialogBase& screen) { Press(screen, {kIdMenu}); }},
         {"main-running", [] { return std::make_unique<CCorrelatorDlg>(); }, RunWithLeak},
         {"main-stopped", [] { return std::make_unique<CCorrelatorDlg>(); },
          [](CDialogBase& screen) {

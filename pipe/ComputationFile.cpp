@@ -1,5 +1,6 @@
 #include "pipe/ComputationFile.h"
 
+#include <cmath>
 #include <sstream>
 #include <utility>
 
@@ -61,6 +62,9 @@ ComputationUnits ReadComputation(std::istream& is, Computation& result, LengthUn
         RegressionPoint& p = c.points.Point(i);
         p.x = ConvertLength(p.x, stored.length, length);
         p.y = ConvertTime(p.y, stored.time, time);
+        // A separation or delay that is no number (or overflows in the
+        // display unit) has no place on the graph or in the fit.
+        Require(std::isfinite(p.x) && std::isfinite(p.y), kComputationUnknownType);
     }
 
     Require(ReadTag(is) == kStationsTag && !is.fail(), kComputationUnknownType);

@@ -34,7 +34,8 @@ constexpr const char* kComputationUnsupportedVersion = "CComputeDialog Read: Uns
 void WriteComputation(std::ostream& os, const Computation& c, LengthUnit length, TimeUnit time);
 
 // Reads a file and converts every point into the display units. Raises
-// kComputationUnknownType, kComputationUnsupportedVersion,
+// kComputationUnknownType (also for a value that is not finite once
+// converted), kComputationUnsupportedVersion,
 // LinearRegression::kSizeError or the archive's errors; c changes only when
 // the whole file was read, so a file broken anywhere leaves no stray points.
 ComputationUnits ReadComputation(std::istream& is, Computation& c, LengthUnit length, TimeUnit time);

@@ -43,9 +43,12 @@ ComputeResultTexts ComputeResults(const LinearRegression& points, size_t selecte
         if (valid) y = FormatNumber(ms ? "%.1fms" : "%.4fs", points.Point(selected).y);
         const float m = points.GetSlope();
         const float c = points.GetIntercept();
-        distance = FormatNumber(feet ? "%.1fft" : "%.1fm", 0.5f * (0.0f - c) / m);
+        const float source = 0.5f * (0.0f - c) / m;
+        const float speed = std::fabs(1.0f / m);
+        const bool defined = points.HasLine() && std::isfinite(source) && std::isfinite(speed);
         const char* format = feet ? (ms ? "%.4fft/ms" : "%.1fft/s") : (ms ? "%.4fm/ms" : "%.1fm/s");
-        velocity = FormatNumber(format, std::fabs(1.0f / m));
+        distance = defined ? FormatNumber(feet ? "%.1fft" : "%.1fm", source) : captions.undefined;
+        velocity = defined ? FormatNumber(format, speed) : captions.undefined;
     }
     texts.separation = Line(captions.separation, x);
     texts.leakDistance = Line(captions.leakDistance, distance);
@@ -64,7 +67,7 @@ SeparationScale SeparationAxis(const LinearRegression& points) {
     for (size_t i = 0; i < points.Size(); ++i) {
         if (std::isfinite(points.Point(i).x)) range = std::max(range, points.Point(i).x);
     }
-    if (points.GetCount() >= 2) {
+    if (points.HasLine()) {
         const float crossing = -points.GetIntercept() / points.GetSlope();
         if (std::isfinite(crossing)) range = std::max(range, crossing);
     }

@@ -16,7 +16,9 @@
 
 // Each line is its caption, a space and the value ("LEAK DISTANCE: 25.0m");
 // all empty without points; with fewer than two included points the last
-// three lines have empty values.
+// three lines have empty values. Included points that fix no line (all at one
+// separation, or a slope of 0) give the leak distance and the velocity the
+// undefined text.
 struct ComputeResultTexts {
     std::u16string separation;    // the selected point's x
     std::u16string leakDistance;  // 0.5 (-c / m)
@@ -30,6 +32,7 @@ struct ComputeCaptions {
     std::u16string leakDistance = u"LEAK DISTANCE:";
     std::u16string velocity = u"CALCULATED VELOCITY:";
     std::u16string delay = u"MEASURED TIME DELAY:";
+    std::u16string undefined = u"UNDEFINED";  // a value no line gives
 };
 
 // length: metres or feet (the configuration's unitSystem); time: seconds or
@@ -46,7 +49,7 @@ struct SeparationScale {
     int steps = 5;
 };
 // Covers the largest separation, and the fitted line's zero crossing -c / m
-// when two points are included and it lies further out.
+// when the included points fix a line and it lies further out.
 SeparationScale SeparationAxis(const LinearRegression& points);
 // k x step with "%.1f".
 std::u16string SeparationTickLabel(const SeparationScale& scale, int k);

@@ -55,6 +55,13 @@ float LinearRegression::GetIntercept() const {
     return (s.y - m * s.x) / s.n;
 }
 
+bool LinearRegression::HasLine() const {
+    const auto included = [](const RegressionPoint& p) { return p.included != 0; };
+    const auto first = std::find_if(m_points.begin(), m_points.end(), included);
+    return first != m_points.end() &&
+           std::any_of(first, m_points.end(), [&](const RegressionPoint& p) { return p.included && p.x != first->x; });
+}
+
 float LinearRegression::GetY(float x) const { return GetSlope() * x + GetIntercept(); }
 
 float LinearRegression::GetX(float y) const { return (y - GetIntercept()) / GetSlope(); }

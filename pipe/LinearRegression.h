@@ -31,6 +31,10 @@ public:
     // meaningful with two or more at different x (else not finite).
     float GetSlope() const;
     float GetIntercept() const;
+    // True when the included points lie at more than one separation. At one
+    // separation the slope is 0 / 0, or only the float sums' rounding: three
+    // points at 60.96 give m = 0.000244, "4096.0m/s".
+    bool HasLine() const;
     float GetY(float x) const;  // m x + c
     float GetX(float y) const;  // (y - c) / m
 

@@ -150,9 +150,15 @@ bool CMaterials::EditBand(int slot, int band, float minDiameter, float maxDiamet
 
 int CMaterials::NewBand(int slot, float minDiameter, float maxDiameter, float velocity) {
     // The table has 36 band slots and no more; a full material takes no
-    // further entry (the screen offers none).
-    const int index = Slot(slot).ListedBandCount();
-    if (!ValidBand(index)) return -1;
+    // further entry (the screen offers none). A stored table may leave empty
+    // slots between its bands: the new band goes after the last one in use,
+    // or, when that is the 36th, into the first empty slot, never over a band.
+    const auto& bands = Slot(slot).bands;
+    const auto empty = [](const DiameterBand& b) { return b.IsEmpty(); };
+    auto free = std::find_if_not(bands.rbegin(), bands.rend(), empty).base();  // after the last band in use
+    if (free == bands.end()) free = std::find_if(bands.begin(), bands.end(), empty);
+    if (free == bands.end()) return -1;
+    const int index = static_cast<int>(free - bands.begin());
     EditBand(slot, index, minDiameter, maxDiameter, velocity);
     return index;
 }

@@ -83,8 +83,9 @@ public:
     // Band editing of the velocity table screen. The diameters (mm) and the
     // velocity (m/s) replace those of the band; its cut-offs stay.
     bool EditBand(int slot, int band, float minDiameter, float maxDiameter, float velocity);
-    // A new band in the slot after the listed ones, keeping the cut-offs that
-    // slot held. -1 and nothing changed when all 36 are listed, else its index.
+    // A new band in the slot after the last band in use (else in the first
+    // empty slot), keeping the cut-offs that slot held; never over a band.
+    // -1 and nothing changed when all 36 are in use, else its index.
     int NewBand(int slot, float minDiameter, float maxDiameter, float velocity);
     // Following bands move up one; the last then gets diameters and velocity 0.
     bool DeleteBand(int slot, int band);

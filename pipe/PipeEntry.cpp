@@ -30,8 +30,11 @@ std::optional<float> ParseLengthEntry(std::string_view text) {
 
 bool IsUsableLength(float value, LengthUnit unit) {
     if (!std::isfinite(value) || value <= 0.0f) return false;
+    // The limit is compared in the unit typed: 328084 ft is 100 km as the
+    // screens show it, though its metres come out 0.008 above.
+    const float longest = ConvertLength(kLongestSectionMetres, LengthUnit::Metres, unit);
     const float metres = ConvertLength(value, unit, LengthUnit::Metres);
-    return std::isfinite(metres) && metres > 0.0f && metres <= kLongestSectionMetres;
+    return std::isfinite(metres) && metres > 0.0f && value <= longest;
 }
 
 std::optional<float> UsableLengthEntry(std::string_view text, LengthUnit unit) {

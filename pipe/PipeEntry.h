@@ -29,7 +29,7 @@ bool AppendLengthKey(std::string& text, char key);
 std::optional<float> ParseLengthEntry(std::string_view text);
 
 // A length may complete the chain when it is finite, above zero and at most
-// kLongestSectionMetres once converted to metres from unit.
+// kLongestSectionMetres expressed in unit (328084 ft, 100000 m).
 bool IsUsableLength(float value, LengthUnit unit);
 
 // The length the entry gives in unit, or nothing while the completing buttons

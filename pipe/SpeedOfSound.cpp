@@ -8,13 +8,15 @@
 SpeedOfSound ComputeSpeedOfSound(float pipeLength, std::optional<float> leakDistance, float delaySeconds) {
     SpeedOfSound result;
     const double d = leakDistance.value_or(0.0f);
-    const double h = std::fabs(static_cast<double>(pipeLength) / 2.0 - d);
+    const double half = static_cast<double>(pipeLength) / 2.0;
+    double h = std::fabs(half - d);
+    if (h <= kMidpointTolerance * std::fmax(std::fabs(half), std::fabs(d))) h = 0.0;
     result.midpointDistance = static_cast<float>(h);
     const double tau = std::fabs(static_cast<double>(delaySeconds));
     if (!leakDistance || !std::isfinite(h) || !std::isfinite(tau) || tau == 0.0) return result;
 
     const double v = 2.0 * h / tau;
-    if (!(v > 0.0) || !std::isfinite(v)) return result;
+    if (!(v >= kSlowestUsableVelocity) || !std::isfinite(static_cast<float>(v))) return result;
     result.defined = true;
     result.velocity = static_cast<float>(v);
     // At one sample period or less the shorter delay would be 0 or negative.

@@ -15,9 +15,21 @@
 // full rate, s.
 constexpr double kDelayErrorSeconds = 0.0001;
 
+// A source closer to the midpoint than this fraction of L/2 (or of d) is at
+// the midpoint: the entry's unit and the pipe's may differ, and feet and
+// metres do not convert exactly (328.084 ft is 100.000003 m), so a midpoint
+// typed in feet on a pipe entered in metres must not leave a few micrometres
+// to divide.
+constexpr double kMidpointTolerance = 1e-6;
+
+// The slowest speed the screen offers to apply, m/s: far below sound in any
+// pipe (plastics carry it at some hundreds of m/s), so a slower result comes
+// from a source next to the midpoint, not from a measurement.
+constexpr double kSlowestUsableVelocity = 1.0;
+
 struct SpeedOfSound {
     float midpointDistance = 0;    // h, m
-    bool defined = false;          // velocity is a usable speed (finite, above 0)
+    bool defined = false;          // velocity is a usable speed (finite, kSlowestUsableVelocity or more)
     float velocity = 0;            // v, m/s; 0 unless defined
     bool accuracyDefined = false;  // |tau| exceeds one sample period
     float accuracy = 0;            // m/s either way for one sample of delay error
@@ -26,8 +38,9 @@ struct SpeedOfSound {
 // pipeLength: L, m (0 for a pipe without sections). leakDistance: d, m, or
 // nothing for an entry that is not a number. delaySeconds: tau, either sign
 // (the station nearer the source decides the sign; d is from either one).
-// Undefined when the entry is invalid, tau is 0 or not finite, or h is 0
-// (a source at the midpoint gives no delay to measure a speed from).
+// Undefined when the entry is invalid, tau is 0 or not finite, h is 0 within
+// kMidpointTolerance (a source at the midpoint gives no delay to measure a
+// speed from), or v is below kSlowestUsableVelocity.
 SpeedOfSound ComputeSpeedOfSound(float pipeLength, std::optional<float> leakDistance, float delaySeconds);
 
 // The distance entry: valid only when the whole text is a decimal number

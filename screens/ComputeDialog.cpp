@@ -49,6 +49,7 @@ ComputeCaptions LoadCaptions() {
     c.leakDistance = Caption(CComputeDialog::kFirstCaption + 1, c.leakDistance);
     c.velocity = Caption(CComputeDialog::kFirstCaption + 2, c.velocity);
     c.delay = Caption(CComputeDialog::kFirstCaption + 3, c.delay);
+    c.undefined = Caption(CComputeDialog::kUndefinedString, c.undefined);
     return c;
 }
 

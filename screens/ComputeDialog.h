@@ -48,6 +48,7 @@ public:
     static constexpr int kSavePrompt = 114;       // "SAVE COMPUTATION AS"
     static constexpr int kFirstCaption = 950;     // 950-953: the result lines' captions
     static constexpr int kNotSavedMessage = 954;  // "COMPUTATION NOT SAVED"
+    static constexpr int kUndefinedString = 860;  // "UNDEFINED": points that fix no line
 
     explicit CComputeDialog(QWidget* parent = nullptr);
 

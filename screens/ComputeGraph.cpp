@@ -46,7 +46,7 @@ void PaintAxes(QPainter& p, const SeparationScale& across, const DelayScale& up,
 
 void PaintLine(QPainter& p, const LinearRegression& points, const SeparationScale& across, const DelayScale& up,
                const ComputeGraphColours& c) {
-    if (points.GetCount() < 2) return;
+    if (!points.HasLine()) return;  // fewer than two points, or all at one separation
     const float right = static_cast<float>(across.steps) * across.step;
     const QPointF from = ComputePlotPoint(across, up, 0.0f, points.GetY(0.0f));
     const QPointF to = ComputePlotPoint(across, up, right, points.GetY(right));

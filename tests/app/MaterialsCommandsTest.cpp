@@ -1,5 +1,5 @@
-// VELOCITY CALC from the menu bar: the run rests while the screen is open,
-// and APPLY changes the run's pipe.
+// VELOCITY CALC and ABOUT from the menu bar: the run rests while the screen
+// is open, and APPLY changes the run's pipe.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 
 #include "MainRunFixture.h"
 #include "ScreenDriver.h"
+#include "screens/AboutDlg.h"
 #include "screens/SpeedSoundDialog.h"
 
 namespace {
@@ -37,6 +38,30 @@ TEST_F(MaterialsCommands, VelocityCalcAppliesTheOutOfBracketVelocityToTheRunsPip
     EXPECT_NEAR(dlg->Run().Pipe().GetSection(0).GetVelocity(), 200.0f / std::fabs(delay), 0.5f);
     EXPECT_TRUE(dlg->TimerRunning(CCorrelatorDlg::kRunTimer));
     EXPECT_TRUE(dlg->Run().Clock().running);
+}
+
+// The unit's window has no system menu, so the about screen once had no way
+// in; MENU offers it, shown in normal colours over a resting run.
+TEST_F(MaterialsCommands, AboutOpensFromTheMenuBarAndGivesTheColoursBack) {
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(3);
+    g_configuration.colourScheme = 1;
+    Driver driver;
+    driver.Queue({Paused(CAboutDlg::kTemplateDefault),
+                  OnScreen(CAboutDlg::kTemplateDefault, [](CDialogBase& s) {
+                      EXPECT_EQ(g_configuration.colourScheme, 0);
+                      EXPECT_TRUE(s.ItemText(CAboutDlg::kIdVersion).contains(kSoftwareVersion));
+                  }),
+                  Press(kResultOk)});
+    Button(kIdMenu)->click();
+    ASSERT_TRUE(Visible(kIdAbout));
+    Button(kIdAbout)->click();
+    EXPECT_EQ(g_configuration.colourScheme, 1);
+    EXPECT_TRUE(dlg->TimerRunning(CCorrelatorDlg::kRunTimer));
+    EXPECT_TRUE(dlg->Run().Clock().running);
+    Button(kIdReturn)->click();
+    EXPECT_FALSE(Visible(kIdAbout));
 }
 
 }  // namespace

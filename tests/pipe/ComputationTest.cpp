@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <sstream>
+#include <vector>
 #include <tuple>
 
 #include "Bytes.h"
@@ -74,6 +76,29 @@ TEST(ResultTexts, EmptyWithoutPointsAndValuelessWithOneIncluded) {
     EXPECT_EQ(AxisTitle(u"SENSOR SEPARATION (m)", u"(ft)"), u"SENSOR SEPARATION (ft)");
 }
 
+// Included points at one separation fix no line: the division by zero once
+// showed "nanm/s" and "-nanm", and the float sums' rounding a velocity that
+// looks real (three points at 60.96 m: "4096.0m/s"). A point left out does
+// not count; a slope of 0 gives no speed either.
+TEST(ResultTexts, PointsAtOneSeparationLeaveVelocityAndDistanceUndefined) {
+    struct Row { std::vector<std::pair<float, float>> xy; LengthUnit unit; };
+    const Row rows[] = {
+        {{{100.0f, 0.05f}, {100.0f, 0.15f}}, LengthUnit::Metres},
+        {{{328.084f, 10.0f}, {328.084f, 20.0f}, {328.084f, 45.0f}}, LengthUnit::Feet},
+        {{{60.96f, 0.01f}, {60.96f, 0.02f}, {60.96f, 0.045f}, {200.0f, 0.15f}}, LengthUnit::Metres},
+        {{{100.0f, 0.05f}, {200.0f, 0.05f}}, LengthUnit::Metres},
+    };
+    for (const Row& row : rows) {
+        LinearRegression r;
+        for (const auto& [x, y] : row.xy) r.Append(x, y);
+        if (r.Size() == 4) r.ToggleIncluded(3);  // the one at another separation
+        const ComputeResultTexts t = ComputeResults(r, 0, row.unit, TimeUnit::Seconds);
+        EXPECT_EQ(t.velocity, u"CALCULATED VELOCITY: UNDEFINED") << r.Size();
+        EXPECT_EQ(t.leakDistance, u"LEAK DISTANCE: UNDEFINED") << r.Size();
+        EXPECT_NE(t.delay, u"MEASURED TIME DELAY: ") << r.Size();
+    }
+}
+
 TEST(ComputationFile, WritesTheHandBuiltBytes) {
     Computation c;
     c.points = Points({{100.0f, 0.05f}, {200.0f, 0.15f}});
@@ -108,6 +133,14 @@ TEST(ComputationFile, EachDefectRaisesItsOwnMessage) {
     EXPECT_EQ(ReadError(CompFile(1, 28, 9), c), "CComputeDialog Read: Unknown file type");
     EXPECT_EQ(ReadError(CompFile().substr(0, 60), c), "CComputeDialog Read: Unknown file type");
     EXPECT_EQ(ReadError("", c), "CComputeDialog Read: Unknown file type");
+    // A separation or delay that is not a number has no place in the fit.
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        for (size_t at : {34u, 38u}) {
+            std::string file = CompFile();
+            file.replace(at, 4, bytes::F32(bad));
+            EXPECT_EQ(ReadError(file, c), "CComputeDialog Read: Unknown file type") << at;
+        }
+    }
     // A rejected header leaves the points alone.
     c.points = Points({{1.0f, 2.0f}});
     ReadError(CompFile(2), c);

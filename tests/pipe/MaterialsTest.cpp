@@ -155,16 +155,6 @@ TEST(MaterialNames, LanguageChangeRenamesBuiltInNamesAndKeepsTypedOnes) {
     for (const auto& [slot, name] : typed) EXPECT_EQ(t.Slot(slot).name, name) << slot;
 }
 
-// A new entry on a material whose 36 bands are all listed has no slot to go
-// to; it used to be written into a 37th band past the material.
-TEST(MaterialBands, NewEntryOnAFullMaterialIsRefused) {
-    CMaterials t;
-    for (int i = 21; i < 36; ++i) ASSERT_EQ(t.NewBand(20, 3000.0f + i, 3000.5f + i, 900.0f), i);
-    const std::string before = TableBytes(t);
-    EXPECT_EQ(t.NewBand(20, 1.0f, 2.0f, 3.0f), -1);
-    EXPECT_EQ(TableBytes(t), before);
-}
-
 TEST(MaterialBands, NewEntryKeepsTheSlotsCutoffsAndDeleteShiftsUp) {
     CMaterials t;
     t.Slot(4).bands[2].general[0] = {11, 22};  // left by an earlier deletion
@@ -175,4 +165,29 @@ TEST(MaterialBands, NewEntryKeepsTheSlotsCutoffsAndDeleteShiftsUp) {
     EXPECT_EQ(t.Slot(4).bands[1].velocity, 1100.0f);
     EXPECT_EQ(t.Slot(4).ListedBandCount(), 2);
     EXPECT_FALSE(t.DeleteBand(4, 36));
+}
+
+// A stored table may leave an empty slot between bands: NEW ENTRY took the
+// slot at the listed count and wrote over the band there. A material whose
+// 36 bands are all in use takes no entry (it was once written into a 37th
+// band past the material).
+TEST(MaterialBands, NewEntryNeverWritesOverABand) {
+    std::vector<int> all(MaterialEntry::kBandCount);
+    for (int i = 0; i < MaterialEntry::kBandCount; ++i) all[static_cast<size_t>(i)] = i;
+    struct Row { std::vector<int> used; int slot; };
+    const Row rows[] = {{{0, 2}, 3}, {{1}, 2}, {{0, 1, 35}, 2}, {all, -1}};
+    for (const Row& row : rows) {
+        CMaterials t;
+        MaterialEntry& user = t.Slot(20);
+        user.bands = {};
+        for (int i : row.used) user.bands[static_cast<size_t>(i)] = {10.0f * i, 10.0f * i + 9, 1000.0f + i, {}, {}};
+        const std::string before = TableBytes(t);
+        EXPECT_EQ(t.NewBand(20, 500.0f, 0.0f, 777.0f), row.slot) << row.slot;
+        if (row.slot < 0) {
+            EXPECT_EQ(TableBytes(t), before);
+            continue;
+        }
+        for (int i : row.used) EXPECT_EQ(user.bands[static_cast<size_t>(i)].velocity, 1000.0f + i) << i;
+        EXPECT_EQ(user.bands[static_cast<size_t>(row.slot)].velocity, 777.0f);
+    }
 }

@@ -42,7 +42,8 @@ TEST(LengthEntry, KeysParsingAndTheUsableRange) {
         {"", LengthUnit::Feet, false},        {"0.000", LengthUnit::Metres, false},
         {"0.1", LengthUnit::Metres, true},    {"12.5", LengthUnit::Feet, true},
         {"100000", LengthUnit::Metres, true}, {"100000.1", LengthUnit::Metres, false},
-        {"328083", LengthUnit::Feet, true},   {"328090", LengthUnit::Feet, false},
+        // 100 km as feet shows it; its float metres were once refused for 0.008 over.
+        {"328084", LengthUnit::Feet, true},   {"328084.1", LengthUnit::Feet, false},
     };
     for (const Row& r : rows) EXPECT_EQ(UsableLengthEntry(r.text, r.unit).has_value(), r.usable) << r.text;
     EXPECT_FALSE(IsUsableLength(-5.0f, LengthUnit::Metres));

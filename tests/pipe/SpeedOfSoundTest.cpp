@@ -49,6 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SpeedCase{"NoDelay", 200, 0.0f, 60.0f, false, 0, -1},
                       SpeedCase{"InvalidEntry", 200, 0.02f, std::nullopt, false, 0, -1},
                       SpeedCase{"LeakAtTheMidpoint", 200, 0.02f, 100.0f, false, 0, -1},
+                      // 1 mm from the midpoint: 0.1 m/s is no pipe's speed of sound.
+                      SpeedCase{"NextToTheMidpoint", 200, 0.02f, 99.999f, false, 0, -1},
                       SpeedCase{"DelayNotFinite", 200, std::numeric_limits<float>::infinity(), 60.0f, false, 0, -1},
                       // One sample of delay: the shorter delay would be 0.
                       SpeedCase{"OneSampleDelay", 200, 0.0001f, 60.0f, true, 800000, -1}),

@@ -88,4 +88,8 @@ TEST(CorrtoolComp, AddCreatesThenExtendsAndAnUnreadableRunChangesNothing) {
     EXPECT_TRUE(HasLine(r.out, "velocity=CALCULATED VELOCITY: 8.0000m/ms"));
     EXPECT_TRUE(HasLine(r.out, "leakDistance=LEAK DISTANCE: 250.0m"));
     EXPECT_EQ(Tool({"comp", "add", comp}).code, 2);
+    // Two runs over one separation fix no line ("nanm/s" once).
+    r = Tool({"comp", "add", (root.Path() / "one.comp").string(), r100, r100});
+    EXPECT_TRUE(HasLine(r.out, "velocity=CALCULATED VELOCITY: UNDEFINED")) << r.out;
+    EXPECT_TRUE(HasLine(r.out, "leakDistance=LEAK DISTANCE: UNDEFINED")) << r.out;
 }
