@@ -85,6 +85,8 @@ struct ToneRow {
     bool keepsBandInForce;
 };
 
+void PrintTo(const ToneRow& row, std::ostream* os) { *os << row.name; }
+
 class OptimisedBand : public ::testing::TestWithParam<ToneRow> {};
 
 TEST_P(OptimisedBand, NeverMakesTheRunWorse) {
