@@ -27,7 +27,7 @@ void FilterOptimiser::Start(CCorrelation& /*run*/) {
     m_pending = true;
     m_i = 0;
     m_j = 1;
-    m_inForceScore = m_bestScore = kNoScore;
+    m_bestScore = kNoScore;
     m_bestIsInForce = true;
     m_bestLow = m_bestHigh = 0;
 }
@@ -153,7 +153,7 @@ double FilterOptimiser::Score(const CFilter& filter, std::span<const int64_t> u,
 
 void FilterOptimiser::ScoreBandInForce(CCorrelation& run) {
     const CFilter& inForce = run.PostFilterOf(0);
-    m_inForceScore = m_bestScore = Score(inForce, Unfiltered(run), run.Options().bothPolarities);
+    m_bestScore = Score(inForce, Unfiltered(run), run.Options().bothPolarities);
     m_bestIsInForce = true;
     m_bestLow = inForce.Band().lowCut * run.SampleRate();
     m_bestHigh = inForce.Band().highCut * run.SampleRate();

@@ -54,8 +54,8 @@ public:
     // Begins an optimisation of run's first trace: step 0, pair (0, 1), no
     // best band yet.
     void Start(CCorrelation& run);
-    // Drops an optimisation in progress (a new run object, say); the run's
-    // first correlation filter may hold a trial band.
+    // Drops an optimisation in progress (a new run object, say); trials never
+    // touch the run, so its filters stay as they were.
     void Cancel() noexcept { m_step = m_count = 0; m_pending = false; }
     // True from Start until the best band has been applied.
     bool Pending() const noexcept { return m_pending; }
@@ -73,9 +73,8 @@ public:
     int32_t StepIndex() const noexcept { return m_step; }
     // The frequency list in use, Hz.
     const std::array<float, kListSize>& List() const noexcept { return m_list; }
-    // The band in force's score (kNoScore when it did not score) and the best
-    // so far; the best band is the one in force until a candidate beats it.
-    double InForceScore() const noexcept { return m_inForceScore; }
+    // The best score so far (kNoScore: nothing scored); the best band is the
+    // one in force until a candidate beats it.
     double BestScore() const noexcept { return m_bestScore; }
     bool BestIsInForce() const noexcept { return m_bestIsInForce; }
     float BestLowHz() const noexcept { return m_bestLow; }
@@ -110,7 +109,6 @@ private:
     int32_t m_step = 0, m_count = 0;
     bool m_pending = false;
     int32_t m_i = 0, m_j = 1;
-    double m_inForceScore = kNoScore;
     double m_bestScore = kNoScore;
     bool m_bestIsInForce = true;
     float m_bestLow = 0, m_bestHigh = 0;
