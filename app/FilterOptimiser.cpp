@@ -132,7 +132,8 @@ double FilterOptimiser::Score(const CFilter& filter, std::span<const int64_t> u,
     double sum = 0;
     for (int32_t i = first; i <= last; ++i) {
         double v = m == 0 ? at(i) : static_cast<double>(taps.half[0]) * at(i);
-        for (int32_t d = 1; d <= m; ++d) v += static_cast<double>(taps.half[static_cast<size_t>(d)]) * (at(i - d) + at(i + d));
+        for (int32_t d = 1; d <= m; ++d)
+            v += static_cast<double>(taps.half[static_cast<size_t>(d)]) * (at(i - d) + at(i + d));
         y[static_cast<size_t>(i - first)] = v;
         sum += v;
     }
