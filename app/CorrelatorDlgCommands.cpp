@@ -17,6 +17,31 @@
 #include "screens/MaterialDialog.h"
 #include "settings/Configuration.h"
 #include "ui/PictureSet.h"
+#include "ui/Resources.h"
+
+namespace {
+
+constexpr int kStrBeyondLagRange = 211, kStrBeyondFilteredStore = 212, kStrFftFallback = 213;
+constexpr int32_t kStartMessageHoldTicks = 150;  // 15 s
+
+// The string START shows when the run cannot correlate every lag its pipe
+// asks for, or 0: the rate is the one START will choose (live) or the
+// recording's (replay), the range as START sets it.
+int StartRefusalMessage(CCorrelation& run) {
+    const float travelMs = run.Pipe().GetTotalTime(DelayUnit::Milliseconds);
+    const float rate =
+        g_replay ? run.SampleRate() : static_cast<float>(runrules::RateForTravelTime(travelMs).rate);
+    const runrules::RunRange range = runrules::RangeForStart(travelMs, g_replay != 0, run.Pipe().GetSurveyRange());
+    switch (runrules::RefusalForRange(range.range, range.unit, rate, g_configuration.postFilter,
+                                      g_configuration.useFftEngine != 0)) {
+    case runrules::StartRefusal::BeyondLagRange: return kStrBeyondLagRange;
+    case runrules::StartRefusal::BeyondFilteredStore: return kStrBeyondFilteredStore;
+    case runrules::StartRefusal::None: break;
+    }
+    return 0;
+}
+
+}  // namespace
 
 // ---- START, STOP, RESUME, RESET ---------------------------------------------------
 
@@ -70,6 +95,13 @@ void CCorrelatorDlg::StartOnPipe(const CPipe& pipe) {
 // Start steps 4-13 on the run's pipe as entered.
 void CCorrelatorDlg::BeginRun() {
     CCorrelation& run = *m_run;
+    // A pipe the run cannot cover is refused before anything changes: the
+    // operator sees why and can enter it again.
+    if (const int message = StartRefusalMessage(run); message != 0) {
+        SetItemText(kIdStatusLine, LoadString(message));
+        m_loop.HoldStatusLine(kStartMessageHoldTicks);
+        return;
+    }
     if (m_hw.GetSamplingState() == SamplingStarted) m_hw.RequestRestart();
     run.SetOptions(CorrelationOptionsFromConfiguration());
     run.SetPostFilter(g_configuration.postFilter);
@@ -96,6 +128,10 @@ void CCorrelatorDlg::BeginRun() {
     const runrules::RunRange range = runrules::RangeForStart(travelMs, g_replay != 0, run.Pipe().GetSurveyRange());
     if (range.described) run.Pipe().SetSurveyRange(runrules::kSurveyNone);
     run.SetRange(range.range, range.unit);
+    if (run.Options().useFftEngine && !run.UsesFftEngine()) {
+        SetItemText(kIdStatusLine, LoadString(kStrFftFallback));
+        m_loop.HoldStatusLine(kStartMessageHoldTicks);
+    }
     m_resultsChanged = false;
     RefreshLabels();
     StartSampling(m_hw, run);

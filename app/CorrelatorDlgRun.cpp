@@ -6,6 +6,11 @@
 #include "app/CorrelatorDlg.h"
 #include "hardware/SensorHardware.h"
 #include "ui/PictureSet.h"
+#include "ui/Resources.h"
+
+namespace {
+constexpr int kStrSampleLimit = 214;
+}  // namespace
 
 void CCorrelatorDlg::OnTimer(int /*id*/) { m_loop.Tick(*m_run); }
 
@@ -13,6 +18,7 @@ void CCorrelatorDlg::ShowStatusLine(StatusMessage message) {
     switch (message) {
     case StatusMessage::TestMode: SetItemText(kIdStatusLine, m_text.testMode); break;
     case StatusMessage::OsOutOfDate: SetItemText(kIdStatusLine, m_text.osOutOfDate); break;
+    case StatusMessage::SampleLimit: SetItemText(kIdStatusLine, LoadString(kStrSampleLimit)); break;
     case StatusMessage::None: SetItemText(kIdStatusLine, QString()); break;
     }
 }

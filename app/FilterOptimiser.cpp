@@ -21,15 +21,15 @@ void ReadNewest(CWave& store, int32_t n, int16_t* out) {
 FilterOptimiser::FilterOptimiser()
     : m_red(kSpectrumPoints + 2), m_blue(kSpectrumPoints + 2), m_spectrum(kSpectrumBins), m_samples(kSpectrumPoints) {}
 
-void FilterOptimiser::Start(CCorrelation& run) {
+void FilterOptimiser::Start(CCorrelation& /*run*/) {
     m_step = 0;
     m_count = kStepCount;
     m_pending = true;
     m_i = 0;
     m_j = 1;
     m_bestScore = kNoScore;
+    m_bestIsInForce = true;
     m_bestLow = m_bestHigh = 0;
-    m_original = run.PostFilterOf(0);
 }
 
 FilterOptimiser::Outcome FilterOptimiser::Step(CCorrelation& run) {
@@ -39,8 +39,12 @@ FilterOptimiser::Outcome FilterOptimiser::Step(CCorrelation& run) {
         m_pending = false;
         return Outcome::Applied;
     }
-    if (m_step == 0) m_list = BuildList(run.RedRaw(), run.BlueRaw(), run.SampleRate());
-    else TryBand(run);
+    if (m_step == 0) {
+        m_list = BuildList(run.RedRaw(), run.BlueRaw(), run.SampleRate());
+        ScoreBandInForce(run);
+    } else {
+        TryBand(run);
+    }
     ++m_step;
     return Outcome::Stepped;
 }
@@ -102,25 +106,73 @@ float FilterOptimiser::BinPosition(std::span<const float> s, float percent) {
     return static_cast<float>(n - 1);  // rounding left the target just beyond the last bin
 }
 
+namespace {
+
+// The accumulator the bands are judged on: the unfiltered one of a run in
+// post-filter mode; empty when the run filters its signals (the correlation
+// filter then shapes nothing a band could be judged by).
+std::span<const int64_t> Unfiltered(const CCorrelation& run) {
+    const std::vector<int64_t>& u = run.UnfilteredAccumulator();
+    if (run.FilterBeforeCorrelating() || u.size() != 2 * static_cast<size_t>(run.MaxLag()) + 1) return {};
+    return u;
+}
+
+}  // namespace
+
+double FilterOptimiser::Score(const CFilter& filter, std::span<const int64_t> u, bool bothPolarities) {
+    const int32_t n = static_cast<int32_t>(u.size()), guard = CCorrelation::kGuardLags;
+    if (n % 2 == 0 || n < 2 * guard + 1) return kNoScore;
+    const int32_t lags = (n - 1) / 2, first = guard, last = n - 1 - guard;
+    // The filter along the lag axis, centred: coefficient |d| of the symmetric
+    // FIR (Q19) weighs lags i - d and i + d; lags beyond the accumulator count as 0.
+    const fir::Taps& taps = filter.FirTaps();
+    const int32_t m = filter.Bypass() ? 0 : taps.length / 2;
+    std::vector<double> x(u.begin(), u.end()), y(static_cast<size_t>(last - first + 1));
+    const auto at = [&](int32_t j) { return j >= 0 && j < n ? x[static_cast<size_t>(j)] : 0.0; };
+    double sum = 0;
+    for (int32_t i = first; i <= last; ++i) {
+        double v = m == 0 ? at(i) : static_cast<double>(taps.half[0]) * at(i);
+        for (int32_t d = 1; d <= m; ++d)
+            v += static_cast<double>(taps.half[static_cast<size_t>(d)]) * (at(i - d) + at(i + d));
+        y[static_cast<size_t>(i - first)] = v;
+        sum += v;
+    }
+    const double mean = sum / static_cast<double>(y.size());
+    double energy = 0, height = 0;
+    int32_t peak = 0;
+    for (size_t k = 0; k < y.size(); ++k) {
+        const double d = y[k] - mean;
+        energy += d * d;
+        const double excursion = bothPolarities ? std::fabs(d) : d;
+        if (excursion > height) height = excursion, peak = static_cast<int32_t>(k) + first;
+    }
+    if (!(height > 0) || !std::isfinite(energy)) return kNoScore;
+    double score = energy / static_cast<double>(y.size()) / (height * height);
+    if (std::abs(peak - lags) <= kCentreLags) score *= kCentrePenalty;
+    return score;
+}
+
+void FilterOptimiser::ScoreBandInForce(CCorrelation& run) {
+    const CFilter& inForce = run.PostFilterOf(0);
+    m_bestScore = Score(inForce, Unfiltered(run), run.Options().bothPolarities);
+    m_bestIsInForce = true;
+    m_bestLow = inForce.Band().lowCut * run.SampleRate();
+    m_bestHigh = inForce.Band().highCut * run.SampleRate();
+}
+
 void FilterOptimiser::TryBand(CCorrelation& run) {
     const float rate = run.SampleRate();
     const float low = m_list[static_cast<size_t>(m_i)], high = m_list[static_cast<size_t>(m_j)];
     FilterBand band;
     band.lowCut = low / rate;
     band.highCut = high / rate;
-    run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
-    const std::vector<int16_t>& columns = run.DisplayTrace(0);
-    const bool positive = std::any_of(columns.begin(), columns.end(), [](int16_t c) { return c > 0; });
-    if (positive && run.LastPeakHeight() >= kMinPeakHeight) {
-        double score = 0;
-        for (int16_t c : columns) score += static_cast<double>(c) * c;
-        const int32_t peakLag = run.FindPeak(0).peakIndex - run.MaxLag();
-        if (std::abs(peakLag) <= kCentreLags) score *= kCentrePenalty;
-        if (score < m_bestScore) {
-            m_bestScore = score;
-            m_bestLow = low;
-            m_bestHigh = high;
-        }
+    m_trial.SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+    const double score = Score(m_trial, Unfiltered(run), run.Options().bothPolarities);
+    if (score < m_bestScore) {
+        m_bestScore = score;
+        m_bestIsInForce = false;
+        m_bestLow = low;
+        m_bestHigh = high;
     }
     if (++m_j == kListSize) {
         ++m_i;
@@ -129,10 +181,8 @@ void FilterOptimiser::TryBand(CCorrelation& run) {
 }
 
 void FilterOptimiser::Apply(CCorrelation& run) {
-    if (m_bestScore >= kNoScore) {
-        // No band gave a peak worth scoring: the run keeps the band it had.
-        run.PostFilterOf(0) = m_original;
-    } else {
+    // The band in force stays unless a candidate beat it (or nothing scored).
+    if (!m_bestIsInForce) {
         const float rate = run.SampleRate();
         FilterBand band;
         band.lowCut = m_bestLow / rate;
@@ -141,6 +191,6 @@ void FilterOptimiser::Apply(CCorrelation& run) {
         run.BlueFilter(0).SetBand(band, fir::kRectangular);
         run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
     }
-    // The first trace's columns and peak follow the band it now has, not the last one tried.
+    // The first trace's columns and peak follow the band it now has.
     run.DisplayTrace(0);
 }

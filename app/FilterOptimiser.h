@@ -2,16 +2,28 @@
 // app/FilterOptimiser.h — automatic choice of the first trace's band.
 //
 // The optimiser tries every band between two entries of a list of 11
-// frequencies on the first trace's correlation filter, one band per run-loop
-// tick, and keeps the band whose display trace is the sharpest: the lowest sum
-// of squared column heights, with a peak within 5 lags of zero delay counting
-// five times worse (a common-mode disturbance, not a leak). The list comes
-// from the run's own noise: entries 1-9 are the frequencies below which 10 %,
-// 20 % ... 90 % of the cross spectrum |X||Y| of the newest 1024 samples lies;
-// entries 0 and 10 are 0, meaning no cut-off.
+// frequencies as the first trace's correlation filter, one band per run-loop
+// tick, and keeps the band whose correlation is the sharpest. A band's score
+// is its filtered correlation's mean square about its mean, divided by the
+// square of its peak height (lower is sharper); a peak within 5 lags of zero
+// delay counts five times worse (a common-mode disturbance, not a leak). Each
+// band is filtered from the run's unfiltered accumulator in double precision
+// and measured against its own peak, so a loud tone outside a band (mains hum
+// heard by both stations) cannot set the scale that the band is judged by.
 //
-// Work, one call of Step per tick: step 0 builds the list, steps 1-55 try the
-// 55 bands (i < j), and the call after the last band applies the best one.
+// The band in force is scored the same way on the same accumulator and stays
+// unless a candidate scores strictly lower; when nothing scores (no
+// unfiltered accumulator: pre-filter mode or the FFT engine; a flat one) the
+// run keeps its filters. Trial bands are designed on the optimiser's own
+// filter: the run's filters change only when a better band is applied.
+//
+// The list comes from the run's own noise: entries 1-9 are the frequencies
+// below which 10 %, 20 % ... 90 % of the cross spectrum |X||Y| of the newest
+// 1024 samples lies; entries 0 and 10 are 0, meaning no cut-off.
+//
+// Work, one call of Step per tick: step 0 builds the list and scores the band
+// in force, steps 1-55 try the 55 bands (i < j), and the call after the last
+// band applies the best one.
 
 #include <array>
 #include <cstdint>
@@ -30,7 +42,6 @@ public:
     static constexpr int32_t kSpectrumPoints = 1024;
     static constexpr int32_t kSpectrumBins = kSpectrumPoints / 2 + 1;
     static constexpr float kLowestHz = 10.0f;          // bins below are left out of the spectrum
-    static constexpr float kMinPeakHeight = 50.0f;     // a band whose peak is lower is not scored
     static constexpr int32_t kCentreLags = 5;          // |peak lag| <= 5: the centre penalty applies
     static constexpr double kCentrePenalty = 5.0;
     static constexpr double kNoScore = 1.0e38;
@@ -41,11 +52,10 @@ public:
     FilterOptimiser();
 
     // Begins an optimisation of run's first trace: step 0, pair (0, 1), no
-    // best band yet. The first correlation filter is kept as it is, to be put
-    // back when no band scores.
+    // best band yet.
     void Start(CCorrelation& run);
-    // Drops an optimisation in progress (a new run object, say); the run's
-    // first correlation filter may hold a trial band.
+    // Drops an optimisation in progress (a new run object, say); trials never
+    // touch the run, so its filters stay as they were.
     void Cancel() noexcept { m_step = m_count = 0; m_pending = false; }
     // True from Start until the best band has been applied.
     bool Pending() const noexcept { return m_pending; }
@@ -63,9 +73,20 @@ public:
     int32_t StepIndex() const noexcept { return m_step; }
     // The frequency list in use, Hz.
     const std::array<float, kListSize>& List() const noexcept { return m_list; }
+    // The best score so far (kNoScore: nothing scored); the best band is the
+    // one in force until a candidate beats it.
     double BestScore() const noexcept { return m_bestScore; }
+    bool BestIsInForce() const noexcept { return m_bestIsInForce; }
     float BestLowHz() const noexcept { return m_bestLow; }
     float BestHighHz() const noexcept { return m_bestHigh; }
+
+    // Score of a correlation filter over an unfiltered accumulator of 2L + 1
+    // lags (index i holds lag i - L), searched over lags -L + 88 ... L - 88 as
+    // the peak search does: mean square about the mean over the squared peak
+    // height (both polarities: the larger excursion), times 5 for a peak
+    // within 5 lags of zero. kNoScore when the filtered correlation has no
+    // positive peak height.
+    static double Score(const CFilter& filter, std::span<const int64_t> unfiltered, bool bothPolarities);
 
     // The list from the newest 1024 samples of both raw stores; the default
     // list when either holds fewer or their cross spectrum is all zero (above
@@ -80,6 +101,7 @@ public:
     static float BinPosition(std::span<const float> s, float percent);
 
 private:
+    void ScoreBandInForce(CCorrelation& run);
     void TryBand(CCorrelation& run);
     void Apply(CCorrelation& run);
 
@@ -88,8 +110,9 @@ private:
     bool m_pending = false;
     int32_t m_i = 0, m_j = 1;
     double m_bestScore = kNoScore;
+    bool m_bestIsInForce = true;
     float m_bestLow = 0, m_bestHigh = 0;
-    CFilter m_original;                     // the first correlation filter at Start
+    CFilter m_trial;                        // the band being tried
     std::vector<float> m_red, m_blue;       // kSpectrumPoints + 2 each
     std::vector<float> m_spectrum;          // kSpectrumBins
     std::vector<int16_t> m_samples;         // kSpectrumPoints

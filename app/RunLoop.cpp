@@ -8,6 +8,7 @@
 #include "app/RunRules.h"
 #include "dsp/Correlation.h"
 #include "hardware/CorrelationInput.h"
+#include "hardware/DriverRecords.h"
 #include "hardware/Power.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
@@ -86,8 +87,15 @@ void RunLoop::Tick(CCorrelation& run) {
     }
 
     CheckAutomaticOptimisation(run);
-    if (m_optimiser.Pending()) OptimisationStep(run);
-    else if (m_running) Correlate(run, tickStart);
+    if (m_optimiser.Pending()) {
+        OptimisationStep(run);
+        // The bands are judged on the accumulator as it stood, so nothing is
+        // correlated; but a live run goes on recording, or the converter's
+        // queue would overrun and the recording lose the optimisation's seconds.
+        if (m_running && !g_replay) RecordOnly(run);
+    } else if (m_running) {
+        Correlate(run, tickStart);
+    }
 
     if (m_badgeCountdown != 0 && --m_badgeCountdown == 0) m_view.ShowBadge(false);
     if (m_badgeFlashCountdown != 0) {
@@ -120,6 +128,9 @@ void RunLoop::OptimisationStep(CCorrelation& run) {
         m_view.ShowOptimising(m_optimiser.Percent());
         break;
     case FilterOptimiser::Outcome::Applied:
+        // The replay's counters stood still on purpose: the next 2-second
+        // update must not take that for the end of its data.
+        m_lastProgress = {-1, -1};
         m_view.OptimisationApplied();
         if (run.View().cursorOnPeak) MoveCursorToPeak(run);
         m_view.InvalidateArea(kResultPanelArea);
@@ -134,7 +145,7 @@ void RunLoop::OptimisationStep(CCorrelation& run) {
 void RunLoop::Correlate(CCorrelation& run, int64_t tickStart) {
     m_runStarted = true;
     platform::DebugOutput("GetSamples\r\n");
-    ProcessSampleBlock(m_hw, run);
+    if (!FetchSamples(run)) return;
 
     const int64_t frequency = std::max<int64_t>(1, platform::QueryPerformanceFrequency());
     const int64_t before = platform::QueryPerformanceCounter();
@@ -142,7 +153,7 @@ void RunLoop::Correlate(CCorrelation& run, int64_t tickStart) {
     const int64_t budget = frequency / 1000 * kWorkBudgetMs + frequency % 1000 * kWorkBudgetMs / 1000 -
                            CounterSpan(tickStart, before);
     m_itemsWanted = ItemsForBudget(budget, m_itemsDoneLast, m_counterTicksLast);
-    m_itemsDone = run.Correlate(m_itemsWanted);
+    m_itemsDone = CorrelateWanted(run, m_itemsWanted);
     const int64_t spent = CounterSpan(before, platform::QueryPerformanceCounter());
     // A tick that did nothing, or that the counter could not time, keeps the estimate.
     if (m_itemsDone != 0 && spent != 0) {
@@ -152,13 +163,50 @@ void RunLoop::Correlate(CCorrelation& run, int64_t tickStart) {
     platform::DebugPrintf("Correlated %d/%d items in %lld/%lld ticks of %lldHz clock\r\n", m_itemsDone,
                           m_itemsWanted, static_cast<long long>(spent), static_cast<long long>(budget),
                           static_cast<long long>(frequency));
-    StallCheck(run);
-}
-
-void RunLoop::StallCheck(CCorrelation& run) {
     // The direct engine takes what it is given; the FFT engine works in whole
     // blocks, so only a tick with no block at all counts as starved.
-    const bool starved = g_configuration.useFftEngine ? m_itemsDone == 0 : m_itemsDone < m_itemsWanted;
+    StallCheck(run, run.UsesFftEngine() ? m_itemsDone == 0 : m_itemsDone < m_itemsWanted);
+}
+
+int32_t RunLoop::CorrelateWanted(CCorrelation& run, int32_t wanted) {
+    // The direct engine takes up to what it is asked in one call; the FFT
+    // engine absorbs one whole block per call, so blocks are repeated until
+    // the tick's share is done or no whole block is left (a replay's tick
+    // brings 10000 frames, more than one block).
+    int64_t done = 0;
+    for (;;) {
+        const int32_t n = run.Correlate(static_cast<int32_t>(wanted - done));
+        done += n;
+        if (n == 0 || done >= wanted || !run.UsesFftEngine()) break;
+    }
+    return static_cast<int32_t>(std::min<int64_t>(done, std::numeric_limits<int32_t>::max()));
+}
+
+bool RunLoop::FetchSamples(CCorrelation& run) {
+    if (!g_replay && StoresFull(run)) {
+        // The stores count samples in 32 bits: a run that cannot take another
+        // block stops here and keeps what it has correlated.
+        LogEvent(",SampleLimit");
+        m_running = false;
+        m_view.ShowStatusLine(StatusMessage::SampleLimit);
+        m_view.AutoStop();
+        return false;
+    }
+    ProcessSampleBlock(m_hw, run);
+    return true;
+}
+
+bool RunLoop::StoresFull(const CCorrelation& run) noexcept {
+    const int32_t total = std::max(run.RedRaw().SampleTotal(), run.BlueRaw().SampleTotal());
+    return total > CWave::kMaxTotal - hw::kPairsPerBlock;
+}
+
+void RunLoop::RecordOnly(CCorrelation& run) {
+    if (!FetchSamples(run)) return;
+    StallCheck(run, true);  // nothing is correlated: a converter that stopped is restarted as ever
+}
+
+void RunLoop::StallCheck(CCorrelation& run, bool starved) {
     if (starved && !g_replay && WantsRestart(m_hw.GetSamplingState())) {
         // A converter that can deliver no more stops the run; what was
         // correlated stays, to be looked at and saved.

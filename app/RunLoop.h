@@ -11,8 +11,9 @@
 // state (running, listen active, start allowed) is kept here, so the main
 // screen's timer and corrtool acquire drive the very same object. Time comes
 // only from the platform clock (tick count, performance counter), so tests
-// run it on a fake clock. Each tick reads the configuration record's testMode,
-// useFftEngine and filterOptimisation, and the replay flag g_replay.
+// run it on a fake clock. Each tick reads the configuration record's testMode
+// and filterOptimisation, and the replay flag g_replay; the engine in use is
+// the run's (CCorrelation::UsesFftEngine).
 //
 // The main screen owns one RunLoop and the correlation; its 100 ms timer calls
 // Tick(run) with the correlation of the moment. START, SURVEY and RESUME set
@@ -58,9 +59,11 @@ public:
 
     // One tick's steps, in order: Base gain step; listen-only service (the
     // tick ends there while listening); automatic optimisation check; one
-    // optimisation step, or fetch and correlate with the stall check while
-    // running; badge; status line; status LED; radio icons at every fifth
-    // tick; memory status; the 2-second update.
+    // optimisation step (a live run still fetches its block, so the recording
+    // has no gap), or fetch and correlate with the stall check while running;
+    // badge; status line; status LED; radio icons at every fifth tick; memory
+    // status; the 2-second update. A live run whose stores cannot take another
+    // block stops (StatusMessage::SampleLimit, then RunView::AutoStop).
     //  run : the main screen's correlation; the same object from tick to tick
     //        until RunReplaced is called
     void Tick(CCorrelation& run);
@@ -131,12 +134,18 @@ public:
     // Counter ticks from `from` to `to` on a counter that may wrap round its
     // 64 bits; a counter that went backwards gives 0.
     static int64_t CounterSpan(int64_t from, int64_t to) noexcept;
+    // A raw store of run cannot take another converter block without passing
+    // the 2^31 - 1 samples a store counts: a live run stops there.
+    static bool StoresFull(const CCorrelation& run) noexcept;
 
 private:
     void CheckAutomaticOptimisation(CCorrelation& run);
     void OptimisationStep(CCorrelation& run);
     void Correlate(CCorrelation& run, int64_t tickStart);
-    void StallCheck(CCorrelation& run);
+    int32_t CorrelateWanted(CCorrelation& run, int32_t wanted);
+    bool FetchSamples(CCorrelation& run);
+    void RecordOnly(CCorrelation& run);
+    void StallCheck(CCorrelation& run, bool starved);
     void StatusLine();
     void StatusLed();
     void RadioIcons(const CCorrelation& run);

@@ -35,6 +35,18 @@ RunRange RangeForStart(float travelMs, bool replay, int32_t recordedSurveyRange)
     return r;
 }
 
+StartRefusal RefusalForRange(float range, int32_t unit, float rate, int32_t postFilter, bool useFftEngine) {
+    const float samples = ConvertDelay(range, static_cast<DelayUnit>(unit), DelayUnit::Samples, rate);
+    constexpr float kLargest = CCorrelation::kMaxLag - CCorrelation::kGuardLags;
+    if (!(samples <= kLargest)) return StartRefusal::BeyondLagRange;  // NaN too
+    const int32_t lags = static_cast<int32_t>(std::floor(std::max(samples, 0.0f) + 0.5f)) + CCorrelation::kGuardLags;
+    const bool fftFits = useFftEngine && corr::FftSizeForLag(lags) <= CCorrelation::kFilteredCapacity;
+    const bool filtered = postFilter == 0 || fftFits;
+    if (filtered && 2 * int64_t{lags} + kFilteredStoreMargin > CCorrelation::kFilteredCapacity)
+        return StartRefusal::BeyondFilteredStore;
+    return StartRefusal::None;
+}
+
 bool StartCommandsEnabled(bool startAllowed, bool radioOk, bool testMode, bool replay) {
     return startAllowed && (radioOk || testMode || replay);
 }

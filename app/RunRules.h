@@ -41,6 +41,23 @@ struct RunRange {
 // 3 gives 2 s, any other 100 ms.
 RunRange RangeForStart(float travelMs, bool replay, int32_t recordedSurveyRange);
 
+// Why a run cannot correlate every lag its pipe asks for; START refuses it.
+enum class StartRefusal {
+    None,
+    BeyondLagRange,       // string 211: the range exceeds the 200000 lags a run can hold
+                          // (beyond about 182 s of travel time at 1000 Hz)
+    BeyondFilteredStore,  // string 212: pre-filtering (postFilter 0) with more lags than the
+                          // filtered stores can correlate (beyond about 93 s at 1000 Hz)
+};
+// Samples kept free in a filtered store beyond the 2L a direct block reads.
+constexpr int32_t kFilteredStoreMargin = 5000;
+
+// The rule for a run over range (unit 0 s, 1 ms) at rate with the given
+// post-filter mode and engine option; the FFT engine falls back to the direct
+// one where its block does not fit (CCorrelation::UsesFftEngine).
+//  rate : samples per second, > 0
+StartRefusal RefusalForRange(float range, int32_t unit, float rate, int32_t postFilter, bool useFftEngine);
+
 // START, SURVEY and RESUME: start allowed (no file bar up) and some source
 // worth starting: both stations heard, test mode, or a replay.
 bool StartCommandsEnabled(bool startAllowed, bool radioOk, bool testMode, bool replay);

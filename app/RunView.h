@@ -26,6 +26,8 @@ enum class StatusMessage {
     None,            // empty
     TestMode,        // "Test Mode"
     OsOutOfDate,     // "Operating system is out of date. Please upgrade it!"
+    SampleLimit,     // string 214: a live run stopped at the stores' sample-count limit;
+                     // written once, before AutoStop, and left until the loop's own text changes
 };
 
 // The radio icons (1254 Red, 1255 Blue) at one of their half-second updates.
@@ -81,7 +83,8 @@ public:
     // delaySeconds is the peak delay. The screen sets its results-changed flag
     // and keeps the delay as its cursor delay.
     virtual void CursorMovedToPeak(float /*delaySeconds*/) {}
-    // A replay ran out of data: run the stop sequence with the auto-stop mark
+    // A replay ran out of data (or a live run reached the sample limit, or its
+    // converter failed): run the stop sequence with the auto-stop mark
     // (so STOP skips the user-activity check). The screen must clear the
     // loop's running field (RunLoop::SetRunning(false)) as STOP does.
     virtual void AutoStop() {}

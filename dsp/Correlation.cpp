@@ -155,10 +155,10 @@ void CCorrelation::ClearRun(bool keepRaw) {
         m_blueFiltered[k].Reset();
         m_position[k] = m_maxLag;
     }
-    if (!FilterBeforeCorrelating()) {
-        m_unfiltered.assign(size, 0);
-        m_rawPosition = 0;  // the next step moves it up to the oldest sample + L
-    }
+    // Cleared in either mode: the range a restart sets next can change the
+    // engine (CCorrelation::UsesFftEngine), and SetRange keeps what it finds.
+    m_unfiltered.assign(FilterBeforeCorrelating() ? m_unfiltered.size() : size, 0);
+    m_rawPosition = 0;  // the next step moves it up to the oldest sample + L
     m_samplesCorrelated = 0;
     m_redReceived = 0;
     if (!keepRaw) {

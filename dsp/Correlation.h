@@ -107,9 +107,15 @@ public:
     // Copied from the configuration's postFilter at run start.
     void SetPostFilter(int32_t on) { m_postFilter = on; }
     int32_t PostFilter() const noexcept { return m_postFilter; }
+    // The FFT engine runs when the options ask for it and its block for this
+    // run's lags fits the filtered stores (up to 63035 lags); a longer pipe is
+    // correlated by the direct engine, in the run's post-filter mode.
+    bool UsesFftEngine() const noexcept {
+        return m_options.useFftEngine && corr::FftSizeForLag(m_maxLag) <= kFilteredCapacity;
+    }
     // True unless the run correlates unfiltered signals (post-filter mode with
     // the direct engine); every input and correlation step tests this.
-    bool FilterBeforeCorrelating() const noexcept { return m_postFilter == 0 || m_options.useFftEngine; }
+    bool FilterBeforeCorrelating() const noexcept { return m_postFilter == 0 || UsesFftEngine(); }
 
     // ---- sample inputs (live acquisition and replay share them) ------------
     // Appends one sample to the Red raw store and, when filtering before

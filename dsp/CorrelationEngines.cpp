@@ -37,7 +37,7 @@ void Grow(std::vector<int16_t>& v, int64_t n) {
 }  // namespace
 
 int32_t CCorrelation::Correlate(int32_t limit) {
-    if (m_options.useFftEngine) return CorrelateFft(limit);
+    if (UsesFftEngine()) return CorrelateFft(limit);
     if (!FilterBeforeCorrelating()) return CorrelateDirectRaw(limit);
     return CorrelateDirectFiltered(limit);
 }

@@ -194,7 +194,7 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     out << "seconds=" << clock.TickCountMs() / 1000.0 << '\n'
         << "sample_rate=" << run->SampleRate() << '\n'
         << "decimation=" << runrules::kUnitRate / static_cast<int32_t>(run->SampleRate()) << '\n'
-        << "engine=" << (run->Options().useFftEngine ? "fft" : "direct") << '\n';
+        << "engine=" << (run->UsesFftEngine() ? "fft" : "direct") << '\n';
     if (unit)
         out << "blocks=" << unit->SamplesDelivered() / sim::kPairsPerBlock << '\n'
             << "blocks_overrun=" << unit->BlocksOverrun() << '\n';
@@ -204,7 +204,10 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     // optimisation may have chosen it.
     const FilterBand& band = run->PostFilterOf(0).Band();
     out << "band_hz=" << band.lowCut * run->SampleRate() << '-' << band.highCut * run->SampleRate() << '\n';
-    PrintPeak(*run, out);
+    // With nothing correlated there is no peak: no lag or distance is printed.
+    const bool correlated = run->SamplesCorrelated() > 0;
+    if (correlated) PrintPeak(*run, out);
+    else err << "corrtool: nothing was correlated: no peak and no distances\n";
     const auto a = WorldStation(o.stationA), b = WorldStation(o.stationB);
     if (a && b && unit)
         out << "scenario_delay_samples="
@@ -216,5 +219,5 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
         if (!SaveRun(*run, o.out, err)) return 1;
         out << "saved=" << o.out << ".corr\n";
     }
-    return 0;
+    return correlated ? 0 : 1;
 }

@@ -164,7 +164,7 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
     out << "file=" << o.file << '\n'
         << "recording=" << recordingName << '\n'
         << "frames=" << frames << '\n'
-        << "engine=" << (run.Options().useFftEngine ? "fft" : "direct") << '\n'
+        << "engine=" << (run.UsesFftEngine() ? "fft" : "direct") << '\n'
         << "kernel=" << corr::DirectEngine::KernelName() << '\n'
         << "post_filter=" << run.PostFilter() << '\n'
         << "traces=" << run.TraceCount() << '\n'
@@ -172,10 +172,13 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
         << "max_lag=" << run.MaxLag() << '\n'
         << "samples_correlated=" << run.SamplesCorrelated() << '\n'
         << "filter=" << Utf8(run.FilterDescription()) << '\n';
-    PrintPeak(run, out);
+    // With nothing correlated there is no peak: no lag or distance is printed.
+    const bool correlated = run.SamplesCorrelated() > 0;
+    if (correlated) PrintPeak(run, out);
+    else err << "corrtool: nothing was correlated: no peak and no distances\n";
     if (!o.out.empty()) {
         if (!SaveRun(run, o.out, err)) return 1;
         out << "saved=" << o.out << ".corr\n";
     }
-    return 0;
+    return correlated ? 0 : 1;
 }

@@ -79,6 +79,26 @@ TEST_F(MainRun, StartChoosesRateAndRangeFromTheTravelTime) {
     }
 }
 
+// A pipe no engine covers is refused, with the reason on the status line and
+// nothing started; one the FFT engine's block cannot cover runs on the direct
+// engine, and the status line says so.
+TEST_F(MainRun, StartRefusesPipesNoEngineCoversAndSaysWhenTheFftEngineStandsDown) {
+    Make();
+    struct Row { float length; int32_t postFilter; uint8_t fft; int message; bool runs; };
+    for (const Row& r : {Row{200000.0f, 1, 0, 211, false},   // 200 s at 1000 m/s: beyond any lag range
+                         Row{100000.0f, 0, 0, 212, false},   // 100 s: beyond the filtered stores
+                         Row{60000.0f, 1, 1, 213, true}}) {  // 60 s: no FFT block fits
+        g_configuration.postFilter = r.postFilter;
+        g_configuration.useFftEngine = r.fft;
+        dlg->StartOnPipe(PipeOf(r.length, 1000.0f));
+        EXPECT_EQ(dlg->Loop().Running(), r.runs) << r.length;
+        EXPECT_EQ(dlg->ItemText(kIdStatusLine), LoadString(r.message)) << r.length;
+        if (!r.runs) continue;
+        EXPECT_FALSE(dlg->Run().UsesFftEngine());
+        Button(kIdStop)->click();
+    }
+}
+
 // Presses a button of the screen in front, once it is there.
 void PressInFront(int templateId, int id) {
     QTimer::singleShot(20, [=] {

@@ -7,13 +7,18 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <filesystem>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "TempUnitRoot.h"
+#include "archive/Archive.h"
+#include "dsp/CorrTestSupport.h"
 #include "app/RunLoop.h"
 #include "app/RunRules.h"
 #include "dsp/Correlation.h"
+#include "hardware/CorrelationInput.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
@@ -29,7 +34,10 @@ struct RecordingView : RunView {
     std::vector<RadioIcons> icons;
     std::vector<bool> startEnabled, optimiseEnabled;
     std::vector<int32_t> percents;
+    std::vector<StatusMessage> status;
     int applied = 0, autoStops = 0;
+
+    void ShowStatusLine(StatusMessage m) override { status.push_back(m); }
 
     void ShowElapsed(std::u16string_view) override { elapsedAt.push_back(platform::GetTickCount()); }
     void InvalidateArea(const ScreenArea& a) override {
@@ -146,6 +154,39 @@ TEST(StartRange, TenPercentOverTheTravelTimeAndNeverBelow25Ms) {
         EXPECT_FLOAT_EQ(got.range, r.range) << r.survey;
         EXPECT_EQ(got.unit, r.unit) << r.survey;
         EXPECT_FALSE(got.described);
+    }
+}
+
+// Every pipe START takes is correlated over its whole range, by the engine
+// asked for or, where the FFT block would not fit the filtered stores, by the
+// direct one; the others are refused. Each taken row is fed until its first
+// block and must correlate.
+TEST(StartRange, EveryPipeStartTakesCorrelates) {
+    using runrules::StartRefusal;
+    struct Row { float travelMs; int32_t postFilter; bool fft; StartRefusal refusal; };
+    for (const Row& r : {Row{57000, 1, true, StartRefusal::None},    // the largest FFT block that fits
+                         Row{60000, 0, true, StartRefusal::None},    // FFT block too big: direct, filtered
+                         Row{90000, 1, true, StartRefusal::None},    // direct on the raw stores
+                         Row{93000, 0, false, StartRefusal::None},
+                         Row{94000, 0, false, StartRefusal::BeyondFilteredStore},
+                         Row{100000, 0, true, StartRefusal::BeyondFilteredStore},
+                         Row{181000, 1, false, StartRefusal::None},
+                         Row{182000, 1, true, StartRefusal::BeyondLagRange},
+                         Row{std::nanf(""), 1, false, StartRefusal::None}}) {
+        const float rate = static_cast<float>(runrules::RateForTravelTime(r.travelMs).rate);
+        const runrules::RunRange range = runrules::RangeForStart(r.travelMs, false, runrules::kSurveyNone);
+        ASSERT_EQ(runrules::RefusalForRange(range.range, range.unit, rate, r.postFilter, r.fft), r.refusal) << r.travelMs;
+        if (r.refusal != StartRefusal::None) continue;
+        CorrelationOptions options;
+        options.useFftEngine = r.fft;
+        CCorrelation run(500, 100, 100.0f, 1, rate, options);
+        run.SetPostFilter(r.postFilter);
+        run.SetRange(range.range, range.unit);
+        const int32_t block = run.UsesFftEngine() ? corr::FftSizeForLag(run.MaxLag()) : 2 * run.MaxLag() + 64;
+        const std::vector<int16_t> x = Noise(static_cast<size_t>(block) + 64, 5, 500);
+        run.AddRedSamples(x.data(), static_cast<int32_t>(x.size()));
+        run.AddBlueSamples(x.data(), static_cast<int32_t>(x.size()));
+        EXPECT_GT(run.Correlate(64), 0) << r.travelMs;
     }
 }
 
@@ -311,4 +352,218 @@ TEST_F(LoopTest, ReplayThatRanOutStopsOnceAndOptimises) {
     Ticks(200);
     EXPECT_EQ(view.autoStops, 1);
     EXPECT_EQ(view.OptimisationsStarted(), 1);
+}
+
+// ---- what a run keeps while the loop optimises, replays and fills its stores -----------
+
+namespace {
+
+// A recording of noise both channels hear, Red 20 samples after Blue, under
+// independent noise, at 10 kHz.
+std::string NoiseRecording(int32_t frames) {
+    const auto common = Noise(static_cast<size_t>(frames) + 20, 11, 600);
+    const auto red = Noise(static_cast<size_t>(frames), 12, 300), blue = Noise(static_cast<size_t>(frames), 13, 300);
+    std::vector<int16_t> values(2 * static_cast<size_t>(frames));
+    for (size_t i = 0; i < static_cast<size_t>(frames); ++i) {
+        values[2 * i] = static_cast<int16_t>((common[i] + red[i]) * wavfile::kSampleScale);
+        values[2 * i + 1] = static_cast<int16_t>((common[i + 20] + blue[i]) * wavfile::kSampleScale);
+    }
+    return WavBytes(values);
+}
+
+std::unique_ptr<CWaveReader> Reader(const std::string& bytes) {
+    auto reader = std::make_unique<CWaveReader>();
+    reader->Open(std::make_unique<std::istringstream>(bytes));
+    return reader;
+}
+
+// A store that has counted all but `room` of the samples a store can count.
+void NearlyFull(CWave& store, int32_t room) {
+    constexpr int32_t kSlots = 2001;
+    const int32_t total = CWave::kMaxTotal - room;
+    std::ostringstream record;
+    for (int32_t v : {2 * (kSlots + 6), kSlots, total, total % kSlots}) archive::WriteInt32(record, v);
+    for (int32_t i = 0; i < kSlots; ++i) archive::WriteInt16(record, static_cast<int16_t>(i % 200 - 100));
+    std::istringstream is(record.str());
+    store.Read(is);
+}
+
+}  // namespace
+
+// An optimisation that ends on a 2-second update must not look like a replay
+// whose data ran out (the counters stood still for the optimisation): at each
+// of the 20 tick phases of the update the replay reads its whole recording.
+TEST_F(LoopTest, OptimisationEndingOnAnUpdateNeverStopsAReplayEarly) {
+    constexpr int32_t kFrames = 300000;  // 30 ticks of replay
+    const std::string wav = NoiseRecording(kFrames);
+    SteppingClock counter(0, 1000, 1000000000);
+    platform::ScopedClock use(counter);
+    Make();
+    g_replay = 1;
+    for (int phase = 0; phase < 20; ++phase) {
+        CCorrelation replay(500, 100, 5.0f, 1, 10000.0f);
+        replay.SetPostFilter(1);
+        replay.SetRange(5.0f, 1);
+        replay.AttachRecording(Reader(wav));
+        loop->RunReplaced();
+        view = RecordingView();
+        replay.Clock().Start();
+        loop->SetRunning(true);
+        loop->MarkRepainted();
+        for (int tick = 1; view.autoStops == 0 && tick < 400; ++tick) {
+            counter.m_tick += RunLoop::kTickMs;
+            if (tick == 1 + phase) loop->StartOptimisation(replay);
+            loop->Tick(replay);
+        }
+        EXPECT_EQ(view.autoStops, 1) << "phase " << phase;
+        EXPECT_EQ(replay.RedRaw().SampleTotal(), kFrames) << "phase " << phase;
+    }
+}
+
+// The screen's replay with the FFT engine correlates every block of a 60 s
+// recording, as corrtool corr replay does: a tick brings 10000 frames, twice
+// a block's new samples here, and what is not absorbed would overflow.
+TEST_F(LoopTest, FftReplayOnTheScreenCorrelatesAsTheToolDoes) {
+    constexpr int32_t kFrames = 600000;
+    const std::string wav = NoiseRecording(kFrames);
+    CorrelationOptions fft;
+    fft.useFftEngine = true;
+    const auto prepared = [&] {
+        // 560 ms of lags: 16384-point blocks of 5008 new samples.
+        auto r = std::make_unique<CCorrelation>(500, 100, 560.0f, 1, 10000.0f, fft);
+        r->AttachRecording(Reader(wav));
+        return r;
+    };
+    auto tool = prepared();
+    ReplayRecording(*tool);
+    ASSERT_GT(tool->SamplesCorrelated(), kFrames - 16384);
+
+    platform::SimulatedClock simulated;
+    platform::ScopedClock use(simulated);
+    Make();
+    g_replay = 1;
+    auto screen = prepared();
+    screen->Clock().Start();
+    loop->SetRunning(true);
+    loop->MarkRepainted();
+    while (view.autoStops == 0 && simulated.TickCountMs() < 200000) {
+        simulated.Advance(RunLoop::kTickMs);
+        loop->Tick(*screen);
+    }
+    EXPECT_EQ(screen->SamplesCorrelated(), tool->SamplesCorrelated());
+    EXPECT_EQ(screen->Accumulator(0), tool->Accumulator(0));
+}
+
+// A store counts 2^31 - 1 samples: a live run that cannot take another block
+// stops, says why, and keeps what it correlated.
+TEST_F(LoopTest, LiveRunAtTheSampleLimitStopsAndKeepsItsResult) {
+    Make(sim::InstallVirtualUnit());
+    run.SetPostFilter(1);
+    run.SetRange(5.0f, 1);
+    NearlyFull(run.RedRaw(), 3000);
+    NearlyFull(run.BlueRaw(), 3000);
+    hw->SetOutputSampleRate(10000);
+    StartSampling(*hw, run);
+    run.Clock().Start();
+    loop->SetRunning(true);
+    Ticks(30);
+    EXPECT_FALSE(loop->Running());
+    EXPECT_EQ(view.autoStops, 1);
+    EXPECT_EQ(std::count(view.status.begin(), view.status.end(), StatusMessage::SampleLimit), 1);
+    EXPECT_GT(run.RedRaw().SampleTotal(), CWave::kMaxTotal - 3000);  // blocks were taken up to the limit
+    EXPECT_EQ(run.RedRaw().SampleTotal(), run.BlueRaw().SampleTotal());
+    EXPECT_GT(run.SamplesCorrelated(), 0);
+    const int32_t kept = run.SamplesCorrelated();
+    Ticks(30);
+    EXPECT_EQ(run.SamplesCorrelated(), kept);
+}
+
+namespace {
+
+struct ToneRun {
+    float snrBeforeOptimising = 0, snr = 0, distanceA = 0;
+    int32_t redTotal = 0;   // samples the run recorded
+    int optimisations = 0;
+};
+
+// 62 s of a live run on the common-tone world (160 m at 1000 m/s, the leak
+// 60 m from Red, 60 Hz hum four times its level on both stations), set up as
+// START sets it (rate, range, a 200-2500 Hz band in force) and driven on
+// simulated time as corrtool acquire drives it.
+ToneRun RunCommonToneWorld(int32_t filterOptimisation) {
+    g_configuration.filterOptimisation = filterOptimisation;
+    g_configuration.postFilter = 1;
+    g_configuration.useFftEngine = 0;
+    platform::SimulatedClock clock;
+    platform::ScopedClock use(clock);
+    const auto unit = sim::InstallVirtualUnit(
+        sim::LoadScenarioFile(std::filesystem::path(CORRELATOR_SOURCE_DIR) / "resources/scenarios/common_tone.txt"));
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
+    PipeSegment section;
+    section.SetLength(160.0f, LengthUnit::Metres);
+    section.SetVelocity(1000.0f);
+    run.Pipe().AddSection(section);
+    run.Pipe().SetStations(StationCode::Red, StationCode::Blue);
+    run.Pipe().SetSurveyRange(runrules::kSurveyNone);
+    const float travelMs = run.Pipe().GetTotalTime(DelayUnit::Milliseconds);
+    const int32_t rate = runrules::RateForTravelTime(travelMs).rate;
+    run.SetSampleRate(static_cast<float>(rate));
+    run.SetPostFilter(1);
+    const runrules::RunRange range = runrules::RangeForStart(travelMs, false, runrules::kSurveyNone);
+    run.SetRange(range.range, range.unit);
+    FilterBand band;
+    band.lowCut = 200.0f / static_cast<float>(rate);
+    band.highCut = 2500.0f / static_cast<float>(rate);
+    band.notchOn = true;
+    run.RedFilter(0).SetBand(band, fir::kRectangular);
+    run.BlueFilter(0).SetBand(band, fir::kRectangular);
+    run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+
+    ToneRun result;
+    {
+        SensorHardware hardware;
+        RadioLink radio(hardware);
+        RecordingView view;
+        RunLoop loop(hardware, radio, view);
+        hardware.SetOutputSampleRate(rate);
+        run.Clock().Start();
+        loop.RestartSurveyCheck();
+        loop.SetRunning(true);
+        StartSampling(hardware, run);
+        loop.MarkRepainted();
+        while (clock.TickCountMs() < 62000) {
+            clock.Advance(RunLoop::kTickMs);
+            loop.Tick(run);
+            if (view.OptimisationsStarted() == 0) {  // what the screen shows until the first optimisation
+                run.DisplayTrace(0);
+                result.snrBeforeOptimising = run.Snr();
+            }
+        }
+        result.optimisations = view.OptimisationsStarted();
+    }
+    while (run.Correlate(1 << 20) > 0) {
+    }
+    platform::SetDeviceProvider(nullptr);
+    run.DisplayTrace(0);
+    result.snr = run.Snr();
+    run.Pipe().SetDelay(run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds)), DelayUnit::Seconds);
+    result.distanceA = run.Pipe().GetDistanceFromA(LengthUnit::Metres);
+    result.redTotal = run.RedRaw().SampleTotal();
+    return result;
+}
+
+}  // namespace
+
+// Loud hum common to both stations must not talk the automatic optimisation
+// into a worse band: the run ends on the leak with an SNR no lower than the
+// band in force gave, and the seconds the optimisation took are recorded like
+// any others.
+TEST_F(LoopTest, AutomaticOptimisationUnderCommonHumKeepsTheRunOnTheLeak) {
+    const ToneRun optimised = RunCommonToneWorld(2);
+    ASSERT_EQ(optimised.optimisations, 1);
+    EXPECT_NEAR(optimised.distanceA, 60.0f, 1.0f);
+    EXPECT_GE(optimised.snr, optimised.snrBeforeOptimising);
+    const ToneRun plain = RunCommonToneWorld(1);  // manual: the loop never optimises
+    ASSERT_EQ(plain.optimisations, 0);
+    EXPECT_NEAR(optimised.redTotal, plain.redTotal, 1023);
 }

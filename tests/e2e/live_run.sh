@@ -11,7 +11,7 @@ scenario="${5:-}"
 
 scenario_args=()
 [ -n "$scenario" ] && scenario_args=(--scenario "$scenario")
-truth="$("$corrtool" --root "$root/truth" acquire --seconds 0.2 "${scenario_args[@]}")"
+truth="$("$corrtool" --root "$root/truth" acquire --seconds 2 "${scenario_args[@]}")"
 a="$(sed -n 's/^scenario_distance_a_m=//p' <<<"$truth")"
 [ -n "$a" ] || fail "corrtool gave no scenario distance"
 

@@ -8,7 +8,7 @@
 set -euo pipefail
 . "$(dirname "$0")/common.sh"
 
-truth="$("$corrtool" --root "$root/truth" acquire --seconds 0.2)"
+truth="$("$corrtool" --root "$root/truth" acquire --seconds 2)"
 want="$(sed -n 's/^scenario_delay_samples=//p' <<<"$truth")"
 [ -n "$want" ] || fail "corrtool gave no scenario delay"
 

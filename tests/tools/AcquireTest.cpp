@@ -159,3 +159,19 @@ TEST_F(AcquireCommand, BadOptionsAndScenariosAreRefused) {
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, "corrtool: scenario line 2: 'abc' is not a number\n");
 }
+
+// A run too short to fill its lag window correlates nothing: neither the
+// acquisition nor a replay of what it saved may print a peak or distances
+// as if they were a result.
+TEST_F(AcquireCommand, NothingCorrelatedPrintsNoResult) {
+    const std::string name = (root.Path() / "short").string();
+    const ToolResult acquired = Run({"--seconds", "0.1", "--out", name});
+    const ToolResult replayed = Tool({"corr", "replay", name + ".corr"});
+    for (const ToolResult* r : {&acquired, &replayed}) {
+        EXPECT_EQ(FieldOf(r->out, "samples_correlated"), "0") << r->out;
+        EXPECT_EQ(r->code, 1);
+        EXPECT_NE(r->err.find("nothing was correlated"), std::string::npos) << r->err;
+        for (const char* key : {"peak_lag", "snr", "distance_a_m", "distance_b_m"})
+            EXPECT_EQ(FieldOf(r->out, key), "") << key;
+    }
+}
