@@ -1,11 +1,15 @@
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
+#include <QVariant>
+#include <algorithm>
 #include <cmath>
 
 #include "settings/Configuration.h"
@@ -62,6 +66,40 @@ QWidget* MakeWidget(const ControlTemplate& c, QWidget* parent) {
     return new QWidget(parent);
 }
 
+constexpr int kSmallestFitPixels = 9;
+constexpr char kFitBaseFont[] = "fitBaseFont";
+
+// Whether the text, wrapped at the box's width, needs no more lines than the
+// box holds (at least one).
+bool FitsBox(const QFont& font, const QRect& box, const QString& text) {
+    const QFontMetrics metrics(font);
+    const int lines = std::max(1, box.height() / std::max(metrics.lineSpacing(), 1));
+    const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), 1 << 20), Qt::TextWordWrap, text);
+    return needed.width() <= box.width() && needed.height() <= lines * metrics.lineSpacing();
+}
+
+// A static's text that would be cut off in its box is set in a smaller font
+// (down to 9 px) instead; a text that fits gets the screen's font back.
+void FitLabelFont(QLabel& label) {
+    const QRect box = label.contentsRect();
+    if (box.isEmpty() || label.hasScaledContents()) return;
+    const QVariant base = label.property(kFitBaseFont);
+    QFont font = base.isValid() ? base.value<QFont>() : label.font();
+    if (FitsBox(font, box, label.text())) {
+        if (base.isValid()) {
+            label.setFont(font);
+            label.setProperty(kFitBaseFont, QVariant());
+        }
+        return;
+    }
+    if (!base.isValid()) label.setProperty(kFitBaseFont, font);
+    for (int pixels = QFontInfo(font).pixelSize() - 1; pixels >= kSmallestFitPixels; --pixels) {
+        font.setPixelSize(pixels);
+        if (FitsBox(font, box, label.text())) break;
+    }
+    label.setFont(font);
+}
+
 }  // namespace
 
 QWidget* CreateControl(const ControlTemplate& c, QWidget* parent) {
@@ -90,7 +128,10 @@ QString ControlText(const QWidget* w) {
 
 void SetControlText(QWidget* w, const QString& text) {
     if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(text);
-    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text);
+    else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(text);
+        FitLabelFont(*l);
+    }
     else if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
     else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text);
 }
