@@ -335,6 +335,11 @@ std::vector<GalleryScreen> Screens() {
              static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
          }},
         {"main-snapshots", [] { return std::make_unique<CCorrelatorDlg>(); }, RunWithSnapshots},
+        {"main-snapshot-refused", [] { return std::make_unique<CCorrelatorDlg>(); },
+         [](CDialogBase& screen) {
+             RunWithLeak(screen);
+             screen.SetItemText(kIdStatusLine, LoadString(181));  // another pipe's run taken as a snapshot
+         }},
         {"main-three-traces-enlarged", ThreeTraceMain,
          [](CDialogBase& screen) {
              RunWithThreeTraces(screen);

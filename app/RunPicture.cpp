@@ -78,6 +78,9 @@ QImage MakeRunPicture(const RunPictureInput& in) {
     p.scale(scale, scale);
     p.translate(-graph.area.left, -graph.area.top);
     p.setLayoutDirection(Qt::LeftToRight);
+    // The legends lie on the screen's background, as the panes do.
+    p.fillRect(QRect(QPoint(graph.area.left, graph.area.top), QPoint(std::max(graph::kGraphArea.right, graph.area.right), graph.area.bottom)),
+               graph.colours.background);
     PaintGraphPanes(p, graph);
     p.restore();
 
