@@ -112,9 +112,9 @@ void PaintLegend(QPainter& p, const LegendModel& legend) {
     int y = r.top();
     const auto picture = [&](const QPixmap& pixmap) {
         if (pixmap.isNull()) return;
-        const int natural = LogicalHeight(pixmap), h = std::min(natural, room);
+        const int full = LogicalHeight(pixmap), h = std::min(full, room);
         if (h <= 0) return;
-        const int w = static_cast<int>(pixmap.width() / pixmap.devicePixelRatio()) * h / natural;
+        const int w = static_cast<int>(pixmap.width() / pixmap.devicePixelRatio()) * h / full;
         p.drawPixmap(QRect(r.left(), y, w, h), pixmap);
         y += h + gap;
     };

@@ -79,8 +79,8 @@ QImage MakeRunPicture(const RunPictureInput& in) {
     p.translate(-graph.area.left, -graph.area.top);
     p.setLayoutDirection(Qt::LeftToRight);
     // The legends lie on the screen's background, as the panes do.
-    p.fillRect(QRect(QPoint(graph.area.left, graph.area.top), QPoint(std::max(graph::kGraphArea.right, graph.area.right), graph.area.bottom)),
-               graph.colours.background);
+    const int32_t legendsRight = std::max(graph::kGraphArea.right, graph.area.right);
+    p.fillRect(QRect(QPoint(graph.area.left, graph.area.top), QPoint(legendsRight, graph.area.bottom)), graph.colours.background);
     PaintGraphPanes(p, graph);
     p.restore();
 
