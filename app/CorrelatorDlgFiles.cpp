@@ -110,9 +110,8 @@ QImage CCorrelatorDlg::RunPictureNow(const QString& fileName) {
     const QString blank = QStringLiteral(" ");
     in.labels = {LoadString(kStrFileName) + blank, LoadString(kStrPipe) + blank, LoadString(kStrFilters) + blank,
                  LoadString(kStrElapsed) + blank, LoadString(kStrSnr) + blank};
-    const std::u16string pipe = run.Pipe().IsSurvey()
-                                    ? m_text.survey.toStdU16String()
-                                    : run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
+    // A survey pipe's description names its range.
+    const std::u16string pipe = run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
     const float snr = run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f;
     in.values = {fileName, QString::fromStdU16String(pipe), filters,
                  QString::number(run.Clock().ElapsedMs() / 1000.0, 'f', 1) + QStringLiteral("s"),

@@ -337,6 +337,11 @@ std::vector<GalleryScreen> Screens() {
              static_cast<CCorrelatorDlg&>(screen).ShowResultsNow();
          }},
         {"main-snapshots", [] { return std::make_unique<CCorrelatorDlg>(); }, RunWithSnapshots},
+        {"main-snapshot-refused", [] { return std::make_unique<CCorrelatorDlg>(); },
+         [](CDialogBase& screen) {
+             RunWithLeak(screen);
+             screen.SetItemText(kIdStatusLine, LoadString(181));  // another pipe's run taken as a snapshot
+         }},
         {"main-three-traces-enlarged", ThreeTraceMain,
          [](CDialogBase& screen) {
              RunWithThreeTraces(screen);
@@ -477,6 +482,35 @@ QPixmap Render(CDialogBase& screen) {
     return picture;
 }
 
+// The saved pictures of a three-band run with its middle row enlarged, taken
+// from the inverted screen, and of a survey run over the medium range.
+int WriteThreeBandAndSurveyPictures(const QString& folder, const QString& code) {
+    int written = 0;
+    g_configuration.colourScheme = 1;
+    ReloadPictures();
+    {
+        auto screen = ThreeTraceMain();
+        screen->InitForDisplay();
+        auto& main = static_cast<CCorrelatorDlg&>(*screen);
+        RunWithThreeTraces(main);
+        Press(main, {kIdStop, kIdRow2});
+        const QString file = QStringLiteral("%1/run-picture-three-bands-%2.png").arg(folder, code);
+        if (main.RunPictureNow(QStringLiteral("MAIN ST 4.corr")).save(file, "PNG")) ++written;
+    }
+    g_configuration.colourScheme = 0;
+    ReloadPictures();
+    CCorrelatorDlg main;
+    main.InitForDisplay();
+    RunWithLeak(main);
+    Press(main, {kIdStop});
+    main.Run().Pipe().Clear();
+    main.Run().Pipe().SetSurveyRange(kSurveyMedium);
+    main.ShowResultsNow();
+    const QString file = QStringLiteral("%1/run-picture-survey-%2.png").arg(folder, code);
+    if (main.RunPictureNow(QStringLiteral("SURVEY 1.corr")).save(file, "PNG")) ++written;
+    return written;
+}
+
 // The picture SAVE keeps beside a run, in English and in each language whose
 // pack is installed; the configuration is put back as it was.
 int WriteRunPictures(const QString& folder) {
@@ -492,6 +526,7 @@ int WriteRunPictures(const QString& folder) {
         main.Run().Info() = {u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"", u"W-2304"};
         const QString file = QStringLiteral("%1/run-picture-%2.png").arg(folder, QString::fromStdU16String(std::u16string(code)));
         if (main.RunPictureNow(QStringLiteral("MAIN ST 4.corr")).save(file, "PNG")) ++written;
+        written += WriteThreeBandAndSurveyPictures(folder, QString::fromStdU16String(std::u16string(code)));
     }
     SetLanguage(kept.Language().empty() ? u"ENG" : kept.Language());
     g_configuration = kept;

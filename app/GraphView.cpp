@@ -53,10 +53,12 @@ void DrawEtched(QPainter& p, const graph::PixelRect& r, bool inverted) {
     p.drawRect(QRect(QPoint(r.left + 1, r.top + 1), QPoint(r.right, r.bottom)));
 }
 
-bool Grey(const GraphModel& m, const PaneModel& pane, int32_t x) {
-    const int32_t h = pane.heights[static_cast<size_t>(x - pane.rect.left)];
-    return h < 0 || (m.showSensorEnds && (x < m.redEndX || x > m.blueEndX));
-}
+int32_t HeightAt(const PaneModel& pane, int32_t x) { return pane.heights[static_cast<size_t>(x - pane.rect.left)]; }
+
+// A suppressed column is grey through; outside the sensor range only its
+// background is, so a peak there still shows.
+bool Suppressed(const PaneModel& pane, int32_t x) { return HeightAt(pane, x) < 0; }
+bool OffPipe(const GraphModel& m, int32_t x) { return m.showSensorEnds && (x < m.redEndX || x > m.blueEndX); }
 
 // A diamond column: 5-row diamonds every 10 px, each pixel recoloured.
 template <class Recolour>
@@ -85,30 +87,74 @@ std::vector<graph::PixelRect> PanelFrames() {
 
 QColor PaneColourAt(const GraphModel& m, const PaneModel& pane, int32_t x, int32_t y) {
     if (!pane.rect.Contains(x, y)) return m.colours.background;
-    if (Grey(m, pane, x)) return m.colours.grey;
-    const int32_t h = pane.heights[static_cast<size_t>(x - pane.rect.left)];
-    return y > pane.rect.bottom - h ? m.colours.fill : m.colours.background;
+    if (Suppressed(pane, x)) return m.colours.grey;
+    if (y > pane.rect.bottom - HeightAt(pane, x)) return m.colours.fill;
+    return OffPipe(m, x) ? m.colours.grey : m.colours.background;
 }
+
+namespace {
+
+int LogicalHeight(const QPixmap& pixmap) { return static_cast<int>(pixmap.height() / pixmap.devicePixelRatio()); }
+
+// A legend top-down inside its rectangle: the text lines keep their height,
+// the pictures share what is left (never drawn larger than they are), the
+// items 1 px apart while there is room; nothing runs into the next legend.
+void PaintLegend(QPainter& p, const LegendModel& legend) {
+    constexpr int kLine = kLabelFontHeight + 1;
+    const QRect& r = legend.rect;
+    const int lines = int(!legend.band.isEmpty()) + int(!legend.notch.isEmpty());
+    const int pictures = int(!legend.picture.isNull()) + int(!legend.second.isNull());
+    const int natural = LogicalHeight(legend.picture) * int(!legend.picture.isNull()) +
+                        LogicalHeight(legend.second) * int(!legend.second.isNull());
+    const int gaps = std::max(lines + pictures - 1, 0);
+    const int gap = lines * kLine + natural + gaps <= r.height() ? 1 : 0;
+    const int room = pictures > 0 ? (r.height() - lines * kLine - gap * gaps) / pictures : 0;
+    int y = r.top();
+    const auto picture = [&](const QPixmap& pixmap) {
+        if (pixmap.isNull()) return;
+        const int full = LogicalHeight(pixmap), h = std::min(full, room);
+        if (h <= 0) return;
+        const int w = static_cast<int>(pixmap.width() / pixmap.devicePixelRatio()) * h / full;
+        p.drawPixmap(QRect(r.left(), y, w, h), pixmap);
+        y += h + gap;
+    };
+    const auto line = [&](const QString& text) {
+        if (text.isEmpty() || y + kLine - 1 > r.bottom()) return;
+        p.drawText(QRect(r.left(), y, r.width(), kLine), Qt::AlignLeft, text);
+        y += kLine + gap;
+    };
+    picture(legend.picture);
+    line(legend.band);
+    picture(legend.second);
+    line(legend.notch);
+}
+
+}  // namespace
 
 void PaintGraphModel(QPainter& p, const GraphModel& m) {
     p.save();
-    // Back: frames, title, pane backgrounds.
     for (const graph::PixelRect& frame : PanelFrames()) DrawEtched(p, frame, m.colours.inverted);
-    p.fillRect(QRect(QPoint(m.area.left, m.area.top), QPoint(m.area.right, m.area.bottom)), m.colours.background);
     if (!m.title.isEmpty()) {
         p.setFont(m.titleFont);
         p.setPen(m.colours.text);
         p.drawText(kTitleRect, Qt::AlignCenter | Qt::TextSingleLine, m.title);
     }
+    p.restore();
+    PaintGraphPanes(p, m);
+}
 
-    // Mid: the filled columns, grey where suppressed or off the pipe.
+void PaintGraphPanes(QPainter& p, const GraphModel& m) {
+    p.save();
+    // Back: the area's background.
+    p.fillRect(QRect(QPoint(m.area.left, m.area.top), QPoint(m.area.right, m.area.bottom)), m.colours.background);
+
+    // Mid: the filled columns; suppressed ones grey through, those off the
+    // pipe on a grey background.
     for (const PaneModel& pane : m.panes) {
         for (int32_t x = pane.rect.left; x <= pane.rect.right; ++x) {
-            if (Grey(m, pane, x)) {
-                p.fillRect(x, pane.rect.top, 1, pane.rect.Height(), m.colours.grey);
-                continue;
-            }
-            const int32_t h = std::clamp(pane.heights[static_cast<size_t>(x - pane.rect.left)], 0, pane.rect.Height());
+            if (Suppressed(pane, x) || OffPipe(m, x)) p.fillRect(x, pane.rect.top, 1, pane.rect.Height(), m.colours.grey);
+            if (Suppressed(pane, x)) continue;
+            const int32_t h = std::clamp(HeightAt(pane, x), 0, pane.rect.Height());
             if (h > 0) p.fillRect(x, pane.rect.bottom - h + 1, 1, h, m.colours.fill);
         }
     }
@@ -140,23 +186,7 @@ void PaintGraphModel(QPainter& p, const GraphModel& m) {
     }
     p.setFont(m.labelFont);
     p.setPen(m.colours.text);
-    for (const LegendModel& legend : m.legends) {
-        int y = legend.rect.top();
-        const auto line = [&](const QString& text) {
-            if (text.isEmpty()) return;
-            p.drawText(QRect(legend.rect.left(), y, legend.rect.width(), kLabelFontHeight + 1), Qt::AlignLeft, text);
-            y += kLabelFontHeight + 1;
-        };
-        const auto picture = [&](const QPixmap& pixmap) {
-            if (pixmap.isNull()) return;
-            p.drawPixmap(legend.rect.left(), y, pixmap);
-            y += pixmap.height() / static_cast<int>(pixmap.devicePixelRatio()) + 1;
-        };
-        picture(legend.picture);
-        line(legend.band);
-        picture(legend.second);
-        line(legend.notch);
-    }
+    for (const LegendModel& legend : m.legends) PaintLegend(p, legend);
     if (!m.delayText.isEmpty() && m.cursorX != INT_MIN) {
         p.setFont(m.labelFont);
         p.setPen(m.colours.text);
@@ -267,8 +297,8 @@ void CCorrelatorDlg::BuildGraphModel() {
             legend.rect = QRect(QPoint(r.right + 4, r.top), QPoint(graph::kGraphArea.right, r.bottom));
             legend.picture = Picture(LegendPicture(kind));
             if (r.Height() > 25) legend.band = QString::fromStdU16String(run.PostFilterOf(i).BandText(run.SampleRate(), words));
-            if (r.Height() > 38 && band.notchOn) legend.second = Picture(kPictureLegendSecond);
-            if (r.Height() > 51 && band.notchOn)
+            if (r.Height() > 38) legend.second = Picture(kPictureLegendSecond);
+            if (r.Height() > 51)
                 legend.notch = QString::fromStdU16String(run.PostFilterOf(i).NotchText(run.SampleRate(), words));
             m_legendRects[static_cast<size_t>(i)] = legend.rect;
             m.legends.push_back(std::move(legend));

@@ -4,9 +4,9 @@
 //
 // The main screen fills a GraphModel from its run (GraphView.cpp) and paints
 // it in three layers: back (panel frames, pane backgrounds, title), mid (the
-// filled correlation columns, grey where suppressed or outside the sensor
-// range, the pipe bar) and fore (the cursor and sensor-end diamond columns,
-// the delay text).
+// filled correlation columns, grey through where suppressed and on a grey
+// background outside the sensor range, the pipe bar) and fore (the cursor and
+// sensor-end diamond columns, the legends, the delay text).
 
 #include <QColor>
 #include <QFont>
@@ -61,7 +61,7 @@ struct GraphModel {
     graph::PixelRect area = graph::kGraphArea;
     std::vector<PaneModel> panes;      // pane 0 at the bottom
     // Pixel columns of the sensor ends (-travel time Red, +travel time Blue);
-    // columns outside them are grey. INT_MIN / INT_MAX: no limit.
+    // columns outside them have a grey background. INT_MIN / INT_MAX: no limit.
     int32_t redEndX = INT_MIN, blueEndX = INT_MAX;
     bool showSensorEnds = false;       // outside a survey, with a described pipe
     int32_t cursorX = INT_MIN;         // INT_MIN: no cursor column
@@ -73,8 +73,12 @@ struct GraphModel {
 // The eight panel frames of the result panel.
 std::vector<graph::PixelRect> PanelFrames();
 
-// Paints the model in the 640 x 480 space.
+// Paints the model in the 640 x 480 space: the panel frames and the title,
+// then the panes.
 void PaintGraphModel(QPainter& painter, const GraphModel& model);
+// The graph area alone: the panes, the pipe bar, the markers, the legends and
+// the delay text.
+void PaintGraphPanes(QPainter& painter, const GraphModel& model);
 
 // The colour the mid layer leaves at (x, y) of a pane, before the markers.
 QColor PaneColourAt(const GraphModel& model, const PaneModel& pane, int32_t x, int32_t y);

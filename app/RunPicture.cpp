@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/ImageWriter.h"
 
@@ -26,6 +27,38 @@ QFont FontOf(const QString& family, int height) {
     return font;
 }
 
+// Maps a pane's rows from the screen's pane band (top ... from) onto the
+// picture's (top ... to): y counts from the band's top, edges stay edges.
+int32_t Stretched(int32_t y, int32_t top, int32_t from, int32_t to) {
+    return top + static_cast<int32_t>(std::lround(double(y - top) * double(to - top) / double(std::max(from - top, 1))));
+}
+
+// The screen's graph, its legends included, scaled alike both ways to the
+// picture's width; the panes grow downwards to fill the picture's height, so
+// the text and the marks keep their shape and the traces gain rows.
+GraphModel PictureGraph(const GraphModel& screen, double& scale) {
+    GraphModel m = screen;
+    const graph::PixelRect& a = screen.area;
+    const int32_t width = std::max(graph::kGraphArea.right, a.right) - a.left + 1;
+    scale = double(kRunPictureGraph.width()) / width;
+    const auto height = static_cast<int32_t>(kRunPictureGraph.height() / scale);
+    m.area.bottom = std::max(a.bottom, a.top + height - 1);
+    const int32_t from = a.bottom + 1 - graph::kPipeBarBand, to = m.area.bottom + 1 - graph::kPipeBarBand;
+    for (PaneModel& pane : m.panes) {
+        const int32_t old = pane.rect.Height();
+        pane.rect.top = Stretched(pane.rect.top, a.top, from, to);
+        pane.rect.bottom = Stretched(pane.rect.bottom + 1, a.top, from, to) - 1;
+        for (int32_t& h : pane.heights)
+            if (h > 0) h = static_cast<int32_t>(std::lround(double(h) * pane.rect.Height() / std::max(old, 1)));
+    }
+    for (LegendModel& legend : m.legends) {
+        const int32_t top = Stretched(legend.rect.top(), a.top, from, to);
+        legend.rect.setBottom(Stretched(legend.rect.bottom() + 1, a.top, from, to) - 1);
+        legend.rect.setTop(top);
+    }
+    return m;
+}
+
 }  // namespace
 
 QImage MakeRunPicture(const RunPictureInput& in) {
@@ -34,19 +67,21 @@ QImage MakeRunPicture(const RunPictureInput& in) {
     QPainter p(&image);
     p.setPen(Qt::black);
 
-    // The graph first: the screen's graph area scaled into the picture's,
-    // clipped to it. The text comes after it on an opaque background, so the
-    // fifth line of the left block (the SNR, at y 90-105) stays readable where
-    // the graph begins at y 92.
-    const graph::PixelRect& a = in.graph.area;
-    const QRectF source(a.left, a.top, a.Width(), a.Height());
+    // The graph first, clipped to its place. The text comes after it on an
+    // opaque background, so the fifth line of the left block (the SNR, at y
+    // 90-105) stays readable where the graph begins at y 92.
+    double scale = 1.0;
+    const GraphModel graph = PictureGraph(in.graph, scale);
     p.save();
     p.setClipRect(kRunPictureGraph);
     p.translate(kRunPictureGraph.left(), kRunPictureGraph.top());
-    p.scale((kRunPictureGraph.width()) / source.width(), (kRunPictureGraph.height()) / source.height());
-    p.translate(-source.left(), -source.top());
+    p.scale(scale, scale);
+    p.translate(-graph.area.left, -graph.area.top);
     p.setLayoutDirection(Qt::LeftToRight);
-    PaintGraphModel(p, in.graph);
+    // The legends lie on the screen's background, as the panes do.
+    const int32_t legendsRight = std::max(graph::kGraphArea.right, graph.area.right);
+    p.fillRect(QRect(QPoint(graph.area.left, graph.area.top), QPoint(legendsRight, graph.area.bottom)), graph.colours.background);
+    PaintGraphPanes(p, graph);
     p.restore();
 
     p.setBackground(QColor(kRunPictureBackground));

@@ -2,7 +2,8 @@
 // app/RunPicture.h — the 800 x 600 picture SAVE keeps beside a run
 // ("_corr.png", "_corr.jpg"): the run's title, a block of its file name,
 // pipe, filters, elapsed time and SNR, the correlation graph as the main
-// screen paints it, the information texts, the station pictures and the
+// screen paints it (legends included, scaled alike both ways, its panes taller
+// to fill the picture), the information texts, the station pictures and the
 // leak's distances. Always in normal colours; made from plain values so that
 // it is drawn (and tested) without a run or a window.
 

@@ -1,11 +1,17 @@
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QSlider>
+#include <QVariant>
+#include <algorithm>
 #include <cmath>
 
 #include "settings/Configuration.h"
@@ -62,6 +68,64 @@ QWidget* MakeWidget(const ControlTemplate& c, QWidget* parent) {
     return new QWidget(parent);
 }
 
+constexpr int kSmallestFitPixels = 9;
+constexpr char kFitBaseFont[] = "fitBaseFont";
+
+// Whether the text drawn in a box of one line, as the label draws it, keeps
+// all its ink inside: a fallback font's tall line (Persian) centred in the box
+// may cut the glyphs below the baseline.
+bool InkInside(const QFont& font, const QSize& box, Qt::Alignment align, const QString& text) {
+    const int pad = box.height();
+    QImage image(box.width(), box.height() + 2 * pad, QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(0, pad), box), int(align) | Qt::TextWordWrap | Qt::TextDontClip, text);
+    painter.end();
+    for (int y = 0; y < image.height(); ++y) {
+        if (y == pad) y = pad + box.height();
+        const uchar* row = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x)
+            if (row[x] < 0xC0) return false;
+    }
+    return true;
+}
+
+// Whether the text, wrapped at the box's width, needs no more lines than the
+// box holds (at least one). Lines are measured on the text itself, whose
+// glyphs may come from a taller fallback font.
+bool FitsBox(const QFont& font, const QRect& box, Qt::Alignment align, const QString& text) {
+    const QFontMetrics metrics(font);
+    const int line = std::max(metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), 0, text).height(), 1);
+    const int lines = std::max(1, box.height() / line);
+    const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), 1 << 20), Qt::TextWordWrap, text);
+    if (needed.width() > box.width() || needed.height() > lines * line) return false;
+    return lines > 1 || InkInside(font, box.size(), align, text);
+}
+
+// A static's text that would be cut off in its box is set in a smaller font
+// (down to 9 px) instead; a text that fits gets the screen's font back.
+void FitLabelFont(QLabel& label) {
+    const QRect box = label.contentsRect();
+    if (box.isEmpty() || label.hasScaledContents()) return;
+    const QVariant base = label.property(kFitBaseFont);
+    QFont font = base.isValid() ? base.value<QFont>() : label.font();
+    if (FitsBox(font, box, label.alignment(), label.text())) {
+        if (base.isValid()) {
+            label.setFont(font);
+            label.setProperty(kFitBaseFont, QVariant());
+        }
+        return;
+    }
+    if (!base.isValid()) label.setProperty(kFitBaseFont, font);
+    for (int pixels = QFontInfo(font).pixelSize() - 1; pixels >= kSmallestFitPixels; --pixels) {
+        font.setPixelSize(pixels);
+        if (FitsBox(font, box, label.alignment(), label.text())) break;
+    }
+    label.setFont(font);
+}
+
 }  // namespace
 
 QWidget* CreateControl(const ControlTemplate& c, QWidget* parent) {
@@ -90,7 +154,10 @@ QString ControlText(const QWidget* w) {
 
 void SetControlText(QWidget* w, const QString& text) {
     if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(text);
-    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text);
+    else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(text);
+        FitLabelFont(*l);
+    }
     else if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
     else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text);
 }

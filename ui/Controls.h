@@ -15,6 +15,7 @@ QWidget* CreateControl(const ControlTemplate& control, QWidget* parent);
 QFont ScreenFont(const DialogTemplate& dialog);
 
 // Text of buttons, labels, edits and group boxes; empty for anything else.
+// A label's text that its box would cut off is set in a smaller font.
 QString ControlText(const QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
 

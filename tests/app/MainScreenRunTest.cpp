@@ -387,8 +387,8 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
 // pipe: no distances, the survey pipe label, the delay under the cursor.
 TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
     g_configuration.testMode = 1;
-    struct Row { int32_t configured; float rate, range; int32_t unit; };
-    for (const Row& row : {Row{7, 10000.0f, 100.0f, 1}, Row{2, 5000.0f, 1.0f, 0}}) {
+    struct Row { int32_t configured; float rate, range; int32_t unit; const char* description; };
+    for (const Row& row : {Row{7, 10000.0f, 100.0f, 1, "SURVEY SHORT RANGE"}, Row{2, 5000.0f, 1.0f, 0, "SURVEY LONG RANGE"}}) {
         g_configuration.surveyRange = row.configured;
         Make();
         Ticks(5);
@@ -407,6 +407,12 @@ TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
         EXPECT_TRUE(dlg->ItemText(kIdDistanceA).isEmpty() && dlg->ItemText(kIdDistanceB).isEmpty());
         EXPECT_EQ(dlg->ItemText(kIdPipeLabel), LoadString(195) + " " + LoadString(141));
         EXPECT_FALSE(dlg->ItemText(kIdCursorDelayText).isEmpty());
+        // The saved picture's pipe line names the range.
+        RunPictureInput expected;
+        expected.labels[1] = LoadString(123) + " ";
+        expected.values[1] = row.description;
+        const QRect pipeLine(0, 45, 500, 15);
+        EXPECT_EQ(dlg->RunPictureNow("S.corr").copy(pipeLine), MakeRunPicture(expected).copy(pipeLine)) << row.configured;
         dlg.reset();
     }
 }
@@ -585,19 +591,82 @@ TEST(GraphPaint, FilledColumnsGreySuppressionAndHalvedCursorInBothSchemes) {
     }
 }
 
-TEST(GraphPaint, SensorEndsTintRedAndBlueAndGreyTheColumnsBeyond) {
+// Beyond the sensor ends the background turns grey and the trace still shows
+// (a peak out of bracket stays visible); only suppression is grey through.
+TEST(GraphPaint, SensorEndsTintRedAndBlueAndGreyTheBackgroundBeyond) {
     GraphModel m = SmallModel(0);
     m.cursorX = INT_MIN;
     m.showSensorEnds = true;
     m.redEndX = 101;
     m.blueEndX = 104;
+    m.panes[0].heights[0] = m.panes[0].heights[5] = 30;  // half columns beyond both ends
     const QImage image = Paint(m);
-    EXPECT_EQ(image.pixelColor(100, 150), QColor(0xDF, 0xDF, 0xDF));  // left of the Red end
-    EXPECT_EQ(image.pixelColor(105, 150), QColor(0xDF, 0xDF, 0xDF));  // right of the Blue end
+    const QColor grey(0xDF, 0xDF, 0xDF), fill(0x00, 0x80, 0x00);
+    for (int x : {100, 105}) {
+        EXPECT_EQ(image.pixelColor(x, 120), grey) << x;  // above the trace
+        EXPECT_EQ(image.pixelColor(x, 150), fill) << x;  // the trace
+    }
     // Red end on the half column's background (white): halved plus 0x80 red.
     EXPECT_EQ(image.pixelColor(101, 100), QColor(0x7F + 0x80, 0x7F, 0x7F));
     // Blue end on a filled column (0x008000): halved plus 0x80 blue.
     EXPECT_EQ(image.pixelColor(104, 100), QColor(0, 0x40, 0x80));
+}
+
+namespace {
+
+// Three panes of a three-band run (legends 70 px wide), enlargedRow as the
+// screen lays them out, each legend with a 32 x 16 picture and a band text,
+// the enlarged one also with the notch lines.
+GraphModel ThreeBandModel(int32_t enlargedRow) {
+    GraphModel m;
+    m.colours = GraphColoursFor(0);
+    m.labelFont.setPixelSize(15);
+    m.area = graph::GraphAreaFor(3, 70);
+    QPixmap picture(32, 16);
+    picture.fill(Qt::black);
+    for (const graph::PixelRect& r : graph::PaneRects(m.area, 3, enlargedRow)) {
+        m.panes.push_back({r, std::vector<int32_t>(static_cast<size_t>(r.Width()), 0)});
+        LegendModel legend{QRect(QPoint(r.right + 4, r.top), QPoint(graph::kGraphArea.right, r.bottom)), picture,
+                           "400Hz+", QPixmap(), QString()};
+        if (r.Height() > 51) {
+            legend.second = picture;
+            legend.notch = "None";
+        }
+        m.legends.push_back(legend);
+    }
+    return m;
+}
+
+// Dark pixels in the band y0 ... y1 between x0 and x1.
+int DarkPixels(const QImage& image, int x0, int x1, int y0, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += qGray(image.pixel(x, y)) < 100;
+    return n;
+}
+
+}  // namespace
+
+// In an enlarged three-band row the legends of the 26-pixel strips keep to
+// their strips: the picture shrinks so the band text fits below it.
+TEST(GraphPaint, LegendsStayInsideTheirPanesWhenARowIsEnlarged) {
+    for (int32_t row : {1, 3}) {
+        const GraphModel m = ThreeBandModel(row);
+        const QImage image = Paint(m);
+        for (int y = m.area.top; y <= m.area.bottom; ++y)
+            for (int x = m.legends[0].rect.left(); x <= graph::kGraphArea.right; ++x) {
+                bool inLegend = false;
+                for (const LegendModel& legend : m.legends) inLegend |= legend.rect.contains(x, y);
+                if (!inLegend) {
+                    ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::magenta)) << row << " " << x << "," << y;
+                }
+            }
+        for (const LegendModel& legend : m.legends) {  // the band text below the picture
+            const int below = legend.rect.top() + (legend.rect.height() > 51 ? 17 : 10);
+            EXPECT_GT(DarkPixels(image, legend.rect.left(), legend.rect.right() + 1, below, below + 16), 0)
+                << row << " legend at " << legend.rect.top();
+        }
+    }
 }
 
 TEST(GraphPaint, PipeBarIsGreyWithoutSectionsElseInSectionColours) {
@@ -614,19 +683,62 @@ TEST(GraphPaint, PipeBarIsGreyWithoutSectionsElseInSectionColours) {
     EXPECT_EQ(bar.pixelColor(102, 160 + 5), QColor(Qt::black));  // the joint tick
 }
 
+// A three-band legend's lines follow its pane's height alone, so a run shows
+// the same legends live and reopened: equal panes (64 px) end in the notch
+// text also while the notch is off.
+TEST_F(MainRun, ThreeBandLegendsShowTheNotchLineByPaneHeight) {
+    g_configuration.multiFilter = 1;
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Ticks(5);
+    ASSERT_FALSE(dlg->Run().PostFilterOf(2).Band().notchOn);
+    const QImage screen = dlg->grab().toImage();
+    EXPECT_GT(DarkPixels(screen, 552, 608, 91 + 48, 91 + 64), 0);  // the top pane's last line
+}
+
 // ---- the saved picture ------------------------------------------------------------------------
 
 namespace {
 
-// Dark pixels in the band y0 ... y1 between x0 and x1.
-int DarkPixels(const QImage& image, int x0, int x1, int y0, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += qGray(image.pixel(x, y)) < 100;
-    return n;
+// The bounding box of the dark pixels in r.
+QRect DarkBox(const QImage& image, const QRect& r) {
+    QRect box;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 }  // namespace
+
+// A three-band run's picture keeps the legends right of the panes, and the
+// graph is scaled alike both ways: the delay text keeps its shape.
+TEST(RunPicture, GraphKeepsItsLegendsAndItsShape) {
+    GraphModel one = ThreeBandModel(0);
+    one.area = graph::kGraphArea;
+    one.legends.clear();
+    one.panes = {{graph::PaneRects(one.area, 1, 0)[0], std::vector<int32_t>(584, 0)}};
+    for (GraphModel screen : {one, ThreeBandModel(0)}) {
+        const bool threeBands = !screen.legends.empty();
+        screen.cursorX = 300;
+        screen.delayText = "88.8ms";
+        RunPictureInput in;
+        in.graph = screen;
+        const QImage picture = MakeRunPicture(in);
+        if (threeBands) {
+            EXPECT_GT(DarkPixels(picture, 700, 798, 110, 550), 300);  // the legends' pictures and texts
+        }
+
+        const int32_t panesBottom = screen.panes.front().rect.bottom;
+        const QRect onScreen = DarkBox(Paint(screen), QRect(QPoint(24, panesBottom + 1), QPoint(520, 315)));
+        const QRect inPicture = DarkBox(picture, QRect(QPoint(2, 110), QPoint(690, 550)));
+        ASSERT_FALSE(onScreen.isEmpty() || inPicture.isEmpty());
+        const double screenShape = double(onScreen.height()) / onScreen.width();
+        const double pictureShape = double(inPicture.height()) / inPicture.width();
+        EXPECT_NEAR(pictureShape / screenShape, 1.0, 0.1) << threeBands << ": " << screenShape << " " << pictureShape;
+        EXPECT_GT(inPicture.width(), onScreen.width() * 13 / 10) << threeBands;
+    }
+}
 
 // Left to right the run's block starts at the left edge and the comments end
 // at the right one; on a Persian screen both sides swap. The SNR line, where

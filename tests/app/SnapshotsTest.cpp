@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
 #include <filesystem>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "ScreenDriver.h"
 #include "platform/Paths.h"
 #include "screens/FileListDialog.h"
+#include "settings/Language.h"
 #include "ui/Resources.h"
 
 namespace {
@@ -79,6 +83,28 @@ TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
     EXPECT_EQ(StatusLine(), mismatch);
     Ticks(3);
     EXPECT_NE(StatusLine(), mismatch);
+}
+
+// The refusal is read whole on the status line, in every language shipped.
+TEST_F(Snapshots, MismatchMessageFitsTheStatusLineInEveryLanguage) {
+    InstallLanguageHooks();
+    for (const char* code : {"ENG", "DEU", "FAS"}) {
+        QFile pack(QString(CORRELATOR_SOURCE_DIR) + "/resources/lang/" + code + ".txt");
+        if (pack.open(QIODevice::ReadOnly))
+            root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll", pack.readAll().toStdString());
+        SetLanguage(QString(code).toStdU16String());
+        Make();
+        const QString message = LoadString(181);
+        EXPECT_TRUE(QString(code) == "ENG" || message != QString("SNAPSHOT CANNOT BE TAKEN AS PIPE DETAILS ARE NOT THE SAME."))
+            << code;
+        dlg->SetItemText(kIdStatusLine, message);
+        const auto* line = dlg->Item<QLabel>(kIdStatusLine);
+        EXPECT_LE(QFontMetrics(line->font()).horizontalAdvance(message), line->contentsRect().width()) << code;
+        dlg->SetItemText(kIdStatusLine, "READY");  // a short text gets the screen's font back
+        EXPECT_EQ(line->font(), dlg->font()) << code;
+        dlg.reset();
+    }
+    SetLanguage(u"ENG");
 }
 
 TEST_F(Snapshots, ResetOnTheSnapshotBarDropsTheHistoryAndShowsStart) {
