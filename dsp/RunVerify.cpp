@@ -232,17 +232,24 @@ void CheckCounts(Walk& w) {
 
 // ---- the run as read ----------------------------------------------------------
 
+// L is the range in samples at the run's rate, rounded, plus the guard lags.
 void CheckLagAxis(const CCorrelation& run, Differences& out) {
+    static const char* const kUnits[] = {"s", "ms", "samples"};
     const int32_t unit = run.RangeUnit();
-    if (unit < 0 || unit > 2) Add(out, "lags", "range unit " + N(unit) + "; 0 (s), 1 (ms) or 2 (samples)");
+    if (unit < 0 || unit > 2) return Add(out, "lags", "range unit " + N(unit) + "; 0 (s), 1 (ms) or 2 (samples)");
     const float rate = run.FileSampleRate();
     const CCorrelation fresh(0, 0, run.Range(), unit, rate);
     if (fresh.MaxLag() != run.MaxLag())
-        Add(out, "lags", "L " + N(run.MaxLag()) + " stored; a range of " + N(run.Range()) + " in unit " + N(unit) +
+        Add(out, "lags", "L " + N(run.MaxLag()) + " stored; a range of " + N(run.Range()) + ' ' + kUnits[unit] +
                              " at " + N(rate) + " Hz gives " + N(fresh.MaxLag()));
+}
+
+// The visible window and the selected trace index into the accumulators.
+void CheckWindow(const CCorrelation& run, Differences& out) {
     const int32_t l = run.MaxLag();
     if (run.LeftLag() < -l || run.RightLag() > l || run.LeftLag() > run.RightLag())
-        Add(out, "window", "lags " + N(run.LeftLag()) + " ... " + N(run.RightLag()) + " outside -" + N(l) + " ... " + N(l));
+        Add(out, "window", "lags " + N(run.LeftLag()) + " ... " + N(run.RightLag()) + "; a window lies in -" + N(l) +
+                               " ... " + N(l));
     if (run.SelectedTrace() < 0 || run.SelectedTrace() > CCorrelation::kTraces)
         Add(out, "counts", "selected trace " + N(run.SelectedTrace()) + "; 0-3");
 }
@@ -361,6 +368,7 @@ std::vector<RunDifference> VerifyRun(std::istream& corr, std::unique_ptr<std::is
         return out;
     }
     CheckLagAxis(*run, out);
+    CheckWindow(*run, out);
     CheckRecording(*run, std::move(recording), out);
     if (CheckPostFiltered(*run, out)) CheckDisplayAndCursor(*run, direct, out);
     return out;

@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                "chunk", "Cor0 after the last accumulator"},
         Damage{"RangeAgainstTheLagCount", false,
                [](SavedRun& s) { const float ms = 90.0f; std::memcpy(&s.corr[kRangeAt], &ms, 4); },
-               "lags", "L 1088 stored; a range of 90 in unit 1 at 10000 Hz gives 988"},
+               "lags", "L 1088 stored; a range of 90 ms at 10000 Hz gives 988"},
         Damage{"RedSamplesStored", false, [](SavedRun& s) { PutInt32(s.corr, kRedStoredAt, 24096); },
                "recording", "Red samples stored 24096, the recording holds 20000 frames"},
         Damage{"RecordingMissing", false, [](SavedRun& s) { s.wav.clear(); }, "recording", "missing"},
