@@ -64,6 +64,11 @@ bool WriteThroughTemporary(const std::string& path, WriteFn write) {
 }
 
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
+    // In post-filter mode a trace's accumulator is derived when it is shown:
+    // every trace is derived before the file keeps it, the selected one last
+    // so that the stored display is its own, as the screen leaves it.
+    for (int32_t t = 0; t < run.TraceCount(); ++t) run.DisplayTrace(t);
+    run.DisplayTrace(run.SelectedAccumulator());
     // The recording first: a run file never stands without its recording.
     const bool saved =
         WriteThroughTemporary(name + "_corr.wav",

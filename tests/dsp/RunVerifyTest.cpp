@@ -24,8 +24,8 @@ struct SavedRun {
 
 // A 100 ms run on 20000 frames of a leak 300 samples nearer Blue, band
 // 100-2000 Hz, its display and cursor left as the screen leaves them.
-SavedRun MakeRun(bool postFilter) {
-    CCorrelation run;
+SavedRun MakeRun(bool postFilter, const CorrelationOptions& options = {}) {
+    CCorrelation run(500, 100, 100.0f, 1, kUnitSampleRate, options);
     run.SetPostFilter(postFilter ? 1 : 0);
     run.SetRange(100.0f, 1);
     FilterBand band{100.0f / 10000, 2000.0f / 10000, true, 0, 0};
@@ -88,9 +88,14 @@ class DamagedRun : public ::testing::TestWithParam<Damage> {};
 
 }  // namespace
 
-// A cursor the operator moved off the peak is no difference either.
+// Nor is a display drawn under sharpening and both polarities (settings the
+// file does not keep), or a cursor the operator moved off the peak.
 TEST(RunVerify, RunsAsWrittenPassInEitherMode) {
+    CorrelationOptions sharpened;
+    sharpened.bothPolarities = true;
+    sharpened.peakSharpenOther = 3;
     for (const bool postFilter : {false, true}) {
+        EXPECT_TRUE(Verify(MakeRun(postFilter, sharpened)).empty()) << Lines(Verify(MakeRun(postFilter, sharpened)));
         SavedRun saved = MakeRun(postFilter);
         EXPECT_TRUE(Verify(saved).empty()) << postFilter << ": " << Lines(Verify(saved));
         PutInt32(saved.corr, kCursorLagAt, 12);
@@ -117,6 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
                "chunk", "Disp size 998, expected 1000"},
         Damage{"Truncated", false, [](SavedRun& s) { s.corr.resize(s.corr.size() - 3); },
                "chunk", "Cor0 size 17416 with 17413 bytes left"},
+        Damage{"FilterRecordSize", false,
+               [](SavedRun& s) { PutInt32(s.corr, ChunkAt(s.corr, "FltR") + 4, 18); },
+               "chunk", "FltR filter 0 size 18, expected 17"},
         Damage{"InfoSizeAgainstItsStrings", false,
                [](SavedRun& s) { PutInt32(s.corr, ChunkAt(s.corr, "Info") + 4, 21); },
                "chunk", "Info size 21, its strings take 20"},
@@ -130,6 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
                "lags", "L 1088 stored; a range of 90 ms at 10000 Hz gives 988"},
         Damage{"RedSamplesStored", false, [](SavedRun& s) { PutInt32(s.corr, kRedStoredAt, 24096); },
                "recording", "Red samples stored 24096, the recording holds 20000 frames"},
+        Damage{"RecordingRate", false, [](SavedRun& s) { PutInt32(s.wav, 24, 8000); },
+               "recording", "at 8000 Hz, the run at 10000 Hz"},
         Damage{"RecordingMissing", false, [](SavedRun& s) { s.wav.clear(); }, "recording", "missing"},
         Damage{"DisplayColumn", false,
                [](SavedRun& s) { s.corr[ChunkAt(s.corr, "Disp") + 8 + 2 * 17] ^= 4; },

@@ -33,9 +33,11 @@ TEST(CorrVerify, PassesOnRunsAcquireAndReplaySave) {
         const ToolResult live = Tool({"corr", "verify", name + ".corr"});
         EXPECT_EQ(live.code, 0) << live.out;
         EXPECT_EQ(live.out, "verify=ok\n");
-        for (const char* postFilter : {"0", "1"}) {
-            const std::string again = name + "-replay" + postFilter;
-            ASSERT_EQ(Tool({"corr", "replay", name + ".corr", "--post-filter", postFilter, "--out", again}).code, 0);
+        for (const char* traces : {"1", "3"}) {
+            const std::string again = name + "-replay" + traces;
+            const char* postFilter = *traces == '1' ? "0" : "1";  // three post-filtered traces derived apart
+            ASSERT_EQ(Tool({"corr", "replay", name + ".corr", "--post-filter", postFilter, "--traces", traces, "--out",
+                            again}).code, 0);
             const ToolResult replay = Tool({"corr", "verify", again + ".corr"});
             EXPECT_EQ(WithoutPrimingCount(replay.out), replay.code == 0 ? "verify=ok\n" : "") << replay.out;
         }
