@@ -46,7 +46,7 @@ TEST(CorrVerify, PassesOnRunsAcquireAndReplaySave) {
 
 TEST(CorrVerify, ReportsARunWithoutItsRecordingInTextAndJson) {
     TempUnitRoot root;
-    const std::string name = (root.Path() / "run").string();
+    const std::string name = (root.Path() / "my run").string();  // a space stays a space in JSON
     ASSERT_EQ(Tool({"acquire", "--seconds", "1", "--out", name}).code, 0);
     std::filesystem::remove(name + "_corr.wav");
     const ToolResult text = Tool({"corr", "verify", name + ".corr"});
