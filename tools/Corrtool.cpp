@@ -22,6 +22,7 @@ const CorrtoolCommand kCommands[] = {
     // corr:
     {"corr", "info", "FILE", CmdCorrInfo},
     {"corr", "replay", "FILE.corr [options]", CmdCorrReplay},
+    {"corr", "verify", "RUN.corr [--json]", CmdCorrVerify},
     // acquire:
     {"", "acquire", "[options]", CmdAcquire},
     {"", "devices", "", CmdDevices},

@@ -42,5 +42,6 @@ int CmdCompAdd(const Args& args, std::ostream& out, std::ostream& err);
 // corr:
 int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err);
 int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err);
+int CmdCorrVerify(const Args& args, std::ostream& out, std::ostream& err);
 // acquire:
 int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err);

@@ -49,6 +49,11 @@ void PrintPeak(CCorrelation& run, std::ostream& out) {
 }
 
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
+    // In post-filter mode a trace's accumulator is derived when it is shown:
+    // every trace is derived before the file keeps it, the selected one last
+    // so that the stored display is its own, as the screen leaves it.
+    for (int32_t t = 0; t < run.TraceCount(); ++t) run.DisplayTrace(t);
+    run.DisplayTrace(run.SelectedAccumulator());
     // One set: the run file never stands beside another save's recording.
     const bool saved = platform::WriteHostFilesDurably({
         {name + "_corr.wav", [&](std::ostream& os) { return WriteRunRecording(run, os); }},
