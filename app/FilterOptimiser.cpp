@@ -187,6 +187,9 @@ void FilterOptimiser::Apply(CCorrelation& run) {
         FilterBand band;
         band.lowCut = m_bestLow / rate;
         band.highCut = m_bestHigh / rate;
+        // An empty notch (0, 0) leaves the response as it is, and keeps an open
+        // band's filters designed as a reopened run rebuilds them.
+        band.notchOn = true;
         run.RedFilter(0).SetBand(band, fir::kRectangular);
         run.BlueFilter(0).SetBand(band, fir::kRectangular);
         run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
