@@ -75,7 +75,7 @@ void CCorrelatorDlg::BeginRun() {
     run.SetPostFilter(g_configuration.postFilter);
     EnableItem(kIdOptimiseFilters, runrules::OptimiseCommandEnabled(run.TraceCount(), g_configuration.postFilter,
                                                                     g_configuration.filterOptimisation));
-    if (g_replay) run.RestartKeepingRaw();
+    if (g_replay) RestartReplay(run);  // the recording again from its first frame
     else run.Reset();
     run.Clock().Clear();
     run.Clock().Start();

@@ -32,13 +32,16 @@ void CCorrelatorDlg::OpenFilterScreen(int trace) {
     if (RunChild(screen) != kResultOk) return;
     g_defaultBands = screen.MaterialDefaults() ? 1 : 0;
     CCorrelation& run = *m_run;
+    const bool shown = m_loop.Running() || run.SamplesCorrelated() > 0;  // else the bare prefixes stay
     if (run.PostFilter() == 0 || g_configuration.useFftEngine) {
         const bool counting = run.Clock().running;
         run.RestartKeepingRaw();
         if (counting) run.Clock().Start();
         m_resultsChanged = false;
+        // A stopped run shows the restart now, not at the next RESUME.
+        if (shown) ShowEmptyResults();
     }
-    if (m_loop.Running() || run.SamplesCorrelated() > 0) RefreshLabels();
+    if (shown) RefreshLabels();
     InvalidatePanel();
 }
 
@@ -56,7 +59,7 @@ void CCorrelatorDlg::StartSurveyRun() {
     CCorrelation& run = *m_run;
     if (m_hw.GetSamplingState() == SamplingStarted) m_hw.RequestRestart();
     run.SetOptions(CorrelationOptionsFromConfiguration());
-    if (g_replay) run.RestartKeepingRaw();
+    if (g_replay) RestartReplay(run);
     else run.Reset();
     run.Clock().Clear();
     run.Clock().Start();
