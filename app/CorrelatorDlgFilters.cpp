@@ -59,13 +59,14 @@ void CCorrelatorDlg::StartSurveyRun() {
     CCorrelation& run = *m_run;
     if (m_hw.GetSamplingState() == SamplingStarted) m_hw.RequestRestart();
     run.SetOptions(CorrelationOptionsFromConfiguration());
+    if (!g_replay) run.Reset();
+
+    const survey::RangeSettings range = survey::PrepareRun(run, g_configuration, g_defaultBands != 0, g_replay != 0);
+    // A replay restarts from its first frame in the mode and bands just set.
     if (g_replay) RestartReplay(run);
-    else run.Reset();
     run.Clock().Clear();
     run.Clock().Start();
     m_loop.RestartSurveyCheck();
-
-    const survey::RangeSettings range = survey::PrepareRun(run, g_configuration, g_defaultBands != 0, g_replay != 0);
     if (!g_replay) m_hw.SetOutputSampleRate(range.outputRate);
     EnableItem(kIdSnapshotOptions, run.TraceCount() == 1);
     EnableItem(kIdOptimiseFilters, runrules::OptimiseCommandEnabled(run.TraceCount(), g_configuration.postFilter,

@@ -65,12 +65,13 @@ protected:
 
 }  // namespace
 
-// START on a replay reads the recording again from its first frame: with the
-// FFT engine or post-filter 0 a second START used to correlate nothing, and
-// in post-filter mode the priming frames were correlated as recording. STOP
-// in the middle of a replay and START again is a new replay from the first
-// frame, whose result equals an uninterrupted one's. A replay saved again
-// stores as many Red samples as its recording holds frames.
+// START and SNAPSHOT RESTART on a replay read the recording again from its
+// first frame: with the FFT engine or post-filter 0 a second START used to
+// correlate nothing, and in post-filter mode the priming frames were
+// correlated as recording. STOP in the middle of a replay and START again is
+// a new replay from the first frame, whose result equals an uninterrupted
+// one's. A replay saved again stores as many Red samples as its recording
+// holds frames.
 TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
     struct Row { int32_t fft, postFilter; };
     for (const Row& row : {Row{1, 1}, Row{0, 0}, Row{0, 1}}) {
@@ -83,9 +84,16 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
         ASSERT_NE(dlg->Run().Recording(), nullptr);
         const int32_t frames = dlg->Run().Recording()->FrameCount();
         std::vector<int64_t> first;
-        for (bool stopHalfWay : {false, false, true}) {
-            dlg->StartOnPipe(dlg->MainPipe());
-            if (stopHalfWay) {
+        enum class Way { Start, StopHalfWayAndStart, SnapshotRestart };
+        for (Way way : {Way::Start, Way::Start, Way::StopHalfWayAndStart, Way::SnapshotRestart}) {
+            if (way == Way::SnapshotRestart) {
+                Button(kIdSnapshotOptions)->click();
+                Button(kIdSnapshotRestart)->click();
+                ASSERT_EQ(dlg->Run().ValidCount(), 2);
+            } else {
+                dlg->StartOnPipe(dlg->MainPipe());
+            }
+            if (way == Way::StopHalfWayAndStart) {
                 Ticks(1);
                 Button(kIdStop)->click();
                 ASSERT_TRUE(Visible(kIdStart));
@@ -97,7 +105,7 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
             EXPECT_LE(run.SamplesCorrelated(), frames - 2 * run.MaxLag()) << row.fft << row.postFilter;
             run.DisplayTrace(0);  // in post-filter mode the accumulator is derived
             if (first.empty()) first = run.Accumulator(0);
-            else EXPECT_EQ(run.Accumulator(0), first) << row.fft << row.postFilter << stopHalfWay;
+            else EXPECT_EQ(run.Accumulator(0), first) << row.fft << row.postFilter << static_cast<int>(way);
         }
         dlg->SaveRunAs("A2");
         const auto [stored, recorded] = StoredAndRecorded("A2");

@@ -327,10 +327,11 @@ TEST(SavedRun, RedSamplesStoredIsTheFrameCountOfItsRecording) {
     }
 }
 
-// A replay, START again and a replay restarted half-way correlate the same
-// samples: the recording from its first frame, never its priming, so no more
-// than the recording holds (frames - 2L, as a live run of those frames).
-TEST(RestartReplay, EveryStartCorrelatesTheWholeRecordingOnce) {
+// START on a replay (the range set after the restart), SNAPSHOT RESTART (no
+// range) and a restart half-way correlate the same samples: the recording
+// from its first frame, never its priming, so no more than the recording
+// holds (frames - 2L, as a live run of those frames).
+TEST(RestartReplay, EveryRestartCorrelatesTheWholeRecordingOnce) {
     const std::vector<int16_t> noise = Noise(2 * 20000, 7, 300);
     std::vector<int16_t> frames(noise.size());
     for (size_t i = 0; i < noise.size(); ++i) frames[i] = static_cast<int16_t>(16 * noise[i]);
@@ -339,17 +340,16 @@ TEST(RestartReplay, EveryStartCorrelatesTheWholeRecordingOnce) {
         CCorrelation& run = *opened.run;
         run.SetPostFilter(postFilter);
         std::vector<std::vector<int64_t>> results;
-        for (int32_t stopAfter : {INT32_MAX, INT32_MAX, 3000}) {
+        for (int32_t fedFirst : {-1, 0, 3000}) {
             RestartReplay(run);
-            run.SetRange(100.0f, 1);  // START sets the range after the restart
-            if (stopAfter != INT32_MAX) {
-                run.FeedFromWav(stopAfter);
+            if (fedFirst < 0) run.SetRange(100.0f, 1);  // as START, on the range the run has
+            if (fedFirst > 0) {
+                run.FeedFromWav(fedFirst);
                 run.Correlate(INT32_MAX);
                 RestartReplay(run);
-                run.SetRange(100.0f, 1);
             }
             ReplayRecording(run);
-            EXPECT_EQ(run.SamplesCorrelated(), 20000 - 2 * run.MaxLag()) << postFilter;
+            EXPECT_EQ(run.SamplesCorrelated(), 20000 - 2 * run.MaxLag()) << postFilter << ' ' << fedFirst;
             results.push_back(postFilter ? run.UnfilteredAccumulator() : run.Accumulator(0));
         }
         EXPECT_EQ(results[1], results[0]) << postFilter;
