@@ -65,8 +65,8 @@ protected:
 
 }  // namespace
 
-// START and SNAPSHOT RESTART on a replay read the recording again from its
-// first frame: with the FFT engine or post-filter 0 a second START used to
+// START, SNAPSHOT RESTART and SURVEY on a replay read the recording again
+// from its first frame: with the FFT engine or post-filter 0 a second START used to
 // correlate nothing, and in post-filter mode the priming frames were
 // correlated as recording. STOP in the middle of a replay and START again is
 // a new replay from the first frame, whose result equals an uninterrupted
@@ -106,6 +106,19 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
             run.DisplayTrace(0);  // in post-filter mode the accumulator is derived
             if (first.empty()) first = run.Accumulator(0);
             else EXPECT_EQ(run.Accumulator(0), first) << row.fft << row.postFilter << static_cast<int>(way);
+        }
+        // SURVEY on a replay (START's survey choice) likewise, twice.
+        std::vector<int64_t> survey;
+        for (int i = 0; i < 2; ++i) {
+            Driver driver;
+            driver.Queue({Press(CMaterialDialog::kIdSurvey)});
+            Button(kIdStart)->click();
+            ASSERT_TRUE(dlg->Run().Pipe().IsSurvey());
+            ASSERT_TRUE(RunToStop());
+            EXPECT_GT(dlg->Run().SamplesCorrelated(), 0) << row.fft << row.postFilter;
+            dlg->Run().DisplayTrace(0);
+            if (survey.empty()) survey = dlg->Run().Accumulator(0);
+            else EXPECT_EQ(dlg->Run().Accumulator(0), survey) << row.fft << row.postFilter;
         }
         dlg->SaveRunAs("A2");
         const auto [stored, recorded] = StoredAndRecorded("A2");
