@@ -148,7 +148,6 @@ public:
     // priming, which comes from the end of its recording): no restart
     // correlates them. Reset forgets the mark.
     void MarkRawPriming() noexcept;
-    int32_t RawPriming() const noexcept { return m_rawPriming; }
     // Frames of the recording a save writes (WriteRunRecording): the whole
     // replayed recording, else what the Red raw store holds. The run file
     // stores this as its Red samples stored.

@@ -97,9 +97,9 @@ float ReplayRangeMs(const CPipe& pipe) {
     }
 }
 
-// START in replay mode: traces and post-filter mode chosen, the replay
-// restarted from the recording's first frame, stopwatch running, range from
-// the pipe.
+// START in replay mode: traces, post-filter mode, range from the pipe and
+// band chosen, then the replay restarted from the recording's first frame and
+// the stopwatch running.
 void StartReplay(CCorrelation& run, const ReplayOptions& o) {
     CorrelationOptions options = run.Options();
     if (o.fft) options.useFftEngine = *o.fft;
@@ -108,10 +108,10 @@ void StartReplay(CCorrelation& run, const ReplayOptions& o) {
     run.SetPostFilter(o.postFilter.value_or(g_configuration.postFilter));
     const float fileRate = run.FileSampleRate();
     if (fileRate > 0 && fileRate <= 10000.0f) run.SetSampleRate(fileRate);
-    RestartReplay(run);
-    run.Clock().Start();
     run.SetRange(ReplayRangeMs(run.Pipe()), kRangeUnitMs);
     if (o.band) ApplyBand(run, *o.band);
+    RestartReplay(run);  // primed through the filters it replays with, as on the screen
+    run.Clock().Start();
 }
 
 }  // namespace
