@@ -292,6 +292,11 @@ private:
     void BuildGraphModel();
     void InvalidatePanel();
     void UpdateResultTexts();
+    // "SNR:" and the value with its quality icon; 0 shows "---" and no icon.
+    void ShowSnr(float snr);
+    // Nothing correlated yet (averages restarted, a run just opened): "SNR:
+    // ---" without its icon, no distances, the elapsed time the stopwatch has.
+    void ShowEmptyResults();
     void SetSuppressionFromTouch(float a, float b);
     float DelayAtPixel(int x) const;
 
@@ -328,7 +333,7 @@ private:
     } m_text;
 
     GraphMode m_mode = GraphMode::None;
-    bool m_pipeEntryPending = true;
+    bool m_pipeEntryPending = true;  // RESET: the next START does not offer the pipe held
     bool m_resultsChanged = false;
     bool m_autoStopPending = false;
     int m_enlargedRow = 0;

@@ -107,11 +107,7 @@ void CCorrelatorDlg::BeginRun() {
     run.SetPostFilter(g_configuration.postFilter);
     EnableItem(kIdOptimiseFilters, runrules::OptimiseCommandEnabled(run.TraceCount(), g_configuration.postFilter,
                                                                     g_configuration.filterOptimisation));
-    if (g_replay) run.RestartKeepingRaw();
-    else run.Reset();
-    run.Clock().Clear();
-    run.Clock().Start();
-    m_loop.RestartSurveyCheck();
+    if (!g_replay) run.Reset();  // a replay restarts once its bands are designed
 
     const float travelMs = run.Pipe().GetTotalTime(DelayUnit::Milliseconds);
     if (!g_replay) {
@@ -122,6 +118,12 @@ void CCorrelatorDlg::BeginRun() {
     }
     run.Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
     if (g_defaultBands) runrules::ApplyDefaultBands(run);
+    // A replay reads its recording from the first frame again, primed through
+    // the filters it is replayed with (as SNAPSHOT RESTART primes them).
+    if (g_replay) RestartReplay(run);
+    run.Clock().Clear();
+    run.Clock().Start();
+    m_loop.RestartSurveyCheck();
 
     ShowRunningBars(run.TraceCount());
 

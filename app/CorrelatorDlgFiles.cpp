@@ -39,6 +39,18 @@ platform::FileWrite PictureFile(const std::string& path, std::string bytes) {
             }};
 }
 
+// An optimisation trying bands leaves a trial band on the first post-filter
+// and its result in the first accumulator. A save keeps the band in force,
+// which the Red and Blue filters hold until the optimisation applies its
+// choice: the post-filter as a reader makes it from the Blue filter's record,
+// and the result it gives. The next trial sets its own band again.
+void KeepBandInForce(CCorrelation& run) {
+    FilterBand band = run.BlueFilter(0).Band();
+    band.notchOn = true;
+    run.PostFilterOf(0).SetBand(band, fir::kWelch, CCorrelation::kPostFilterTaps);
+    run.DisplayTrace(0);
+}
+
 }  // namespace
 
 // ---- INFO -------------------------------------------------------------------------------
@@ -66,6 +78,7 @@ void CCorrelatorDlg::OnSave() {
 // The run file, its recording and both pictures are one set: all replaced or
 // none (a protected file, a full medium), and then the status line says so.
 std::array<bool, 4> CCorrelatorDlg::SaveRunAs(const std::string& stem) {
+    if (m_loop.Optimising()) KeepBandInForce(*m_run);
     const std::string folder = CConfiguration::DataFolder();  // the flash root when the unit has no data folder
     const platform::RunFilePaths paths = platform::RunFileNames(folder, stem);
     const QString fileName = QString::fromStdString(stem) + QString::fromLatin1(kRunExtension);
@@ -176,13 +189,16 @@ void CCorrelatorDlg::OpenRunFile(const std::string& name) {
     EnableItem(kIdSnapshotOptions, false);
     g_replay = 1;
     m_runTitle = QString::fromStdString(name);
+    ShowEmptyResults();  // nothing of the last run stays; the paint shows the opened run's results
     RefreshLabels();
 
     OnReturn();
     for (int id : {kIdResume, kIdStop, kIdSurvey}) ShowItem(id, false);
     for (int id : {kIdStart, kIdReset}) ShowItem(id, true);
+    // The first START offers the pipe the recording was made on, as saved
+    // (a velocity measured on site included).
     m_mainPipe = run.Pipe();
-    m_pipeEntryPending = true;
+    m_pipeEntryPending = false;
     m_resultsChanged = false;
     ClearEnlargement();
     m_modelStale = true;

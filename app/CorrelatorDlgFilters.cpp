@@ -32,13 +32,16 @@ void CCorrelatorDlg::OpenFilterScreen(int trace) {
     if (RunChild(screen) != kResultOk) return;
     g_defaultBands = screen.MaterialDefaults() ? 1 : 0;
     CCorrelation& run = *m_run;
+    const bool shown = m_loop.Running() || run.SamplesCorrelated() > 0;  // else the bare prefixes stay
     if (run.PostFilter() == 0 || g_configuration.useFftEngine) {
         const bool counting = run.Clock().running;
         run.RestartKeepingRaw();
         if (counting) run.Clock().Start();
         m_resultsChanged = false;
+        // A stopped run shows the restart now, not at the next RESUME.
+        if (shown) ShowEmptyResults();
     }
-    if (m_loop.Running() || run.SamplesCorrelated() > 0) RefreshLabels();
+    if (shown) RefreshLabels();
     InvalidatePanel();
 }
 
@@ -56,13 +59,14 @@ void CCorrelatorDlg::StartSurveyRun() {
     CCorrelation& run = *m_run;
     if (m_hw.GetSamplingState() == SamplingStarted) m_hw.RequestRestart();
     run.SetOptions(CorrelationOptionsFromConfiguration());
-    if (g_replay) run.RestartKeepingRaw();
-    else run.Reset();
+    if (!g_replay) run.Reset();
+
+    const survey::RangeSettings range = survey::PrepareRun(run, g_configuration, g_defaultBands != 0, g_replay != 0);
+    // A replay restarts from its first frame in the mode and bands just set.
+    if (g_replay) RestartReplay(run);
     run.Clock().Clear();
     run.Clock().Start();
     m_loop.RestartSurveyCheck();
-
-    const survey::RangeSettings range = survey::PrepareRun(run, g_configuration, g_defaultBands != 0, g_replay != 0);
     if (!g_replay) m_hw.SetOutputSampleRate(range.outputRate);
     EnableItem(kIdSnapshotOptions, run.TraceCount() == 1);
     EnableItem(kIdOptimiseFilters, runrules::OptimiseCommandEnabled(run.TraceCount(), g_configuration.postFilter,

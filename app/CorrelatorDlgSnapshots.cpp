@@ -57,7 +57,7 @@ void CCorrelatorDlg::OnSnapshotContinue() {
 void CCorrelatorDlg::OnSnapshotRestart() {
     PushSnapshot();
     const bool running = m_loop.Running();
-    if (g_replay) m_run->RestartKeepingRaw();
+    if (g_replay) RestartReplay(*m_run);
     else m_run->Reset();
     m_run->Clock().Clear();
     if (running) m_run->Clock().Start();

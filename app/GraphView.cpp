@@ -233,7 +233,10 @@ void CCorrelatorDlg::UpdateResultTexts() {
 
     if (run.SamplesCorrelated() == 0 && !m_loop.Running()) return;  // idle: the bare prefixes stay
     if (!m_loop.Optimising()) RefreshLabels();
-    const float snr = run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f;
+    ShowSnr(run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f);
+}
+
+void CCorrelatorDlg::ShowSnr(float snr) {
     SetItemText(kIdSnrLabel, m_text.snr + LeftToRight(QString::fromStdU16String(graph::SnrText(snr))));
     const graph::SnrQuality quality = graph::QualityForSnr(snr);
     if (auto* icon = Item<QLabel>(kIdSnrIcon); icon && quality != graph::SnrQuality::Hidden)
@@ -241,6 +244,14 @@ void CCorrelatorDlg::UpdateResultTexts() {
                                 : quality == graph::SnrQuality::Medium ? kPictureSnrMedium
                                                                        : kPictureSnrPoor));
     ShowItem(kIdSnrIcon, quality != graph::SnrQuality::Hidden);
+}
+
+void CCorrelatorDlg::ShowEmptyResults() {
+    ShowSnr(0.0f);
+    SetItemText(kIdDistanceA, QString());
+    SetItemText(kIdDistanceB, QString());
+    const double seconds = m_run->Clock().ElapsedMs() / 1000.0;
+    SetItemText(kIdElapsedLabel, m_text.elapsed + LeftToRight(QString::number(seconds, 'f', 1) + QStringLiteral("s")));
 }
 
 void CCorrelatorDlg::BuildGraphModel() {

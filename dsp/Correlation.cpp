@@ -76,7 +76,7 @@ void CCorrelation::SizeTrace(int32_t k) {
     m_position[k] = m_maxLag;
     m_acc[k].resize(2 * static_cast<size_t>(m_maxLag) + 1, 0);
     if (!FilterBeforeCorrelating()) {
-        m_rawPosition = m_maxLag;
+        m_rawPosition = m_rawPriming + m_maxLag;
         m_unfiltered.resize(2 * static_cast<size_t>(m_maxLag) + 1, 0);
     }
 }
@@ -155,17 +155,20 @@ void CCorrelation::ClearRun(bool keepRaw) {
         m_blueFiltered[k].Reset();
         m_position[k] = m_maxLag;
     }
-    // Cleared in either mode: the range a restart sets next can change the
-    // engine (CCorrelation::UsesFftEngine), and SetRange keeps what it finds.
-    m_unfiltered.assign(FilterBeforeCorrelating() ? m_unfiltered.size() : size, 0);
-    m_rawPosition = 0;  // the next step moves it up to the oldest sample + L
-    m_samplesCorrelated = 0;
-    m_redReceived = 0;
     if (!keepRaw) {
         m_redRaw.Reset();
         m_blueRaw.Reset();
+        m_rawPriming = 0;
         for (auto& work : m_optimiseWork) work.clear();
     }
+    // Cleared in either mode: the range a restart sets next can change the
+    // engine (CCorrelation::UsesFftEngine), and SetRange keeps what it finds.
+    m_unfiltered.assign(FilterBeforeCorrelating() ? m_unfiltered.size() : size, 0);
+    // The first sample after the priming; the next step moves it up to the
+    // oldest sample + L when the store has dropped it.
+    m_rawPosition = m_rawPriming + m_maxLag;
+    m_samplesCorrelated = 0;
+    m_redReceived = 0;
     m_stopwatch.Clear();
 }
 
@@ -219,6 +222,13 @@ int32_t CCorrelation::FeedFromWav(int32_t limit) {
     AddRedSamples(red, got);
     AddBlueSamples(blue, got);
     return got;
+}
+
+void CCorrelation::MarkRawPriming() noexcept { m_rawPriming = m_redRaw.SampleTotal(); }
+
+int32_t CCorrelation::RecordingFrames() const noexcept {
+    if (m_recording && m_recording->Playable()) return m_recording->FrameCount();
+    return m_redRaw.SamplesStored();
 }
 
 std::u16string CCorrelation::FilterDescription(const FilterWords& words) const {

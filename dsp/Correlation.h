@@ -150,6 +150,14 @@ public:
     // Reads up to limit frames and adds value / 16 of each channel as a Red
     // and a Blue sample; returns the frames read.
     int32_t FeedFromWav(int32_t limit);
+    // The raw samples stored so far only settle the filters (a reopened run's
+    // priming, which comes from the end of its recording): no restart
+    // correlates them. Reset forgets the mark.
+    void MarkRawPriming() noexcept;
+    // Frames of the recording a save writes (WriteRunRecording): the whole
+    // replayed recording, else what the Red raw store holds. The run file
+    // stores this as its Red samples stored.
+    int32_t RecordingFrames() const noexcept;
 
     // ---- analysis ----------------------------------------------------------
     PeakResult FindPeak(int32_t accumulator) const;
@@ -259,6 +267,7 @@ private:
     int32_t m_rangeUnit = 1;
     std::array<int32_t, kTraces> m_position{};
     int32_t m_rawPosition = 0;
+    int32_t m_rawPriming = 0;              // Red raw samples that only prime the filters
     int32_t m_maxLag = 0;
     std::vector<int16_t> m_display;
     int32_t m_columns = 0;
@@ -317,9 +326,9 @@ OpenedRun OpenRunFromStreams(std::istream* corr, std::unique_ptr<std::istream> r
                              const CorrelationOptions& options);
 
 // OPEN AS SNAPSHOT: the saved run read from corr joins run's history as an
-// external snapshot when its lag count equals run's. A missing or unreadable
-// file is never pushed (it would show as an empty trace). Returns whether the
-// snapshot was taken.
+// external snapshot when its lag count and sample rate equal run's. A missing
+// or unreadable file is never pushed (it would show as an empty trace).
+// Returns whether the snapshot was taken.
 bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const CorrelationOptions& options);
 
 // The recording a saved run carries: when it replays one, that recording's
@@ -328,6 +337,12 @@ bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const Correla
 // wavfile::WriteWav writes them. The replay's read position is kept. False
 // when the stream failed or the recording could not be read whole.
 bool WriteRunRecording(CCorrelation& run, std::ostream& os);
+
+// START, SURVEY and SNAPSHOT RESTART on a replay: the run restarts as a new
+// run and its recording is read again from its first frame, primed as OPEN
+// primes it; the priming frames are never correlated, so a replay correlates
+// at most the frames its recording holds. Without a recording, a new run.
+void RestartReplay(CCorrelation& run);
 
 // Replays the whole attached recording through the sample inputs, as START in
 // replay mode does, correlating after every feed; returns the frames fed.

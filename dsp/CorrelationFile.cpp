@@ -132,7 +132,7 @@ void CCorrelation::Write(std::ostream& os) const {
     archive::WriteInt32(os, m_selectedTrace);
     archive::WriteInt32(os, m_samplesCorrelated);
     archive::WriteFloat(os, m_sampleRate);
-    archive::WriteInt32(os, m_redRaw.SamplesStored());
+    archive::WriteInt32(os, RecordingFrames());  // the frames of the recording saved with it
     archive::WriteInt32(os, static_cast<int32_t>(m_stopwatch.ElapsedMs()));
 
     std::ostringstream info;

@@ -33,6 +33,19 @@ void ReadInto(OpenedRun& opened, std::istream* corr, const CorrelationOptions& o
     }
 }
 
+// A recording of kPrimingFrames or more gives its last ones to the inputs,
+// marked as priming; the next frame read is the first.
+void PrimeAndRewind(CCorrelation& run) {
+    CWaveReader* recording = run.Recording();
+    if (!recording) return;
+    if (recording->FrameCount() >= kPrimingFrames) {
+        recording->SetPosition(recording->FrameCount() - kPrimingFrames);
+        run.FeedFromWav(kPrimingFrames);
+        run.MarkRawPriming();
+    }
+    recording->SetPosition(0);
+}
+
 void AttachAndPrime(OpenedRun& opened, std::unique_ptr<CWaveReader> reader) {
     CWaveReader& recording = *reader;
     // Without its run file a recording still replays at the rate it was made at.
@@ -42,10 +55,7 @@ void AttachAndPrime(OpenedRun& opened, std::unique_ptr<CWaveReader> reader) {
     }
     opened.run->AttachRecording(std::move(reader));
     opened.recordingOpened = true;
-    if (recording.FrameCount() < kPrimingFrames) return;
-    recording.SetPosition(recording.FrameCount() - kPrimingFrames);
-    opened.run->FeedFromWav(kPrimingFrames);
-    recording.SetPosition(0);
+    PrimeAndRewind(*opened.run);
 }
 
 }  // namespace
@@ -81,7 +91,8 @@ OpenedRun OpenRun(const std::string& corrPath, const CorrelationOptions& options
 bool PushSavedRunAsSnapshot(CCorrelation& run, std::istream* corr, const CorrelationOptions& options) {
     OpenedRun saved;
     ReadInto(saved, corr, options);
-    if (!saved.fileRead || saved.run->MaxLag() != run.MaxLag() ||
+    // The same lag count at another rate is another delay axis.
+    if (!saved.fileRead || saved.run->MaxLag() != run.MaxLag() || saved.run->SampleRate() != run.SampleRate() ||
         saved.run->Accumulator(0).size() != run.Accumulator(0).size())
         return false;
     run.PushExternalSnapshot(saved.run->Accumulator(0));
@@ -107,6 +118,12 @@ bool WriteRunRecording(CCorrelation& run, std::ostream& os) {
     recording->SetPosition(resume);
     os.flush();
     return os.good() && copied == frames;
+}
+
+void RestartReplay(CCorrelation& run) {
+    run.Reset();
+    PrimeAndRewind(run);
+    run.RestartKeepingRaw();  // the priming leaves the filtered stores and the counters
 }
 
 int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed) {

@@ -42,6 +42,7 @@ void PrintDetails(const CCorrelation& run, std::ostream& out) {
         << "range_unit=" << run.RangeUnit() << '\n'
         << "max_lag=" << run.MaxLag() << '\n'
         << "samples_correlated=" << run.SamplesCorrelated() << '\n'
+        << "red_samples_stored=" << run.RedSamplesReceived() << '\n'  // as read: the recording's frames
         << "file_sample_rate=" << run.FileSampleRate() << '\n';
 }
 
@@ -96,8 +97,9 @@ float ReplayRangeMs(const CPipe& pipe) {
     }
 }
 
-// START in replay mode: traces and post-filter mode chosen, correlation
-// restarted keeping the raw samples, stopwatch running, range from the pipe.
+// START in replay mode: traces, post-filter mode, range from the pipe and
+// band chosen, then the replay restarted from the recording's first frame and
+// the stopwatch running.
 void StartReplay(CCorrelation& run, const ReplayOptions& o) {
     CorrelationOptions options = run.Options();
     if (o.fft) options.useFftEngine = *o.fft;
@@ -106,10 +108,10 @@ void StartReplay(CCorrelation& run, const ReplayOptions& o) {
     run.SetPostFilter(o.postFilter.value_or(g_configuration.postFilter));
     const float fileRate = run.FileSampleRate();
     if (fileRate > 0 && fileRate <= 10000.0f) run.SetSampleRate(fileRate);
-    run.RestartKeepingRaw();
-    run.Clock().Start();
     run.SetRange(ReplayRangeMs(run.Pipe()), kRangeUnitMs);
     if (o.band) ApplyBand(run, *o.band);
+    RestartReplay(run);  // primed through the filters it replays with, as on the screen
+    run.Clock().Start();
 }
 
 }  // namespace

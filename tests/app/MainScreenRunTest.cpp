@@ -359,6 +359,18 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
     // Not restarted; the screen's own timer may tick while the filter screen is open.
     EXPECT_GE(run.SamplesCorrelated(), now);
+
+    // Stopped, the labels show the restart at once; they used to keep the old
+    // band, SNR and elapsed time until RESUME.
+    Button(kIdStop)->click();
+    dlg->ShowResultsNow();
+    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickMetallic);
+    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdAccept);
+    Button(kIdFilters)->click();
+    EXPECT_EQ(run.SamplesCorrelated(), 0);
+    EXPECT_FALSE(dlg->ItemText(kIdFilterLabel).contains(QStringLiteral("0-200Hz")));
+    EXPECT_EQ(dlg->ItemText(kIdSnrLabel), LoadString(197) + " " + LeftToRight(QStringLiteral("---")));
+    EXPECT_EQ(dlg->ItemText(kIdElapsedLabel), LoadString(196) + " " + LeftToRight(QStringLiteral("0.0s")));
 }
 
 // A touch on trace k's legend opens the filter screen on set k.
@@ -505,7 +517,7 @@ TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     ASSERT_NE(dlg->Run().Recording(), nullptr);
     EXPECT_TRUE(Visible(kIdStart) && Visible(kIdReset));
     EXPECT_FALSE(Visible(kIdStop) || Visible(kIdSurvey) || Visible(kIdResume));
-    EXPECT_TRUE(dlg->PipeEntryPending());
+    EXPECT_FALSE(dlg->PipeEntryPending());  // START offers the opened run's pipe
     EXPECT_EQ(dlg->MainPipe().GetSectionCount(), 1);
 
     dlg->StartOnPipe(dlg->MainPipe());  // START in a replay: the recording, not the unit
@@ -514,20 +526,6 @@ TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     Ticks(20);
     EXPECT_GT(dlg->Run().SamplesCorrelated(), 0);
     EXPECT_EQ(unit->SamplesDelivered(), delivered);
-}
-
-// A run file that cannot be read leaves a new, empty run, never a half-read one.
-TEST_F(MainRun, UnreadableRunFileOpensAnEmptyRun) {
-    Make();
-    const std::filesystem::path folder = platform::HostPath("\\NandFlash\\Data\\");
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "BAD.corr") << "not a run";
-    dlg->Run().Info()[0] = u"OLD";
-    dlg->OpenRunFile("BAD.corr");
-    EXPECT_TRUE(dlg->Run().Info()[0].empty());
-    EXPECT_EQ(dlg->Run().SamplesCorrelated(), 0);
-    EXPECT_EQ(dlg->Run().Recording(), nullptr);
-    EXPECT_EQ(g_replay, 1);
 }
 
 // ---- status line -------------------------------------------------------------------------

@@ -83,6 +83,22 @@ TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
     EXPECT_EQ(StatusLine(), mismatch);
     Ticks(3);
     EXPECT_NE(StatusLine(), mismatch);
+
+    // As many lags at another rate (625 m at 5000 Hz, 312.5 m at 10000 Hz)
+    // are another delay axis: the saved run used to be drawn at half its delay.
+    Button(kIdReset)->click();
+    dlg->StartOnPipe(PipeOf(625.0f, 1250.0f));
+    Ticks(3);
+    Button(kIdStop)->click();
+    dlg->SaveRunAs("A1");
+    const int32_t lags = dlg->Run().MaxLag();
+    Button(kIdReset)->click();
+    dlg->StartOnPipe(PipeOf(312.5f, 1250.0f));
+    ASSERT_EQ(dlg->Run().MaxLag(), lags);
+    Ticks(3);
+    OpenAsSnapshot();
+    EXPECT_EQ(dlg->Run().ValidCount(), 1);
+    EXPECT_EQ(StatusLine(), mismatch);
 }
 
 // The refusal is read whole on the status line, in every language shipped.

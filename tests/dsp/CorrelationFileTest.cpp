@@ -1,8 +1,9 @@
 // The ".corr" file against bytes written out by hand, hostile counts and
-// truncations, and reopening a run as OPEN does.
+// truncations, reopening a run as OPEN does and restarting its replay.
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -292,4 +293,69 @@ TEST(OpenRun, RecordingOf4096FramesOrMorePrimesTheInputsWithItsLast4096) {
     std::istringstream again(HandFile());  // one frame short of 4096: not primed
     OpenedRun shortOne = OpenRunFromStreams(&again, std::make_unique<std::istringstream>(WavBytes(std::vector<int16_t>(2 * 4095, 16))), {});
     EXPECT_EQ(shortOne.run->RedRaw().SampleTotal(), 0);
+}
+
+// The run file's "Red samples stored" is the frame count of the recording
+// saved with it, whatever the run: a live run, a decimated one, one longer
+// than the raw store and a replay saved again. (A replay counted the 4096
+// priming frames its raw stores hold in front of the recording.)
+TEST(SavedRun, RedSamplesStoredIsTheFrameCountOfItsRecording) {
+    struct Row { const char* name; int32_t frames; float rate; bool replay; };
+    for (const Row& row : {Row{"live", 30000, 10000.0f, false}, Row{"decimated", 30000, 2000.0f, false},
+                           Row{"longer than the store", CCorrelation::kRawCapacity + 5000, 10000.0f, false},
+                           Row{"replay saved again", 30000, 10000.0f, true}}) {
+        const std::vector<int16_t> red = Noise(static_cast<size_t>(row.frames), 1, 300);
+        std::vector<int16_t> frames(2 * red.size());
+        for (size_t i = 0; i < red.size(); ++i) frames[2 * i] = frames[2 * i + 1] = static_cast<int16_t>(16 * red[i]);
+        OpenedRun opened;
+        if (row.replay) {
+            opened = OpenRunFromStreams(nullptr, std::make_unique<std::istringstream>(WavBytes(frames)), {});
+            RestartReplay(*opened.run);
+            ReplayRecording(*opened.run);
+        } else {
+            opened.run = CCorrelation::CreateStartupRun({}, row.rate);
+            opened.run->AddRedSamples(red.data(), row.frames);
+            opened.run->AddBlueSamples(red.data(), row.frames);
+        }
+        std::stringstream wav, corr;
+        ASSERT_TRUE(WriteRunRecording(*opened.run, wav)) << row.name;
+        opened.run->Write(corr);
+        CWaveReader written;
+        ASSERT_TRUE(written.Open(std::make_unique<std::stringstream>(std::move(wav))));
+        CCorrelation reopened;
+        reopened.Read(corr);
+        EXPECT_EQ(reopened.RedSamplesReceived(), written.FrameCount()) << row.name;
+        // A replay's whole recording; else what the raw store keeps of the run.
+        EXPECT_EQ(written.FrameCount(), row.replay ? row.frames : opened.run->RedRaw().SamplesStored()) << row.name;
+    }
+}
+
+// START on a replay (the range set after the restart), SNAPSHOT RESTART (no
+// range) and a restart half-way correlate the same samples: the recording
+// from its first frame, never its priming, so no more than the recording
+// holds (frames - 2L, as a live run of those frames).
+TEST(RestartReplay, EveryRestartCorrelatesTheWholeRecordingOnce) {
+    const std::vector<int16_t> noise = Noise(2 * 20000, 7, 300);
+    std::vector<int16_t> frames(noise.size());
+    for (size_t i = 0; i < noise.size(); ++i) frames[i] = static_cast<int16_t>(16 * noise[i]);
+    for (int32_t postFilter : {0, 1}) {
+        OpenedRun opened = OpenRunFromStreams(nullptr, std::make_unique<std::istringstream>(WavBytes(frames)), {});
+        CCorrelation& run = *opened.run;
+        run.SetPostFilter(postFilter);
+        std::vector<std::vector<int64_t>> results;
+        for (int32_t fedFirst : {-1, 0, 3000}) {
+            RestartReplay(run);
+            if (fedFirst < 0) run.SetRange(100.0f, 1);  // as START, on the range the run has
+            if (fedFirst > 0) {
+                run.FeedFromWav(fedFirst);
+                run.Correlate(INT32_MAX);
+                RestartReplay(run);
+            }
+            ReplayRecording(run);
+            EXPECT_EQ(run.SamplesCorrelated(), 20000 - 2 * run.MaxLag()) << postFilter << ' ' << fedFirst;
+            results.push_back(postFilter ? run.UnfilteredAccumulator() : run.Accumulator(0));
+        }
+        EXPECT_EQ(results[1], results[0]) << postFilter;
+        EXPECT_EQ(results[2], results[0]) << postFilter;
+    }
 }

@@ -79,6 +79,11 @@ TEST_F(CorrReplay, LocatesTheLeakWithEitherEngineAndMode) {
         EXPECT_GT(std::stod(FieldOf(r.out, "snr")), 9.0);
         EXPECT_EQ(FieldOf(r.out, "frames"), std::to_string(kFrames));
         EXPECT_EQ(FieldOf(r.out, "max_lag"), "4488");  // 1.1 x 400 ms + guard
+        // The recording once, never its priming: at most frames - 2L, all of
+        // them with the direct engine (the FFT engine takes whole blocks).
+        const int32_t correlated = std::stoi(FieldOf(r.out, "samples_correlated"));
+        if (args[1] == "--engine") EXPECT_LE(correlated, kFrames - 2 * 4488);
+        else EXPECT_EQ(correlated, kFrames - 2 * 4488) << args.back();
     }
 }
 
@@ -90,6 +95,7 @@ TEST_F(CorrReplay, SavedReplayReopensWithItsPeak) {
     ASSERT_EQ(info.code, 0) << info.err;
     EXPECT_EQ(FieldOf(info.out, "peak_lag"), "-1000");
     EXPECT_EQ(FieldOf(info.out, "samples_correlated"), FieldOf(r.out, "samples_correlated"));
+    EXPECT_EQ(FieldOf(info.out, "red_samples_stored"), std::to_string(kFrames));  // the frames of its WAV
     EXPECT_EQ(FieldOf(info.out, "pipe"), "400.0m STEEL");
     EXPECT_NEAR(std::stod(FieldOf(info.out, "distance_a_m")), 150.0, 0.05);
     EXPECT_TRUE(std::filesystem::exists(again + "_corr.wav"));
