@@ -33,7 +33,7 @@ void CCorrelatorDlg::OpenFilterScreen(int trace) {
     g_defaultBands = screen.MaterialDefaults() ? 1 : 0;
     CCorrelation& run = *m_run;
     const bool shown = m_loop.Running() || run.SamplesCorrelated() > 0;  // else the bare prefixes stay
-    if (run.PostFilter() == 0 || g_configuration.useFftEngine) {
+    if (run.FilterBeforeCorrelating()) {  // the engine in use, after any fallback
         const bool counting = run.Clock().running;
         run.RestartKeepingRaw();
         if (counting) run.Clock().Start();
