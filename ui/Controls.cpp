@@ -1,17 +1,18 @@
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSlider>
 #include <cmath>
 
 #include "settings/Configuration.h"
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
 #include "ui/Hotspot.h"
+#include "ui/Slider.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ QWidget* MakeWidget(const ControlTemplate& c, QWidget* parent) {
     case ControlClass::ListBox:
         return new QListWidget(parent);
     case ControlClass::Slider:
-        return new QSlider(Qt::Horizontal, parent);
+        return new CSlider(parent);
     case ControlClass::Group:
         return new QGroupBox(c.caption, parent);
     case ControlClass::Hotspot:

@@ -94,7 +94,9 @@ FancyColours FancyButtonColours(ButtonState state, bool inverted) {
     case ButtonState::Pressed:
         return inverted ? FancyColours{kWhite, kLightGrey, kBlack} : FancyColours{kRed, kRed, kWhite};
     case ButtonState::Disabled:
-        return inverted ? FancyColours{kMidGrey, kMidGrey, kBlack}
+        // Inverted: a grey outline on the black ground, so that it cannot be
+        // taken for the light grey of a checked button in sunlight.
+        return inverted ? FancyColours{kMidGrey, kBlack, kMidGrey}
                         : FancyColours{kDarkBlue, kLightGrey, kDarkGrey};
     case ButtonState::Normal:
         break;

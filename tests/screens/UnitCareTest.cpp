@@ -498,6 +498,20 @@ TEST_F(UnitCare, AClockReadAs2009OpensAt2010NoonAndOkSetsItOnlyWhenChanged) {
     EXPECT_FALSE(screen.ClockSet());
 }
 
+// The pen's trace shows in either scheme: black on white, white on black.
+TEST_F(UnitCare, TouchTestTraceShowsInBothSchemes) {
+    for (int scheme : {0, 1}) {
+        g_configuration.colourScheme = scheme;
+        CTouchTest screen;
+        screen.InitForDisplay();
+        Press(screen, QEvent::MouseButtonPress, QPoint(103, 23), Qt::LeftButton);
+        Press(screen, QEvent::MouseMove, QPoint(203, 23), Qt::LeftButton);
+        const QImage image = screen.grab().toImage();
+        EXPECT_EQ(image.pixel(163, 23) & 0xFFFFFF, scheme ? 0xFFFFFFu : 0x000000u) << scheme;
+        EXPECT_EQ(image.pixel(163, 27) & 0xFFFFFF, scheme ? 0x000000u : 0xFFFFFFu) << scheme;
+    }
+}
+
 TEST_F(UnitCare, TouchTestReportsAndLogsThePointsAndRecalibrationCopiesTheResult) {
     g_configuration.testMode = 1;
     CTouchTest screen;

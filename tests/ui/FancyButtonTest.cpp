@@ -6,11 +6,13 @@
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
 #include "ui/PictureSet.h"
+#include "ui/Slider.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QSet>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -226,7 +228,48 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourRow{"InvertedNormal", 1, Setup::Normal, 0xFFFFFF, 0xFFFFFF, 0x000000},
                       ColourRow{"InvertedPressed", 1, Setup::Down, 0xFFFFFF, 0xCCCCCC, 0x000000},
                       ColourRow{"InvertedChecked", 1, Setup::Checked, 0xFFFFFF, 0xCCCCCC, 0x000000},
-                      ColourRow{"InvertedDisabled", 1, Setup::Disabled, 0x808080, 0x808080, 0x000000}),
+                      ColourRow{"InvertedDisabled", 1, Setup::Disabled, 0x808080, 0x000000, 0x808080}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- slider ---
+
+struct SliderRow {
+    const char* name;
+    int scheme;
+    Qt::LayoutDirection direction;
+    QRgb groovePen;
+    QRgb grooveFill;
+    QRgb handle;
+};
+
+class SliderPaint : public ButtonFixture, public ::testing::WithParamInterface<SliderRow> {};
+
+// The groove and the handle stand out from the ground in both schemes, and
+// the handle sits at the end the value points to (the right-hand end of a
+// mirrored slider is its minimum).
+TEST_P(SliderPaint, GrooveAndHandleShowInTheSchemeColours) {
+    const SliderRow row = GetParam();
+    g_configuration.colourScheme = row.scheme;
+    CSlider slider;
+    slider.setLayoutDirection(row.direction);
+    slider.setRange(0, 15);
+    slider.setValue(15);
+    slider.resize(290, 36);
+    const QImage image = slider.grab().toImage();
+    const int full = row.direction == Qt::LeftToRight ? 285 : 4;
+    const int empty = 290 - 1 - full;
+    EXPECT_EQ(PixelAt(image, full, 18), row.handle);
+    EXPECT_EQ(PixelAt(image, full, 2), row.scheme ? 0x000000u : 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(image, 145, 18), row.grooveFill);
+    EXPECT_EQ(PixelAt(image, 145, 14), row.groovePen);
+    EXPECT_EQ(PixelAt(image, empty, 18), row.grooveFill);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, SliderPaint,
+    ::testing::Values(SliderRow{"Normal", 0, Qt::LeftToRight, 0x000099, 0xCCCCCC, 0x000099},
+                      SliderRow{"Inverted", 1, Qt::LeftToRight, 0xFFFFFF, 0x808080, 0xFFFFFF},
+                      SliderRow{"InvertedMirrored", 1, Qt::RightToLeft, 0xFFFFFF, 0x808080, 0xFFFFFF}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- picture button ---
