@@ -101,7 +101,7 @@ TEST_F(CaptionFitting, ShortCaptionKeepsTheScreenFontALongOneIsSmallerAndInside)
     const CaptionLayout layout = LayoutCaption(caption, item, Base());
     EXPECT_LT(layout.font.pixelSize(), 16);
     EXPECT_TRUE(item.contains(layout.textRect));
-    EXPECT_TRUE(Fits(caption, layout.textRect.adjusted(0, 0, 0, 1), layout.font));
+    EXPECT_TRUE(Fits(layout.text, layout.textRect.adjusted(0, 0, 0, 1), layout.font));
 }
 
 // Regression: stepping by more than one, or starting small, leaves text smaller
@@ -129,6 +129,47 @@ TEST_F(CaptionFitting, BlockIsCentredVertically) {
     EXPECT_EQ(text.left(), 3);
     EXPECT_EQ(text.right(), item.right() - 3);
 }
+
+// Where a button leaves room, a caption wraps, breaking a long word with a
+// hyphen, before it shrinks below a readable size; a unit after a slash never
+// starts a line of its own. Every drawn line fits the button.
+struct ReadableRow {
+    const char* name;
+    const char* caption;
+    int width, height;  // px
+    int minPixels;
+};
+
+class ReadableCaption : public CaptionFitting, public ::testing::WithParamInterface<ReadableRow> {};
+
+TEST_P(ReadableCaption, WrapsBeforeShrinkingAndEveryLineFits) {
+    const ReadableRow row = GetParam();
+    const QRect item(0, 0, row.width, row.height);
+    const CaptionLayout layout = LayoutCaption(QString::fromUtf8(row.caption), item, Base());
+    EXPECT_GE(layout.font.pixelSize(), row.minPixels);
+    QTextLayout lines(layout.text, layout.font);
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    lines.setTextOption(option);
+    lines.beginLayout();
+    double height = 0;
+    for (QTextLine line = lines.createLine(); line.isValid(); line = lines.createLine()) {
+        line.setLineWidth(layout.textRect.width());
+        EXPECT_LE(line.naturalTextWidth(), layout.textRect.width() + 1);
+        const QString text = layout.text.mid(line.textStart(), line.textLength()).trimmed();
+        EXPECT_FALSE(text.endsWith('/')) << text.toStdString();
+        height += QFontMetricsF(layout.font).lineSpacing();
+    }
+    lines.endLayout();
+    EXPECT_LE(height, item.height() + 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, ReadableCaption,
+    ::testing::Values(ReadableRow{"Contrast", "CONTRAST", 49, 45, 11},
+                      ReadableRow{"GermanSurveyStart", "ÜBERSICHTSMESSUNG STARTEN", 148, 49, 13},
+                      ReadableRow{"SectionWithUnit", "DUCTILE IRON 150mm 120.0m 1.2345m/ms", 220, 40, 13}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- check state ---
 
