@@ -23,6 +23,7 @@
 #include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/DialogBase.h"
+#include "ui/PictureSet.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Resources.h"
 #include "ui/KeyboardDialog.h"
@@ -297,16 +298,25 @@ TEST_F(DialogFramework, WindowTimersFireByIdentifierAndStopWithTheScreen) {
     EXPECT_FALSE(screen.TimerRunning(5));
 }
 
-TEST_F(DialogFramework, ControlColoursFollowASchemeChange) {
+// Colours and pictures change with the scheme at the next paint, before the
+// screen sets its pictures again (battery and reception every few seconds).
+TEST_F(DialogFramework, ControlColoursAndPicturesFollowASchemeChange) {
     g_configuration.colourScheme = 0;
+    ReloadPictures();
     ProbeScreen screen;
+    auto* battery = screen.Item<QLabel>(1000);
+    battery->setPixmap(Picture(BatteryBarsPicture(3)));
     screen.show();
     EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::white));
     EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::black));
     g_configuration.colourScheme = 1;
+    ReloadPictures();
     EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::black));
     EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(battery->pixmap().toImage(), PictureVariant(BatteryBarsPicture(3), true).toImage());
     screen.hide();
+    g_configuration.colourScheme = 0;
+    ReloadPictures();
 }
 
 TEST_F(DialogFramework, KeyboardTypesShiftsDeletesAndStopsAtTheLimit) {
