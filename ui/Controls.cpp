@@ -96,6 +96,17 @@ void SetControlText(QWidget* w, const QString& text) {
     else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text);
 }
 
+QFont FitLineFont(const QString& text, const QFont& base, int width, int minPixels) {
+    QFont font(base);
+    const int from = base.pixelSize() > 0 ? base.pixelSize() : QFontMetrics(base).height();
+    for (int size = from; size > minPixels; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(text) < width) return font;
+    }
+    font.setPixelSize(minPixels);
+    return font;
+}
+
 void InstallFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei"));
