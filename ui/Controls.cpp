@@ -22,7 +22,17 @@ constexpr double kPixelsPerPoint = 2.0;
 QLabel* MakeLabel(const ControlTemplate& c, QWidget* parent) {
     auto* label = new QLabel(c.caption, parent);
     Qt::Alignment align = Qt::AlignVCenter;
-    align |= (c.flags & kFlagCenter) ? Qt::AlignHCenter : (c.flags & kFlagRight) ? Qt::AlignRight : Qt::AlignLeft;
+    if (c.flags & kFlagCenter) {
+        align |= Qt::AlignHCenter;
+    } else {
+        // On a right-to-left screen the template's left is the right, for every
+        // text: a row whose label starts in Latin letters ("SNR:", "RSSI:")
+        // lines up with the Persian ones.
+        const bool trailing = (c.flags & kFlagRight) != 0;
+        const bool mirrored = parent && parent->layoutDirection() == Qt::RightToLeft;
+        align |= (trailing != mirrored) ? Qt::AlignRight : Qt::AlignLeft;
+        align |= Qt::AlignAbsolute;
+    }
     label->setAlignment(align);
     label->setWordWrap(true);
     if (c.flags & (kFlagBorder | kFlagSunken)) label->setFrameStyle(QFrame::Box | QFrame::Plain);

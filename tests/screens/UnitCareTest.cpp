@@ -260,12 +260,29 @@ TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestM
     EXPECT_EQ(screen.ItemText(CStatusDialog::kIdMclk), "MCLK: 90000000Hz");
 }
 
-TEST_F(UnitCare, StatusValuesRunLeftToRightInPersian) {
+// The rightmost ink column of a label, -1 when it shows nothing.
+int RightmostInk(QWidget& label) {
+    const QImage image = label.grab().toImage();
+    const QRgb ground = image.pixel(0, 0);
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != ground) return x;
+    return -1;
+}
+
+// Values run left to right inside a Persian row, and every row starts at the
+// right, also one whose label starts in Latin letters.
+TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
     g_configuration.SetLanguage(u"FAS");
+    g_configuration.testMode = 1;
     CStatusDialog screen(*hw, *radio);
     screen.InitForDisplay();
     screen.Refresh();
     EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE: \u202D")));
+    for (int id : {CStatusDialog::kIdRedRssi, CStatusDialog::kIdMclk, CStatusDialog::kIdBatteryAdc}) {
+        QWidget& row = *screen.GetDlgItem(id);
+        EXPECT_GE(RightmostInk(row), row.width() - 8) << id;
+    }
 }
 
 // ---- power -----------------------------------------------------------------------------
