@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -144,6 +145,30 @@ TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
     Click(again, CListenDialog::kIdVolumeUp);
     EXPECT_EQ(hw->GetHeadphoneVolume(), 15);
     EXPECT_EQ(again.Item<QSlider>(CListenDialog::kIdVolume)->value(), 15);
+}
+
+// The Persian slider runs from the right (0) to the left (15); the step
+// button on the left raises the volume and the handle moves towards it.
+TEST_F(UnitCare, ListenStepButtonsMoveTheVolumeTheWayTheMirroredSliderShows) {
+    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
+    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
+    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    SetLanguage(u"FAS");
+    CListenDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    auto* down = screen.Item<QAbstractButton>(CListenDialog::kIdVolumeDown);
+    auto* up = screen.Item<QAbstractButton>(CListenDialog::kIdVolumeUp);
+    auto* slider = screen.Item<QSlider>(CListenDialog::kIdVolume);
+    ASSERT_TRUE(slider->isRightToLeft());
+    QAbstractButton* left = down->x() < up->x() ? down : up;
+    QAbstractButton* right = left == down ? up : down;
+    const int volume = hw->GetHeadphoneVolume();
+    left->click();
+    EXPECT_GT(hw->GetHeadphoneVolume(), volume);
+    EXPECT_EQ(left->text(), "<");
+    right->click();
+    EXPECT_EQ(hw->GetHeadphoneVolume(), volume);
+    EXPECT_EQ(right->text(), ">");
 }
 
 TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
