@@ -58,6 +58,9 @@ void CStatusDialog::ShowRow(int id, int labelString, const QString& value, bool 
     QString text = persian ? QString(kRightToLeftMark) : QString();
     text += LoadString(labelString);
     if (!value.isEmpty()) {
+        // The label's end stays Persian: "RSSI:" is not run together with a
+        // value in Latin letters into one left-to-right phrase.
+        if (persian) text += kRightToLeftMark;
         text += ' ';
         // Numbers and units read left to right inside a Persian row; a
         // translated word keeps its own direction (forced, it would read

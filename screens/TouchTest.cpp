@@ -12,6 +12,7 @@ namespace {
 constexpr int kFineStep = 10, kCoarseStep = 50;  // grid, px
 constexpr int kCrossHalf = 20;                   // 41 px across
 constexpr int kCrossWidth = 3;
+constexpr int kTraceWidth = 3;  // px: stands out from the 1 px grid
 const QColor kFineGrid(0x80, 0x80, 0x80);
 const QColor kPenDownColour(0x00, 0x00, 0xFF);  // 0xFF0000 as the unit writes colours (0x00BBGGRR)
 const QColor kPenUpColour(0xFF, 0x00, 0x00);    // 0x0000FF
@@ -57,7 +58,7 @@ void CTouchTest::OnPaint(QPainter& painter) {
     }
     if (m_isDown) PaintCross(painter, m_down, kPenDownColour);
     if (!m_trace.empty()) {
-        painter.setPen(QPen(TextColour(), 1));  // black, or white on the inverted scheme
+        painter.setPen(QPen(TextColour(), kTraceWidth));  // black, or white on the inverted scheme
         QPolygon path;
         path << m_down;
         for (const QPoint& p : m_trace) path << p;

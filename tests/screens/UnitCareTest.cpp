@@ -303,7 +303,8 @@ TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
     CStatusDialog screen(*hw, *radio);
     screen.InitForDisplay();
     screen.Refresh();
-    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE: \u202D")));
+    // The label ends in a right-to-left mark, so a Latin label and its value stay apart.
+    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE:\u200F \u202D")));
     for (int id : {CStatusDialog::kIdRedRssi, CStatusDialog::kIdMclk, CStatusDialog::kIdBatteryAdc}) {
         QWidget& row = *screen.GetDlgItem(id);
         EXPECT_GE(RightmostInk(row), row.width() - 8) << id;
