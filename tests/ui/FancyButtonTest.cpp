@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
     Captions, ReadableCaption,
     ::testing::Values(ReadableRow{"Contrast", "CONTRAST", 49, 45, 11},
                       ReadableRow{"GermanSurveyStart", "ÜBERSICHTSMESSUNG STARTEN", 148, 49, 13},
-                      ReadableRow{"SectionWithUnit", "DUCTILE IRON 150mm 120.0m 1.2345m/ms", 220, 40, 13}),
+                      ReadableRow{"SectionWithUnit", "14.5m PVC (100 - 199mm, 0.4600m/ms)", 276, 56, 13}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- check state ---
