@@ -31,6 +31,7 @@ constexpr int kPenWidth = 2;        // px
 constexpr int kCaptionMargin = 3;   // px left and right of the caption
 constexpr int kCaptionFlags = Qt::AlignHCenter | Qt::TextWordWrap;
 constexpr int kMinBrokenPart = 3;   // letters either side of a break
+constexpr int kMaxUnitLetters = 3;  // "ms", "min"
 
 // Outline classes by item height, px.
 constexpr int kRoundedFromHeight = 21;
@@ -133,7 +134,11 @@ QString GluedUnits(const QString& caption) {
     QString text;
     for (qsizetype i = 0; i < caption.size(); ++i) {
         text += caption[i];
-        if (caption[i] == QLatin1Char('/') && i + 1 < caption.size() && caption[i + 1].isLetter()) text += kWordJoiner;
+        if (caption[i] != QLatin1Char('/')) continue;
+        // A unit ("m/ms", "ft/s") is a few letters; "ANSEHEN/ÄNDERN" may break.
+        qsizetype letters = 0;
+        while (i + 1 + letters < caption.size() && caption[i + 1 + letters].isLetter()) ++letters;
+        if (letters > 0 && letters <= kMaxUnitLetters) text += kWordJoiner;
     }
     return text;
 }

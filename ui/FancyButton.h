@@ -57,8 +57,8 @@ QFont FitCaptionFont(const QString& caption, const QRect& rect, const QFont& bas
 // captions with soft hyphens of its own ("ÜBERSICHTS\u00ADMESSUNG").
 QString BreakableCaption(const QString& caption);
 
-// The caption with every unit after a slash joined to it: "1.25m/ms" never
-// breaks into "1.25m/" and "ms".
+// The caption with every unit after a slash (up to three letters) joined to
+// it: "1.25m/ms" never breaks into "1.25m/" and "ms".
 QString GluedUnits(const QString& caption);
 
 // The fitted font, the caption block for an item rectangle (3 px margins left
