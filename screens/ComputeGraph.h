@@ -15,8 +15,9 @@
 class QPainter;
 
 // The plot area in screen pixels; tick labels lie left of and under it, the
-// station pictures (32 x 32) sit centred under its two lower corners.
-constexpr QRect kComputePlot(80, 150, 513, 201);
+// station pictures (32 x 32) sit centred under its two lower corners. The
+// delay axis's title ends at y 150, clear of the plot and its fitted line.
+constexpr QRect kComputePlot(80, 156, 513, 195);
 constexpr int kComputeStationSize = 32;
 constexpr int kComputeStationTop = 368;
 

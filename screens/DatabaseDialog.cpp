@@ -70,6 +70,10 @@ CDatabaseDialog::CDatabaseDialog(int slot, QWidget* parent)
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         SetPixelSize(list, kMaterialPixelSize);
+        // A long name takes two lines rather than ending in "...": the four
+        // user-defined materials differ only in their last character.
+        list->setWordWrap(true);
+        list->setTextElideMode(Qt::ElideNone);
     }
     if (auto* list = Item<QListWidget>(kIdBandList)) {
         list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -12,8 +12,16 @@
 #include "screens/FileDetails.h"
 #include "settings/Configuration.h"
 #include "settings/Language.h"
+#include "ui/Controls.h"
 #include "ui/PictureSet.h"
 #include "ui/Resources.h"
+
+namespace {
+
+constexpr int kNameMargin = 6;  // px the list keeps beside a name
+constexpr int kSmallestNamePixels = 7;
+
+}  // namespace
 
 CFileListDialog::CFileListDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
     OnCommand(kIdOpen, [this] { OnOpen(); });
@@ -79,6 +87,10 @@ void CFileListDialog::FillList(int row) {
         for (int i = span.first; i < span.first + span.count; ++i) {
             auto* item = new QListWidgetItem(QString::fromStdString(m_entries[static_cast<size_t>(i)].name), list);
             item->setSizeHint(QSize(0, rowHeight));
+            // The whole name, in a smaller font when it is long: runs told
+            // apart by their last characters stay told apart.
+            item->setFont(FitLineFont(item->text(), list->font(), list->width() - 2 * list->frameWidth() - kNameMargin,
+                                      kSmallestNamePixels));
         }
         if (span.count > 0) list->setCurrentRow(std::clamp(row, 0, span.count - 1));
     }

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <map>
 
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -13,6 +14,13 @@ namespace {
 
 // The name reads from arm's length, px.
 constexpr int kNamePixelSize = 30;
+
+// The name last accepted for each extension: the next save of that kind
+// starts from it, so a series of runs is named by changing a digit.
+QString& LastName(const QString& extension) {
+    static std::map<QString, QString> names;
+    return names[extension];
+}
 
 }  // namespace
 
@@ -41,6 +49,7 @@ bool CFilenameDialog::AskingOverwrite() const {
 }
 
 void CFilenameDialog::OnInitDialog() {
+    if (m_name.isEmpty()) m_name = LastName(m_extension);
     if (!m_prompt.isEmpty()) SetItemText(kIdPrompt, m_prompt);
     ShowItem(kIdBusy, false);
     ShowDigitPad(false);
@@ -86,6 +95,7 @@ void CFilenameDialog::Accept() {
 void CFilenameDialog::OnTimer(int id) {
     if (id != kTimerClose) return;
     KillTimer(kTimerClose);
+    LastName(m_extension) = m_name;
     EndDialog(kResultOk);
 }
 

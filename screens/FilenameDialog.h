@@ -30,7 +30,9 @@ public:
 
     // Shown above the name at the next opening ("SAVE CORRELATION FILE AS").
     void SetPrompt(const QString& prompt) { m_prompt = prompt; }
-    // The name without folder and extension, as typed; the caller's start value.
+    // The name without folder and extension, as typed; the caller's start
+    // value. Without one the screen starts with the name last accepted for
+    // the same extension.
     void SetName(const QString& name) { m_name = name; }
     QString Name() const { return m_name; }
     // Appended to the name for the existence check and Path(), e.g. ".corr".

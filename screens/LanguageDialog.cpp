@@ -5,6 +5,7 @@
 #include "pipe/Materials.h"
 #include "settings/Configuration.h"
 #include "settings/Language.h"
+#include "ui/Controls.h"
 #include "ui/Resources.h"
 
 const std::vector<LanguageChoice>& LanguageChoices() {
@@ -58,9 +59,11 @@ CLangCheckDlg::CLangCheckDlg(QWidget* parent) : CDialogBase(kTemplate, parent) {
     for (size_t row = 0; row < CheckedStrings().size(); ++row) {
         const int y = kTop + static_cast<int>(row) * kRow;
         auto* english = new QLabel(this);
+        english->setWordWrap(false);
         english->setGeometry(kLeft, y, kColumn - 4, kRow);
         RegisterControl(kIdFirstRow + 2 * static_cast<int>(row), english);
         auto* local = new QLabel(this);
+        local->setWordWrap(false);
         local->setGeometry(kLeft + kColumn, y, kColumn - 4, kRow);
         RegisterControl(kIdFirstRow + 2 * static_cast<int>(row) + 1, local);
     }
@@ -75,7 +78,14 @@ const std::vector<int>& CLangCheckDlg::CheckedStrings() {
 void CLangCheckDlg::OnInitDialog() {
     for (size_t row = 0; row < CheckedStrings().size(); ++row) {
         const int id = CheckedStrings()[row];
-        SetItemText(kIdFirstRow + 2 * static_cast<int>(row), BuiltInString(id));
-        SetItemText(kIdFirstRow + 2 * static_cast<int>(row) + 1, LoadString(id));
+        ShowText(kIdFirstRow + 2 * static_cast<int>(row), BuiltInString(id));
+        ShowText(kIdFirstRow + 2 * static_cast<int>(row) + 1, LoadString(id));
     }
+}
+
+// On one line, in a smaller font when long: the check is of the whole text.
+void CLangCheckDlg::ShowText(int id, const QString& text) {
+    constexpr int kSmallestPixels = 10;
+    SetItemText(id, text);
+    if (auto* label = Item<QLabel>(id)) label->setFont(FitLineFont(text, font(), label->width(), kSmallestPixels));
 }

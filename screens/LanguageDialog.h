@@ -46,4 +46,7 @@ public:
 
 protected:
     void OnInitDialog() override;
+
+private:
+    void ShowText(int id, const QString& text);
 };

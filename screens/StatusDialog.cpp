@@ -26,6 +26,7 @@ constexpr int kEngineeringRows[] = {CStatusDialog::kIdBatteryAdc, CStatusDialog:
                                     CStatusDialog::kIdAgc, CStatusDialog::kIdMclk};
 constexpr int32_t kBatteryChannel = 4;
 constexpr QChar kLeftToRightOverride(0x202D);
+constexpr QChar kRightToLeftMark(0x200F);
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 QString Text(const std::optional<std::string>& s) { return s ? QString::fromStdString(*s) : QString(); }
@@ -51,13 +52,20 @@ void CStatusDialog::OnTimer(int id) {
 }
 
 void CStatusDialog::ShowRow(int id, int labelString, const QString& value, bool word) {
-    QString text = LoadString(labelString);
+    const bool persian = g_configuration.Language() == u"FAS";
+    // A Persian row reads from the right also when its label starts in Latin
+    // letters ("RSSI:", "ADC باتری:"): aligned with the others, words in order.
+    QString text = persian ? QString(kRightToLeftMark) : QString();
+    text += LoadString(labelString);
     if (!value.isEmpty()) {
+        // The label's end stays Persian: "RSSI:" is not run together with a
+        // value in Latin letters into one left-to-right phrase.
+        if (persian) text += kRightToLeftMark;
         text += ' ';
         // Numbers and units read left to right inside a Persian row; a
         // translated word keeps its own direction (forced, it would read
         // backwards).
-        if (!word && g_configuration.Language() == u"FAS") text += kLeftToRightOverride;
+        if (!word && persian) text += kLeftToRightOverride;
         text += value;
     }
     SetItemText(id, text);

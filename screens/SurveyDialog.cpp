@@ -19,7 +19,10 @@ int Known(int32_t value) { return value >= 1 && value <= 3 ? value : 0; }
 }  // namespace
 
 CSurveyDialog::CSurveyDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
-    for (int r = 0; r < 4; ++r) OnCommand(kRangeIds[r], [this, r] { OnRange(r); });
+    // The short-range button shows only while short is chosen, in the medium
+    // one's place; a touch on it brings medium back.
+    OnCommand(kIdShort, [this] { OnRange(1); });
+    for (int r = 1; r < 4; ++r) OnCommand(kRangeIds[r], [this, r] { OnRange(r); });
     for (int p = 0; p < 3; ++p) OnCommand(kPresetIds[p], [this, p] { OnPreset(p); });
     OnCommand(kIdCustom, [this] { OnCustom(); });
     OnCommand(kIdSetDefaults, [this] { OnSetDefaults(); });
@@ -86,5 +89,7 @@ void CSurveyDialog::OnAccept() {
 
 void CSurveyDialog::ShowValues() {
     for (int r = 0; r < 4; ++r) SetCheck(kRangeIds[r], r == m_range);
+    ShowItem(kIdShort, m_range == 0);
+    ShowItem(kIdMedium, m_range != 0);
     for (int p = 0; p < 4; ++p) SetCheck(kPresetIds[p], p == m_preset);
 }

@@ -5,7 +5,10 @@
 // (surveyCustomCutoffs).
 //
 // The short-range button (2) lies hidden under the medium one; SET DEFAULTS
-// still selects it, and the configuration accepts the 0 it stores. The range
+// still selects it, and the configuration accepts the 0 it stores. While
+// short is selected (stored, or by SET DEFAULTS) its button shows, checked, in
+// place of medium, so the operator sees the range in force; touching it
+// selects medium. The range
 // captions name metres or, with unitSystem 1, feet (strings 170-173).
 //
 // Use from the configuration screen:

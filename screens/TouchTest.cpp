@@ -12,11 +12,10 @@ namespace {
 constexpr int kFineStep = 10, kCoarseStep = 50;  // grid, px
 constexpr int kCrossHalf = 20;                   // 41 px across
 constexpr int kCrossWidth = 3;
+constexpr int kTraceWidth = 3;  // px: stands out from the 1 px grid
 const QColor kFineGrid(0x80, 0x80, 0x80);
-const QColor kCoarseGrid(Qt::black);
 const QColor kPenDownColour(0x00, 0x00, 0xFF);  // 0xFF0000 as the unit writes colours (0x00BBGGRR)
 const QColor kPenUpColour(0xFF, 0x00, 0x00);    // 0x0000FF
-const QColor kTraceColour(Qt::black);
 constexpr size_t kMaxCalibrationUnits = 256;  // 512 bytes
 
 QString PenDownText(QPoint p) { return QStringLiteral("PenDown (%1,%2)").arg(p.x()).arg(p.y()); }
@@ -53,13 +52,13 @@ void CTouchTest::PaintCross(QPainter& painter, QPoint at, const QColor& colour) 
 void CTouchTest::OnPaint(QPainter& painter) {
     painter.save();
     for (int step : {kFineStep, kCoarseStep}) {
-        painter.setPen(QPen(step == kFineStep ? kFineGrid : kCoarseGrid, 1));
+        painter.setPen(QPen(step == kFineStep ? kFineGrid : TextColour(), 1));
         for (int x = 0; x < kScreenWidth; x += step) painter.drawLine(x, 0, x, kScreenHeight - 1);
         for (int y = 0; y < kScreenHeight; y += step) painter.drawLine(0, y, kScreenWidth - 1, y);
     }
     if (m_isDown) PaintCross(painter, m_down, kPenDownColour);
     if (!m_trace.empty()) {
-        painter.setPen(QPen(kTraceColour, 1));
+        painter.setPen(QPen(TextColour(), kTraceWidth));  // black, or white on the inverted scheme
         QPolygon path;
         path << m_down;
         for (const QPoint& p : m_trace) path << p;

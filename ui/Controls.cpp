@@ -18,6 +18,7 @@
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
 #include "ui/Hotspot.h"
+#include "ui/Slider.h"
 
 namespace {
 
@@ -27,7 +28,17 @@ constexpr double kPixelsPerPoint = 2.0;
 QLabel* MakeLabel(const ControlTemplate& c, QWidget* parent) {
     auto* label = new QLabel(c.caption, parent);
     Qt::Alignment align = Qt::AlignVCenter;
-    align |= (c.flags & kFlagCenter) ? Qt::AlignHCenter : (c.flags & kFlagRight) ? Qt::AlignRight : Qt::AlignLeft;
+    if (c.flags & kFlagCenter) {
+        align |= Qt::AlignHCenter;
+    } else {
+        // On a right-to-left screen the template's left is the right, for every
+        // text: a row whose label starts in Latin letters ("SNR:", "RSSI:")
+        // lines up with the Persian ones.
+        const bool trailing = (c.flags & kFlagRight) != 0;
+        const bool mirrored = parent && parent->layoutDirection() == Qt::RightToLeft;
+        align |= (trailing != mirrored) ? Qt::AlignRight : Qt::AlignLeft;
+        align |= Qt::AlignAbsolute;
+    }
     label->setAlignment(align);
     label->setWordWrap(true);
     if (c.flags & (kFlagBorder | kFlagSunken)) label->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -59,7 +70,7 @@ QWidget* MakeWidget(const ControlTemplate& c, QWidget* parent) {
     case ControlClass::ListBox:
         return new QListWidget(parent);
     case ControlClass::Slider:
-        return new QSlider(Qt::Horizontal, parent);
+        return new CSlider(parent);
     case ControlClass::Group:
         return new QGroupBox(c.caption, parent);
     case ControlClass::Hotspot:
@@ -160,6 +171,17 @@ void SetControlText(QWidget* w, const QString& text) {
     }
     else if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
     else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text);
+}
+
+QFont FitLineFont(const QString& text, const QFont& base, int width, int minPixels) {
+    QFont font(base);
+    const int from = base.pixelSize() > 0 ? base.pixelSize() : QFontMetrics(base).height();
+    for (int size = from; size > minPixels; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(text) < width) return font;
+    }
+    font.setPixelSize(minPixels);
+    return font;
 }
 
 void InstallFontSubstitutes() {

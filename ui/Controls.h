@@ -19,5 +19,9 @@ QFont ScreenFont(const DialogTemplate& dialog);
 QString ControlText(const QWidget* control);
 void SetControlText(QWidget* control, const QString& text);
 
+// The base font, or the largest smaller one down to minPixels, in which text
+// fits on one line of width px: a name or message shows whole.
+QFont FitLineFont(const QString& text, const QFont& base, int width, int minPixels);
+
 // Makes the installed fonts answer for the names the screens ask for.
 void InstallFontSubstitutes();

@@ -219,6 +219,10 @@ void CDialogBase::ApplySchemeColours() {
     p.setColor(QPalette::Base, BackgroundColour());
     p.setColor(QPalette::Text, TextColour());
     setPalette(p);
+    // Pictures change scheme with the screen (battery, reception), not when
+    // their owner next sets them.
+    for (QLabel* label : findChildren<QLabel*>())
+        if (const int id = SwitchedPictureShown(label->pixmap())) label->setPixmap(Picture(id));
     for (QWidget* w : findChildren<QWidget*>()) w->update();
 }
 

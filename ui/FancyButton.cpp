@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,8 @@ constexpr QRgb kDarkGrey = 0x333333;
 constexpr int kPenWidth = 2;        // px
 constexpr int kCaptionMargin = 3;   // px left and right of the caption
 constexpr int kCaptionFlags = Qt::AlignHCenter | Qt::TextWordWrap;
+constexpr int kMinBrokenPart = 3;   // letters either side of a break
+constexpr int kMaxUnitLetters = 3;  // "ms", "min"
 
 // Outline classes by item height, px.
 constexpr int kRoundedFromHeight = 21;
@@ -94,7 +97,9 @@ FancyColours FancyButtonColours(ButtonState state, bool inverted) {
     case ButtonState::Pressed:
         return inverted ? FancyColours{kWhite, kLightGrey, kBlack} : FancyColours{kRed, kRed, kWhite};
     case ButtonState::Disabled:
-        return inverted ? FancyColours{kMidGrey, kMidGrey, kBlack}
+        // Inverted: a grey outline on the black ground, so that it cannot be
+        // taken for the light grey of a checked button in sunlight.
+        return inverted ? FancyColours{kMidGrey, kBlack, kMidGrey}
                         : FancyColours{kDarkBlue, kLightGrey, kDarkGrey};
     case ButtonState::Normal:
         break;
@@ -111,13 +116,46 @@ QFont FitCaptionFont(const QString& caption, const QRect& rect, const QFont& bas
     return font;
 }
 
+QString BreakableCaption(const QString& caption) {
+    constexpr QChar kSoftHyphen(0x00AD);
+    QStringList words = caption.split(QLatin1Char(' '));
+    for (QString& word : words) {
+        // Latin words only: numbers and units ("1.25m/ms") stay whole, and so
+        // does a word with break points of its own (a pack's soft hyphens).
+        const bool latin = std::all_of(word.begin(), word.end(),
+                                       [](QChar c) { return c.isLetter() && c.script() == QChar::Script_Latin; });
+        if (latin && word.size() >= 2 * kMinBrokenPart) word.insert(word.size() / 2, kSoftHyphen);
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+QString GluedUnits(const QString& caption) {
+    constexpr QChar kWordJoiner(0x2060);
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        text += caption[i];
+        if (caption[i] != QLatin1Char('/')) continue;
+        // A unit ("m/ms", "ft/s") is a few letters; "ANSEHEN/ÄNDERN" may break.
+        qsizetype letters = 0;
+        while (i + 1 + letters < caption.size() && caption[i + 1 + letters].isLetter()) ++letters;
+        if (letters > 0 && letters <= kMaxUnitLetters) text += kWordJoiner;
+    }
+    return text;
+}
+
 CaptionLayout LayoutCaption(const QString& caption, const QRect& item, const QFont& base) {
     const QRect area = item.adjusted(kCaptionMargin, 0, -kCaptionMargin, 0);
-    const QFont font = FitCaptionFont(caption, area, base);
-    const int height = std::min(QFontMetrics(font).boundingRect(area, kCaptionFlags, caption).height(),
+    QString text = GluedUnits(caption);
+    QFont font = FitCaptionFont(text, area, base);
+    if (PixelSize(font) < kReadableCaptionPixelSize) {
+        const QString broken = BreakableCaption(text);
+        const QFont brokenFont = FitCaptionFont(broken, area, base);
+        if (PixelSize(brokenFont) > PixelSize(font)) font = brokenFont, text = broken;
+    }
+    const int height = std::min(QFontMetrics(font).boundingRect(area, kCaptionFlags, text).height(),
                                 area.height());
     const int top = area.top() + (area.height() - height) / 2;
-    return {font, QRect(area.left(), top, area.width(), height)};
+    return {font, QRect(area.left(), top, area.width(), height), text};
 }
 
 CFancyButton::CFancyButton(QWidget* parent) : QAbstractButton(parent) {}
@@ -165,5 +203,5 @@ void CFancyButton::DrawCaption(QPainter& painter, const FancyColours& colours) c
     painter.setFont(layout.font);
     painter.setPen(colours.caption);
     painter.setBrush(Qt::NoBrush);
-    painter.drawText(layout.textRect, kCaptionFlags, text());
+    painter.drawText(layout.textRect, kCaptionFlags, layout.text);
 }

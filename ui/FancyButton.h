@@ -25,11 +25,15 @@ struct FancyColours {
 struct CaptionLayout {
     QFont font;     // the fitted font, pixel-sized
     QRect textRect; // the word-wrapped block, centred vertically, inside the item
+    QString text;   // the caption as drawn: with break points in long words when it needs them
 };
 
 // Smallest caption font tried, px; a caption that does not fit even at this
 // size is drawn at it rather than shrinking without end.
 constexpr int kMinCaptionPixelSize = 5;
+// The smallest caption that still reads at arm's length in sunlight, px
+// (about 10 px capital height in Arial; the screens' own font is 16 px).
+constexpr int kReadableCaptionPixelSize = 14;
 
 // The outline polygon of an item rectangle, clockwise from the left end of the
 // top-left corner. Below 21 px high: 8 points, corners cut by 1-2 px; 21-45 px:
@@ -47,8 +51,20 @@ FancyColours FancyButtonColours(ButtonState state, bool inverted);
 // kMinCaptionPixelSize.
 QFont FitCaptionFont(const QString& caption, const QRect& rect, const QFont& base);
 
-// The fitted font and the caption block for an item rectangle: 3 px margins
-// left and right, the block centred vertically.
+// The caption with a soft hyphen in the middle of every Latin word of six
+// letters or more, so that a word too long for its button breaks over two
+// lines with a hyphen ("CONT-RAST"). A pack marks better break points in its
+// captions with soft hyphens of its own ("ÜBERSICHTS\u00ADMESSUNG").
+QString BreakableCaption(const QString& caption);
+
+// The caption with every unit after a slash (up to three letters) joined to
+// it: "1.25m/ms" never breaks into "1.25m/" and "ms".
+QString GluedUnits(const QString& caption);
+
+// The fitted font, the caption block for an item rectangle (3 px margins left
+// and right, the block centred vertically) and the text to draw. When whole
+// words would need a font below kReadableCaptionPixelSize, long words are
+// broken over lines instead if that gives a larger font.
 CaptionLayout LayoutCaption(const QString& caption, const QRect& item, const QFont& base);
 
 class CFancyButton : public QAbstractButton {

@@ -378,8 +378,17 @@ public:
         const int row = static_cast<int>(&entry - kTable.data());
         auto& slot = entry.switched ? m_switched[inverted ? 1 : 0] : m_fixed;
         auto it = slot.find(row);
-        if (it == slot.end()) it = slot.emplace(row, DrawPicture(entry, inverted)).first;
+        if (it == slot.end()) {
+            it = slot.emplace(row, DrawPicture(entry, inverted)).first;
+            if (entry.switched) m_drawnRows[it->second.cacheKey()] = row;
+        }
         return it->second;
+    }
+    // The row a switched picture was drawn for, also one released since.
+    const PictureEntry* SwitchedRowOf(const QPixmap& pixmap) const {
+        if (pixmap.isNull()) return nullptr;
+        const auto it = m_drawnRows.find(pixmap.cacheKey());
+        return it == m_drawnRows.end() ? nullptr : &kTable[static_cast<size_t>(it->second)];
     }
     void Reload(bool inverted) {
         if (m_loadedInverted == inverted) return;
@@ -391,12 +400,14 @@ public:
     void Release() {
         for (auto& variant : m_switched) variant.clear();
         m_fixed.clear();
+        m_drawnRows.clear();
         m_loadedInverted.reset();
     }
 
 private:
     std::unordered_map<int, QPixmap> m_switched[2]; // normal, inverted
     std::unordered_map<int, QPixmap> m_fixed;
+    std::unordered_map<qint64, int> m_drawnRows;  // cache key of every switched variant drawn -> row
     std::optional<bool> m_loadedInverted;
 };
 
@@ -453,6 +464,11 @@ const QPixmap& PictureVariant(int id, bool inverted) {
     const PictureEntry* entry = FindPicture(id);
     if (entry == nullptr) return NullPixmap();
     return Cache().Get(*entry, inverted);
+}
+
+int SwitchedPictureShown(const QPixmap& pixmap) {
+    const PictureEntry* entry = Cache().SwitchedRowOf(pixmap);
+    return entry ? entry->normalId : 0;
 }
 
 void ReloadPictures() {

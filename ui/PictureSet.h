@@ -78,6 +78,11 @@ const QPixmap& Picture(int id);
 // One variant regardless of the colour scheme (gallery, tests).
 const QPixmap& PictureVariant(int id, bool inverted);
 
+// The normal identifier of the switched picture a pixmap was drawn as (in
+// either scheme, also one released since), 0 for any other pixmap: a screen
+// shows the current variant of what it showed when the scheme changes.
+int SwitchedPictureShown(const QPixmap& pixmap);
+
 // After a colour scheme change: releases every switched picture and draws the
 // current scheme's variants; fixed pictures are kept. Does nothing when the
 // scheme is the one last loaded.

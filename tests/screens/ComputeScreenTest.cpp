@@ -15,6 +15,7 @@
 #include "TempUnitRoot.h"
 #include "platform/Files.h"
 #include "screens/ComputeDialog.h"
+#include "screens/ComputeGraph.h"
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
 #include "screens/TextKeypadDialog.h"
@@ -95,6 +96,8 @@ TEST_F(ComputeScreen, ResultLinesAndPointButtonsFollowThePoints) {
     EXPECT_EQ(Text(screen, C::kIdDelay), "MEASURED TIME DELAY: 0.0500s");
     EXPECT_FALSE(Enabled(screen, C::kIdSelectPrevious));
     EXPECT_TRUE(Enabled(screen, C::kIdSelectNext));
+    // The delay axis's title stands clear above the plot the fitted line crosses.
+    EXPECT_LT(screen.GetDlgItem(C::kIdDelayAxis)->geometry().bottom() + 4, kComputePlot.top());
 
     Click(screen, C::kIdSelectNext);
     EXPECT_EQ(screen.Selected(), 1u);

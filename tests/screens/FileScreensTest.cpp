@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <sstream>
 
@@ -136,6 +137,25 @@ TEST_F(FileScreens, AnExistingNameAsksBeforeOverwritingAndNoKeepsTheName) {
     EXPECT_EQ(screen.Path(), "\\NandFlash\\Data\\A1.corr");
 }
 
+// A new file name screen starts with the name last accepted for its kind of
+// file, so the next run of a series is named by changing one character.
+TEST_F(FileScreens, TheNextSaveStartsWithThePreviousName) {
+    {
+        CFilenameDialog first;
+        first.SetExtension(".corr");
+        driver.Queue({Press(CTextKeypadDialog::kIdClear), Type("MAIN ST 4"), Press(CTextKeypadDialog::kIdEnter)});
+        ASSERT_EQ(first.DoModal(), kResultOk);
+    }
+    CFilenameDialog next;
+    next.SetExtension(".corr");
+    next.InitForDisplay();
+    EXPECT_EQ(next.ItemText(CFilenameDialog::kIdName), "MAIN ST 4");
+    CFilenameDialog other;
+    other.SetExtension(".other");
+    other.InitForDisplay();
+    EXPECT_EQ(other.ItemText(CFilenameDialog::kIdName), "");
+}
+
 // Nothing typed may leave the data folder: ".." and names the unit cannot
 // hold keep ENTER disabled, and so does an empty name.
 TEST_F(FileScreens, UnusableNamesKeepEnterDisabled) {
@@ -146,7 +166,7 @@ TEST_F(FileScreens, UnusableNamesKeepEnterDisabled) {
             EXPECT_EQ(s.GetDlgItem(CTextKeypadDialog::kIdEnter)->isEnabled(), enabled) << s.ItemText(1062).toStdString();
         });
     };
-    driver.Queue({enterEnabled(false), Type(".."), enterEnabled(false), Press(CTextKeypadDialog::kIdClear),
+    driver.Queue({Press(CTextKeypadDialog::kIdClear), enterEnabled(false), Type(".."), enterEnabled(false), Press(CTextKeypadDialog::kIdClear),
                   Type("RUN.."), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete), enterEnabled(false),
                   Type("5"), enterEnabled(true), Type(" "), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete),
                   Press(CTextKeypadDialog::kIdEnter)});
@@ -179,6 +199,24 @@ TEST_F(FileScreens, EighteenFilesGiveTwoPagesAndNextOnlyOnTheFirst) {
     EXPECT_EQ(screen.SelectedName(), "R100.corr");
     screen.Item<QAbstractButton>(CFileListDialog::kIdSelectDown)->click();
     EXPECT_EQ(screen.SelectedName(), "R101.corr");
+}
+
+// The whole of a 40-character name shows, in a smaller font; a short one
+// keeps the screen's font.
+TEST_F(FileScreens, ALongNameShowsWholeInItsRow) {
+    const std::string longName = "MAIN STREET VALVE 12 TO HYDRANT 7 RUN 04";
+    ASSERT_EQ(longName.size(), 40u);
+    Put(longName + ".corr");
+    Put("R1.corr");
+    CFileListDialog screen;
+    screen.InitForDisplay();
+    auto* list = screen.Item<QListWidget>(CFileListDialog::kIdList);
+    const int room = list->width() - 2 * list->frameWidth();
+    const QListWidgetItem* whole = list->item(0);
+    ASSERT_EQ(whole->text().toStdString(), longName + ".corr");
+    EXPECT_LT(QFontMetrics(whole->font()).horizontalAdvance(whole->text()), room);
+    EXPECT_GE(whole->font().pixelSize(), 8);
+    EXPECT_EQ(list->item(1)->font().pixelSize(), list->font().pixelSize());
 }
 
 TEST_F(FileScreens, AnEmptyFolderLeavesOpenAndDeleteDisabled) {

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <fstream>
 #include <sstream>
@@ -133,7 +134,7 @@ TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
     }
 }
 
-TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRight) {
+TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRightAndTheDatabaseFromTheRight) {
     QFile pack(QString(CORRELATOR_SOURCE_DIR) + "/resources/lang/FAS.txt");
     ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
     root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
@@ -142,6 +143,13 @@ TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRight) {
     screen.InitForDisplay();
     for (int id : {CSpeedSoundDialog::kIdDelay, CSpeedSoundDialog::kIdCurrentVelocity})
         EXPECT_TRUE(screen.ItemText(id).startsWith(QChar(0x202D))) << id;
+    // The material database reads from the right, its grid and its bottom row alike.
+    CDbMaterialDialog database;
+    database.InitForDisplay();
+    const auto x = [&database](int id) { return database.GetDlgItem(id)->x(); };
+    EXPECT_GT(x(CDbMaterialDialog::kIdFirstMaterial), x(CDbMaterialDialog::kIdFirstMaterial + 1));
+    EXPECT_GT(x(CDbMaterialDialog::kIdEditName), x(CDbMaterialDialog::kIdEditVelocity));
+    EXPECT_GT(x(CDbMaterialDialog::kIdRestoreDefaults), x(CDbMaterialDialog::kIdBack));
 }
 
 // The name is saved at once; the emptied slot loses its button (the pipe
@@ -186,6 +194,25 @@ TEST_F(MaterialDb, RestoreDefaultsThenShutdownLeavesTheBuiltInTableInTheFile) {
     EXPECT_EQ(FileBytes(), edited);
     DestroyGlobalMaterials();
     EXPECT_EQ(FileBytes(), Bytes(CMaterials()));
+}
+
+// The material names in the velocity table show whole: the four
+// user-defined materials differ only in their last character.
+TEST_F(MaterialDb, VelocityTableShowsEveryMaterialNameWhole) {
+    D screen(21);
+    screen.InitForDisplay();
+    screen.show();
+    auto* list = screen.Item<QListWidget>(D::kIdMaterialList);
+    QApplication::processEvents();
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem* item = list->item(i);
+        const QRect row = list->visualItemRect(item);
+        const QRect needed = QFontMetrics(list->font()).boundingRect(QRect(0, 0, row.width() - 4, 1000),
+                                                                     Qt::TextWordWrap, item->text());
+        EXPECT_LE(needed.height(), row.height() + 2) << item->text().toStdString();  // line rounding
+        EXPECT_LE(needed.width(), row.width()) << item->text().toStdString();
+    }
+    screen.hide();
 }
 
 TEST_F(MaterialDb, DeleteEntryShiftsTheBandsAndZeroesTheLast) {

@@ -88,13 +88,22 @@ TEST_F(SurveyScreen, CustomPresetIsKeptByAcceptWithoutChanges) {
     EXPECT_EQ(Stored().surveyRange, 2);
 }
 
-// SET DEFAULTS picks the hidden short range; the stored 0 survives the next start.
+// SET DEFAULTS picks the short range and shows it; the stored 0 survives the next start.
 TEST_F(SurveyScreen, SetDefaultsStoresShortRangeAndMetallic) {
     g_configuration.surveyRange = 3;
     g_configuration.surveyFilter = 2;
     g_configuration.unitSystem = 1;  // a checked setting that a rejected 0 would reset
     CSurveyDialog screen;
-    driver.Queue({Press(CSurveyDialog::kIdSetDefaults), Press(CSurveyDialog::kIdAccept)});
+    // The short range shows checked in medium's place; touching it brings medium back.
+    const auto shown = [](int range) {
+        return [range](CDialogBase& s) {
+            EXPECT_EQ(s.GetDlgItem(CSurveyDialog::kIdShort)->isVisible(), range == 0);
+            EXPECT_EQ(s.GetDlgItem(CSurveyDialog::kIdMedium)->isVisible(), range != 0);
+            EXPECT_EQ(static_cast<CSurveyDialog&>(s).SelectedRange(), range);
+        };
+    };
+    driver.Queue({shown(3), Press(CSurveyDialog::kIdSetDefaults), shown(0), Press(CSurveyDialog::kIdShort), shown(1),
+                  Press(CSurveyDialog::kIdSetDefaults), Press(CSurveyDialog::kIdAccept)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
     const CConfiguration stored = Stored();
     EXPECT_EQ(stored.surveyRange, 0);

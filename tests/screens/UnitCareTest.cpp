@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -146,6 +147,30 @@ TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
     EXPECT_EQ(again.Item<QSlider>(CListenDialog::kIdVolume)->value(), 15);
 }
 
+// The Persian slider runs from the right (0) to the left (15); the step
+// button on the left raises the volume and the handle moves towards it.
+TEST_F(UnitCare, ListenStepButtonsMoveTheVolumeTheWayTheMirroredSliderShows) {
+    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
+    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
+    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    SetLanguage(u"FAS");
+    CListenDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    auto* down = screen.Item<QAbstractButton>(CListenDialog::kIdVolumeDown);
+    auto* up = screen.Item<QAbstractButton>(CListenDialog::kIdVolumeUp);
+    auto* slider = screen.Item<QSlider>(CListenDialog::kIdVolume);
+    ASSERT_TRUE(slider->isRightToLeft());
+    QAbstractButton* left = down->x() < up->x() ? down : up;
+    QAbstractButton* right = left == down ? up : down;
+    const int volume = hw->GetHeadphoneVolume();
+    left->click();
+    EXPECT_GT(hw->GetHeadphoneVolume(), volume);
+    EXPECT_EQ(left->text(), "<");
+    right->click();
+    EXPECT_EQ(hw->GetHeadphoneVolume(), volume);
+    EXPECT_EQ(right->text(), ">");
+}
+
 TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
     hw->SetListenSourceLeft(2);  // no button stands for it
     hw->SetListenSourceRight(1);
@@ -260,12 +285,30 @@ TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestM
     EXPECT_EQ(screen.ItemText(CStatusDialog::kIdMclk), "MCLK: 90000000Hz");
 }
 
-TEST_F(UnitCare, StatusValuesRunLeftToRightInPersian) {
+// The rightmost ink column of a label, -1 when it shows nothing.
+int RightmostInk(QWidget& label) {
+    const QImage image = label.grab().toImage();
+    const QRgb ground = image.pixel(0, 0);
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != ground) return x;
+    return -1;
+}
+
+// Values run left to right inside a Persian row, and every row starts at the
+// right, also one whose label starts in Latin letters.
+TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
     g_configuration.SetLanguage(u"FAS");
+    g_configuration.testMode = 1;
     CStatusDialog screen(*hw, *radio);
     screen.InitForDisplay();
     screen.Refresh();
-    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE: \u202D")));
+    // The label ends in a right-to-left mark, so a Latin label and its value stay apart.
+    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE:\u200F \u202D")));
+    for (int id : {CStatusDialog::kIdRedRssi, CStatusDialog::kIdMclk, CStatusDialog::kIdBatteryAdc}) {
+        QWidget& row = *screen.GetDlgItem(id);
+        EXPECT_GE(RightmostInk(row), row.width() - 8) << id;
+    }
 }
 
 // ---- power -----------------------------------------------------------------------------
@@ -496,6 +539,20 @@ TEST_F(UnitCare, AClockReadAs2009OpensAt2010NoonAndOkSetsItOnlyWhenChanged) {
     screen.InitForDisplay();
     Click(screen, CSetClockDialog::kIdOk);
     EXPECT_FALSE(screen.ClockSet());
+}
+
+// The pen's trace shows in either scheme: black on white, white on black.
+TEST_F(UnitCare, TouchTestTraceShowsInBothSchemes) {
+    for (int scheme : {0, 1}) {
+        g_configuration.colourScheme = scheme;
+        CTouchTest screen;
+        screen.InitForDisplay();
+        Press(screen, QEvent::MouseButtonPress, QPoint(103, 23), Qt::LeftButton);
+        Press(screen, QEvent::MouseMove, QPoint(203, 23), Qt::LeftButton);
+        const QImage image = screen.grab().toImage();
+        EXPECT_EQ(image.pixel(163, 23) & 0xFFFFFF, scheme ? 0xFFFFFFu : 0x000000u) << scheme;
+        EXPECT_EQ(image.pixel(163, 27) & 0xFFFFFF, scheme ? 0x000000u : 0xFFFFFFu) << scheme;
+    }
 }
 
 TEST_F(UnitCare, TouchTestReportsAndLogsThePointsAndRecalibrationCopiesTheResult) {

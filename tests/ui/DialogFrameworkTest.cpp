@@ -3,8 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,6 +23,7 @@
 #include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/DialogBase.h"
+#include "ui/PictureSet.h"
 #include "ui/DialogTemplate.h"
 #include "ui/Resources.h"
 #include "ui/KeyboardDialog.h"
@@ -139,6 +145,35 @@ TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
     ASSERT_TRUE(huge && small);
     EXPECT_EQ(huge->units, QSize(188, 98));  // the built-in one
     EXPECT_EQ(small->units, QSize(100, 50));
+}
+
+// A gloved finger needs 40 x 40 px. Exceptions: the radio setup screen,
+// whose layout its table fixes; the configuration screen's never-shown
+// power-off, brightness and scheme rows; the test-mode X.
+TEST(DialogTemplates, EveryButtonIsAtLeastAFingerWideAndHigh) {
+    const std::set<std::pair<int, int>> exempt = {{130, 1021}, {130, 1023}, {130, 1026}, {130, 1028},
+                                                  {130, 1030}, {130, 1031}, {130, 1033}, {102, 1087}};
+    QStringList files = QDir(CORRELATOR_SOURCE_DIR "/resources/builtin").entryList({"dialog_*.txt"});
+    for (QString& f : files) f.prepend(CORRELATOR_SOURCE_DIR "/resources/builtin/");
+    files << CORRELATOR_SOURCE_DIR "/resources/lang/DEU.txt" << CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt";
+    const QRegularExpression dialogLine(QStringLiteral("^dialog (\\d+)"));
+    const QRegularExpression buttonLine(QStringLiteral("^control (?:bmp)?button (\\d+) \"(?:[^\"\\\\]|\\\\.)*\" (\\d+) (\\d+) (\\d+) (\\d+)"));
+    int checked = 0;
+    for (const QString& file : files) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        int dialog = 0;
+        for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
+            if (const auto m = dialogLine.match(line); m.hasMatch()) dialog = m.captured(1).toInt();
+            const auto m = buttonLine.match(line);
+            if (!m.hasMatch() || dialog == 313 || exempt.count({dialog, m.captured(1).toInt()})) continue;
+            const QRect px = UnitsToPixels(QRect(m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt(),
+                                                 m.captured(5).toInt()));
+            EXPECT_TRUE(px.width() >= 40 && px.height() >= 40) << file.toStdString() << ": " << line.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 500);
 }
 
 TEST(DialogTemplates, DialogUnitsFillTheScreen) {
@@ -263,16 +298,25 @@ TEST_F(DialogFramework, WindowTimersFireByIdentifierAndStopWithTheScreen) {
     EXPECT_FALSE(screen.TimerRunning(5));
 }
 
-TEST_F(DialogFramework, ControlColoursFollowASchemeChange) {
+// Colours and pictures change with the scheme at the next paint, before the
+// screen sets its pictures again (battery and reception every few seconds).
+TEST_F(DialogFramework, ControlColoursAndPicturesFollowASchemeChange) {
     g_configuration.colourScheme = 0;
+    ReloadPictures();
     ProbeScreen screen;
+    auto* battery = screen.Item<QLabel>(1000);
+    battery->setPixmap(Picture(BatteryBarsPicture(3)));
     screen.show();
     EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::white));
     EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::black));
     g_configuration.colourScheme = 1;
+    ReloadPictures();
     EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::black));
     EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(battery->pixmap().toImage(), PictureVariant(BatteryBarsPicture(3), true).toImage());
     screen.hide();
+    g_configuration.colourScheme = 0;
+    ReloadPictures();
 }
 
 TEST_F(DialogFramework, KeyboardTypesShiftsDeletesAndStopsAtTheLimit) {

@@ -6,11 +6,13 @@
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
 #include "ui/PictureSet.h"
+#include "ui/Slider.h"
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
 #include <QSet>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -99,7 +101,7 @@ TEST_F(CaptionFitting, ShortCaptionKeepsTheScreenFontALongOneIsSmallerAndInside)
     const CaptionLayout layout = LayoutCaption(caption, item, Base());
     EXPECT_LT(layout.font.pixelSize(), 16);
     EXPECT_TRUE(item.contains(layout.textRect));
-    EXPECT_TRUE(Fits(caption, layout.textRect.adjusted(0, 0, 0, 1), layout.font));
+    EXPECT_TRUE(Fits(layout.text, layout.textRect.adjusted(0, 0, 0, 1), layout.font));
 }
 
 // Regression: stepping by more than one, or starting small, leaves text smaller
@@ -127,6 +129,47 @@ TEST_F(CaptionFitting, BlockIsCentredVertically) {
     EXPECT_EQ(text.left(), 3);
     EXPECT_EQ(text.right(), item.right() - 3);
 }
+
+// Where a button leaves room, a caption wraps, breaking a long word with a
+// hyphen, before it shrinks below a readable size; a unit after a slash never
+// starts a line of its own. Every drawn line fits the button.
+struct ReadableRow {
+    const char* name;
+    const char* caption;
+    int width, height;  // px
+    int minPixels;
+};
+
+class ReadableCaption : public CaptionFitting, public ::testing::WithParamInterface<ReadableRow> {};
+
+TEST_P(ReadableCaption, WrapsBeforeShrinkingAndEveryLineFits) {
+    const ReadableRow row = GetParam();
+    const QRect item(0, 0, row.width, row.height);
+    const CaptionLayout layout = LayoutCaption(QString::fromUtf8(row.caption), item, Base());
+    EXPECT_GE(layout.font.pixelSize(), row.minPixels);
+    QTextLayout lines(layout.text, layout.font);
+    QTextOption option(Qt::AlignHCenter);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    lines.setTextOption(option);
+    lines.beginLayout();
+    double height = 0;
+    for (QTextLine line = lines.createLine(); line.isValid(); line = lines.createLine()) {
+        line.setLineWidth(layout.textRect.width());
+        EXPECT_LE(line.naturalTextWidth(), layout.textRect.width() + 1);
+        const QString text = layout.text.mid(line.textStart(), line.textLength()).trimmed();
+        EXPECT_FALSE(text.endsWith('/')) << text.toStdString();
+        height += QFontMetricsF(layout.font).lineSpacing();
+    }
+    lines.endLayout();
+    EXPECT_LE(height, item.height() + 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, ReadableCaption,
+    ::testing::Values(ReadableRow{"Contrast", "CONTRAST", 49, 45, 11},
+                      ReadableRow{"GermanSurveyStart", "ÜBERSICHTSMESSUNG STARTEN", 148, 49, 13},
+                      ReadableRow{"SectionWithUnit", "14.5m PVC (100 - 199mm, 0.4600m/ms)", 276, 56, 13}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- check state ---
 
@@ -226,7 +269,48 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourRow{"InvertedNormal", 1, Setup::Normal, 0xFFFFFF, 0xFFFFFF, 0x000000},
                       ColourRow{"InvertedPressed", 1, Setup::Down, 0xFFFFFF, 0xCCCCCC, 0x000000},
                       ColourRow{"InvertedChecked", 1, Setup::Checked, 0xFFFFFF, 0xCCCCCC, 0x000000},
-                      ColourRow{"InvertedDisabled", 1, Setup::Disabled, 0x808080, 0x808080, 0x000000}),
+                      ColourRow{"InvertedDisabled", 1, Setup::Disabled, 0x808080, 0x000000, 0x808080}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- slider ---
+
+struct SliderRow {
+    const char* name;
+    int scheme;
+    Qt::LayoutDirection direction;
+    QRgb groovePen;
+    QRgb grooveFill;
+    QRgb handle;
+};
+
+class SliderPaint : public ButtonFixture, public ::testing::WithParamInterface<SliderRow> {};
+
+// The groove and the handle stand out from the ground in both schemes, and
+// the handle sits at the end the value points to (the right-hand end of a
+// mirrored slider is its minimum).
+TEST_P(SliderPaint, GrooveAndHandleShowInTheSchemeColours) {
+    const SliderRow row = GetParam();
+    g_configuration.colourScheme = row.scheme;
+    CSlider slider;
+    slider.setLayoutDirection(row.direction);
+    slider.setRange(0, 15);
+    slider.setValue(15);
+    slider.resize(290, 36);
+    const QImage image = slider.grab().toImage();
+    const int full = row.direction == Qt::LeftToRight ? 285 : 4;
+    const int empty = 290 - 1 - full;
+    EXPECT_EQ(PixelAt(image, full, 18), row.handle);
+    EXPECT_EQ(PixelAt(image, full, 2), row.scheme ? 0x000000u : 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(image, 145, 18), row.grooveFill);
+    EXPECT_EQ(PixelAt(image, 145, 14), row.groovePen);
+    EXPECT_EQ(PixelAt(image, empty, 18), row.grooveFill);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, SliderPaint,
+    ::testing::Values(SliderRow{"Normal", 0, Qt::LeftToRight, 0x000099, 0xCCCCCC, 0x000099},
+                      SliderRow{"Inverted", 1, Qt::LeftToRight, 0xFFFFFF, 0x808080, 0xFFFFFF},
+                      SliderRow{"InvertedMirrored", 1, Qt::RightToLeft, 0xFFFFFF, 0x808080, 0xFFFFFF}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- picture button ---
