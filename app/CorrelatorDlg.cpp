@@ -177,6 +177,7 @@ void CCorrelatorDlg::OnInitDialog() {
     m_run->View().cursorOnPeak = 1;
     m_run->Pipe().SetStations(StationFromCode(g_configuration.stationA), StationFromCode(g_configuration.stationB));
     ShowPictures();
+    m_loop.ShowIndicators(*m_run);  // the real battery and reception from the first frame
     ShowThreeBandButtons(g_configuration.multiFilter != 0);
     ShowItem(kIdX, g_configuration.testMode != 0);
     SetItemText(kIdStatusLine, g_configuration.testMode ? m_text.testMode : QString());

@@ -90,6 +90,8 @@ void CCorrelatorDlg::OnListen() {
     CListenDialog listen(m_hw, m_radio, this);
     listen.SetStationPair(m_run->Pipe().GetStationA(), m_run->Pipe().GetStationB());
     const bool counting = m_run->Clock().running;
+    // The run in progress is the recording SAVE writes: the indicator counts from its start.
+    listen.SetRecordingStart([this, counting] { return counting ? m_run->Clock().startTick : 0u; });
     if (counting) m_run->Clock().Stop();
     m_loop.SetListenActive(true);
     RunChild(listen);

@@ -253,9 +253,20 @@ void RunLoop::StatusLed() {
 
 void RunLoop::RadioIcons(const CCorrelation& run) {
     if (++m_radioCounter != kRadioPeriodTicks / 2 && m_radioCounter != kRadioPeriodTicks) return;
-    ::RadioIcons icons;
+    ::RadioIcons icons = CurrentRadioIcons(run);
     icons.blinkPhase = m_radioCounter == kRadioPeriodTicks;
     if (icons.blinkPhase) m_radioCounter = 0;
+    m_view.ShowRadioIcons(icons);
+    m_view.EnableStartCommands(StartCommandsEnabled());
+}
+
+void RunLoop::ShowIndicators(const CCorrelation& run) {
+    m_view.ShowBattery(PowerPolicyStep(m_hw, m_halfSeconds));
+    m_view.ShowRadioIcons(CurrentRadioIcons(run));
+}
+
+::RadioIcons RunLoop::CurrentRadioIcons(const CCorrelation& run) {
+    ::RadioIcons icons;
     if (g_replay) {
         icons.replay = true;
     } else {
@@ -263,8 +274,7 @@ void RunLoop::RadioIcons(const CCorrelation& run) {
         icons.barsB = m_radio.GetSignalBars(static_cast<int32_t>(run.Pipe().GetStationB()));
         m_radioOk = icons.barsA != 0 && icons.barsB != 0;
     }
-    m_view.ShowRadioIcons(icons);
-    m_view.EnableStartCommands(StartCommandsEnabled());
+    return icons;
 }
 
 void RunLoop::Refresh(CCorrelation& run, uint32_t now) {

@@ -78,6 +78,9 @@ public:
     // The gate RETURN and RESET open and the file bar closes.
     void SetStartAllowed(bool allowed) noexcept { m_startAllowed = allowed; }
     bool StartAllowed() const noexcept { return m_startAllowed; }
+    // The battery and both stations' reception as they are now, for the
+    // screen's first frame (the ticks refresh them every 2 s and 500 ms).
+    void ShowIndicators(const CCorrelation& run);
     // Both stations of the run's pair had signal bars at the last radio update.
     bool RadioOk() const noexcept { return m_radioOk; }
     // START, SURVEY and RESUME enabled: start allowed and (radio ok, the
@@ -149,6 +152,8 @@ private:
     void StatusLine();
     void StatusLed();
     void RadioIcons(const CCorrelation& run);
+    // Both stations' bars now (and whether both have signal), or the replay picture.
+    ::RadioIcons CurrentRadioIcons(const CCorrelation& run);
     void Refresh(CCorrelation& run, uint32_t now);
     void MoveCursorToPeak(CCorrelation& run);
 

@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "app/CorrelatorDlg.h"
 #include "app/GraphView.h"
 #include "app/RunPicture.h"
+#include "hardware/Power.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "hardware/UserActivity.h"
@@ -31,6 +33,7 @@
 #include "screens/ListenDialog.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
+#include "ui/PictureSet.h"
 #include "ui/Resources.h"
 
 // ---- the START gate and the user-activity rule -------------------------------------
@@ -433,6 +436,7 @@ TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
 // nothing and the stopwatch stands; afterwards the run goes on.
 TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
     Make();
+    Ticks(1);  // a start tick of 0 would read as no recording
     dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
     Ticks(20);
     int64_t correlated = -1, received = -1;
@@ -446,6 +450,8 @@ TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
         EXPECT_EQ(dlg->Run().SamplesCorrelated(), correlated);
         EXPECT_EQ(dlg->Run().Clock().ElapsedMs(), elapsed);
         EXPECT_GT(unit->SamplesDelivered(), delivered);
+        // The run in progress is the recording the indicator shows.
+        EXPECT_FALSE(screen.GetDlgItem(CListenDialog::kIdRecording)->isHidden());
         received = 1;
         screen.Item<QAbstractButton>(CListenDialog::kIdExit)->click();
     });
@@ -455,6 +461,17 @@ TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
     EXPECT_TRUE(dlg->Run().Clock().running);
     Ticks(10);
     EXPECT_GT(dlg->Run().SamplesCorrelated(), correlated);
+}
+
+// The battery shows its charge from the first frame, not the empty picture
+// until the first 2-second update after the badge.
+TEST_F(MainRun, TheFirstFrameShowsTheBatteryAsItIs) {
+    sim::Scenario world = sim::DefaultScenario();
+    world.battery = 7.6;
+    Make(world);
+    const QImage shown = dlg->Item<QLabel>(kIdBattery)->pixmap().toImage();
+    EXPECT_NE(shown, Picture(BatteryBarsPicture(0)).toImage());
+    EXPECT_EQ(shown, Picture(BatteryBarsPicture(GetBatteryBars(7.6f))).toImage());
 }
 
 // ---- keeping runs ----------------------------------------------------------------------
