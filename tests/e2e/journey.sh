@@ -108,8 +108,9 @@ journey_3_*)
   near "replayed distance from Red" "$(label 1169 2 | sed 's/m$//')" "$(label 1169 1 | sed 's/m$//')" 0.5
   ;;
 journey_4_*)
-  # Two snapshots saved with the run (S1: 3 results), OPEN AS SNAPSHOT of
-  # S1 on the same pipe taken without a message, S2 holding 4; three traces.
+  # Three bands, then the top one alone; two snapshots saved with the run
+  # (S1: 3 results), OPEN AS SNAPSHOT of S1 on the same pipe taken without a
+  # message, S2 holding 4.
   run_demo 100 --speed 10
   verify_saved 2
   agrees S1 1
@@ -117,14 +118,17 @@ journey_4_*)
   grep -q "^1238=SNAPSHOT CANNOT" <<<"$out" && fail "the saved run was refused"
   [ "$(info S1 accumulators)" = 3 ] || fail "S1 holds $(info S1 accumulators) results, not 3"
   [ "$(info S2 accumulators)" = 4 ] || fail "S2 holds $(info S2 accumulators) results, not 4"
-  [ "$(info S1 traces)" = 3 ] && [ "$(info S2 traces)" = 3 ] || fail "the runs do not keep three traces"
+  [ "$(label 1165 1)" = "Filter: MULTIPLE" ] || fail "the run did not start in three bands: '$(label 1165 1)'"
+  [ "$(info S1 traces)" = 1 ] || fail "S1 keeps $(info S1 traces) traces after the run went on in one band"
+  [ "$(cutoffs "$(info S1 filter)")" = "$(cutoffs "$(label 1165 2)")" ] ||
+    fail "S1 keeps filter '$(info S1 filter)', the screen shows '$(label 1165 2)'"
   ;;
 journey_5_*)
   # The survey keeps its distances empty and finds the scenario's delay
-  # under the 0-200 Hz band QUICK SET PLASTIC chose.
+  # above the 300 Hz QUICK SET METALLIC chose.
   run_demo 100 --speed 10
   verify_saved 1
-  grep -q '0-200Hz' <<<"$(label 1165)" || fail "filter label '$(label 1165)' lacks 0-200Hz"
+  grep -q ' 300Hz+' <<<"$(label 1165)" || fail "filter label '$(label 1165)' lacks 300Hz+"
   [ "$(cutoffs "$(info F1 filter)")" = "$(cutoffs "$(label 1165)")" ] || fail "F1 keeps filter '$(info F1 filter)', the screen shows '$(label 1165)'"
   [ -z "$(label 1169)" ] && [ -z "$(label 1170)" ] || fail "a survey run showed distances"
   [ -z "$(info F1 distance_a_m)" ] || fail "corrtool gave a survey run distances"
