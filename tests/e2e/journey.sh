@@ -11,6 +11,7 @@ scenario="${4:-}"
 data="$root/NandFlash/Data"
 mkdir -p "$data"
 journey="$(basename "$script" .txt)"
+e2e_name="$journey"
 scenario_args=()
 [ -n "$scenario" ] && scenario_args=(--scenario "$scenario")
 
@@ -70,6 +71,16 @@ same_band() {
     fail "$1 keeps filter '$(info "$1" filter)', the screen shows '$(label 1165 "$2")'"
 }
 
+# Saved run RUN's pictures: a JPEG and an 800 x 600 PNG (width and height at
+# bytes 16-23, in the IHDR chunk).
+pictures() {
+  [ -s "$data/$1_corr.jpg" ] || fail "$1_corr.jpg not written"
+  [ -s "$data/$1_corr.png" ] || fail "$1_corr.png not written"
+  local size
+  size="$(od -An -tu1 -j16 -N8 "$data/$1_corr.png" | awk '{print $3*256+$4 "x" $7*256+$8}')"
+  [ "$size" = "800x600" ] || fail "$1's picture is $size"
+}
+
 case "$journey" in
 journey_1_*)
   # The live run saved with its texts and picture; two replays of it to the
@@ -87,10 +98,8 @@ journey_1_*)
   near "replayed distance from Red" "$(label 1169 2 | sed 's/m$//')" "$(label 1169 1 | sed 's/m$//')" 0.5
   [ "$(info A1 title)/$(info A1 comment1)" = "MAIN/LEAK" ] || fail "A1's texts are '$(info A1 title)/$(info A1 comment1)'"
   cmp -s "$data/A1_corr.wav" "$data/A2_corr.wav" || fail "the replay saved again changed the recording"
-  for f in A1_corr.png A1_corr.jpg A2_corr.png A2_corr.jpg; do [ -s "$data/$f" ] || fail "$f not written"; done
-  # PNG: width and height at bytes 16-23 of the IHDR chunk.
-  size="$(od -An -tu1 -j16 -N8 "$data/A1_corr.png" | awk '{print $3*256+$4 "x" $7*256+$8}')"
-  [ "$size" = "800x600" ] || fail "A1's picture is $size"
+  pictures A1
+  pictures A2
   ;;
 journey_2_*)
   # The optimisation shows its progress in the filter label and ends with a
@@ -164,7 +173,7 @@ journey_6_*)
   ms="$(sed -n 's/^\(-\{0,1\}[0-9.]*\)ms$/\1/p' <<<"$(label 1340)")"
   [ -n "$ms" ] || fail "no delay in milliseconds under the cursor: '$(label 1340)'"
   near "delay under the cursor (samples)" "$(awk -v ms="$ms" 'BEGIN { print ms * 10 }')" "$(truth scenario_delay_samples)" 2
-  for f in U1_corr.png U1_corr.jpg; do [ -s "$data/$f" ] || fail "$f not written"; done
+  pictures U1
   ;;
 journey_7_*)
   # Three runs of one leak 70 m from Red on 1250 m/s pipe, the sensors 150,
