@@ -6,6 +6,7 @@
 #include "app/RunSettings.h"
 #include "screens/AboutDlg.h"
 #include "screens/ComputeDialog.h"
+#include "settings/Configuration.h"
 
 namespace {
 
@@ -30,8 +31,10 @@ void CCorrelatorDlg::OnCompute() {
 }
 
 // The about screen shows itself in normal colours and puts the operator's
-// scheme back when it closes; no tick paints or saves meanwhile.
+// scheme back when it closes; no tick paints or saves meanwhile. Its status
+// screen leads to the service page, which may have turned test mode on or off.
 void CCorrelatorDlg::OnAbout() {
     CAboutDlg about(this);
     RunPaused(*this, *m_run, about);
+    ShowItem(kIdX, g_configuration.testMode != 0);
 }

@@ -42,13 +42,15 @@ FilterBand PresetBand(int32_t preset, const float* custom, float rate) {
         return std::min(hz, rate / 2) / rate;
     };
     FilterBand band;
+    // An empty notch (0, 0) leaves the response as it is, and keeps an open
+    // band's filters designed as a reopened run rebuilds them.
+    band.notchOn = true;
     switch (PresetFor(preset)) {
     case kPresetMetallic: band.lowCut = fraction(kMetallicLowHz); break;
     case kPresetPlastic: band.highCut = fraction(kPlasticHighHz); break;
     case kPresetCustom:
         band.lowCut = fraction(custom[0]);
         band.highCut = fraction(custom[1]);
-        band.notchOn = true;
         band.notchLow = fraction(custom[2]);
         band.notchHigh = fraction(custom[3]);
         break;

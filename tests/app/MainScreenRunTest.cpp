@@ -500,7 +500,7 @@ TEST_F(MainRun, ASaveThatWritesNothingSaysSoAndReplacesNothing) {
 // SAVE writes the run, its recording and two 800 x 600 pictures in normal
 // colours even on an inverted screen; OPEN makes it a stopped replay whose
 // START correlates the recording, not the unit. (The replay to its end and
-// its auto stop need real time: save_open_demo.)
+// its auto stop need real time: journey_1.)
 TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     std::filesystem::create_directories(platform::HostPath("\\NandFlash\\Data"));
     Make();

@@ -84,6 +84,12 @@ TEST_F(SurveyRun, PresetsApplyOnlyWhileTheDefaultBandsFlagIsSet) {
     EXPECT_FLOAT_EQ(b.highCut, 0.5f);
     EXPECT_FLOAT_EQ(b.lowCut * 5000.0f, 100.0f);
     EXPECT_FLOAT_EQ(b.notchHigh * 5000.0f, 1200.0f);
+
+    // No cut-off: the post filter is designed as a reopened run rebuilds it
+    // (not bypassed), so the saved filtered accumulator is the one derived.
+    settings.surveyFilter = survey::kPresetOpen;
+    survey::PrepareRun(*run, settings, true);
+    EXPECT_FALSE(run->PostFilterOf(0).Bypass());
 }
 
 TEST_F(SurveyRun, MultiFilterGivesTheThreeFixedBandsInsteadOfAPreset) {
