@@ -3,6 +3,7 @@
 
 #include <QEventLoop>
 #include <QThread>
+#include <ostream>
 
 #include "MainRunFixture.h"
 #include "ui/UnitTime.h"
@@ -13,6 +14,9 @@ struct RunState {
     int32_t recorded = 0, correlated = 0;
     uint32_t elapsedMs = 0;
     bool operator==(const RunState&) const = default;
+    friend void PrintTo(const RunState& s, std::ostream* os) {
+        *os << "recorded " << s.recorded << ", correlated " << s.correlated << ", elapsed " << s.elapsedMs << " ms";
+    }
 };
 
 class VirtualRun : public MainRun {
