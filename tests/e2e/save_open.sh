@@ -8,7 +8,7 @@ set -euo pipefail
 . "$(dirname "$0")/common.sh"
 
 mkdir -p "$root/NandFlash/Data"
-run_demo 90 --speed 10
+run_demo 240 --speed 10
 data="$root/NandFlash/Data"
 for f in A1.corr A1_corr.wav A1_corr.png A1_corr.jpg; do
   [ -s "$data/$f" ] || fail "$f not written"

@@ -12,7 +12,7 @@ truth="$("$corrtool" --root "$root/truth" acquire --seconds 2)"
 want="$(sed -n 's/^scenario_delay_samples=//p' <<<"$truth")"
 [ -n "$want" ] || fail "corrtool gave no scenario delay"
 
-run_demo 80 --speed 10
+run_demo 240 --speed 10
 label() { sed -n "s/^$1=//p" <<<"$out"; }
 feet() { sed -n 's/^\([0-9.]*\)ft$/\1/p' <<<"$1"; }
 da="$(feet "$(label 1169)")"

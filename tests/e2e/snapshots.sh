@@ -7,7 +7,7 @@ set -euo pipefail
 . "$(dirname "$0")/common.sh"
 
 mkdir -p "$root/NandFlash/Data"
-run_demo 90 --speed 10
+run_demo 240 --speed 10
 data="$root/NandFlash/Data"
 grep -q "^1238=SNAPSHOT CANNOT" <<<"$out" && fail "the saved run was refused"
 [ -s "$data/snapshots.png" ] || fail "no screenshot"
