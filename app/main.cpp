@@ -7,8 +7,11 @@
 //                       root, else the built-in field case
 //   --script FILE       drive the screens from a script (ui/ScriptRunner.h)
 //   --gallery DIR       render every screen to PNG files and end
-//   --speed N           the unit's clock, the virtual unit's sampling and the
-//                       screens' timers run N times faster (1-50, default 1)
+//   --speed N           run up to N times faster than real time on virtual time
+//                       (ui/UnitTime.h): the unit's clock, the virtual unit's
+//                       sampling, the screens' timers and a script's waits
+//                       follow it; a slow host runs slower, to the same result
+//                       (1-50, default 1)
 // Qt's own options such as "-platform offscreen" are taken as usual; without
 // a display (no DISPLAY or WAYLAND_DISPLAY) and no platform chosen, the
 // screens are drawn offscreen.
@@ -27,7 +30,6 @@
 #include "app/CorrelatorApp.h"
 #include "app/Gallery.h"
 #include "app/ProgramHooks.h"
-#include "app/ScaledClock.h"
 #include "platform/Clock.h"
 #include "ui/DialogBase.h"
 #include "platform/DeviceIo.h"
@@ -55,6 +57,7 @@
 #endif
 #include "ui/Resources.h"
 #include "ui/ScriptRunner.h"
+#include "ui/UnitTime.h"
 
 namespace {
 
@@ -85,8 +88,8 @@ bool ParseOptions(const QStringList& args, Options& o) {
         else if (a == "--speed") {
             bool ok = false;
             o.speed = args[++i].toInt(&ok);
-            if (!ok || o.speed < 1 || o.speed > ScaledClock::kMaxSpeed) {
-                std::fprintf(stderr, "correlator: --speed takes 1 to %d\n", ScaledClock::kMaxSpeed);
+            if (!ok || o.speed < 1 || o.speed > VirtualTime::kMaxSpeed) {
+                std::fprintf(stderr, "correlator: --speed takes 1 to %d\n", VirtualTime::kMaxSpeed);
                 return false;
             }
         }
@@ -229,11 +232,10 @@ int RunProgram(int argc, char** argv) {
     Options options;
     if (!ParseOptions(QApplication::arguments(), options)) return 2;
 
-    // The faster clock goes in before the virtual unit starts pacing by it.
-    ScaledClock scaledClock(platform::GetClock(), options.speed);
-    std::optional<platform::ScopedClock> fasterClock;
-    if (options.speed > 1) fasterClock.emplace(scaledClock);
-    CDialogBase::SetTimeScale(options.speed);
+    // Faster than real time, the program runs on virtual time (ui/UnitTime.h),
+    // installed before the virtual unit starts pacing by the unit's clock.
+    std::optional<VirtualTime> virtualTime;
+    if (options.speed > 1) virtualTime.emplace(options.speed);
 
     if (!options.root.isEmpty()) platform::SetUnitRoot(options.root.toStdString());
     if (!InstallUnit(options)) return 2;

@@ -19,6 +19,7 @@
 #include "ui/Hotspot.h"
 #include "ui/PictureSet.h"
 #include "ui/Resources.h"
+#include "ui/UnitTime.h"
 
 namespace {
 constexpr const char* kIdProperty = "controlId";
@@ -106,8 +107,7 @@ int CDialogBase::DoModal() {
 }
 
 void CDialogBase::EndDialog(int result) {
-    for (const auto& [id, qtId] : m_timers) killTimer(qtId);
-    m_timers.clear();
+    while (!m_timers.empty()) KillTimer(m_timers.begin()->first);
     done(result);
 }
 
@@ -155,13 +155,18 @@ int CDialogBase::TimeScale() { return g_timeScale; }
 
 void CDialogBase::SetTimer(int id, int periodMs) {
     KillTimer(id);
-    m_timers[id] = startTimer(std::max(1, periodMs / g_timeScale));
+    // Under virtual time the timer runs on the unit's clock (kept as -id there).
+    if (VirtualTime::Running())
+        m_timers[id] = -VirtualTime::Add(this, periodMs, true, [this, id] { OnTimer(id); });
+    else
+        m_timers[id] = startTimer(std::max(1, periodMs / g_timeScale));
 }
 
 void CDialogBase::KillTimer(int id) {
     auto it = m_timers.find(id);
     if (it == m_timers.end()) return;
-    killTimer(it->second);
+    if (it->second < 0) VirtualTime::Cancel(-it->second);
+    else killTimer(it->second);
     m_timers.erase(it);
 }
 

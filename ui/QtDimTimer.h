@@ -2,7 +2,8 @@
 // ui/QtDimTimer.h — the display-dimming timer on the unit's clock. The time to
 // dim is counted on the platform tick count, as the run loop's stopwatch is
 // (--speed runs it faster; tests turn a fake clock), and looked at once a
-// second of the unit's time from the screens' event loop.
+// second of the unit's time from the screens' event loop (a timer on the
+// unit's clock under virtual time, ui/UnitTime.h).
 
 #include <QObject>
 #include <QTimer>
@@ -10,6 +11,7 @@
 
 #include "hardware/UserActivity.h"
 #include "ui/DialogBase.h"
+#include "ui/UnitTime.h"
 
 class QtDimTimer final : public QObject, public DimTimer {
 public:
@@ -18,15 +20,24 @@ public:
     }
     void Start(uint32_t periodMs) override {
         m_clock.Start(periodMs);
-        m_poll.start(std::max(1, kPollMs / CDialogBase::TimeScale()));
+        StopPolling();
+        if (VirtualTime::Running()) m_unitPoll = VirtualTime::Add(this, kPollMs, true, [this] { m_clock.Poll(); });
+        else m_poll.start(std::max(1, kPollMs / CDialogBase::TimeScale()));
     }
     void Stop() override {
         m_clock.Stop();
-        m_poll.stop();
+        StopPolling();
     }
 
 private:
+    void StopPolling() {
+        m_poll.stop();
+        VirtualTime::Cancel(m_unitPoll);
+        m_unitPoll = 0;
+    }
+
     static constexpr int kPollMs = 1000;  // unit ms between looks at the clock
     ClockDimTimer m_clock;
     QTimer m_poll;
+    int m_unitPoll = 0;  // the poll under virtual time
 };

@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "ui/Controls.h"
 #include "ui/DialogBase.h"
+#include "ui/UnitTime.h"
 
 namespace {
 
@@ -114,7 +115,12 @@ bool ScriptRunner::Start(const QString& path, QString* error, AtEnd atEnd) {
     }
     auto* runner = new ScriptRunner(QString::fromUtf8(file.readAll()).split('\n'), atEnd);
     runner->setParent(qApp);
-    QTimer::singleShot(0, runner, [runner] { runner->Step(); });
+    // Under virtual time the unit's clock waits for the first command.
+    VirtualTime::Hold(true);
+    QTimer::singleShot(0, runner, [runner] {
+        VirtualTime::Hold(false);
+        runner->Step();
+    });
     return true;
 }
 
@@ -138,7 +144,22 @@ void ScriptRunner::Step() {
         const QString line = m_lines[m_next++].trimmed();
         if (line.isEmpty() || line.startsWith('#')) continue;
         int delayMs = 0;
+        m_unitWait = false;
         if (!Execute(line, delayMs)) return;
+        if (VirtualTime::Running()) {
+            // A wait runs on the unit's clock; the unit's time stands still
+            // while a press settles, so the next command comes at the same unit time.
+            if (m_unitWait) {
+                VirtualTime::Add(this, delayMs, false, [this] { Step(); });
+            } else {
+                VirtualTime::Hold(true);
+                QTimer::singleShot(delayMs, this, [this] {
+                    VirtualTime::Hold(false);
+                    Step();
+                });
+            }
+            return;
+        }
         // Precise: a coarse timer may end a long wait up to 5 % early.
         QTimer::singleShot(delayMs, Qt::PreciseTimer, this, [this] { Step(); });
         return;
@@ -167,7 +188,8 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
     const QStringList words = line.split(' ', Qt::SkipEmptyParts);
     const QString& verb = words[0];
     if (verb == "wait" && words.size() == 2) {
-        delayMs = std::max(1, words[1].toInt() / CDialogBase::TimeScale());
+        m_unitWait = VirtualTime::Running();
+        delayMs = std::max(1, words[1].toInt() / (m_unitWait ? 1 : CDialogBase::TimeScale()));
         return true;
     }
     QWidget* screen = FrontScreen();

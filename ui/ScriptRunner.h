@@ -2,7 +2,8 @@
 // ui/ScriptRunner.h — drives the program from a script so whole sessions run
 // headless or on the display. One command a line, run in order on the screen in front:
 //   wait MS                  let the program run for MS milliseconds of the
-//                            unit's time (MS / speed real ms with --speed)
+//                            unit's time (on its clock under virtual time,
+//                            ui/UnitTime.h, where the other commands take none)
 //   press ID                 click the control with that identifier
 //   press "CAPTION"          click the visible button showing that caption
 //   touch X Y                pen down and up at a point of the screen; a text
@@ -66,4 +67,5 @@ private:
     QStringList m_lines;
     AtEnd m_atEnd;
     int m_next = 0;
+    bool m_unitWait = false;  // the command was a wait on virtual time
 };

@@ -38,7 +38,7 @@ export ALSA_CONFIG_PATH="$dir/asoundrc"
 run() {
   local unit="$1" delay="$2" session="${3:-$script}"
   root="$dir/root-$RANDOM"
-  out="$(timeout 90 "$correlator" -platform offscreen --root "$root" --speed 10 --unit "$unit" --script "$session")" \
+  out="$(timeout 200 "$correlator" -platform offscreen --root "$root" --speed 10 --unit "$unit" --script "$session")" \
     || fail "$unit: correlator exited with $?"
   echo "$out"
   local da

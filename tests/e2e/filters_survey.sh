@@ -12,7 +12,7 @@ truth="$("$corrtool" --root "$root/truth" acquire --seconds 2)"
 want="$(sed -n 's/^scenario_delay_samples=//p' <<<"$truth")"
 [ -n "$want" ] || fail "corrtool gave no scenario delay"
 
-run_demo 80 --speed 10
+run_demo 240 --speed 10
 label() { sed -n "s/^$1=//p" <<<"$out"; }
 grep -q '0-200Hz' <<<"$(label 1165)" || fail "filter label '$(label 1165)' lacks 0-200Hz"
 [ -z "$(label 1169)" ] && [ -z "$(label 1170)" ] || fail "a survey run showed distances"

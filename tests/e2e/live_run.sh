@@ -15,7 +15,7 @@ truth="$("$corrtool" --root "$root/truth" acquire --seconds 2 "${scenario_args[@
 a="$(sed -n 's/^scenario_distance_a_m=//p' <<<"$truth")"
 [ -n "$a" ] || fail "corrtool gave no scenario distance"
 
-run_demo 50 --speed 10 "${scenario_args[@]}"
+run_demo 240 --speed 10 "${scenario_args[@]}"
 label() { sed -n "s/^$1=//p" <<<"$out"; }
 da="$(label 1169 | sed 's/m$//')"
 db="$(label 1170 | sed 's/m$//')"
