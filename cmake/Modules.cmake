@@ -26,6 +26,8 @@ endfunction()
 
 # corr_test_suite(FOLDER [DEPS targets...])
 # One GoogleTest program per tests/ folder, made of every .cpp in it.
+# CORRELATOR_TEST_OPTIONS: compile options for the suites' own sources only
+# (scripts/test builds them at -O1: their code runs little and compiles long).
 function(corr_test_suite folder)
   cmake_parse_arguments(T "" "" "DEPS;ENV" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
@@ -35,6 +37,7 @@ function(corr_test_suite folder)
   add_executable(test_${folder} ${srcs})
   target_link_libraries(test_${folder} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main)
   target_include_directories(test_${folder} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_options(test_${folder} PRIVATE ${CORRELATOR_TEST_OPTIONS})
   target_compile_definitions(test_${folder} PRIVATE
     CORRELATOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     CORRELATOR_BINARY_DIR="${PROJECT_BINARY_DIR}")
