@@ -2,25 +2,9 @@
 // from a known leak position) and MATERIAL DATABASE.
 
 #include "app/CorrelatorDlg.h"
+#include "app/RunPaused.h"
 #include "screens/DbMaterialDialog.h"
 #include "screens/SpeedSoundDialog.h"
-
-namespace {
-
-// The run loop and the stopwatch rest while a menu screen is open: the
-// screen reads the run as it was when opened.
-template <typename Screen>
-int RunPaused(CCorrelatorDlg& dlg, CCorrelation& run, Screen& screen) {
-    dlg.KillTimer(CCorrelatorDlg::kRunTimer);
-    const bool counting = run.Clock().running;
-    if (counting) run.Clock().Stop();
-    const int result = dlg.RunChild(screen);
-    if (counting) run.Clock().Start();
-    dlg.SetTimer(CCorrelatorDlg::kRunTimer, CCorrelatorDlg::kTickMs);
-    return result;
-}
-
-}  // namespace
 
 // APPLY sets the first section's velocity of the run's pipe, and of the pipe
 // the next START offers, so that reusing the definition keeps the measurement.

@@ -3,25 +3,11 @@
 // CorrelatorDlgMaterials.cpp.
 
 #include "app/CorrelatorDlg.h"
+#include "app/RunPaused.h"
 #include "app/RunSettings.h"
 #include "screens/AboutDlg.h"
 #include "screens/ComputeDialog.h"
 #include "settings/Configuration.h"
-
-namespace {
-
-// The run stands still while a menu screen is open: no ticks, no stopwatch.
-int RunPaused(CCorrelatorDlg& dlg, CCorrelation& run, CDialogBase& screen) {
-    dlg.KillTimer(CCorrelatorDlg::kRunTimer);
-    const bool counting = run.Clock().running;
-    if (counting) run.Clock().Stop();
-    const int result = dlg.RunChild(screen);
-    if (counting) run.Clock().Start();
-    dlg.SetTimer(CCorrelatorDlg::kRunTimer, CCorrelatorDlg::kTickMs);
-    return result;
-}
-
-}  // namespace
 
 // Each opening starts with no points; they are kept only by SAVE AS.
 void CCorrelatorDlg::OnCompute() {
