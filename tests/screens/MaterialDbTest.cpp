@@ -100,19 +100,6 @@ Step Shows(int id, const char* text) {
     return [id, text](CDialogBase& s) { EXPECT_EQ(s.ItemText(id).toStdString(), text) << "control " << id; };
 }
 
-TEST_F(MaterialDb, SpeedOfSoundBetweenSensorsThenOutOfBracketApplies) {
-    CSpeedSoundDialog screen(Pipe200(), 0.02f);
-    using S = CSpeedSoundDialog;
-    driver.Queue({Shows(S::kIdCalculatedVelocity, "UNDEFINED"), Shows(S::kIdCurrentVelocity, "1000.0m/s"),
-                  Shows(S::kIdDelay, "0.0200s"), SpeedKeys("60"), Shows(S::kIdCalculatedVelocity, "4000.0m/s"),
-                  Shows(S::kIdAccuracy, "+/-20.1m/s"), Press(S::kIdOutOfBracket), Shows(S::kIdEntry, "0"),
-                  [](CDialogBase& s) { EXPECT_FALSE(s.GetDlgItem(S::kIdFirstDigit + 5)->isEnabled()); },
-                  Shows(S::kIdCalculatedVelocity, "10000.0m/s"), Press(S::kIdApply)});
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_FLOAT_EQ(screen.Velocity(), 10000.0f);
-    EXPECT_FLOAT_EQ(screen.Pipe().GetSection(0).GetVelocity(), 10000.0f);
-}
-
 // Nothing that cannot be divided, and no pipe without a first section, can be applied.
 TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
     using S = CSpeedSoundDialog;
@@ -132,24 +119,6 @@ TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
                       Press(S::kIdDiscard)});
         EXPECT_EQ(screen.DoModal(), kResultCancel) << row.keys;
     }
-}
-
-TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRightAndTheDatabaseFromTheRight) {
-    QFile pack(QString(CORRELATOR_SOURCE_DIR) + "/resources/lang/FAS.txt");
-    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
-    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
-    SetLanguage(u"FAS");
-    CSpeedSoundDialog screen(Pipe200(), 0.02f);
-    screen.InitForDisplay();
-    for (int id : {CSpeedSoundDialog::kIdDelay, CSpeedSoundDialog::kIdCurrentVelocity})
-        EXPECT_TRUE(screen.ItemText(id).startsWith(QChar(0x202D))) << id;
-    // The material database reads from the right, its grid and its bottom row alike.
-    CDbMaterialDialog database;
-    database.InitForDisplay();
-    const auto x = [&database](int id) { return database.GetDlgItem(id)->x(); };
-    EXPECT_GT(x(CDbMaterialDialog::kIdFirstMaterial), x(CDbMaterialDialog::kIdFirstMaterial + 1));
-    EXPECT_GT(x(CDbMaterialDialog::kIdEditName), x(CDbMaterialDialog::kIdEditVelocity));
-    EXPECT_GT(x(CDbMaterialDialog::kIdRestoreDefaults), x(CDbMaterialDialog::kIdBack));
 }
 
 // The name is saved at once; the emptied slot loses its button (the pipe
@@ -176,43 +145,6 @@ TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
     CMaterials fromFile;
     ASSERT_TRUE(fromFile.Load());
     EXPECT_EQ(fromFile.Slot(2).name, u"");
-}
-
-// The table is in memory only until the next save, at the latest at shutdown.
-TEST_F(MaterialDb, RestoreDefaultsThenShutdownLeavesTheBuiltInTableInTheFile) {
-    using M = CDbMaterialDialog;
-    g_materials->Slot(0).name = u"MY IRON";
-    g_materials->Slot(0).bands[0].velocity = 1111.0f;
-    ASSERT_TRUE(g_materials->Save());
-    const std::string edited = FileBytes();
-    CDbMaterialDialog screen;
-    driver.Queue({Press(M::kIdRestoreDefaults), Press(CRestoreDefaultsDialog::kIdNo),
-                  Shows(M::kIdFirstMaterial, "MY IRON"), Press(M::kIdRestoreDefaults),
-                  OnScreen(CRestoreDefaultsDialog::kTemplate, [](CDialogBase&) {}), Press(CRestoreDefaultsDialog::kIdYes),
-                  Shows(M::kIdFirstMaterial, "DUCTILE IRON"), Press(M::kIdBack)});
-    screen.DoModal();
-    EXPECT_EQ(FileBytes(), edited);
-    DestroyGlobalMaterials();
-    EXPECT_EQ(FileBytes(), Bytes(CMaterials()));
-}
-
-// The material names in the velocity table show whole: the four
-// user-defined materials differ only in their last character.
-TEST_F(MaterialDb, VelocityTableShowsEveryMaterialNameWhole) {
-    D screen(21);
-    screen.InitForDisplay();
-    screen.show();
-    auto* list = screen.Item<QListWidget>(D::kIdMaterialList);
-    QApplication::processEvents();
-    for (int i = 0; i < list->count(); ++i) {
-        const QListWidgetItem* item = list->item(i);
-        const QRect row = list->visualItemRect(item);
-        const QRect needed = QFontMetrics(list->font()).boundingRect(QRect(0, 0, row.width() - 4, 1000),
-                                                                     Qt::TextWordWrap, item->text());
-        EXPECT_LE(needed.height(), row.height() + 2) << item->text().toStdString();  // line rounding
-        EXPECT_LE(needed.width(), row.width()) << item->text().toStdString();
-    }
-    screen.hide();
 }
 
 TEST_F(MaterialDb, DeleteEntryShiftsTheBandsAndZeroesTheLast) {

@@ -57,24 +57,6 @@ TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
     EXPECT_EQ(screen.ItemText(1401), "Deutsch (German)");
 }
 
-// Every text of the check page shows whole on its row, the long German
-// warnings too.
-TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
-    InstallPack("DEU");
-    SetLanguage(u"DEU");
-    CLangCheckDlg screen;
-    screen.InitForDisplay();
-    const int rows = static_cast<int>(CLangCheckDlg::CheckedStrings().size());
-    for (int i = 0; i < 2 * rows; ++i) {
-        auto* label = screen.Item<QLabel>(CLangCheckDlg::kIdFirstRow + i);
-        ASSERT_NE(label, nullptr);
-        const QFontMetrics metrics(label->font());
-        EXPECT_LT(metrics.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
-        EXPECT_LE(metrics.height(), label->height()) << label->text().toStdString();
-    }
-    EXPECT_EQ(screen.ItemText(CLangCheckDlg::kIdFirstRow + 2 * 13 + 1), "WARNUNG: AUSSERHALB DER MESSSTRECKE");
-}
-
 TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
     InstallPack("DEU");
     CMaterials materials;
@@ -113,28 +95,6 @@ TEST_F(Screens, PackTemplatesReplaceTheBuiltInOnesAndMissingOnesFallBack) {
     EXPECT_TRUE(LanguageIsFarsi());
 }
 
-TEST_F(Screens, ACancelledLanguageScreenChangesNothing) {
-    g_configuration.SetLanguage(u"DEU");
-    CLanguageDialog screen;
-    QTimer::singleShot(0, [&] { Button(screen, CLanguageDialog::kIdCancel)->click(); });
-    EXPECT_EQ(screen.DoModal(), kResultCancel);
-    EXPECT_EQ(g_configuration.Language(), u"DEU");
-}
-
-TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
-    g_configuration.branding = 0;
-    CLanguageDialog screen;
-    screen.InitForDisplay();
-    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 1);
-    Button(screen, CLanguageDialog::kIdBranding1)->click();
-    EXPECT_EQ(g_configuration.branding, 1);
-    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 0);
-    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding1), 1);
-    CConfiguration stored;
-    stored.Load();
-    EXPECT_EQ(stored.branding, 1);
-}
-
 TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
     for (int testMode : {0, 1}) {
         g_configuration.testMode = static_cast<uint8_t>(testMode);
@@ -163,13 +123,4 @@ TEST_F(Screens, AboutShowsVersionsInNormalColoursAndRestoresTheScheme) {
     EXPECT_EQ(about.DoModal(), kResultOk);
     EXPECT_EQ(g_configuration.colourScheme, 1);
     CAboutDlg::PlatformVersion() = nullptr;
-}
-
-TEST(AboutChoices, TemplateBySerialAndBadgeByBrandingThenLanguage) {
-    EXPECT_EQ(CAboutDlg::TemplateFor(u"Q123"), 256);
-    EXPECT_EQ(CAboutDlg::TemplateFor(u"A123"), 100);
-    EXPECT_EQ(CAboutDlg::TemplateFor(u""), 100);
-    EXPECT_EQ(CAboutDlg::BadgeFor(1, u"FAS"), 266);
-    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"FAS"), 263);
-    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"ENG"), 262);
 }

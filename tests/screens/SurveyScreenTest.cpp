@@ -78,16 +78,6 @@ TEST_F(SurveyScreen, OpeningChecksTheStoredRangeAndPresetAlone) {
     }
 }
 
-TEST_F(SurveyScreen, CustomPresetIsKeptByAcceptWithoutChanges) {
-    g_configuration.surveyFilter = 3;
-    g_configuration.surveyRange = 2;
-    CSurveyDialog screen;
-    driver.Queue({Press(CSurveyDialog::kIdAccept)});
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(Stored().surveyFilter, 3);
-    EXPECT_EQ(Stored().surveyRange, 2);
-}
-
 // SET DEFAULTS picks the short range and shows it; the stored 0 survives the next start.
 TEST_F(SurveyScreen, SetDefaultsStoresShortRangeAndMetallic) {
     g_configuration.surveyRange = 3;
@@ -120,17 +110,6 @@ TEST_F(SurveyScreen, CancelStoresNothing) {
     EXPECT_EQ(g_configuration.surveyRange, 1);
     EXPECT_EQ(Stored().surveyRange, 1);
     EXPECT_EQ(Stored().surveyFilter, 0);
-}
-
-TEST_F(SurveyScreen, RangeCaptionsFollowTheUnitSystem) {
-    CSurveyDialog screen;
-    g_configuration.unitSystem = 1;
-    screen.InitForDisplay();
-    for (int r = 0; r < 4; ++r) EXPECT_EQ(screen.ItemText(r + CSurveyDialog::kIdShort), LoadString(170 + r)) << r;
-    EXPECT_EQ(screen.ItemText(CSurveyDialog::kIdMedium), "MEDIUM RANGE 250ms (UP TO 750ft METALLIC, 150ft PLASTIC)");
-    g_configuration.unitSystem = 0;  // the same screen opened again
-    screen.InitForDisplay();
-    EXPECT_EQ(screen.ItemText(CSurveyDialog::kIdMedium), "MEDIUM RANGE 250ms (UP TO 250m METALLIC, 50m PLASTIC)");
 }
 
 // DEFINE CUSTOM SETTINGS keeps the band the filter screen accepts, at once;

@@ -285,32 +285,6 @@ TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestM
     EXPECT_EQ(screen.ItemText(CStatusDialog::kIdMclk), "MCLK: 90000000Hz");
 }
 
-// The rightmost ink column of a label, -1 when it shows nothing.
-int RightmostInk(QWidget& label) {
-    const QImage image = label.grab().toImage();
-    const QRgb ground = image.pixel(0, 0);
-    for (int x = image.width() - 1; x >= 0; --x)
-        for (int y = 0; y < image.height(); ++y)
-            if (image.pixel(x, y) != ground) return x;
-    return -1;
-}
-
-// Values run left to right inside a Persian row, and every row starts at the
-// right, also one whose label starts in Latin letters.
-TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
-    g_configuration.SetLanguage(u"FAS");
-    g_configuration.testMode = 1;
-    CStatusDialog screen(*hw, *radio);
-    screen.InitForDisplay();
-    screen.Refresh();
-    // The label ends in a right-to-left mark, so a Latin label and its value stay apart.
-    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE:\u200F \u202D")));
-    for (int id : {CStatusDialog::kIdRedRssi, CStatusDialog::kIdMclk, CStatusDialog::kIdBatteryAdc}) {
-        QWidget& row = *screen.GetDlgItem(id);
-        EXPECT_GE(RightmostInk(row), row.width() - 8) << id;
-    }
-}
-
 // ---- power -----------------------------------------------------------------------------
 
 TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouch) {
@@ -350,25 +324,6 @@ TEST_F(UnitCare, InTestModeServiceOpensWithoutAPasswordAndDimmingWaits) {
     EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultOk);
     OnDimTimer();
     EXPECT_TRUE(IsDisplayDimmed());
-}
-
-TEST_F(UnitCare, TheCodeInLowerCaseIsRejectedAndTheRightOneOpensTheScreen) {
-    g_configuration.testMode = 0;
-    QString secondTitle;
-    WhenShown(CKeyboardDialog::kTemplate, [&](CDialogBase& first) {
-        EXPECT_EQ(first.ItemText(CKeyboardDialog::kIdTitle), "ENTER PASSWORD");
-        TypeAndAccept(first, "vortelums");
-        WhenShown(CKeyboardDialog::kTemplate, [&](CDialogBase& second) {
-            secondTitle = second.ItemText(CKeyboardDialog::kIdTitle);
-            TypeAndAccept(second, "VORTELUMS");
-            WhenShown(CProtectedSetup::kTemplate, [](CDialogBase& d) { Click(d, kResultOk); });
-        });
-    });
-    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultOk);
-    EXPECT_EQ(secondTitle, "PASSWORD WRONG - PLEASE RE-ENTER");
-
-    WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) { Click(d, kResultCancel); });
-    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultCancel);
 }
 
 TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
@@ -438,22 +393,6 @@ TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
     EXPECT_EQ(g_configuration.redManual, 0);
     EXPECT_TRUE(screen.GetDlgItem(CProtectedSetup::kIdPlus1MHz)->isEnabled());
     EXPECT_FALSE(screen.ItemText(CProtectedSetup::kIdRedRadio).endsWith(" Man"));
-}
-
-TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
-    g_factory.SetSerial(u"UNSET");
-    CProtectedSetup screen(*hw, *radio);
-    screen.InitForDisplay();
-    WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) {
-        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdTitle), "ENTER SERIAL NUMBER");
-        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdText), "");
-        TypeAndAccept(d, "Q12-7");
-    });
-    Click(screen, CProtectedSetup::kIdSerial);
-    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdSerial), "Serial Number: Q12-7");
-    CFactoryRecord stored;
-    stored.Load();
-    EXPECT_EQ(stored.Serial(), u"Q12-7");
 }
 
 // ---- brightness, clock, touch test ----------------------------------------------------------

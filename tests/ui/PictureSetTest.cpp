@@ -37,31 +37,6 @@ int PixelsOf(const QPixmap& pixmap, QRgb colour) {
     return count;
 }
 
-TEST(PictureTable, EveryIdentifierNamesOneRow) {
-    std::map<int, int> rows;
-    for (const PictureEntry& e : PictureTable()) {
-        ++rows[e.normalId];
-        if (e.invertedId != e.normalId) ++rows[e.invertedId];
-    }
-    for (const auto& [id, count] : rows) EXPECT_EQ(count, 1) << "picture " << id;
-}
-
-// Indexed look-ups clamp, wrap and follow the table's order, which runs
-// backwards for the battery.
-TEST(PictureTable, IndexedIdentifiers) {
-    EXPECT_EQ(SignalBarsPicture(0), 140);
-    EXPECT_EQ(SignalBarsPicture(1), 152);
-    EXPECT_EQ(SignalBarsPicture(12), 161);
-    EXPECT_EQ(SignalBarsPicture(-1), 140);
-    EXPECT_EQ(BatteryBarsPicture(0), 167);
-    EXPECT_EQ(BatteryBarsPicture(1), 166);
-    EXPECT_EQ(BatteryBarsPicture(5), 162);
-    EXPECT_EQ(StationPicture(2), 134);
-    EXPECT_EQ(LegendPicture(LegendKind::Band), 180);
-    EXPECT_EQ(RunningFramePicture(7), 244);
-    EXPECT_EQ(RunningFramePicture(-1), 250);
-}
-
 class PictureRow : public PictureFixture, public ::testing::TestWithParam<PictureEntry> {};
 
 TEST_P(PictureRow, BothIdentifiersResolveInBothSchemes) {
@@ -100,13 +75,6 @@ TEST_F(PictureSchemeSwitch, SwitchedPicturesFollowFixedOnesStay) {
     EXPECT_EQ(Picture(kPictureReplay).cacheKey(), replay.cacheKey());
     const int frame = RunningFramePicture(3);
     EXPECT_EQ(Picture(frame).cacheKey(), PictureVariant(frame, false).cacheKey());
-}
-
-TEST_F(PictureSchemeSwitch, UnknownIdentifiersGiveNullPictures) {
-    for (int id : {0, -1, 141, 261, 100000}) {
-        EXPECT_EQ(FindPicture(id), nullptr);
-        EXPECT_TRUE(Picture(id).isNull());
-    }
 }
 
 class PictureDrawing : public PictureFixture, public ::testing::Test {};
