@@ -147,23 +147,6 @@ TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
     EXPECT_EQ(small->units, QSize(100, 50));
 }
 
-TEST_F(DialogFramework, CommandOnADimmedDisplayOnlyWakesIt) {
-    g_configuration.brightness = 8;
-    g_configuration.dimLevel = 2;
-    g_configuration.dimDelay = 3;
-    ProbeScreen screen;
-    Button(screen, 6)->click();
-    EXPECT_EQ(screen.commands, 1);
-    EXPECT_EQ(timer.lastPeriod, 900000u);
-    OnDimTimer();
-    EXPECT_EQ(backlight.back(), 20);
-    Button(screen, 6)->click();  // wakes the display only
-    EXPECT_EQ(screen.commands, 1);
-    EXPECT_EQ(backlight.back(), 80);
-    Button(screen, 6)->click();
-    EXPECT_EQ(screen.commands, 2);
-}
-
 // A touch on a dimmed display used to reach the screen (moving the graph's
 // cursor, turning AUTO CURSOR off) and brought the light back only at pen-up.
 // Now the whole touch only wakes the display, on the screen's surface as on
