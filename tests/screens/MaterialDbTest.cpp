@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <fstream>

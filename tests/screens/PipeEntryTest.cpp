@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 #include <sstream>
 
@@ -62,12 +61,6 @@ std::vector<std::u16string> Materials(const CPipe& pipe) {
 
 bool Shown(CDialogBase& screen, int id) { return !screen.GetDlgItem(id)->isHidden(); }
 
-std::string SourceFile(const char* relative) {
-    QFile f(QString(CORRELATOR_SOURCE_DIR) + "/" + relative);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
-    return f.readAll().toStdString();
-}
-
 class PipeEntry : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,13 +98,6 @@ protected:
         pipe.AddSection(FromTable(2, 3, 86.0f));
         return pipe;
     }
-    void InstallPack(const char* code) {
-        root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll",
-                 SourceFile((std::string("resources/lang/") + code + ".txt").c_str()));
-        SetLanguage(std::u16string(code, code + 3));
-        materials.ReloadNames();
-    }
-
     TempUnitRoot root;
     CMaterials materials;
     ScopedSettings settings;

@@ -7,7 +7,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -18,6 +17,7 @@
 #include <tuple>
 
 #include "QtApp.h"
+#include "SamplePack.h"
 #include "UnitOnBench.h"
 #include "hardware/DriverRecords.h"
 #include "hardware/RadioLink.h"
@@ -39,7 +39,6 @@
 #include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "sim/VirtualUnit.h"
-#include "ui/KeyboardDialog.h"
 #include "ui/PictureSet.h"
 
 namespace {
@@ -65,24 +64,6 @@ void Click(CDialogBase& d, int id) {
     ASSERT_NE(b, nullptr) << id;
     ASSERT_TRUE(b->isEnabled()) << id;
     b->click();
-}
-
-// Types text on the keyboard screen and presses OK.
-void TypeAndAccept(CDialogBase& d, const QString& text) {
-    bool shifted = false;
-    for (QChar c : text) {
-        for (int i = 0; i < CKeyboardDialog::KeyCount(); ++i) {
-            const bool plain = CKeyboardDialog::KeyCaption(i, false) == c;
-            if (!plain && CKeyboardDialog::KeyCaption(i, true) != c) continue;
-            if (shifted == plain) {
-                Click(d, CKeyboardDialog::kIdShift);
-                shifted = !plain;
-            }
-            Click(d, CKeyboardDialog::kIdFirstKey + i);
-            break;
-        }
-    }
-    Click(d, kResultOk);
 }
 
 void Press(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
@@ -150,9 +131,7 @@ TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
 // The Persian slider runs from the right (0) to the left (15); the step
 // button on the left raises the volume and the handle moves towards it.
 TEST_F(UnitCare, ListenStepButtonsMoveTheVolumeTheWayTheMirroredSliderShows) {
-    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
-    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
-    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
     CListenDialog screen(*hw, *radio);
     screen.InitForDisplay();

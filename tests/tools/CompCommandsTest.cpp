@@ -1,5 +1,5 @@
-// corrtool comp show: a computation file in chosen display units, and the
-// reader's own message for a bad one.
+// corrtool comp: points added from saved runs and shown in chosen display
+// units, and the reader's own message for a bad file.
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-// corrtool materials: write the built-in table, show it as start-up loads it.
+// corrtool materials: a unit's table shown as start-up loads it, and a target
+// that cannot be written.
 
 #include <gtest/gtest.h>
 
