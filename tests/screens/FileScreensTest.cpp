@@ -16,13 +16,10 @@
 #include "dsp/Correlation.h"
 #include "pipe/ComputationFile.h"
 #include "platform/Files.h"
-#include "platform/RunFiles.h"
 #include "screens/ConfirmDeleteBox.h"
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
 #include "screens/InformationDialog.h"
-#include "screens/RunSave.h"
-#include "dsp/WaveFile.h"
 
 namespace {
 
@@ -128,6 +125,24 @@ TEST_F(FileScreens, EighteenFilesGiveTwoPagesAndNextOnlyOnTheFirst) {
     EXPECT_EQ(screen.SelectedName(), "R100.corr");
     screen.Item<QAbstractButton>(CFileListDialog::kIdSelectDown)->click();
     EXPECT_EQ(screen.SelectedName(), "R101.corr");
+}
+
+// The whole of a 40-character name shows, in a smaller font; a short one
+// keeps the screen's font.
+TEST_F(FileScreens, ALongNameShowsWholeInItsRow) {
+    const std::string longName = "MAIN STREET VALVE 12 TO HYDRANT 7 RUN 04";
+    ASSERT_EQ(longName.size(), 40u);
+    Put(longName + ".corr");
+    Put("R1.corr");
+    CFileListDialog screen;
+    screen.InitForDisplay();
+    auto* list = screen.Item<QListWidget>(CFileListDialog::kIdList);
+    const int room = list->width() - 2 * list->frameWidth();
+    const QListWidgetItem* whole = list->item(0);
+    ASSERT_EQ(whole->text().toStdString(), longName + ".corr");
+    EXPECT_LT(QFontMetrics(whole->font()).horizontalAdvance(whole->text()), room);
+    EXPECT_GE(whole->font().pixelSize(), 8);
+    EXPECT_EQ(list->item(1)->font().pixelSize(), list->font().pixelSize());
 }
 
 TEST_F(FileScreens, AnEmptyFolderLeavesOpenAndDeleteDisabled) {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "QtApp.h"
+#include "SamplePack.h"
 #include "ScreenDriver.h"
 #include "ScopedSettings.h"
 #include "TempUnitRoot.h"
@@ -120,6 +121,22 @@ TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
     }
 }
 
+TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRightAndTheDatabaseFromTheRight) {
+    PutSamplePack(root, "FAS");
+    SetLanguage(u"FAS");
+    CSpeedSoundDialog screen(Pipe200(), 0.02f);
+    screen.InitForDisplay();
+    for (int id : {CSpeedSoundDialog::kIdDelay, CSpeedSoundDialog::kIdCurrentVelocity})
+        EXPECT_TRUE(screen.ItemText(id).startsWith(QChar(0x202D))) << id;
+    // The material database reads from the right, its grid and its bottom row alike.
+    CDbMaterialDialog database;
+    database.InitForDisplay();
+    const auto x = [&database](int id) { return database.GetDlgItem(id)->x(); };
+    EXPECT_GT(x(CDbMaterialDialog::kIdFirstMaterial), x(CDbMaterialDialog::kIdFirstMaterial + 1));
+    EXPECT_GT(x(CDbMaterialDialog::kIdEditName), x(CDbMaterialDialog::kIdEditVelocity));
+    EXPECT_GT(x(CDbMaterialDialog::kIdRestoreDefaults), x(CDbMaterialDialog::kIdBack));
+}
+
 // The name is saved at once; the emptied slot loses its button (the pipe
 // entry's material screens are checked in PipeEntryTest).
 TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
@@ -144,6 +161,25 @@ TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
     CMaterials fromFile;
     ASSERT_TRUE(fromFile.Load());
     EXPECT_EQ(fromFile.Slot(2).name, u"");
+}
+
+// The material names in the velocity table show whole: the four
+// user-defined materials differ only in their last character.
+TEST_F(MaterialDb, VelocityTableShowsEveryMaterialNameWhole) {
+    D screen(21);
+    screen.InitForDisplay();
+    screen.show();
+    auto* list = screen.Item<QListWidget>(D::kIdMaterialList);
+    QApplication::processEvents();
+    for (int i = 0; i < list->count(); ++i) {
+        const QListWidgetItem* item = list->item(i);
+        const QRect row = list->visualItemRect(item);
+        const QRect needed = QFontMetrics(list->font()).boundingRect(QRect(0, 0, row.width() - 4, 1000),
+                                                                     Qt::TextWordWrap, item->text());
+        EXPECT_LE(needed.height(), row.height() + 2) << item->text().toStdString();  // line rounding
+        EXPECT_LE(needed.width(), row.width()) << item->text().toStdString();
+    }
+    screen.hide();
 }
 
 TEST_F(MaterialDb, DeleteEntryShiftsTheBandsAndZeroesTheLast) {

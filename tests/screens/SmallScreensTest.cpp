@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QTimer>
 
 #include "ScopedSettings.h"
@@ -43,6 +45,24 @@ TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
         if (screen.GetDlgItem(c.id)->isEnabled()) offered.push_back(c.code);
     EXPECT_EQ(offered, (std::vector<std::u16string>{u"ENG", u"DEU", u"LIT", u"RUS"}));
     EXPECT_EQ(screen.ItemText(1401), "Deutsch (German)");
+}
+
+// Every text of the check page shows whole on its row, the long German
+// warnings too.
+TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
+    InstallPack("DEU");
+    SetLanguage(u"DEU");
+    CLangCheckDlg screen;
+    screen.InitForDisplay();
+    const int rows = static_cast<int>(CLangCheckDlg::CheckedStrings().size());
+    for (int i = 0; i < 2 * rows; ++i) {
+        auto* label = screen.Item<QLabel>(CLangCheckDlg::kIdFirstRow + i);
+        ASSERT_NE(label, nullptr);
+        const QFontMetrics metrics(label->font());
+        EXPECT_LT(metrics.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+        EXPECT_LE(metrics.height(), label->height()) << label->text().toStdString();
+    }
+    EXPECT_EQ(screen.ItemText(CLangCheckDlg::kIdFirstRow + 2 * 13 + 1), "WARNUNG: AUSSERHALB DER MESSSTRECKE");
 }
 
 TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {

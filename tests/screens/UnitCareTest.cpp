@@ -39,7 +39,6 @@
 #include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "sim/VirtualUnit.h"
-#include "ui/PictureSet.h"
 
 namespace {
 
@@ -168,23 +167,6 @@ TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
     EXPECT_EQ(screen.GetCheck(CListenDialog::kRightIds[3]), 1);
 }
 
-TEST_F(UnitCare, ListenStationWithoutReceptionBlinksWithTheCountdown) {
-    unit->World().Of(sim::Station::Red).rssi = -135.0;
-    unit->World().Of(sim::Station::Blue).rssi = -20.0;
-    CListenDialog screen(*hw, *radio);
-    screen.InitForDisplay();
-    const auto shown = [&](int id) { return screen.Item<QLabel>(id)->pixmap().cacheKey(); };
-    const qint64 zeroBars = Picture(SignalBarsPicture(0)).cacheKey();
-    const qint64 none = Picture(kPictureNoReception).cacheKey();
-    for (int tick = 0; tick < 11; ++tick) {
-        const int countdown = unitcare::ListenRefresh().value;
-        screen.Tick();
-        EXPECT_EQ(shown(CListenDialog::kIdRedBarsLeft), countdown >= 500 ? zeroBars : none) << countdown;
-        EXPECT_EQ(shown(CListenDialog::kIdRedBarsRight), shown(CListenDialog::kIdRedBarsLeft));
-        EXPECT_NE(shown(CListenDialog::kIdBlueBarsLeft), none);  // Blue has reception
-    }
-}
-
 TEST_F(UnitCare, ListenDrawsBothChannelsInTheirStationsRowsAndShowsLevels) {
     g_configuration.testMode = 1;
     FillLevelStores();
@@ -265,6 +247,32 @@ TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestM
 }
 
 // ---- power -----------------------------------------------------------------------------
+
+// The rightmost ink column of a label, -1 when it shows nothing.
+int RightmostInk(QWidget& label) {
+    const QImage image = label.grab().toImage();
+    const QRgb ground = image.pixel(0, 0);
+    for (int x = image.width() - 1; x >= 0; --x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != ground) return x;
+    return -1;
+}
+
+// Values run left to right inside a Persian row, and every row starts at the
+// right, also one whose label starts in Latin letters.
+TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
+    g_configuration.SetLanguage(u"FAS");
+    g_configuration.testMode = 1;
+    CStatusDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    screen.Refresh();
+    // The label ends in a right-to-left mark, so a Latin label and its value stay apart.
+    EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE:\u200F \u202D")));
+    for (int id : {CStatusDialog::kIdRedRssi, CStatusDialog::kIdMclk, CStatusDialog::kIdBatteryAdc}) {
+        QWidget& row = *screen.GetDlgItem(id);
+        EXPECT_GE(RightmostInk(row), row.width() - 8) << id;
+    }
+}
 
 TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouch) {
     CPowerDlg screen(*hw);

@@ -134,6 +134,53 @@ TEST(DialogTemplates, TemplatesBeyondTheScreenOrTheControlLimitAreRefused) {
     EXPECT_FALSE(ParseDialogTemplate(controls + "control static 1 \"\" 0 0 1 1\n"));
 }
 
+// A gloved finger needs 40 x 40 px. Exceptions: the radio setup screen,
+// whose layout its table fixes; the configuration screen's never-shown
+// power-off, brightness and scheme rows; the test-mode X.
+TEST(DialogTemplates, EveryButtonIsAtLeastAFingerWideAndHigh) {
+    const std::set<std::pair<int, int>> exempt = {{130, 1021}, {130, 1023}, {130, 1026}, {130, 1028},
+                                                  {130, 1030}, {130, 1031}, {130, 1033}, {102, 1087}};
+    QStringList files = QDir(CORRELATOR_SOURCE_DIR "/resources/builtin").entryList({"dialog_*.txt"});
+    for (QString& f : files) f.prepend(CORRELATOR_SOURCE_DIR "/resources/builtin/");
+    files << CORRELATOR_SOURCE_DIR "/resources/lang/DEU.txt" << CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt";
+    const QRegularExpression dialogLine(QStringLiteral("^dialog (\\d+)"));
+    const QRegularExpression buttonLine(QStringLiteral("^control (?:bmp)?button (\\d+) \"(?:[^\"\\\\]|\\\\.)*\" (\\d+) (\\d+) (\\d+) (\\d+)"));
+    int checked = 0;
+    for (const QString& file : files) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+        int dialog = 0;
+        for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
+            if (const auto m = dialogLine.match(line); m.hasMatch()) dialog = m.captured(1).toInt();
+            const auto m = buttonLine.match(line);
+            if (!m.hasMatch() || dialog == 313 || exempt.count({dialog, m.captured(1).toInt()})) continue;
+            const QRect px = UnitsToPixels(QRect(m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt(),
+                                                 m.captured(5).toInt()));
+            EXPECT_TRUE(px.width() >= 40 && px.height() >= 40) << file.toStdString() << ": " << line.toStdString();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 500);
+}
+
+TEST(DialogTemplates, DialogUnitsFillTheScreen) {
+    EXPECT_EQ(UnitsToPixels(QRect(0, 0, 285, 214)), QRect(0, 0, 640, 480));
+    EXPECT_EQ(UnitsToPixels(QSize(188, 98)), QSize(422, 220));
+    // Neighbouring controls stay neighbours: no gap or overlap from rounding.
+    const QRect a = UnitsToPixels(QRect(6, 22, 66, 24)), b = UnitsToPixels(QRect(72, 22, 66, 24));
+    EXPECT_EQ(a.right() + 1, b.left());
+}
+
+TEST_F(DialogFramework, ScreenIsBuiltFromItsTemplateAtItsSize) {
+    ProbeScreen screen;
+    EXPECT_EQ(screen.size(), QSize(422, 220));
+    ASSERT_NE(screen.Item<QLabel>(1000), nullptr);
+    EXPECT_EQ(screen.ItemText(1000), "OUTSTATION SIGNAL QUALITY IS LOW OR NON-EXISTENT.");
+    EXPECT_TRUE(screen.Item<QAbstractButton>(6)->isHidden());
+    EXPECT_EQ(screen.GetDlgItem(4242), nullptr);
+    screen.SetItemText(4242, "nothing happens");
+}
+
 // Such a template in a pack gives way to the built-in one.
 TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
     TempUnitRoot root;
