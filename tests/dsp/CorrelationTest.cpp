@@ -170,6 +170,14 @@ TEST(CorrelationPostFilter, DirectEngineCorrelatesRawSamplesOnly) {
     EXPECT_EQ(std::max_element(u.begin(), u.end()) - u.begin(), 1088 + 25);
 }
 
+TEST(CorrelationPostFilter, FftEngineFiltersBeforeCorrelating) {
+    CCorrelation run(500, 100, 100.0f, 1, 10000.0f, Engine(true));
+    run.SetPostFilter(1);
+    EXPECT_TRUE(run.FilterBeforeCorrelating());
+    FeedDelayed(run, 100, 0);
+    EXPECT_EQ(run.RedFiltered(0).SampleTotal(), 100);
+}
+
 TEST(CorrelationPostFilter, RestartKeepingRawReCorrelatesTheStoredSamples) {
     CCorrelation run;
     run.SetPostFilter(1);

@@ -195,6 +195,15 @@ TEST_F(Acquisition, FailedGatherLeavesTheStateForTheNextTry) {
     EXPECT_EQ(hw->GetSamplingState(), SamplingStarted);
 }
 
+TEST_F(Acquisition, FailedAttachIsLoggedAndLeavesTheState) {
+    g_configuration.testMode = 1;
+    unit->FailRequests(IOCTL_TLV2544_ATTACH_TMR, 1);
+    hw->StartSampling(sink);
+    EXPECT_EQ(hw->GetSamplingState(), SamplingIdle);
+    const std::string log = platform::ReadWholeFile(kEventLogFile, 10000).value_or("");
+    EXPECT_NE(log.find("StartSampling - Failed IOCTL_TLV2544_ATTACH_TMR"), std::string::npos);
+}
+
 TEST_F(Acquisition, ReplayUsesNoHardware) {
     g_replay = 1;
     hw->StartSampling(sink);

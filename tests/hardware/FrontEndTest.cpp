@@ -85,6 +85,18 @@ TEST_F(FrontEnd, HeadphoneVolumeStepsOnlyForAChange) {
     EXPECT_EQ(LineWrites(*unit).front(), "HP_VOL_UP/DN=0");
 }
 
+TEST_F(FrontEnd, PowerSourceFromTheSupplyAndTheCharger) {
+    unit->World().supply = sim::Supply::Battery;
+    EXPECT_EQ(hw->GetPowerSource(), 2);
+    unit->World().supply = sim::Supply::External;
+    EXPECT_EQ(hw->GetPowerSource(), 1);
+    unit->World().supply = sim::Supply::Charging;
+    EXPECT_EQ(hw->GetPowerSource(), 1);  // charger still shut down
+    hw->SetChargerShutdown(false);
+    EXPECT_EQ(hw->GetPowerSource(), 0);
+    EXPECT_EQ(unit->LineState(10).mode, sim::kModeInput);  // CHG back to an input
+}
+
 TEST_F(FrontEnd, LedsNotchAndListenSwitches) {
     hw->SetStatusLeds(1);
     EXPECT_EQ(unit->LineState(27).level, 0u);  // green lit

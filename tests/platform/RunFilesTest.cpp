@@ -59,6 +59,16 @@ TEST(FileListing, SortsByUtf16CodeUnitsAndLeavesOutFoldersAndTemporaries) {
     EXPECT_TRUE(ListFiles("\\NandFlash\\Missing\\*.corr").empty());
 }
 
+TEST(FileListing, SeventeenNamesAPage) {
+    EXPECT_EQ(PageCount(0), 1);
+    EXPECT_EQ(PageCount(17), 1);
+    EXPECT_EQ(PageCount(18), 2);
+    EXPECT_EQ(PageOf(18, 1).first, 17);
+    EXPECT_EQ(PageOf(18, 1).count, 1);
+    EXPECT_EQ(PageOf(18, 5).first, 17);  // beyond the last: the last
+    EXPECT_EQ(PageOf(0, 0).count, 0);
+}
+
 TEST(RunCompanions, DeletingARunRemovesItsRecordingAndPicturesOnly) {
     TempUnitRoot root;
     for (const char* name : {"RUN1.corr", "RUN1_corr.wav", "RUN1_corr.jpg", "RUN10_corr.wav", "A.corr.bak",

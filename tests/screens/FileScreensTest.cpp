@@ -63,6 +63,19 @@ protected:
 
 }  // namespace
 
+TEST_F(FileScreens, InformationCancelKeepsTheTexts) {
+    const CInformationDialog::Texts texts{u"T", u"C1", u"C2", u"C3", u"REF"};
+    CInformationDialog screen;
+    screen.SetTexts(texts);
+    driver.Queue({Type("XYZ"), Press(CInformationDialog::kIdNext), Press(CTextKeypadDialog::kIdClear),
+                  Press(CTextKeypadDialog::kIdCancel)});
+    ASSERT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(screen.GetTexts(), texts);
+    // The next opening starts from the texts again, not from what was typed.
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CInformationDialog::kIdTitle), "T");
+}
+
 // A new file name screen starts with the name last accepted for its kind of
 // file, so the next run of a series is named by changing one character.
 TEST_F(FileScreens, TheNextSaveStartsWithThePreviousName) {

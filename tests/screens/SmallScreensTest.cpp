@@ -103,6 +103,20 @@ TEST_F(Screens, PackTemplatesReplaceTheBuiltInOnesAndMissingOnesFallBack) {
     EXPECT_TRUE(LanguageIsFarsi());
 }
 
+TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
+    g_configuration.branding = 0;
+    CLanguageDialog screen;
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 1);
+    Button(screen, CLanguageDialog::kIdBranding1)->click();
+    EXPECT_EQ(g_configuration.branding, 1);
+    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 0);
+    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding1), 1);
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.branding, 1);
+}
+
 TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
     for (int testMode : {0, 1}) {
         g_configuration.testMode = static_cast<uint8_t>(testMode);
@@ -116,4 +130,13 @@ TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
     CBadSignalDlg dlg;
     QTimer::singleShot(0, [&] { Button(dlg, CBadSignalDlg::kIdYes)->click(); });
     EXPECT_EQ(dlg.DoModal(), kResultOk);
+}
+
+TEST(AboutChoices, TemplateBySerialAndBadgeByBrandingThenLanguage) {
+    EXPECT_EQ(CAboutDlg::TemplateFor(u"Q123"), 256);
+    EXPECT_EQ(CAboutDlg::TemplateFor(u"A123"), 100);
+    EXPECT_EQ(CAboutDlg::TemplateFor(u""), 100);
+    EXPECT_EQ(CAboutDlg::BadgeFor(1, u"FAS"), 266);
+    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"FAS"), 263);
+    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"ENG"), 262);
 }

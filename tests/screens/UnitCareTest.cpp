@@ -39,6 +39,7 @@
 #include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "sim/VirtualUnit.h"
+#include "ui/KeyboardDialog.h"
 
 namespace {
 
@@ -63,6 +64,24 @@ void Click(CDialogBase& d, int id) {
     ASSERT_NE(b, nullptr) << id;
     ASSERT_TRUE(b->isEnabled()) << id;
     b->click();
+}
+
+// Types text on the keyboard screen and presses OK.
+void TypeAndAccept(CDialogBase& d, const QString& text) {
+    bool shifted = false;
+    for (QChar c : text) {
+        for (int i = 0; i < CKeyboardDialog::KeyCount(); ++i) {
+            const bool plain = CKeyboardDialog::KeyCaption(i, false) == c;
+            if (!plain && CKeyboardDialog::KeyCaption(i, true) != c) continue;
+            if (shifted == plain) {
+                Click(d, CKeyboardDialog::kIdShift);
+                shifted = !plain;
+            }
+            Click(d, CKeyboardDialog::kIdFirstKey + i);
+            break;
+        }
+    }
+    Click(d, kResultOk);
 }
 
 void Press(QWidget& w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
@@ -383,6 +402,22 @@ TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
 }
 
 // ---- brightness, clock, touch test ----------------------------------------------------------
+
+TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
+    g_factory.SetSerial(u"UNSET");
+    CProtectedSetup screen(*hw, *radio);
+    screen.InitForDisplay();
+    WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) {
+        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdTitle), "ENTER SERIAL NUMBER");
+        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdText), "");
+        TypeAndAccept(d, "Q12-7");
+    });
+    Click(screen, CProtectedSetup::kIdSerial);
+    EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdSerial), "Serial Number: Q12-7");
+    CFactoryRecord stored;
+    stored.Load();
+    EXPECT_EQ(stored.Serial(), u"Q12-7");
+}
 
 TEST_F(UnitCare, BrightnessNeverGoesBelowOneStepAndCancelKeepsTheSettings) {
     g_configuration.brightness = 2;

@@ -39,6 +39,22 @@ int PixelsOf(const QPixmap& pixmap, QRgb colour) {
 
 class PictureRow : public PictureFixture, public ::testing::TestWithParam<PictureEntry> {};
 
+// Indexed look-ups clamp, wrap and follow the table's order, which runs
+// backwards for the battery.
+TEST(PictureTable, IndexedIdentifiers) {
+    EXPECT_EQ(SignalBarsPicture(0), 140);
+    EXPECT_EQ(SignalBarsPicture(1), 152);
+    EXPECT_EQ(SignalBarsPicture(12), 161);
+    EXPECT_EQ(SignalBarsPicture(-1), 140);
+    EXPECT_EQ(BatteryBarsPicture(0), 167);
+    EXPECT_EQ(BatteryBarsPicture(1), 166);
+    EXPECT_EQ(BatteryBarsPicture(5), 162);
+    EXPECT_EQ(StationPicture(2), 134);
+    EXPECT_EQ(LegendPicture(LegendKind::Band), 180);
+    EXPECT_EQ(RunningFramePicture(7), 244);
+    EXPECT_EQ(RunningFramePicture(-1), 250);
+}
+
 TEST_P(PictureRow, BothIdentifiersResolveInBothSchemes) {
     const PictureEntry row = GetParam();
     for (int scheme : {0, 1}) {
@@ -78,6 +94,13 @@ TEST_F(PictureSchemeSwitch, SwitchedPicturesFollowFixedOnesStay) {
 }
 
 class PictureDrawing : public PictureFixture, public ::testing::Test {};
+
+TEST_F(PictureSchemeSwitch, UnknownIdentifiersGiveNullPictures) {
+    for (int id : {0, -1, 141, 261, 100000}) {
+        EXPECT_EQ(FindPicture(id), nullptr);
+        EXPECT_TRUE(Picture(id).isNull());
+    }
+}
 
 // Regression: an off-by-one in the bar loop lights one bar too many or few.
 TEST_F(PictureDrawing, EachBarAddsInk) {
