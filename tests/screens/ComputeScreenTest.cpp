@@ -134,6 +134,33 @@ TEST_F(ComputeScreen, ExcludingAPointFitsTheOthersAndTogglingRestoresIt) {
     EXPECT_NE(all, "CALCULATED VELOCITY: 1000.0m/s");
 }
 
+// A file saved in metres and seconds shows in feet and milliseconds; a file
+// broken past its header changes no point and says why.
+TEST_F(ComputeScreen, FilesShowInTheDisplayUnitsAndABrokenOneChangesNothing) {
+    const std::string good = CompBytes(Points({{100.0f, 0.05f}, {200.0f, 0.15f}}));
+    root.Put(std::string(kData) + "M.comp", good);
+    root.Put(std::string(kData) + "CUT.comp", CompBytes(Points({{1.0f, 1.0f}})).substr(0, 40));
+    g_configuration.unitSystem = 1;
+    g_configuration.velocityPerMs = 1;
+    C screen;
+    screen.InitForDisplay();
+    ASSERT_TRUE(screen.ReadFile(std::string(kData) + "M.comp"));
+    EXPECT_FLOAT_EQ(screen.GetComputation().points.Point(0).x, 100.0f * 3.28084f);
+    EXPECT_FLOAT_EQ(screen.GetComputation().points.Point(1).y, 150.0f);
+    EXPECT_EQ(Text(screen, C::kIdSeparation), "SENSOR SEPARATION: 328.1ft");
+    EXPECT_EQ(Text(screen, C::kIdDelay), "MEASURED TIME DELAY: 50.0ms");
+    EXPECT_EQ(Text(screen, C::kIdVelocity), "CALCULATED VELOCITY: 3.2808ft/ms");
+    EXPECT_EQ(Text(screen, C::kIdSeparationAxis), "SENSOR SEPARATION (ft)");
+    EXPECT_EQ(Text(screen, C::kIdDelayAxis), "MEASURED TIME DELAY (ms)");
+
+    EXPECT_FALSE(screen.ReadFile(std::string(kData) + "CUT.comp"));
+    EXPECT_EQ(Text(screen, C::kIdMessage), "CComputeDialog Read: Unknown file type");
+    EXPECT_EQ(screen.GetComputation().points.Size(), 2u);
+    EXPECT_EQ(Text(screen, C::kIdVelocity), "CALCULATED VELOCITY: 3.2808ft/ms");
+    EXPECT_TRUE(screen.ReadFile(std::string(kData) + "M.comp"));
+    EXPECT_EQ(Text(screen, C::kIdMessage), "");
+}
+
 // ADD RESULT of a run decimated to 2000 Hz (lag -40 is 20 ms there, not 4),
 // then of one at 10000 Hz; SAVE AS writes them, OPEN brings them back after
 // a REMOVE.

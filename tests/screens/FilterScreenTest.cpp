@@ -176,6 +176,25 @@ TEST_F(FilterScreen, ThreeTracesChooseTheSetInsteadOfAutomaticSettings) {
 
 // ---- the spectrum --------------------------------------------------------------------------
 
+// Silence, or a store shorter than a transform, draws flat; automatic
+// settings then leave the band open and the labels say so.
+TEST_F(FilterScreen, AutomaticSettingsOnSilenceLeaveTheBandOpen) {
+    FeedTone(0.0, 3000);
+    CFilterDialog screen(run);
+    screen.InitForDisplay();
+    EXPECT_EQ(screen.Spectrum().DominantHz(), 0.0f);
+    screen.Item<QAbstractButton>(CFilterDialog::kIdAutomatic)->click();
+    EXPECT_EQ(screen.GetCheck(CFilterDialog::kIdAutomatic), 1);
+    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdLowLabel), "LOW CUTOFF: None");
+    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdHighLabel), "HIGH CUTOFF: None");
+    // Samples arrive: the next refresh follows the tone.
+    FeedTone(600.0);
+    screen.RefreshSpectrum();
+    EXPECT_NEAR(screen.Spectrum().DominantHz(), 600.0, 10000.0 / 4096);
+    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdLowLabel), "LOW CUTOFF: Auto");
+    EXPECT_NEAR(screen.Editor().Set(0).low, 150.0f, 1.0f);
+}
+
 // The curves in their colours at the tone's column, the markers at theirs,
 // in both schemes.
 TEST_F(FilterScreen, CurvesAndMarkersAreDrawnWhereTheyBelong) {

@@ -103,6 +103,14 @@ TEST_F(Screens, PackTemplatesReplaceTheBuiltInOnesAndMissingOnesFallBack) {
     EXPECT_TRUE(LanguageIsFarsi());
 }
 
+TEST_F(Screens, ACancelledLanguageScreenChangesNothing) {
+    g_configuration.SetLanguage(u"DEU");
+    CLanguageDialog screen;
+    QTimer::singleShot(0, [&] { Button(screen, CLanguageDialog::kIdCancel)->click(); });
+    EXPECT_EQ(screen.DoModal(), kResultCancel);
+    EXPECT_EQ(g_configuration.Language(), u"DEU");
+}
+
 TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
     g_configuration.branding = 0;
     CLanguageDialog screen;

@@ -40,6 +40,7 @@
 #include "settings/Language.h"
 #include "sim/VirtualUnit.h"
 #include "ui/KeyboardDialog.h"
+#include "ui/PictureSet.h"
 
 namespace {
 
@@ -186,6 +187,23 @@ TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
     EXPECT_EQ(screen.GetCheck(CListenDialog::kRightIds[3]), 1);
 }
 
+TEST_F(UnitCare, ListenStationWithoutReceptionBlinksWithTheCountdown) {
+    unit->World().Of(sim::Station::Red).rssi = -135.0;
+    unit->World().Of(sim::Station::Blue).rssi = -20.0;
+    CListenDialog screen(*hw, *radio);
+    screen.InitForDisplay();
+    const auto shown = [&](int id) { return screen.Item<QLabel>(id)->pixmap().cacheKey(); };
+    const qint64 zeroBars = Picture(SignalBarsPicture(0)).cacheKey();
+    const qint64 none = Picture(kPictureNoReception).cacheKey();
+    for (int tick = 0; tick < 11; ++tick) {
+        const int countdown = unitcare::ListenRefresh().value;
+        screen.Tick();
+        EXPECT_EQ(shown(CListenDialog::kIdRedBarsLeft), countdown >= 500 ? zeroBars : none) << countdown;
+        EXPECT_EQ(shown(CListenDialog::kIdRedBarsRight), shown(CListenDialog::kIdRedBarsLeft));
+        EXPECT_NE(shown(CListenDialog::kIdBlueBarsLeft), none);  // Blue has reception
+    }
+}
+
 TEST_F(UnitCare, ListenDrawsBothChannelsInTheirStationsRowsAndShowsLevels) {
     g_configuration.testMode = 1;
     FillLevelStores();
@@ -330,6 +348,25 @@ TEST_F(UnitCare, InTestModeServiceOpensWithoutAPasswordAndDimmingWaits) {
     EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultOk);
     OnDimTimer();
     EXPECT_TRUE(IsDisplayDimmed());
+}
+
+TEST_F(UnitCare, TheCodeInLowerCaseIsRejectedAndTheRightOneOpensTheScreen) {
+    g_configuration.testMode = 0;
+    QString secondTitle;
+    WhenShown(CKeyboardDialog::kTemplate, [&](CDialogBase& first) {
+        EXPECT_EQ(first.ItemText(CKeyboardDialog::kIdTitle), "ENTER PASSWORD");
+        TypeAndAccept(first, "vortelums");
+        WhenShown(CKeyboardDialog::kTemplate, [&](CDialogBase& second) {
+            secondTitle = second.ItemText(CKeyboardDialog::kIdTitle);
+            TypeAndAccept(second, "VORTELUMS");
+            WhenShown(CProtectedSetup::kTemplate, [](CDialogBase& d) { Click(d, kResultOk); });
+        });
+    });
+    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultOk);
+    EXPECT_EQ(secondTitle, "PASSWORD WRONG - PLEASE RE-ENTER");
+
+    WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) { Click(d, kResultCancel); });
+    EXPECT_EQ(RunServiceEntry(*hw, *radio, nullptr), kResultCancel);
 }
 
 TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
