@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QListWidget>
-#include <fstream>
 #include <sstream>
 
 #include "QtApp.h"
@@ -17,7 +16,6 @@
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
-#include "platform/Paths.h"
 #include "screens/DatabaseDialog.h"
 #include "screens/DbMaterialDialog.h"
 #include "screens/RestoreDefaultsDialog.h"
@@ -44,11 +42,6 @@ std::string Bytes(const CMaterials& m) {
     std::ostringstream os;
     m.WriteTo(os);
     return os.str();
-}
-
-std::string FileBytes() {
-    std::ifstream f(platform::HostPath(CMaterials::kFile), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 QStringList Lines(CDialogBase& s) {

@@ -53,12 +53,6 @@ std::string Record(const CPipe& pipe) {
     return os.str();
 }
 
-std::vector<std::u16string> Materials(const CPipe& pipe) {
-    std::vector<std::u16string> names;
-    for (int i = 0; i < pipe.GetSectionCount(); ++i) names.push_back(pipe.GetSection(i).GetMaterial());
-    return names;
-}
-
 bool Shown(CDialogBase& screen, int id) { return !screen.GetDlgItem(id)->isHidden(); }
 
 class PipeEntry : public ::testing::Test {

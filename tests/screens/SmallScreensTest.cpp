@@ -50,7 +50,7 @@ TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
 // Every text of the check page shows whole on its row, the long German
 // warnings too.
 TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
-    InstallPack("DEU");
+    PutSamplePack(root, "DEU");
     SetLanguage(u"DEU");
     CLangCheckDlg screen;
     screen.InitForDisplay();
