@@ -190,49 +190,6 @@ TEST_F(AudioAcquire, DevicesListsTheCaptureDevicesWithChannelsAndRates) {
     EXPECT_NE(r.out.find("rates=48000,44100,"), std::string::npos) << r.out;
 }
 
-// The program's run loop on a capture that ends: the reason goes to the status
-// line, the run stops once, and what was correlated stays.
-TEST_F(AudioAcquire, CaptureEndingStopsTheRunWithTheReason) {
-    struct StopWatchingView final : RunView {
-        std::string fault;
-        int stops = 0;
-        void ShowConverterFault(std::string_view text) override { fault = text; }
-        void AutoStop() override { ++stops; }
-    } view;
-    // Simulated ticks; every counter reading moves 1 us on, so correlating
-    // takes time and each tick asks for all that arrived, as in corrtool.
-    struct WorkingClock final : platform::Clock {
-        platform::FakeClock base;
-        mutable int64_t reads = 0;
-        int64_t HostUtcMs() const override { return base.HostUtcMs(); }
-        uint32_t TickCountMs() const override { return base.TickCountMs(); }
-        int64_t PerformanceCounter() const override { return base.PerformanceCounter() + ++reads; }
-        int64_t PerformanceFrequency() const override { return base.PerformanceFrequency(); }
-        void SleepMs(uint32_t ms) override { base.Advance(ms); }
-    } clock;
-    platform::ScopedClock scoped(clock);
-    audio::InstallAudioUnit(audio::CaptureRequest{"short48", 0});
-    SensorHardware hardware;
-    RadioLink radio(hardware);
-    RunLoop loop(hardware, radio, view);
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
-    PipeSegment section;
-    section.SetLength(100.0f, LengthUnit::Metres);
-    section.SetVelocity(1250.0f);
-    run.Pipe().AddSection(section);
-    StartSampling(hardware, run);
-    loop.SetRunning(true);
-    for (int tick = 0; tick < 100 && loop.Running(); ++tick) {
-        clock.base.Advance(RunLoop::kTickMs);
-        loop.Tick(run);
-    }
-    EXPECT_FALSE(loop.Running());
-    EXPECT_EQ(view.fault, "Audio input \"short48\" ended");
-    EXPECT_EQ(view.stops, 1);
-    EXPECT_GT(run.SamplesCorrelated(), 15000);
-    EXPECT_EQ(hardware.ConverterFault(), view.fault);
-}
-
 // ---- the wired unit ---------------------------------------------------------------
 
 // The devices an audio interface lacks answer as a unit on a cable: no sensor

@@ -97,21 +97,6 @@ TEST(DirectWrapping, ShorterBlockAfterLongerGivesTheSameSums) {
     EXPECT_EQ(c, TripleLoop(a, b, 20, 177));
 }
 
-// The FFT block computes the direct sums scaled by 2^-16, rounded.
-TEST(FftBlock, EqualsDirectSumsOver65536ForL1088) {
-    const int32_t lags = 1088, size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
-    ASSERT_EQ(size, 8192);
-    ASSERT_EQ(fresh, 6016);
-    const auto red = Random12(static_cast<size_t>(size), 21);
-    const auto blue = Random12(static_cast<size_t>(fresh), 22);
-    std::vector<int64_t> direct(2 * lags + 1, 0), fft(2 * lags + 1, 0);
-    corr::DirectBlockScalar(red.data(), blue.data(), fresh, 2 * lags + 1, direct.data());
-    std::vector<float> a(size + 2), b(size + 2);
-    corr::FftBlock(red.data(), blue.data(), lags, size, a.data(), b.data(), fft.data());
-    for (int32_t j = 0; j <= 2 * lags; ++j)
-        ASSERT_NEAR(static_cast<double>(fft[j]), std::floor(direct[j] / 65536.0 + 0.5), 1.0) << "lag " << j - lags;
-}
-
 // The same at every transform size the program uses (L from 88 to 200088):
 // the least and the greatest L of each size, so the fewest and the most new
 // samples per block. A correlated pair makes sums up to millions of counts.

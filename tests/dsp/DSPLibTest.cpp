@@ -1,6 +1,5 @@
 // The FFT library against the definition of the DFT (a naive double-precision
-// sum written here), its round trips, the real pair's bin layout and the
-// twiddle cache.
+// sum written here), its round trips and the real pair's bin layout.
 
 #include <gtest/gtest.h>
 
@@ -100,46 +99,6 @@ TEST_P(FftOracle, InverseUndoesForward) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, FftOracle, ::testing::Values(2, 4, 8, 16, 64, 512, 1024));
 
-// ---- Properties at the unit's sizes.
-
-TEST(FftProperties, UnitImpulseGivesEveryBinOne) {
-    std::vector<float> x(1026, 0.0f);
-    x[0] = 1.0f;
-    dsp::RealFftForward(x.data(), 1024);
-    for (size_t k = 0; k <= 512; ++k) {
-        ASSERT_EQ(x[2 * k], 1.0f) << k;
-        ASSERT_EQ(x[2 * k + 1], 0.0f) << k;
-    }
-}
-
-// The real pair's bin layout and conjugation carry a circular cross-
-// correlation: a signal against its copy delayed by d peaks at lag d.
-TEST(FftProperties, DelayedCopyPeaksAtItsDelayForBothSigns) {
-    constexpr int kN = 4096;
-    std::mt19937 gen(9);
-    std::normal_distribution<float> noise;
-    std::vector<float> a(kN);
-    for (float& v : a) v = noise(gen);
-    for (int delay : {37, -250}) {
-        std::vector<float> fa(kN + 2), fb(kN + 2);
-        for (int i = 0; i < kN; ++i) {
-            fa[i] = a[i];
-            fb[i] = a[((i - delay) % kN + kN) % kN];  // b[i] = a[i - delay]
-        }
-        dsp::RealFftForward(fa.data(), kN);
-        dsp::RealFftForward(fb.data(), kN);
-        for (int k = 0; k <= kN / 2; ++k) {  // B * conj(A)
-            const std::complex<float> p =
-                std::complex<float>(fb[2 * k], fb[2 * k + 1]) * std::conj(std::complex<float>(fa[2 * k], fa[2 * k + 1]));
-            fb[2 * k] = p.real();
-            fb[2 * k + 1] = p.imag();
-        }
-        dsp::RealFftInverse(fb.data(), kN);
-        const int peak = static_cast<int>(std::max_element(fb.begin(), fb.begin() + kN) - fb.begin());
-        EXPECT_EQ(peak, (delay + kN) % kN) << "delay " << delay;
-    }
-}
-
 // ---- The vector butterflies against the one-at-a-time ones at the unit's
 // sizes, beyond what the naive DFT can check quickly (on CPUs without them
 // both runs take the same path).
@@ -185,40 +144,5 @@ TEST_P(VectorButterflies, AgreeWithThePlainOnesBothWays) {
 // 8 and 16: one span alone and one pair; 2048: an odd count of spans from 8;
 // 4096 and 32768: the correlation's sizes (8192 and 65536 real).
 INSTANTIATE_TEST_SUITE_P(Sizes, VectorButterflies, ::testing::Values(8, 16, 2048, 4096, 32768));
-
-TEST(SpanTwiddles, HoldEachSpansTableContiguously) {
-    const auto table = dsp::BuildTwiddles(64);
-    const auto spans = dsp::BuildSpanTwiddles(64);
-    ASSERT_EQ(spans.size(), 60u);
-    for (int m = 8; m <= 64; m *= 2) {
-        for (int k = 0; k < m / 2; ++k) {
-            const Complex got = spans[m / 2 - 4 + k], want = table[k * (64 / m)];
-            ASSERT_EQ(got.re, want.re) << m << ' ' << k;
-            ASSERT_EQ(got.im, want.im) << m << ' ' << k;
-        }
-    }
-    EXPECT_TRUE(dsp::BuildSpanTwiddles(4).empty());
-}
-
-// ---- The twiddle cache (the tables themselves are checked by the oracle).
-
-TEST(TwiddleCache, HoldsOneTablePerSizeReusesItAndRealTransformsKeepBothSizes) {
-    dsp::TwiddleCache cache;
-    std::vector<Complex> x(256);
-    dsp::FftForward(x.data(), 128, cache);
-    const Complex* first = cache.Table(128).data();
-    dsp::FftForward(x.data(), 256, cache);
-    dsp::FftInverse(x.data(), 128, cache);
-    EXPECT_EQ(cache.Count(), 2u);
-    EXPECT_EQ(cache.Table(128).data(), first);
-    dsp::TwiddleCache real;
-    std::vector<float> r(1026);
-    dsp::RealFftForward(r.data(), 1024, real);
-    dsp::RealFftInverse(r.data(), 1024, real);
-    EXPECT_TRUE(real.Holds(1024));
-    EXPECT_TRUE(real.Holds(512));
-    EXPECT_EQ(real.Count(), 2u);
-    EXPECT_EQ(&real.SpanTable(512), &real.SpanTable(512));  // the span layout is kept too
-}
 
 }  // namespace

@@ -162,20 +162,6 @@ protected:
     FilterSetEditor editor;
 };
 
-TEST_F(FilterSets, QuickSetPlasticOnOneTraceGivesZeroTo200Hz) {
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
-    editor.Load(run, false);
-    editor.QuickPlastic();
-    const FilterLabels labels = editor.Labels();
-    EXPECT_EQ(labels.low, u"LOW CUTOFF: None");
-    EXPECT_EQ(labels.high, u"HIGH CUTOFF: 200Hz");
-    EXPECT_EQ(labels.notch, u"NOTCH: None");
-    editor.Apply(run);
-    EXPECT_EQ(run.RedFilter(0).BandText(run.SampleRate()), u"0-200Hz");
-    EXPECT_EQ(run.PostFilterOf(0).BandText(run.SampleRate()), u"0-200Hz");
-    EXPECT_EQ(run.PostFilterOf(0).FirTaps().length, CCorrelation::kPostFilterTaps);
-}
-
 // With no high marker, a touch beside the low marker (inside its zone) moves it.
 TEST_F(FilterSets, TouchOnTheHighSideOfTheLowMarkerMovesTheLowCutoff) {
     LoadLow(F(100));

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "HexBytes.h"
-#include "TempUnitRoot.h"
 #include "dsp/Wave.h"
 #include "dsp/WaveFile.h"
 
@@ -72,26 +71,6 @@ TEST(WavReader, ReturnsTheRemainingFramesThenZero) {
     EXPECT_EQ(frames[0], -32);
 }
 
-TEST(WavReader, RoundTripGivesTheStoresBackAfterDividingBy16) {
-    CWave red(1000), blue(1000);
-    for (int i = 0; i < 700; ++i) {
-        red.WriteSample(static_cast<int16_t>(i * 5 - 2048));
-        blue.WriteSample(static_cast<int16_t>(2047 - i * 3));
-    }
-    std::ostringstream os;
-    ASSERT_TRUE(wavfile::WriteWav(os, red, blue, 10000.0f));
-    CWaveReader reader = ReaderOf(os.str());
-    std::vector<int16_t> frames(2 * 256);
-    int read = 0, n;
-    while ((n = reader.ReadFrames(256, frames.data())) > 0) {
-        for (int i = 0; i < n; ++i, ++read) {
-            ASSERT_EQ(frames[2 * i] / 16, read * 5 - 2048);
-            ASSERT_EQ(frames[2 * i + 1] / 16, 2047 - read * 3);
-        }
-    }
-    EXPECT_EQ(read, 700);
-}
-
 TEST(WavReader, DataSizeBeyondTheFileOrAShortHeaderCountsOnlyTheFramesPresent) {
     // Announces 100 frames, holds one and a half.
     CWaveReader reader = ReaderOf(HeaderWith("01 00 02 00", "04 00 10 00", "90 01 00 00") + Hex("01 00 02 00 03 00"));
@@ -135,24 +114,5 @@ INSTANTIATE_TEST_SUITE_P(
                       ForeignLayout{"Float", "03 00 02 00", "08 00 20 00"},
                       ForeignLayout{"WideAlign", "01 00 02 00", "08 00 10 00"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WavFiles, SavedRecordingReopensFromTheDataFolder) {
-    TempUnitRoot root;
-    root.Put("\\NandFlash\\Data\\keep", "");
-    CWave red(100), blue(100);
-    for (int16_t i = 0; i < 50; ++i) {
-        red.WriteSample(i);
-        blue.WriteSample(static_cast<int16_t>(i + 1));
-    }
-    ASSERT_TRUE(wavfile::WriteWavFile("\\NandFlash\\Data\\A1_corr.wav", red, blue, 10000.0f));
-    CWaveReader reader;
-    ASSERT_TRUE(reader.Open("\\NandFlash\\Data\\A1_corr.wav"));
-    EXPECT_EQ(reader.FrameCount(), 50);
-    reader.Close();
-    EXPECT_FALSE(reader.IsOpen());
-    EXPECT_FALSE(reader.Open("\\NandFlash\\Data\\A2_corr.wav"));
-    int16_t frames[2];
-    EXPECT_EQ(reader.ReadFrames(1, frames), 0);
-}
 
 }  // namespace

@@ -44,16 +44,6 @@ TEST(DcRemoval, ConstantInputSettlesToZeroAfterTheWindowAndTheMeanTruncates) {
     EXPECT_EQ(negative.Push(-2), -1);        // -1025 / 1024 = -1
 }
 
-TEST(Decimation, FactorOnePassesEverySampleUnchanged) {
-    Decimator d;
-    d.SetFactor(1);
-    for (int16_t x : {0, 1, -1, 2047, -2048, 1234, -777}) {
-        int16_t y = 99;
-        ASSERT_TRUE(d.Push(x, y));
-        EXPECT_EQ(y, x);
-    }
-}
-
 class DecimationFactor : public ::testing::TestWithParam<int32_t> {};
 
 // Every design is symmetric, Q15, of the stated length, with exact unity DC gain.

@@ -71,8 +71,3 @@ TEST(DriverRecords, StationCodesSelectTheSameSourcesAndWorldStations) {
         EXPECT_EQ(static_cast<int>(row.world), static_cast<int>(row.code)) << StationName(row.code);
     }
 }
-
-// A word the virtual converter encodes is the sample the program decodes.
-TEST(DriverRecords, RawSampleWordsRoundTrip) {
-    for (int sample : {-2048, -1, 0, 1, 1234, 2047}) EXPECT_EQ(DecodeRaw(sim::EncodeRaw(sample)), sample);
-}

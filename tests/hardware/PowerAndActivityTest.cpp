@@ -16,30 +16,22 @@ TEST(BatteryBars, StrictEdges) {
 
 class PowerPolicy : public HardwareFixture {};
 
-TEST_F(PowerPolicy, HealthyBatteryShowsItsLevel) {
-    unit->World().battery = 7.6;
-    EXPECT_NEAR(GetBatteryVoltage(*hw), 7.6f, 0.01f);
-    const PowerStatus s = PowerPolicyStep(*hw, 0);
-    EXPECT_EQ(s.source, 2);
-    EXPECT_EQ(s.picture, PowerStatus::Picture::Level);
-    EXPECT_EQ(s.level, 5);
-    EXPECT_FALSE(unit->PoweredOff());
-}
-
-TEST_F(PowerPolicy, FlatBatterySwitchesTheUnitOffAndShowsEmpty) {
-    unit->World().battery = 6.4;
-    const PowerStatus s = PowerPolicyStep(*hw, 2);
-    EXPECT_TRUE(s.poweredOff);
-    EXPECT_TRUE(unit->PoweredOff());
-    EXPECT_EQ(s.level, 0);
-    EXPECT_EQ(s.picture, PowerStatus::Picture::Empty);
-}
-
-TEST_F(PowerPolicy, LowBatteryBlinksEverySecondCall) {
-    unit->World().battery = 6.8;
-    EXPECT_EQ(PowerPolicyStep(*hw, 4).picture, PowerStatus::Picture::Empty);
-    EXPECT_EQ(PowerPolicyStep(*hw, 5).picture, PowerStatus::Picture::Blank);
-    EXPECT_FALSE(unit->PoweredOff());
+// On battery: the bars of a healthy pack, the blinking empty picture of a low
+// one, and a flat pack switching the unit off.
+TEST_F(PowerPolicy, BatteryLevelsShowTheirPictureAndOnlyAFlatPackSwitchesOff) {
+    using P = PowerStatus::Picture;
+    struct Row { double volts; uint32_t step; P picture; int32_t level; bool off; };
+    for (const Row& r : {Row{7.6, 0, P::Level, 5, false}, Row{6.8, 4, P::Empty, 0, false},
+                         Row{6.8, 5, P::Blank, 0, false}, Row{6.4, 2, P::Empty, 0, true}}) {
+        unit->World().battery = r.volts;
+        const PowerStatus s = PowerPolicyStep(*hw, r.step);
+        EXPECT_EQ(s.source, 2) << r.volts;
+        EXPECT_EQ(s.picture, r.picture) << r.volts << " step " << r.step;
+        EXPECT_EQ(s.level, r.level) << r.volts;
+        EXPECT_EQ(s.poweredOff, r.off) << r.volts;
+        EXPECT_EQ(unit->PoweredOff(), r.off) << r.volts;
+    }
+    EXPECT_NEAR(GetBatteryVoltage(*hw), 6.4f, 0.01f);
 }
 
 // Regression: a battery that could not be read counted as 0 V and switched

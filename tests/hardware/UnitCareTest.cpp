@@ -75,17 +75,6 @@ TEST(ClockSteps, FebruaryFollowsTheLeapYearRule) {
     }
 }
 
-TEST(ClockSteps, AClockBefore2010OpensAtNoonOnNewYearsDay) {
-    const SystemTime start = ClockStartTime({2009, 12, 4, 31, 23, 59, 59, 999});
-    EXPECT_EQ(*DateText(start), "2010-01-01");
-    EXPECT_EQ(*TimeText(start), "12:00");
-    const SystemTime kept = ClockStartTime({2015, 3, 3, 4, 10, 20, 33, 444});
-    EXPECT_EQ(kept.second, 0);
-    EXPECT_EQ(kept.milliseconds, 0);
-    EXPECT_EQ(*TimeText(kept), "10:20");
-    EXPECT_FALSE(DateText({2009, 12, 4, 31, 0, 0, 0, 0}).has_value());
-}
-
 TEST(ReceptionLimits, FloorAndSpanWrapRound) {
     std::vector<float> floors{-40.0f};
     while (floors.size() < 16) floors.push_back(NextRssiFloor(floors.back()));

@@ -167,14 +167,6 @@ TEST(ComputationFile, ReadBrokenAnywhereKeepsThePreviousPoints) {
     EXPECT_EQ(c.points.Size(), 1u);
 }
 
-// Station codes choose the pictures at the graph's ends; a code outside 0-3
-// would index past them.
-TEST(ComputationFile, StationOutsideTheFourIsRefused) {
-    Computation c;
-    EXPECT_EQ(ReadError(CompFile(1, 28, 8, 7), c), "CComputeDialog Read: Unknown file type");
-    EXPECT_EQ(c.rightStation, 2);
-}
-
 TEST(ComputationFile, HostileCountsAllocateNothing) {
     Computation c;
     // 12 x 0x20000000 + 4 wraps to this in 32 bits.

@@ -57,16 +57,6 @@ TEST(MaterialDatabase, HeaderAndFirstSlotAreTheHandBuiltBytes) {
     EXPECT_EQ(file.substr(18, slot0.size()), slot0);
 }
 
-TEST(MaterialDatabase, SavedTableLoadsBack) {
-    TempUnitRoot root;
-    ASSERT_TRUE(EditedTable().Save());
-    CMaterials loaded;
-    EXPECT_TRUE(loaded.Load());
-    EXPECT_EQ(loaded.Slot(2).bands[0].velocity, 1444.0f);
-    EXPECT_EQ(loaded.Slot(20).name, u"MY PIPE");
-    EXPECT_EQ(TableBytes(loaded), TableBytes(EditedTable()));
-}
-
 TEST(MaterialDatabase, AFullMediumKeepsTheTableSavedBefore) {
     TempUnitRoot root;
     ASSERT_TRUE(EditedTable().Save());
@@ -95,17 +85,6 @@ TEST(MaterialDatabase, ForeignOrDamagedFilesFallBackToBuiltInSilently) {
         std::istringstream is(file);
         EXPECT_FALSE(t.LoadFrom(is));
         EXPECT_TRUE(IsBuiltIn(t));
-    }
-}
-
-TEST(MaterialDatabase, ReadRaisesTheTablesOwnMessage) {
-    CMaterials t;
-    std::istringstream is("TKMd\x01");
-    try {
-        t.ReadFrom(is);
-        FAIL();
-    } catch (const std::exception& e) {
-        EXPECT_STREQ(e.what(), "CMaterials Read: Unknown file type");
     }
 }
 

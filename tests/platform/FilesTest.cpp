@@ -25,15 +25,6 @@ TEST(DevicePaths, MapUnderTheUnitRootMatchingExistingNamesInAnyCase) {
     EXPECT_EQ(HostPath("\\..\\..\\etc\\passwd"), root.Path() / "etc" / "passwd");
 }
 
-TEST(DevicePaths, JoinAndSplit) {
-    EXPECT_EQ(JoinDevicePath("\\NandFlash", "a.corr"), "\\NandFlash\\a.corr");
-    EXPECT_EQ(JoinDevicePath("\\NandFlash\\", "a.corr"), "\\NandFlash\\a.corr");
-    std::string folder, name;
-    SplitDevicePath("\\NandFlash\\Data\\*.corr", folder, name);
-    EXPECT_EQ(folder, "\\NandFlash\\Data\\");
-    EXPECT_EQ(name, "*.corr");
-}
-
 TEST(FilePatterns, WildcardsMatchWholeNamesIgnoringCase) {
     EXPECT_TRUE(MatchPattern("*.corr", "A1.CORR"));
     EXPECT_TRUE(MatchPattern("A?.corr", "a1.corr"));

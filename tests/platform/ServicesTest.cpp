@@ -59,17 +59,6 @@ TEST(UnitClock, CalendarConversionsRoundTripAcrossLeapDays) {
     EXPECT_EQ(leap.day, 29);
 }
 
-TEST(UnitClock, TimeZoneRecordIsKeptOnTheUnit) {
-    TempUnitRoot root;
-    TimeZoneInformation tz;
-    tz.bias = -60;
-    tz.standardName[0] = u'X';
-    ASSERT_TRUE(SetTimeZoneInformation(tz));
-    const TimeZoneInformation back = GetTimeZoneInformation();
-    EXPECT_EQ(back.bias, -60);
-    EXPECT_EQ(back.standardName[0], u'X');
-}
-
 namespace {
 class EchoDevice final : public Device {
 public:
@@ -117,15 +106,6 @@ TEST(DeviceIo, RequestsReachTheProvidersDeviceUntilClosed) {
     EXPECT_NE(driver, kInvalidHandle);
     EXPECT_TRUE(DeactivateDevice(driver));
     SetDeviceProvider(nullptr);
-}
-
-TEST(DeviceIo, SharedBufferTokensResolveUntilUnregistered) {
-    uint8_t block[16] = {};
-    const uint32_t token = RegisterSharedBuffer(block, sizeof block);
-    EXPECT_EQ(ResolveSharedBuffer(token).data(), block);
-    EXPECT_EQ(ResolveSharedBuffer(token).size(), 16u);
-    UnregisterSharedBuffer(token);
-    EXPECT_TRUE(ResolveSharedBuffer(token).empty());
 }
 
 TEST(ResourceLibraries, StringsAndTemplatesByIdentifier) {

@@ -1,6 +1,6 @@
 // The velocity computation screen: the result lines and the point buttons'
-// enabling, exclusion, files read in other units, broken files, and the
-// modal flow ADD RESULT, SAVE AS and OPEN over the file screens.
+// enabling, exclusion, and the modal flow ADD RESULT, SAVE AS and OPEN over
+// the file screens.
 
 #include <gtest/gtest.h>
 

@@ -16,13 +16,10 @@
 #include "dsp/Correlation.h"
 #include "pipe/ComputationFile.h"
 #include "platform/Files.h"
-#include "platform/RunFiles.h"
 #include "screens/ConfirmDeleteBox.h"
 #include "screens/FileListDialog.h"
 #include "screens/FilenameDialog.h"
 #include "screens/InformationDialog.h"
-#include "screens/RunSave.h"
-#include "dsp/WaveFile.h"
 
 namespace {
 
@@ -64,40 +61,7 @@ protected:
     Driver driver;
 };
 
-QString Field(CDialogBase& s, int index) { return s.ItemText(CInformationDialog::kFieldIds[index]); }
-
 }  // namespace
-
-TEST_F(FileScreens, InformationKeysTypeIntoTheCurrentFieldAndTheArrowsWrap) {
-    CInformationDialog screen;
-    screen.SetTexts({u"", u"", u"", u"", u"R7"});
-    driver.Queue({
-        Press(CTextKeypadDialog::kIdDelete),  // on an empty title: stays empty
-        Check([](CDialogBase& s) { EXPECT_EQ(Field(s, 0), ""); }),
-        Type("MAIN ST-2."),
-        Press(CInformationDialog::kIdPrevious),  // from the title to the reference
-        Check([](CDialogBase& s) { EXPECT_EQ(static_cast<CInformationDialog&>(s).CurrentField(), 4); }),
-        Press(CTextKeypadDialog::kIdDelete),
-        Press(CInformationDialog::kIdNext),  // and back to the title
-        Press(CInformationDialog::kIdPrevious), Press(CInformationDialog::kIdPrevious),
-        Press(CInformationDialog::kIdPrevious), Press(CInformationDialog::kIdPrevious),
-        Press(CInformationDialog::kIdPrevious),
-        Check([](CDialogBase& s) { EXPECT_EQ(static_cast<CInformationDialog&>(s).CurrentField(), 0); }),
-        Press(CInformationDialog::kIdNext),
-        Type("VALVE 12"),
-        Check([](CDialogBase& s) {
-            EXPECT_EQ(Field(s, 0), "MAIN ST-2.");
-            EXPECT_EQ(Field(s, 1), "VALVE 12");
-            EXPECT_EQ(Field(s, 4), "R");
-            EXPECT_TRUE(static_cast<CTextKeypadDialog&>(s).DigitPadShown());
-        }),
-        Press(CTextKeypadDialog::kIdClear),
-        Type("A"),
-        Press(CTextKeypadDialog::kIdEnter),
-    });
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(screen.GetTexts(), (CInformationDialog::Texts{u"MAIN ST-2.", u"A", u"", u"", u"R"}));
-}
 
 TEST_F(FileScreens, InformationCancelKeepsTheTexts) {
     const CInformationDialog::Texts texts{u"T", u"C1", u"C2", u"C3", u"REF"};
@@ -110,31 +74,6 @@ TEST_F(FileScreens, InformationCancelKeepsTheTexts) {
     // The next opening starts from the texts again, not from what was typed.
     screen.InitForDisplay();
     EXPECT_EQ(screen.ItemText(CInformationDialog::kIdTitle), "T");
-}
-
-TEST_F(FileScreens, AnExistingNameAsksBeforeOverwritingAndNoKeepsTheName) {
-    Put("A1.corr");
-    CFilenameDialog screen;
-    screen.SetExtension(".corr");
-    screen.SetName("A");
-    driver.Queue({
-        Type("1"), Press(CTextKeypadDialog::kIdEnter),
-        Check([](CDialogBase& s) {
-            EXPECT_TRUE(static_cast<CFilenameDialog&>(s).AskingOverwrite());
-            EXPECT_EQ(s.ItemText(CFilenameDialog::kIdOverwriteText), "FILE EXISTS, OVERWRITE?");
-            EXPECT_FALSE(s.GetDlgItem(CTextKeypadDialog::KeyOf('Q'))->isEnabled());
-            EXPECT_FALSE(s.GetDlgItem(CTextKeypadDialog::kIdEnter)->isEnabled());
-        }),
-        Press(CFilenameDialog::kIdNo),
-        Check([](CDialogBase& s) {
-            EXPECT_FALSE(static_cast<CFilenameDialog&>(s).AskingOverwrite());
-            EXPECT_EQ(s.ItemText(CFilenameDialog::kIdName), "A1");
-            EXPECT_TRUE(s.GetDlgItem(CTextKeypadDialog::KeyOf('Q'))->isEnabled());
-        }),
-        Press(CTextKeypadDialog::kIdEnter), Press(CFilenameDialog::kIdYes),
-    });
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(screen.Path(), "\\NandFlash\\Data\\A1.corr");
 }
 
 // A new file name screen starts with the name last accepted for its kind of
@@ -298,33 +237,4 @@ TEST_F(FileScreens, DetailsComeFromTheHeaderAndAnUnreadableFileSaysSo) {
     screen.InitForDisplay();
     EXPECT_EQ(detail(0), "TYPE: VELOCITY COMPUTATION");
     EXPECT_EQ(detail(2), "POINTS: 2");
-}
-
-TEST_F(FileScreens, OpenFileClosesWithTheSelectedName) {
-    Put("A1.corr");
-    Put("B1.corr");
-    CFileListDialog screen;
-    screen.SetPattern(std::string(kData) + "*.corr");
-    driver.Queue({Press(CFileListDialog::kIdSelectDown), Press(CFileListDialog::kIdOpen)});
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(screen.SelectedPath(), "\\NandFlash\\Data\\B1.corr");
-}
-
-// SAVE's own files replace an older run of the same name, and the saved run
-// reopens with its texts and its whole recording.
-TEST_F(FileScreens, ASavedRunReplacesTheOldOneAndReopensWithItsRecording) {
-    Put("A1.corr", "an older run");
-    auto run = CCorrelation::CreateStartupRun({});
-    run->Info()[0] = u"MAIN ST";
-    std::vector<int16_t> noise(6000);
-    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<int16_t>((i * 7919) % 2001 - 1000);
-    run->AddRedSamples(noise.data(), 6000);
-    run->AddBlueSamples(noise.data(), 6000);
-    const auto paths = platform::RunFileNames(kData, "A1");
-    EXPECT_EQ(platform::WriteFileSet(RunDataFiles(*run, paths)), (std::vector<bool>{true, true}));
-    const OpenedRun opened = OpenRun(paths.corr, {});
-    ASSERT_TRUE(opened.fileRead) << opened.error;
-    ASSERT_TRUE(opened.recordingOpened);
-    EXPECT_EQ(opened.run->Info()[0], u"MAIN ST");
-    EXPECT_EQ(opened.run->Recording()->FrameCount(), 6000);
 }

@@ -128,27 +128,6 @@ TEST_F(FilterScreen, CancelAfterManyChangesLeavesEveryFilterByteIdentical) {
     EXPECT_FALSE(screen.TimerRunning(CFilterDialog::kSpectrumTimer));
 }
 
-TEST_F(FilterScreen, QuickSetPlasticThenAcceptDesignsEveryFilterOfTheRun) {
-    CFilterDialog screen(run);
-    screen.SetMaterialDefaults(true);
-    std::array<QString, 3> shown;
-    driver.Queue({Press(CFilterDialog::kIdQuickPlastic),
-                   [&](CDialogBase& s) {
-                       shown = {s.ItemText(CFilterDialog::kIdLowLabel), s.ItemText(CFilterDialog::kIdHighLabel),
-                                s.ItemText(CFilterDialog::kIdNotchLabel)};
-                   },
-                   Press(CFilterDialog::kIdAccept)});
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(shown[0], "LOW CUTOFF: None");
-    EXPECT_EQ(shown[1], "HIGH CUTOFF: 200Hz");
-    EXPECT_EQ(shown[2], "NOTCH: None");
-    EXPECT_EQ(run.RedFilter(0).BandText(10000.0f), u"0-200Hz");
-    EXPECT_EQ(run.BlueFilter(0).BandText(10000.0f), u"0-200Hz");
-    EXPECT_EQ(run.PostFilterOf(0).FirTaps().length, CCorrelation::kPostFilterTaps);
-    EXPECT_TRUE(run.RedFilter(0).Band().notchOn);
-    EXPECT_FALSE(screen.MaterialDefaults());  // the operator chose a band
-}
-
 // Dragging the high marker down with the pen; SET buttons are released at pen up.
 TEST_F(FilterScreen, DraggingTheHighMarkerMovesTheHighCutoff) {
     CFilterDialog screen(run);

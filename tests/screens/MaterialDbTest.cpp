@@ -5,19 +5,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QFontMetrics>
 #include <QListWidget>
-#include <fstream>
 #include <sstream>
 
 #include "QtApp.h"
+#include "SamplePack.h"
 #include "ScreenDriver.h"
 #include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
-#include "platform/Paths.h"
 #include "screens/DatabaseDialog.h"
 #include "screens/DbMaterialDialog.h"
 #include "screens/RestoreDefaultsDialog.h"
@@ -44,11 +42,6 @@ std::string Bytes(const CMaterials& m) {
     std::ostringstream os;
     m.WriteTo(os);
     return os.str();
-}
-
-std::string FileBytes() {
-    std::ifstream f(platform::HostPath(CMaterials::kFile), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
 QStringList Lines(CDialogBase& s) {
@@ -100,19 +93,6 @@ Step Shows(int id, const char* text) {
     return [id, text](CDialogBase& s) { EXPECT_EQ(s.ItemText(id).toStdString(), text) << "control " << id; };
 }
 
-TEST_F(MaterialDb, SpeedOfSoundBetweenSensorsThenOutOfBracketApplies) {
-    CSpeedSoundDialog screen(Pipe200(), 0.02f);
-    using S = CSpeedSoundDialog;
-    driver.Queue({Shows(S::kIdCalculatedVelocity, "UNDEFINED"), Shows(S::kIdCurrentVelocity, "1000.0m/s"),
-                  Shows(S::kIdDelay, "0.0200s"), SpeedKeys("60"), Shows(S::kIdCalculatedVelocity, "4000.0m/s"),
-                  Shows(S::kIdAccuracy, "+/-20.1m/s"), Press(S::kIdOutOfBracket), Shows(S::kIdEntry, "0"),
-                  [](CDialogBase& s) { EXPECT_FALSE(s.GetDlgItem(S::kIdFirstDigit + 5)->isEnabled()); },
-                  Shows(S::kIdCalculatedVelocity, "10000.0m/s"), Press(S::kIdApply)});
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_FLOAT_EQ(screen.Velocity(), 10000.0f);
-    EXPECT_FLOAT_EQ(screen.Pipe().GetSection(0).GetVelocity(), 10000.0f);
-}
-
 // Nothing that cannot be divided, and no pipe without a first section, can be applied.
 TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
     using S = CSpeedSoundDialog;
@@ -135,9 +115,7 @@ TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
 }
 
 TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRightAndTheDatabaseFromTheRight) {
-    QFile pack(QString(CORRELATOR_SOURCE_DIR) + "/resources/lang/FAS.txt");
-    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
-    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
     CSpeedSoundDialog screen(Pipe200(), 0.02f);
     screen.InitForDisplay();
@@ -176,24 +154,6 @@ TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
     CMaterials fromFile;
     ASSERT_TRUE(fromFile.Load());
     EXPECT_EQ(fromFile.Slot(2).name, u"");
-}
-
-// The table is in memory only until the next save, at the latest at shutdown.
-TEST_F(MaterialDb, RestoreDefaultsThenShutdownLeavesTheBuiltInTableInTheFile) {
-    using M = CDbMaterialDialog;
-    g_materials->Slot(0).name = u"MY IRON";
-    g_materials->Slot(0).bands[0].velocity = 1111.0f;
-    ASSERT_TRUE(g_materials->Save());
-    const std::string edited = FileBytes();
-    CDbMaterialDialog screen;
-    driver.Queue({Press(M::kIdRestoreDefaults), Press(CRestoreDefaultsDialog::kIdNo),
-                  Shows(M::kIdFirstMaterial, "MY IRON"), Press(M::kIdRestoreDefaults),
-                  OnScreen(CRestoreDefaultsDialog::kTemplate, [](CDialogBase&) {}), Press(CRestoreDefaultsDialog::kIdYes),
-                  Shows(M::kIdFirstMaterial, "DUCTILE IRON"), Press(M::kIdBack)});
-    screen.DoModal();
-    EXPECT_EQ(FileBytes(), edited);
-    DestroyGlobalMaterials();
-    EXPECT_EQ(FileBytes(), Bytes(CMaterials()));
 }
 
 // The material names in the velocity table show whole: the four

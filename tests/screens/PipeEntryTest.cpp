@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 #include <sstream>
 
@@ -54,19 +53,7 @@ std::string Record(const CPipe& pipe) {
     return os.str();
 }
 
-std::vector<std::u16string> Materials(const CPipe& pipe) {
-    std::vector<std::u16string> names;
-    for (int i = 0; i < pipe.GetSectionCount(); ++i) names.push_back(pipe.GetSection(i).GetMaterial());
-    return names;
-}
-
 bool Shown(CDialogBase& screen, int id) { return !screen.GetDlgItem(id)->isHidden(); }
-
-std::string SourceFile(const char* relative) {
-    QFile f(QString(CORRELATOR_SOURCE_DIR) + "/" + relative);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
-    return f.readAll().toStdString();
-}
 
 class PipeEntry : public ::testing::Test {
 protected:
@@ -105,13 +92,6 @@ protected:
         pipe.AddSection(FromTable(2, 3, 86.0f));
         return pipe;
     }
-    void InstallPack(const char* code) {
-        root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll",
-                 SourceFile((std::string("resources/lang/") + code + ".txt").c_str()));
-        SetLanguage(std::u16string(code, code + 3));
-        materials.ReloadNames();
-    }
-
     TempUnitRoot root;
     CMaterials materials;
     ScopedSettings settings;
@@ -209,31 +189,6 @@ TEST_F(PipeEntry, TwelvePointFiveImperialIsStoredInFeetAndReportsMetres) {
     EXPECT_EQ(screen.ResultName(), "12.5ft STEEL");
 }
 
-TEST_F(PipeEntry, CDeleteZeroAndAbsurdEntriesDisableTheCompletingButtons) {
-    CLengthDialog screen(FromTable(2, 1, 0.0f), ThreeSections());
-    screen.InitForDisplay();
-    auto press = [&](int id) { screen.Item<QAbstractButton>(id)->click(); };
-    auto completing = [&] {
-        const bool start = screen.GetDlgItem(CLengthDialog::kIdStart)->isEnabled();
-        EXPECT_EQ(screen.GetDlgItem(CLengthDialog::kIdMultiSection)->isEnabled(), start);
-        return start;
-    };
-    EXPECT_FALSE(completing());
-    press(CLengthDialog::kIdFirstDigit + 5);
-    EXPECT_TRUE(completing());
-    press(CLengthDialog::kIdClear);
-    EXPECT_FALSE(completing());
-    EXPECT_EQ(screen.ItemText(CLengthDialog::kIdEntry), "");
-    for (int key : {0, -1, 5}) press(key < 0 ? int(CLengthDialog::kIdPoint) : CLengthDialog::kIdFirstDigit + key);
-    EXPECT_EQ(screen.EntryText(), "0.5");
-    EXPECT_TRUE(completing());
-    press(CLengthDialog::kIdDelete);  // "0."
-    EXPECT_FALSE(completing());
-    press(CLengthDialog::kIdClear);
-    for (int i = 0; i < 9; ++i) press(CLengthDialog::kIdFirstDigit + 9);  // 999999999 m
-    EXPECT_FALSE(completing());
-}
-
 // --- Leaving the chain ---
 
 // Each path ends in BACK on every screen it opened; the material screen
@@ -271,41 +226,6 @@ TEST_P(BackAtAnyDepth, LeavesTheCallersPipeAsItWas) {
 INSTANTIATE_TEST_SUITE_P(Paths, BackAtAnyDepth, ::testing::Range(0, 5));
 
 // --- Multi-section editor ---
-
-TEST_F(PipeEntry, EditorInsertAppendsAtTheCountInsertsBeforeElsewhereAndReplaces) {
-    using E = CMultiPipeDialog;
-    CPipe pipe(10000.0f);
-    pipe.AddSection(FromTable(0, 1, 120.0f));
-    pipe.AddSection(FromTable(6, 6, 14.5f));
-    E editor(pipe);
-    auto names = [](CDialogBase& s) { return Materials(static_cast<E&>(s).Pipe()); };
-    driver.Queue(
-        std::vector<Step>{Press(E::kIdFirstInsert + 2), Press(CMaterialDialog::kIdFirstMaterial + 3),
-                          Press(CDiameterDialog::kIdFirstBand + 0), Type("7"),
-                          OnScreen(CLengthDialog::kTemplate, [](CDialogBase& s) {
-                              EXPECT_FALSE(s.GetDlgItem(CLengthDialog::kIdMultiSection)->isVisible());
-                              EXPECT_EQ(s.ItemText(CLengthDialog::kIdStart), "OK");
-                          }),
-                          Press(CLengthDialog::kIdStart), OnScreen(E::kTemplate, [&](CDialogBase& s) {
-                              EXPECT_EQ(names(s), (std::vector<std::u16string>{u"DUCTILE IRON", u"PVC", u"COPPER"}));
-                          }),
-                          Press(E::kIdFirstInsert + 0)} +
-        Chain(2, 2, "40") +
-        std::vector<Step>{OnScreen(E::kTemplate, [&](CDialogBase& s) {
-                              EXPECT_EQ(names(s), (std::vector<std::u16string>{u"STEEL", u"DUCTILE IRON", u"PVC",
-                                                                               u"COPPER"}));
-                          }),
-                          Press(E::kIdFirstDescription + 1)} +
-        Chain(4, 0, "7") +
-        std::vector<Step>{Press(E::kIdFirstDelete + 0), OnScreen(E::kTemplate, [&](CDialogBase& s) {
-                              EXPECT_EQ(names(s), (std::vector<std::u16string>{u"LEAD", u"PVC", u"COPPER"}));
-                              EXPECT_EQ(s.ItemText(E::kIdFirstDescription + 0), "7.0m LEAD (0 - 19mm, 1200.0m/s)");
-                          }),
-                          Press(E::kIdStart)});
-    ASSERT_EQ(editor.DoModal(), kResultOk);
-    EXPECT_EQ(Materials(editor.Pipe()), (std::vector<std::u16string>{u"LEAD", u"PVC", u"COPPER"}));
-    EXPECT_EQ(editor.Pipe().GetSection(2).GetLength(LengthUnit::Metres), 7.0f);
-}
 
 TEST_F(PipeEntry, EditorHidesDeleteWithOneSectionAndEveryInsertWithTen) {
     using E = CMultiPipeDialog;
@@ -349,31 +269,3 @@ TEST_F(PipeEntry, ThirtySixBandsFitReadablyAndABandWithoutVelocityCannotBeChosen
 }
 
 // --- Language packs ---
-
-TEST_F(PipeEntry, GermanCaptionsFitTheirButtonsAndPersianNumbersReadLeftToRight) {
-    InstallPack("DEU");
-    {
-        CMaterialDialog screen;
-        screen.InitForDisplay();
-        EXPECT_EQ(screen.ItemText(CMaterialDialog::kIdFirstMaterial + 2), "STAHL");
-        for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) {
-            auto* b = screen.Item<CFancyButton>(CMaterialDialog::kIdFirstMaterial + slot);
-            if (b->isHidden()) continue;
-            const CaptionLayout caption = LayoutCaption(b->text(), b->rect(), screen.font());
-            EXPECT_TRUE(b->rect().contains(caption.textRect)) << b->text().toStdString();
-        }
-        EXPECT_NE(screen.ItemText(CMaterialDialog::kIdTitle), "SELECT PIPE MATERIAL");
-    }
-    CMultiPipeDialog german(ThreeSections());
-    german.InitForDisplay();
-    EXPECT_NE(german.ItemText(CMultiPipeDialog::kIdFirstInsert), "INSERT");
-
-    InstallPack("FAS");
-    CMultiPipeDialog persian(ThreeSections());
-    persian.InitForDisplay();
-    const QString description = persian.ItemText(CMultiPipeDialog::kIdFirstDescription + 2);
-    EXPECT_TRUE(description.startsWith(QChar(0x202D))) << description.toStdString();
-    CDiameterDialog diameter(2, PipeSegment(), CPipe(10000.0f));
-    diameter.InitForDisplay();
-    EXPECT_EQ(diameter.ItemText(CDiameterDialog::kIdFirstBand + 1), QString::fromUtf16(u"\u202D20 - 99mm"));
-}

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTimer>
 
 #include "ScopedSettings.h"
 #include "QtApp.h"
+#include "SamplePack.h"
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "screens/AboutDlg.h"
@@ -21,12 +21,6 @@
 
 namespace {
 
-std::string SourceFile(const char* relative) {
-    QFile f(QString(CORRELATOR_SOURCE_DIR) + "/" + relative);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
-    return f.readAll().toStdString();
-}
-
 class Screens : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -34,10 +28,6 @@ protected:
         InstallLanguageHooks();
     }
     void TearDown() override { SetLanguage(u"ENG"); }
-    void InstallPack(const char* code) {
-        root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll",
-                 SourceFile((std::string("resources/lang/") + code + ".txt").c_str()));
-    }
     QAbstractButton* Button(CDialogBase& d, int id) { return d.Item<QAbstractButton>(id); }
 
     TempUnitRoot root;
@@ -47,7 +37,7 @@ protected:
 }  // namespace
 
 TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
-    InstallPack("DEU");
+    PutSamplePack(root, "DEU");
     CLanguageDialog screen;
     screen.InitForDisplay();
     std::vector<std::u16string> offered;
@@ -60,7 +50,7 @@ TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
 // Every text of the check page shows whole on its row, the long German
 // warnings too.
 TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
-    InstallPack("DEU");
+    PutSamplePack(root, "DEU");
     SetLanguage(u"DEU");
     CLangCheckDlg screen;
     screen.InitForDisplay();
@@ -76,7 +66,7 @@ TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
 }
 
 TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
-    InstallPack("DEU");
+    PutSamplePack(root, "DEU");
     CMaterials materials;
     g_materials = &materials;
     {
@@ -103,7 +93,7 @@ TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
 }
 
 TEST_F(Screens, PackTemplatesReplaceTheBuiltInOnesAndMissingOnesFallBack) {
-    InstallPack("FAS");
+    PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
     CBadSignalDlg dlg;
     EXPECT_EQ(dlg.ItemText(2), QString::fromUtf8("لغو"));
@@ -148,21 +138,6 @@ TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
     CBadSignalDlg dlg;
     QTimer::singleShot(0, [&] { Button(dlg, CBadSignalDlg::kIdYes)->click(); });
     EXPECT_EQ(dlg.DoModal(), kResultOk);
-}
-
-TEST_F(Screens, AboutShowsVersionsInNormalColoursAndRestoresTheScheme) {
-    g_configuration.colourScheme = 1;
-    CAboutDlg::PlatformVersion() = [] { return QStringLiteral("OS 6.0.2"); };
-    CAboutDlg about;
-    QTimer::singleShot(0, [&] {
-        EXPECT_EQ(g_configuration.colourScheme, 0);
-        EXPECT_EQ(about.ItemText(CAboutDlg::kIdVersion), "SOFTWARE VERSION: 2.01 (Mar 11 2016)");
-        EXPECT_EQ(about.ItemText(CAboutDlg::kIdPlatform), "SOFTWARE CONSTRUCTED: OS 6.0.2");
-        Button(about, kResultOk)->click();
-    });
-    EXPECT_EQ(about.DoModal(), kResultOk);
-    EXPECT_EQ(g_configuration.colourScheme, 1);
-    CAboutDlg::PlatformVersion() = nullptr;
 }
 
 TEST(AboutChoices, TemplateBySerialAndBadgeByBrandingThenLanguage) {

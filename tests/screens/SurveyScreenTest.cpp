@@ -78,16 +78,6 @@ TEST_F(SurveyScreen, OpeningChecksTheStoredRangeAndPresetAlone) {
     }
 }
 
-TEST_F(SurveyScreen, CustomPresetIsKeptByAcceptWithoutChanges) {
-    g_configuration.surveyFilter = 3;
-    g_configuration.surveyRange = 2;
-    CSurveyDialog screen;
-    driver.Queue({Press(CSurveyDialog::kIdAccept)});
-    ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(Stored().surveyFilter, 3);
-    EXPECT_EQ(Stored().surveyRange, 2);
-}
-
 // SET DEFAULTS picks the short range and shows it; the stored 0 survives the next start.
 TEST_F(SurveyScreen, SetDefaultsStoresShortRangeAndMetallic) {
     g_configuration.surveyRange = 3;

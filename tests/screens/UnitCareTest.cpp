@@ -7,7 +7,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -18,6 +17,7 @@
 #include <tuple>
 
 #include "QtApp.h"
+#include "SamplePack.h"
 #include "UnitOnBench.h"
 #include "hardware/DriverRecords.h"
 #include "hardware/RadioLink.h"
@@ -150,9 +150,7 @@ TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
 // The Persian slider runs from the right (0) to the left (15); the step
 // button on the left raises the volume and the handle moves towards it.
 TEST_F(UnitCare, ListenStepButtonsMoveTheVolumeTheWayTheMirroredSliderShows) {
-    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
-    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
-    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
     CListenDialog screen(*hw, *radio);
     screen.InitForDisplay();
@@ -285,6 +283,8 @@ TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestM
     EXPECT_EQ(screen.ItemText(CStatusDialog::kIdMclk), "MCLK: 90000000Hz");
 }
 
+// ---- power -----------------------------------------------------------------------------
+
 // The rightmost ink column of a label, -1 when it shows nothing.
 int RightmostInk(QWidget& label) {
     const QImage image = label.grab().toImage();
@@ -310,8 +310,6 @@ TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
         EXPECT_GE(RightmostInk(row), row.width() - 8) << id;
     }
 }
-
-// ---- power -----------------------------------------------------------------------------
 
 TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouch) {
     CPowerDlg screen(*hw);
@@ -440,6 +438,8 @@ TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
     EXPECT_FALSE(screen.ItemText(CProtectedSetup::kIdRedRadio).endsWith(" Man"));
 }
 
+// ---- brightness, clock, touch test ----------------------------------------------------------
+
 TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
     g_factory.SetSerial(u"UNSET");
     CProtectedSetup screen(*hw, *radio);
@@ -455,8 +455,6 @@ TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
     stored.Load();
     EXPECT_EQ(stored.Serial(), u"Q12-7");
 }
-
-// ---- brightness, clock, touch test ----------------------------------------------------------
 
 TEST_F(UnitCare, BrightnessNeverGoesBelowOneStepAndCancelKeepsTheSettings) {
     g_configuration.brightness = 2;

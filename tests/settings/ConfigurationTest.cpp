@@ -157,18 +157,6 @@ TEST(ConfigurationCheck, OutOfRangeFieldResetsDefaultedFieldsOnly) {
     EXPECT_EQ(c.reserved129[0], 0x5A);
 }
 
-TEST(ConfigurationCheck, ShortSurveyRangeCostsTheUserNothing) {
-    // The survey screen's SET DEFAULTS stores range 0 (short).
-    std::string record = UserRecord();
-    PutI32(record, 0, 0);
-    CConfiguration c;
-    std::istringstream is(ConfigFile(record, 704));
-    EXPECT_EQ(c.LoadFrom(is), CConfiguration::LoadOutcome::Read);
-    EXPECT_EQ(c.surveyRange, 0);
-    EXPECT_EQ(c.Language(), u"DEU");
-    EXPECT_EQ(c.brightness, 7);
-}
-
 TEST(ConfigurationCheck, EachCheckedFieldHasItsRange) {
     struct Row { size_t offset; int32_t bad; } rows[] = {
         {0, 4}, {0, -1}, {4, 4}, {24, 4}, {28, 3}, {32, 4}, {36, -1},

@@ -87,20 +87,6 @@ TEST_F(CorrReplay, LocatesTheLeakWithEitherEngineAndMode) {
     }
 }
 
-TEST_F(CorrReplay, SavedReplayReopensWithItsPeak) {
-    const std::string again = (root.Path() / "again").string();
-    const ToolResult r = Call(CmdCorrReplay, {file, "--out", again});
-    ASSERT_EQ(r.code, 0) << r.err;
-    const ToolResult info = Call(CmdCorrInfo, {again + ".corr"});
-    ASSERT_EQ(info.code, 0) << info.err;
-    EXPECT_EQ(FieldOf(info.out, "peak_lag"), "-1000");
-    EXPECT_EQ(FieldOf(info.out, "samples_correlated"), FieldOf(r.out, "samples_correlated"));
-    EXPECT_EQ(FieldOf(info.out, "red_samples_stored"), std::to_string(kFrames));  // the frames of its WAV
-    EXPECT_EQ(FieldOf(info.out, "pipe"), "400.0m STEEL");
-    EXPECT_NEAR(std::stod(FieldOf(info.out, "distance_a_m")), 150.0, 0.05);
-    EXPECT_TRUE(std::filesystem::exists(again + "_corr.wav"));
-}
-
 // Each replay-and-save used to put the recording's last 4096 frames (the
 // priming) in front of the whole recording again.
 TEST_F(CorrReplay, ASavedReplayCarriesTheRecordingUnchanged) {

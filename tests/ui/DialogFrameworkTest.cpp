@@ -134,19 +134,6 @@ TEST(DialogTemplates, TemplatesBeyondTheScreenOrTheControlLimitAreRefused) {
     EXPECT_FALSE(ParseDialogTemplate(controls + "control static 1 \"\" 0 0 1 1\n"));
 }
 
-// Such a template in a pack gives way to the built-in one.
-TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
-    TempUnitRoot root;
-    root.Put("\\NandFlash\\TamrikDialogsTST.dll",
-             "dialog 194\nsize 100000 100000\nend\ndialog 195\nsize 100 50\nend\n");
-    SetLanguage(u"TST");
-    const auto huge = LoadDialogTemplate(194), small = LoadDialogTemplate(195);
-    SetLanguage(u"ENG");
-    ASSERT_TRUE(huge && small);
-    EXPECT_EQ(huge->units, QSize(188, 98));  // the built-in one
-    EXPECT_EQ(small->units, QSize(100, 50));
-}
-
 // A gloved finger needs 40 x 40 px. Exceptions: the radio setup screen,
 // whose layout its table fixes; the configuration screen's never-shown
 // power-off, brightness and scheme rows; the test-mode X.
@@ -194,21 +181,17 @@ TEST_F(DialogFramework, ScreenIsBuiltFromItsTemplateAtItsSize) {
     screen.SetItemText(4242, "nothing happens");
 }
 
-TEST_F(DialogFramework, CommandOnADimmedDisplayOnlyWakesIt) {
-    g_configuration.brightness = 8;
-    g_configuration.dimLevel = 2;
-    g_configuration.dimDelay = 3;
-    ProbeScreen screen;
-    Button(screen, 6)->click();
-    EXPECT_EQ(screen.commands, 1);
-    EXPECT_EQ(timer.lastPeriod, 900000u);
-    OnDimTimer();
-    EXPECT_EQ(backlight.back(), 20);
-    Button(screen, 6)->click();  // wakes the display only
-    EXPECT_EQ(screen.commands, 1);
-    EXPECT_EQ(backlight.back(), 80);
-    Button(screen, 6)->click();
-    EXPECT_EQ(screen.commands, 2);
+// Such a template in a pack gives way to the built-in one.
+TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
+    TempUnitRoot root;
+    root.Put("\\NandFlash\\TamrikDialogsTST.dll",
+             "dialog 194\nsize 100000 100000\nend\ndialog 195\nsize 100 50\nend\n");
+    SetLanguage(u"TST");
+    const auto huge = LoadDialogTemplate(194), small = LoadDialogTemplate(195);
+    SetLanguage(u"ENG");
+    ASSERT_TRUE(huge && small);
+    EXPECT_EQ(huge->units, QSize(188, 98));  // the built-in one
+    EXPECT_EQ(small->units, QSize(100, 50));
 }
 
 // A touch on a dimmed display used to reach the screen (moving the graph's

@@ -51,22 +51,6 @@ TEST_P(FancyOutlineShape, PointCountAndCornerDepthFollowTheHeight) {
     EXPECT_LE(depth, row.maxDepth);
 }
 
-TEST_P(FancyOutlineShape, StaysInsideTheItem) {
-    const QRect item(10, 5, 120, GetParam().height);
-    for (const QPoint& p : FancyOutline(item)) EXPECT_TRUE(item.contains(p)) << p.x() << "," << p.y();
-}
-
-// Every corner is the mirror image of the top-left one.
-TEST_P(FancyOutlineShape, CornersMirrorEachOther) {
-    const QPolygon outline = FancyOutline(QRect(10, 5, 120, GetParam().height));
-    const QRect box = outline.boundingRect();
-    const QSet<QPoint> points(outline.begin(), outline.end());
-    for (const QPoint& p : outline) {
-        EXPECT_TRUE(points.contains(QPoint(box.left() + box.right() - p.x(), p.y())));
-        EXPECT_TRUE(points.contains(QPoint(p.x(), box.top() + box.bottom() - p.y())));
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Heights, FancyOutlineShape,
                          ::testing::Values(OutlineRow{12, 8, 1, 2}, OutlineRow{20, 8, 1, 2},
                                            OutlineRow{21, 20, 6, 8}, OutlineRow{45, 20, 6, 8},
@@ -94,16 +78,6 @@ protected:
     }
 };
 
-TEST_F(CaptionFitting, ShortCaptionKeepsTheScreenFontALongOneIsSmallerAndInside) {
-    EXPECT_EQ(FitCaptionFont("OK", QRect(0, 0, 100, 40), Base()).pixelSize(), 16);
-    const QString caption = "DEFINE CUSTOM SETTINGS";
-    const QRect item(0, 0, 90, 30);
-    const CaptionLayout layout = LayoutCaption(caption, item, Base());
-    EXPECT_LT(layout.font.pixelSize(), 16);
-    EXPECT_TRUE(item.contains(layout.textRect));
-    EXPECT_TRUE(Fits(layout.text, layout.textRect.adjusted(0, 0, 0, 1), layout.font));
-}
-
 // Regression: stepping by more than one, or starting small, leaves text smaller
 // than it needs to be.
 TEST_F(CaptionFitting, ChosenSizeIsTheLargestThatFits) {
@@ -120,14 +94,6 @@ TEST_F(CaptionFitting, ChosenSizeIsTheLargestThatFits) {
 TEST_F(CaptionFitting, ImpossibleCaptionStopsAtTheSmallestSize) {
     const QFont font = FitCaptionFont(QString(40, 'W'), QRect(0, 0, 20, 6), Base());
     EXPECT_EQ(font.pixelSize(), kMinCaptionPixelSize);
-}
-
-TEST_F(CaptionFitting, BlockIsCentredVertically) {
-    const QRect item(0, 0, 100, 60);
-    const QRect text = LayoutCaption("STOP", item, Base()).textRect;
-    EXPECT_LE(std::abs((text.top() - item.top()) - (item.bottom() - text.bottom())), 1);
-    EXPECT_EQ(text.left(), 3);
-    EXPECT_EQ(text.right(), item.right() - 3);
 }
 
 // Where a button leaves room, a caption wraps, breaking a long word with a
@@ -170,41 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadableRow{"GermanSurveyStart", "ÜBERSICHTSMESSUNG STARTEN", 148, 49, 13},
                       ReadableRow{"SectionWithUnit", "14.5m PVC (100 - 199mm, 0.4600m/ms)", 276, 56, 13}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// --- check state ---
-
-class CountingButton : public CFancyButton {
-public:
-    int paints = 0;
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        ++paints;
-        CFancyButton::paintEvent(event);
-    }
-};
-
-int PaintsAfter(CountingButton& button, const std::function<void()>& action) {
-    QApplication::processEvents();
-    button.paints = 0;
-    action();
-    for (int i = 0; i < 3; ++i) QApplication::processEvents();
-    return button.paints;
-}
-
-using FancyButtonCheck = ButtonFixture;
-
-TEST_F(FancyButtonCheck, SameCheckStateDoesNotRepaint) {
-    CountingButton button;
-    button.resize(100, 40);
-    button.show();
-    PaintsAfter(button, [] {});
-    EXPECT_EQ(PaintsAfter(button, [&] { button.SetCheck(0); }), 0);
-    EXPECT_GT(PaintsAfter(button, [&] { button.SetCheck(1); }), 0);
-    EXPECT_EQ(PaintsAfter(button, [&] { button.SetCheck(1); }), 0);
-    EXPECT_EQ(button.GetCheck(), 1);
-    button.close();
-}
 
 // --- painted colours ---
 
@@ -334,13 +265,6 @@ TEST_F(BmpButtonPaint, StatePictureIsStretchedOverTheButtonAndAStateWithoutOneDr
     canvas.fill(QColor(0x00FF00));
     button.render(&canvas, QPoint(), QRegion(), QWidget::RenderFlags());
     EXPECT_EQ(PixelAt(canvas.toImage(), 20, 15), 0x00FF00u);
-}
-
-TEST_F(BmpButtonPaint, UnknownIdentifierLeavesThatStateEmpty) {
-    CBmpButton button;
-    EXPECT_FALSE(button.LoadBitmaps(kPictureCloseNormal, 9999));
-    EXPECT_FALSE(button.Bitmap(ButtonState::Normal).isNull());
-    EXPECT_TRUE(button.Bitmap(ButtonState::Pressed).isNull());
 }
 
 } // namespace

@@ -73,15 +73,6 @@ TEST_F(PngFile, OddWidthRowsAreNotSkewed) {
     EXPECT_TRUE(decoded.convertToFormat(QImage::Format_RGB32) == picture);
 }
 
-TEST_F(PngFile, ReplacesAnExistingPicture) {
-    ASSERT_TRUE(WritePng(PathOf("a.png"), Quadrants(8, 8)));
-    QImage blue(8, 8, QImage::Format_RGB32);
-    blue.fill(QColor(Qt::blue));
-    ASSERT_TRUE(WritePng(PathOf("a.png"), blue));
-    EXPECT_EQ(QImage(QString::fromStdString(PathOf("a.png"))).pixel(0, 0) & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(Listing(), std::vector<std::string>{"a.png"});
-}
-
 TEST_F(JpegFile, GraphPictureDecodesToTheSameColours) {
     ASSERT_TRUE(WriteJpeg(PathOf("run_corr.jpg"), Quadrants(kGraphPictureWidth, kGraphPictureHeight)));
     const QImage decoded(QString::fromStdString(PathOf("run_corr.jpg")));
@@ -91,16 +82,6 @@ TEST_F(JpegFile, GraphPictureDecodesToTheSameColours) {
     EXPECT_TRUE(Near(decoded.pixel(200, 450), kBottomLeft, 8));
     EXPECT_TRUE(Near(decoded.pixel(600, 450), kBottomRight, 8));
     EXPECT_EQ(Listing(), std::vector<std::string>{"run_corr.jpg"});
-}
-
-TEST_F(JpegFile, LowerQualityGivesASmallerFile) {
-    QImage noisy(200, 200, QImage::Format_RGB32);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x)
-            noisy.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (y * 53) % 256));
-    ASSERT_TRUE(WriteJpeg(PathOf("low.jpg"), noisy, 10));
-    ASSERT_TRUE(WriteJpeg(PathOf("high.jpg"), noisy, 95));
-    EXPECT_LT(fs::file_size(PathOf("low.jpg")), fs::file_size(PathOf("high.jpg")));
 }
 
 TEST_F(FailedImageWrite, MissingFolderOrNullImageReturnsFalseAndCreatesNothing) {

@@ -37,14 +37,7 @@ int PixelsOf(const QPixmap& pixmap, QRgb colour) {
     return count;
 }
 
-TEST(PictureTable, EveryIdentifierNamesOneRow) {
-    std::map<int, int> rows;
-    for (const PictureEntry& e : PictureTable()) {
-        ++rows[e.normalId];
-        if (e.invertedId != e.normalId) ++rows[e.invertedId];
-    }
-    for (const auto& [id, count] : rows) EXPECT_EQ(count, 1) << "picture " << id;
-}
+class PictureRow : public PictureFixture, public ::testing::TestWithParam<PictureEntry> {};
 
 // Indexed look-ups clamp, wrap and follow the table's order, which runs
 // backwards for the battery.
@@ -61,8 +54,6 @@ TEST(PictureTable, IndexedIdentifiers) {
     EXPECT_EQ(RunningFramePicture(7), 244);
     EXPECT_EQ(RunningFramePicture(-1), 250);
 }
-
-class PictureRow : public PictureFixture, public ::testing::TestWithParam<PictureEntry> {};
 
 TEST_P(PictureRow, BothIdentifiersResolveInBothSchemes) {
     const PictureEntry row = GetParam();
@@ -102,14 +93,14 @@ TEST_F(PictureSchemeSwitch, SwitchedPicturesFollowFixedOnesStay) {
     EXPECT_EQ(Picture(frame).cacheKey(), PictureVariant(frame, false).cacheKey());
 }
 
+class PictureDrawing : public PictureFixture, public ::testing::Test {};
+
 TEST_F(PictureSchemeSwitch, UnknownIdentifiersGiveNullPictures) {
     for (int id : {0, -1, 141, 261, 100000}) {
         EXPECT_EQ(FindPicture(id), nullptr);
         EXPECT_TRUE(Picture(id).isNull());
     }
 }
-
-class PictureDrawing : public PictureFixture, public ::testing::Test {};
 
 // Regression: an off-by-one in the bar loop lights one bar too many or few.
 TEST_F(PictureDrawing, EachBarAddsInk) {
