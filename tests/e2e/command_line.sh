@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The programs' command line with no display: --help and --version answer
-# before the window system is asked, and a start that has no display to show
-# on, or one that cannot be opened, ends with advice instead of the platform
-# plugin's message.
+# before the window system is asked; corrtool's progress stays off a pipe; and
+# a start that has no display to show on, or one that cannot be opened, ends
+# with advice instead of the platform plugin's message.
 #   command_line.sh CORRELATOR CORRTOOL VERSION
 set -uo pipefail
 correlator="$1"
@@ -19,6 +19,12 @@ for option in --root --unit --scenario --script --gallery --speed --help --versi
 done
 [ "$(nodisplay "$correlator" --version)" = "correlator $version" ] || fail "correlator --version"
 [ "$(nodisplay "$corrtool" --version)" = "corrtool $version" ] || fail "corrtool --version"
+
+# Standard error to a pipe is no terminal: a long command writes no progress there.
+err="$("$corrtool" --root "$root" acquire --seconds 2 --out "$root/run" 2>&1 >/dev/null)" || fail "acquire exited with $?"
+[ -z "$err" ] || fail "acquire wrote to a pipe: $err"
+err="$("$corrtool" --root "$root" corr replay "$root/run.corr" 2>&1 >/dev/null)" || fail "replay exited with $?"
+[ -z "$err" ] || fail "corr replay wrote to a pipe: $err"
 
 # display: how the program is started; each gives status 2 and the advice.
 for display in none :4093; do
