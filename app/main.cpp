@@ -1,31 +1,26 @@
-// The correlator program. Options:
-//   --root DIR          the unit's flash on this host
-//   --unit virtual|none the virtual unit (default), or a unit whose devices all
-//                       fail to open; audio[:DEVICE[@RATE]] a two-channel audio
-//                       capture device (Red left, Blue right) as the converter
-//   --scenario FILE     the virtual unit's world; else scenario.txt in the unit
-//                       root, else the built-in field case
-//   --script FILE       drive the screens from a script (ui/ScriptRunner.h)
-//   --gallery DIR       render every screen to PNG files and end
-//   --speed N           run up to N times faster than real time on virtual time
-//                       (ui/UnitTime.h): the unit's clock, the virtual unit's
-//                       sampling, the screens' timers and a script's waits
-//                       follow it; a slow host runs slower, to the same result
-//                       (1-50, default 1)
-// Qt's own options such as "-platform offscreen" are taken as usual; without
-// a display (no DISPLAY or WAYLAND_DISPLAY) and no platform chosen, the
-// screens are drawn offscreen.
+// The correlator program: its options are in kUsage below ("correlator --help").
+// Qt's own options such as "-platform offscreen" are taken as usual. Without
+// a display (no DISPLAY or WAYLAND_DISPLAY) and no platform chosen, a script
+// or a gallery draws the screens offscreen; anything else is refused with
+// the advice to choose "-platform offscreen", as is a display that cannot be
+// opened.
 // Exit status: 0 done, 1 no gallery picture written, 2 bad options or
-// scenario, 3 a script failed, 10 the operator chose EXIT TO UPGRADE, or
-// the status of a script's "quit". A script that runs out of commands ends
-// the program when no display shows it, and leaves it to the operator otherwise.
+// scenario, or no display, 3 a script failed, 10 the operator chose EXIT TO
+// UPGRADE, or the status of a script's "quit". A script that runs out of
+// commands ends the program when no display shows it, and leaves it to the
+// operator otherwise.
 
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/CorrelatorApp.h"
 #include "app/Gallery.h"
@@ -34,6 +29,7 @@
 #include "ui/DialogBase.h"
 #include "platform/DeviceIo.h"
 #include "platform/Paths.h"
+#include "platform/Version.h"
 #include "screens/AboutDlg.h"
 #include "screens/ConfigurationDialog.h"
 #include "hardware/RadioLink.h"
@@ -63,6 +59,26 @@ namespace {
 
 // A wrapper script runs the upgrade when the program ends with this status.
 constexpr int kExitUpgrade = 10;
+constexpr int kExitBadStart = 2;
+
+constexpr const char* kUsage =
+    "usage: correlator [-platform offscreen] [OPTIONS]\n"
+    "  --root DIR            the unit's flash on this host\n"
+    "  --unit virtual|none|audio[:DEVICE[@RATE]]\n"
+    "                        the virtual unit (default), a unit whose devices all fail\n"
+    "                        to open, or a two-channel audio capture device (Red left,\n"
+    "                        Blue right) as the converter\n"
+    "  --scenario FILE       the virtual unit's world; else scenario.txt in the unit\n"
+    "                        root, else the built-in field case\n"
+    "  --script FILE         drive the screens from a script\n"
+    "  --gallery DIR         render every screen to PNG files and end\n"
+    "  --speed N             run up to N times faster than real time on virtual time\n"
+    "                        (1-50, default 1)\n"
+    "  --help                this text\n"
+    "  --version             the software version\n"
+    "Qt's own options are taken as usual; -platform offscreen runs without a display.\n";
+
+constexpr const char* kNoDisplayAdvice = "use -platform offscreen to run without one\n";
 
 struct Options {
     QString root;
@@ -213,24 +229,86 @@ void RegisterScriptScreens() {
     });
 }
 
-// Without a display the window system's plugin would end the program before
-// it starts; the screens are then drawn offscreen, as with "-platform offscreen".
-void DrawOffscreenWithoutDisplay(int argc, char** argv) {
+// --help and --version answer before Qt starts, so that they work without a display.
+std::optional<int> AnswerBeforeQt(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::printf("correlator %s\n", kSoftwareVersion);
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+bool HasOption(int argc, char** argv, const char* name) {
+    const size_t length = std::strlen(name);
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i][0] == '-' && argv[i][1] == '-' ? argv[i] + 1 : argv[i];  // Qt takes -x and --x alike
-        if (std::strcmp(arg, "-platform") == 0 || std::strncmp(arg, "-platform=", 10) == 0) return;
+        if (std::strcmp(arg, name) == 0 || (std::strncmp(arg, name, length) == 0 && arg[length] == '=')) return true;
     }
+    return false;
+}
+
+// Without a display the window system's plugin would end the program before
+// it starts. A script or a gallery, which end on their own, draw offscreen as
+// with "-platform offscreen"; anything else would run unseen and is refused.
+bool ChooseDisplay(int argc, char** argv) {
+    if (HasOption(argc, argv, "-platform")) return true;
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        if (!qEnvironmentVariableIsEmpty(name)) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (!qEnvironmentVariableIsEmpty(name)) return true;
+    if (HasOption(argc, argv, "-script") || HasOption(argc, argv, "-gallery")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    std::fprintf(stderr, "correlator: no display (DISPLAY and WAYLAND_DISPLAY are not set): %s", kNoDisplayAdvice);
+    return false;
+}
+
+// While QApplication starts: a display that cannot be opened ends the program
+// with the advice above instead of the platform plugin's fatal message; the
+// plugin's warnings are held back and passed on once the start succeeds.
+QtMessageHandler g_qtHandler = nullptr;
+std::vector<std::pair<QtMsgType, std::string>> g_heldMessages;
+
+void StartMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        std::fprintf(stderr, "correlator: the display%s%s cannot be opened: %s", display.isEmpty() ? "" : " ",
+                     display.constData(), kNoDisplayAdvice);
+        std::fflush(stderr);
+        std::_Exit(kExitBadStart);
+    }
+    if (context.category && std::string_view(context.category).starts_with("qt.qpa.")) {
+        g_heldMessages.emplace_back(type, text.toStdString());
+        return;
+    }
+    if (g_qtHandler) g_qtHandler(type, context, text);
+    else std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+void EndStartMessages() {
+    qInstallMessageHandler(g_qtHandler);
+    for (const auto& [type, text] : g_heldMessages) {
+        if (type == QtWarningMsg) qWarning("%s", text.c_str());
+        else if (type == QtCriticalMsg) qCritical("%s", text.c_str());
+    }
+    g_heldMessages.clear();
 }
 
 // The program itself; main only adds the last line of defence.
 int RunProgram(int argc, char** argv) {
-    DrawOffscreenWithoutDisplay(argc, argv);
+    if (const auto answered = AnswerBeforeQt(argc, argv)) return *answered;
+    if (!ChooseDisplay(argc, argv)) return kExitBadStart;
+    g_qtHandler = qInstallMessageHandler(StartMessages);
     QApplication qapp(argc, argv);
+    EndStartMessages();
     Options options;
-    if (!ParseOptions(QApplication::arguments(), options)) return 2;
+    if (!ParseOptions(QApplication::arguments(), options)) return kExitBadStart;
 
     // Faster than real time, the program runs on virtual time (ui/UnitTime.h),
     // installed before the virtual unit starts pacing by the unit's clock.

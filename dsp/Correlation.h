@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -346,4 +347,6 @@ void RestartReplay(CCorrelation& run);
 
 // Replays the whole attached recording through the sample inputs, as START in
 // replay mode does, correlating after every feed; returns the frames fed.
-int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed = 10000);
+// afterFeed, when given, hears the frames fed so far after each feed.
+int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed = 10000,
+                        const std::function<void(int64_t fed)>& afterFeed = {});

@@ -126,7 +126,7 @@ void RestartReplay(CCorrelation& run) {
     run.RestartKeepingRaw();  // the priming leaves the filtered stores and the counters
 }
 
-int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed) {
+int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed, const std::function<void(int64_t fed)>& afterFeed) {
     int64_t fed = 0;
     for (;;) {
         const int32_t got = run.FeedFromWav(framesPerFeed);
@@ -135,5 +135,6 @@ int64_t ReplayRecording(CCorrelation& run, int32_t framesPerFeed) {
         do absorbed = run.Correlate(std::numeric_limits<int32_t>::max());
         while (absorbed > 0);
         if (got == 0) return fed;
+        if (afterFeed) afterFeed(fed);
     }
 }

@@ -30,6 +30,16 @@ float MixedBase(float mean, float step) {
 
 }  // namespace
 
+ComputeFit FitLeakAndVelocity(const LinearRegression& points) {
+    if (points.GetCount() < 2) return {};
+    const float m = points.GetSlope();
+    const float c = points.GetIntercept();
+    const float source = 0.5f * (0.0f - c) / m;
+    const float speed = std::fabs(1.0f / m);
+    if (!points.HasLine() || !std::isfinite(source) || !std::isfinite(speed)) return {};
+    return {true, source, speed};
+}
+
 ComputeResultTexts ComputeResults(const LinearRegression& points, size_t selected, LengthUnit length,
                                   TimeUnit time, const ComputeCaptions& captions) {
     ComputeResultTexts texts;
@@ -41,14 +51,10 @@ ComputeResultTexts ComputeResults(const LinearRegression& points, size_t selecte
     if (valid) x = FormatNumber(feet ? "%.1fft" : "%.1fm", points.Point(selected).x);
     if (points.GetCount() >= 2) {
         if (valid) y = FormatNumber(ms ? "%.1fms" : "%.4fs", points.Point(selected).y);
-        const float m = points.GetSlope();
-        const float c = points.GetIntercept();
-        const float source = 0.5f * (0.0f - c) / m;
-        const float speed = std::fabs(1.0f / m);
-        const bool defined = points.HasLine() && std::isfinite(source) && std::isfinite(speed);
+        const ComputeFit fit = FitLeakAndVelocity(points);
         const char* format = feet ? (ms ? "%.4fft/ms" : "%.1fft/s") : (ms ? "%.4fm/ms" : "%.1fm/s");
-        distance = defined ? FormatNumber(feet ? "%.1fft" : "%.1fm", source) : captions.undefined;
-        velocity = defined ? FormatNumber(format, speed) : captions.undefined;
+        distance = fit.defined ? FormatNumber(feet ? "%.1fft" : "%.1fm", fit.leakDistance) : captions.undefined;
+        velocity = fit.defined ? FormatNumber(format, fit.velocity) : captions.undefined;
     }
     texts.separation = Line(captions.separation, x);
     texts.leakDistance = Line(captions.leakDistance, distance);

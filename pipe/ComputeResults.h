@@ -8,11 +8,22 @@
 // of sound |1 / m| and the source distance 0.5 (-c / m).
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 
 #include "pipe/LinearRegression.h"
 #include "pipe/Units.h"
+
+// The fitted line's answer in the points' units: the source's distance from
+// station A, 0.5 (-c / m), and the speed of sound |1 / m|. Not defined (both
+// NaN) with fewer than two included points or points that fix no line.
+struct ComputeFit {
+    bool defined = false;
+    float leakDistance = std::numeric_limits<float>::quiet_NaN();
+    float velocity = std::numeric_limits<float>::quiet_NaN();
+};
+ComputeFit FitLeakAndVelocity(const LinearRegression& points);
 
 // Each line is its caption, a space and the value ("LEAK DISTANCE: 25.0m");
 // all empty without points; with fewer than two included points the last

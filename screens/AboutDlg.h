@@ -7,9 +7,9 @@
 #include <QString>
 #include <functional>
 
+#include "platform/Version.h"
 #include "ui/DialogBase.h"
 
-constexpr const char* kSoftwareVersion = "2.01";
 constexpr const char* kSoftwareBuildDate = "Mar 11 2016";
 
 class CAboutDlg : public CDialogBase {

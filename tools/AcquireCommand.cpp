@@ -27,6 +27,8 @@
 #include "sim/VirtualUnit.h"
 #include "tools/AudioCommands.h"
 #include "tools/Corrtool.h"
+#include "tools/Progress.h"
+#include "tools/ResultOut.h"
 #include "tools/RunCommon.h"
 
 namespace {
@@ -44,12 +46,8 @@ struct AcquireOptions {
     std::optional<std::pair<float, float>> band;  // Hz
     std::string out;
     std::string unit = "virtual";  // or audio[:DEVICE[@RATE]]
+    bool json = false;
 };
-
-const char* const kUsage =
-    "usage: corrtool acquire [--unit virtual|audio[:DEVICE[@RATE]]] [--seconds N] [--scenario FILE] [--rate HZ]\n"
-    "                        [--stations A,B]\n"
-    "                        [--pipe LEN:SPEED[,LEN:SPEED...]] [--engine direct|fft] [--band LOW-HIGH] [--out NAME]\n";
 
 bool ParsePipe(const std::string& text, std::vector<sim::PipeSection>& pipe) {
     std::istringstream is(text);
@@ -65,10 +63,11 @@ bool ParsePipe(const std::string& text, std::vector<sim::PipeSection>& pipe) {
     return !pipe.empty() && pipe.size() <= static_cast<size_t>(CPipe::kMaxSections);
 }
 
-bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
+bool Parse(Args args, AcquireOptions& o, std::ostream& err) {
+    o.json = TakeJsonFlag(args);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (i + 1 >= args.size()) return err << "corrtool: " << a << " needs a value\n" << kUsage, false;
+        if (i + 1 >= args.size()) return err << "corrtool: " << a << " needs a value\n", UsageError("", "acquire", err), false;
         const std::string& v = args[++i];
         bool ok = true;
         try {
@@ -91,11 +90,11 @@ bool Parse(const Args& args, AcquireOptions& o, std::ostream& err) {
                 ok = ParseBand(v, band);
                 o.band = band;
             } else if (a == "--out") o.out = v;
-            else return err << "corrtool: unknown option " << a << '\n' << kUsage, false;
+            else return err << "corrtool: unknown option " << a << '\n', UsageError("", "acquire", err), false;
         } catch (const std::exception&) {
             ok = false;
         }
-        if (!ok) return err << "corrtool: bad value for " << a << ": " << v << '\n' << kUsage, false;
+        if (!ok) return err << "corrtool: bad value for " << a << ": " << v << '\n', UsageError("", "acquire", err), false;
     }
     return true;
 }
@@ -115,6 +114,21 @@ std::optional<double> StationPosition(const sim::Scenario& s, int32_t station) {
 std::optional<sim::Station> WorldStation(int32_t station) {
     if (!IsStationCode(station) || station == static_cast<int32_t>(StationCode::Base)) return std::nullopt;
     return static_cast<sim::Station>(station);
+}
+
+// The correlation filter's band, as --band takes it; the loop's automatic
+// optimisation may have chosen it. "band_hz=LOW-HIGH" in lines; two numbers in JSON.
+void PrintBand(CCorrelation& run, CResultOut& r) {
+    const FilterBand& band = run.PostFilterOf(0).Band();
+    const float low = band.lowCut * run.SampleRate(), high = band.highCut * run.SampleRate();
+    if (!r.IsJson()) {
+        std::ostringstream text;
+        text << low << '-' << high;
+        r.Text("band_hz", text.str());
+        return;
+    }
+    r.Number("band_low_hz", low);
+    r.Number("band_high_hz", high);
 }
 
 }  // namespace
@@ -177,9 +191,11 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
         StartSampling(hardware, *run);
         loop.MarkRepainted();
         const auto end = static_cast<int64_t>(o.seconds * 1000.0);
+        CProgress progress(err, "acquire", end);
         while (clock.TickCountMs() < end && !(audio && audio->Ended())) {
             clock.Advance(RunLoop::kTickMs);
             loop.Tick(*run);
+            progress.Update(clock.TickCountMs());
         }
         loop.SetRunning(false);
         run->Clock().Stop();
@@ -189,35 +205,32 @@ int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err) {
     }
     platform::SetDeviceProvider(nullptr);
 
-    if (audio) audio->Print(out);
-    else out << "scenario=" << (o.scenario.empty() ? "unit" : o.scenario) << '\n';
-    out << "seconds=" << clock.TickCountMs() / 1000.0 << '\n'
-        << "sample_rate=" << run->SampleRate() << '\n'
-        << "decimation=" << runrules::kUnitRate / static_cast<int32_t>(run->SampleRate()) << '\n'
-        << "engine=" << (run->UsesFftEngine() ? "fft" : "direct") << '\n';
-    if (unit)
-        out << "blocks=" << unit->SamplesDelivered() / sim::kPairsPerBlock << '\n'
-            << "blocks_overrun=" << unit->BlocksOverrun() << '\n';
-    out << "max_lag=" << run->MaxLag() << '\n'
-        << "samples_correlated=" << run->SamplesCorrelated() << '\n';
-    // The correlation filter's band, as --band takes it; the loop's automatic
-    // optimisation may have chosen it.
-    const FilterBand& band = run->PostFilterOf(0).Band();
-    out << "band_hz=" << band.lowCut * run->SampleRate() << '-' << band.highCut * run->SampleRate() << '\n';
+    CResultOut r(out, o.json);
+    if (audio) audio->Print(r);
+    else r.Text("scenario", o.scenario.empty() ? "unit" : o.scenario);
+    r.Number("seconds", clock.TickCountMs() / 1000.0);
+    r.Number("sample_rate", run->SampleRate());
+    r.Number("decimation", runrules::kUnitRate / static_cast<int32_t>(run->SampleRate()));
+    r.Text("engine", run->UsesFftEngine() ? "fft" : "direct");
+    if (unit) {
+        r.Number("blocks", unit->SamplesDelivered() / sim::kPairsPerBlock);
+        r.Number("blocks_overrun", unit->BlocksOverrun());
+    }
+    r.Number("max_lag", run->MaxLag());
+    r.Number("samples_correlated", run->SamplesCorrelated());
+    PrintBand(*run, r);
     // With nothing correlated there is no peak: no lag or distance is printed.
     const bool correlated = run->SamplesCorrelated() > 0;
-    if (correlated) PrintPeak(*run, out);
+    if (correlated) PrintPeak(*run, r);
     else err << "corrtool: nothing was correlated: no peak and no distances\n";
     const auto a = WorldStation(o.stationA), b = WorldStation(o.stationB);
     if (a && b && unit)
-        out << "scenario_delay_samples="
-            << (world.ArrivalSeconds(*a) - world.ArrivalSeconds(*b)) * run->SampleRate() << '\n';
+        r.Number("scenario_delay_samples", (world.ArrivalSeconds(*a) - world.ArrivalSeconds(*b)) * run->SampleRate());
     if (const auto pos = StationPosition(world, o.stationA); pos && unit)
-        out << "scenario_distance_a_m=" << std::fabs(world.leakPosition - *pos) << '\n';
+        r.Number("scenario_distance_a_m", std::fabs(world.leakPosition - *pos));
 
-    if (!o.out.empty()) {
-        if (!SaveRun(*run, o.out, err)) return 1;
-        out << "saved=" << o.out << ".corr\n";
-    }
-    return correlated ? 0 : 1;
+    const bool saved = o.out.empty() || SaveRun(*run, o.out, err);
+    if (!o.out.empty() && saved) r.Text("saved", o.out + ".corr");
+    r.Finish();
+    return saved && correlated ? 0 : 1;
 }

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "tools/Corrtool.h"
+#include "tools/ResultOut.h"
 
-// corrtool devices: one line per capture device the audio unit can open.
+// corrtool devices: one line per capture device the audio unit can open
+// (with --json, one object in a "devices" list each).
 int CmdDevices(const Args& args, std::ostream& out, std::ostream& err);
 
 // An installed audio unit, as corrtool acquire sees it.
@@ -19,7 +21,7 @@ public:
     virtual bool Ended() const = 0;
     // device=, native_rate=, format=, xruns=, blocks= and, when it ended,
     // input_ended= with the reason.
-    virtual void Print(std::ostream& out) const = 0;
+    virtual void Print(CResultOut& out) const = 0;
 };
 
 // Installs the audio unit of a --unit value ("audio", "audio:DEVICE",

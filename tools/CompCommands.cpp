@@ -14,15 +14,19 @@
 #include "platform/Text.h"
 #include "settings/Configuration.h"
 #include "tools/Corrtool.h"
+#include "tools/ResultOut.h"
 
 namespace {
 
-void PrintComputation(const Computation& c, const ComputationUnits& stored, LengthUnit length, TimeUnit time,
-                      std::ostream& out) {
+const char* TimeUnitName(TimeUnit time) { return time == TimeUnit::Milliseconds ? "ms" : "s"; }
+
+// Lines in the display units, with the screen's result texts.
+void PrintComputationLines(const Computation& c, const ComputationUnits& stored, LengthUnit length, TimeUnit time,
+                           std::ostream& out) {
     out << "storedLengthUnit=" << LengthUnitName(stored.length) << '\n'
-        << "storedTimeUnit=" << (stored.time == TimeUnit::Milliseconds ? "ms" : "s") << '\n'
+        << "storedTimeUnit=" << TimeUnitName(stored.time) << '\n'
         << "lengthUnit=" << LengthUnitName(length) << '\n'
-        << "timeUnit=" << (time == TimeUnit::Milliseconds ? "ms" : "s") << '\n'
+        << "timeUnit=" << TimeUnitName(time) << '\n'
         << "points=" << c.points.Size() << '\n' << "included=" << c.points.GetCount() << '\n';
     for (size_t i = 0; i < c.points.Size(); ++i) {
         const RegressionPoint& p = c.points.Point(i);
@@ -36,15 +40,53 @@ void PrintComputation(const Computation& c, const ComputationUnits& stored, Leng
         << "delay=" << platform::Utf16ToUtf8(r.delay) << '\n';
 }
 
+// JSON in metres and seconds whatever the display units, the fit's numbers
+// null when no line is fixed.
+void PrintComputationJson(const Computation& c, const ComputationUnits& stored, LengthUnit length, TimeUnit time,
+                          CResultOut& r) {
+    r.Text("stored_length_unit", LengthUnitName(stored.length));
+    r.Text("stored_time_unit", TimeUnitName(stored.time));
+    LinearRegression si;
+    r.BeginList("points");
+    for (size_t i = 0; i < c.points.Size(); ++i) {
+        const RegressionPoint& p = c.points.Point(i);
+        si.Append(ConvertLength(p.x, length, LengthUnit::Metres), ConvertTime(p.y, time, TimeUnit::Seconds),
+                  p.included != 0);
+        r.BeginItem();
+        r.Number("separation_m", si.Point(i).x);
+        r.Number("delay_s", si.Point(i).y);
+        r.Bool("included", p.included != 0);
+        r.EndItem();
+    }
+    r.EndList();
+    r.Number("included_count", si.GetCount());
+    r.Number("left_station", c.leftStation);
+    r.Number("right_station", c.rightStation);
+    const ComputeFit fit = FitLeakAndVelocity(si);
+    r.Number("leak_distance_m", fit.leakDistance);
+    r.Number("velocity_m_per_s", fit.velocity);
+}
+
+void PrintComputation(const std::string& name, const Computation& c, const ComputationUnits& stored,
+                      LengthUnit length, TimeUnit time, bool json, std::ostream& out) {
+    CResultOut r(out, json);
+    r.Text("file", name);
+    if (json) PrintComputationJson(c, stored, length, time, r);
+    else PrintComputationLines(c, stored, length, time, out);
+    r.Finish();
+}
+
 struct CompArgs {
     Args files;
+    bool json = false;
     LengthUnit length = LengthUnit::Metres;
     TimeUnit time = TimeUnit::Seconds;
 };
 
 // The display units default to metres and seconds.
-CompArgs ParseCompArgs(const Args& args) {
+CompArgs ParseCompArgs(Args args) {
     CompArgs c;
+    c.json = TakeJsonFlag(args);
     for (const std::string& a : args) {
         if (a == "--feet") c.length = LengthUnit::Feet;
         else if (a == "--ms") c.time = TimeUnit::Milliseconds;
@@ -67,10 +109,7 @@ bool SaveComputation(const std::string& path, const Computation& c, LengthUnit l
 // extended, a missing one created; any unreadable input changes nothing.
 int CmdCompAdd(const Args& args, std::ostream& out, std::ostream& err) {
     const CompArgs a = ParseCompArgs(args);
-    if (a.files.size() < 2) {
-        err << "usage: corrtool comp add FILE.comp RUN.corr... [--feet] [--ms]\n";
-        return 2;
-    }
+    if (a.files.size() < 2) return UsageError("comp", "add", err);
     const std::string& name = a.files[0];
     Computation c;
     if (std::ifstream existing(name, std::ios::binary); existing.is_open()) {
@@ -98,8 +137,7 @@ int CmdCompAdd(const Args& args, std::ostream& out, std::ostream& err) {
         err << "corrtool: cannot write " << name << '\n';
         return 1;
     }
-    out << "file=" << name << '\n';
-    PrintComputation(c, ComputationUnits{a.length, a.time}, a.length, a.time, out);
+    PrintComputation(name, c, ComputationUnits{a.length, a.time}, a.length, a.time, a.json, out);
     return 0;
 }
 
@@ -109,10 +147,7 @@ int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err) {
     const Args& files = a.files;
     const LengthUnit length = a.length;
     const TimeUnit time = a.time;
-    if (files.size() != 1) {
-        err << "usage: corrtool comp show FILE [--feet] [--ms]\n";
-        return 2;
-    }
+    if (files.size() != 1) return UsageError("comp", "show", err);
     const std::string& name = files[0];
     std::ifstream file(name, std::ios::binary);
     if (!file.is_open()) {
@@ -127,7 +162,6 @@ int CmdCompShow(const Args& args, std::ostream& out, std::ostream& err) {
         err << "corrtool: " << e.what() << '\n';
         return 1;
     }
-    out << "file=" << name << '\n';
-    PrintComputation(c, stored, length, time, out);
+    PrintComputation(name, c, stored, length, time, a.json, out);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "settings/Configuration.h"
 #include "tools/Corrtool.h"
+#include "tools/ResultOut.h"
 
 namespace {
 
@@ -28,57 +29,68 @@ std::string Hex(const uint8_t (&bytes)[N]) {
     return s.str();
 }
 
-void PrintConfiguration(const CConfiguration& c, std::ostream& out) {
-    out << "surveyRange=" << c.surveyRange << '\n' << "surveyFilter=" << c.surveyFilter << '\n';
-    for (int i = 0; i < 4; ++i) out << "surveyCustomCutoffs[" << i << "]=" << c.surveyCustomCutoffs[i] << '\n';
-    out << "unitSystem=" << c.unitSystem << '\n'
-        << "velocityPerMs=" << c.velocityPerMs << '\n'
-        << "stationA=" << c.stationA << '\n'
-        << "stationB=" << c.stationB << '\n'
-        << "powerOffTime=" << c.powerOffTime << '\n'
-        << "brightness=" << c.brightness << '\n'
-        << "language=" << platform::Utf16ToUtf8(c.Language()) << '\n'
-        << "useFftEngine=" << int(c.useFftEngine) << '\n'
-        << "snapshotMode=" << int(c.snapshotMode) << '\n'
-        << "multiFilter=" << int(c.multiFilter) << '\n'
-        << "reserved59=" << int(c.reserved59) << '\n'
-        << "branding=" << c.branding << '\n'
-        << "notchMode=" << c.notchMode << '\n';
+// The record's fields under their own names. Arrays print as name[i]=
+// lines, or JSON arrays; the reserved bytes as hexadecimal text.
+void PrintConfiguration(const CConfiguration& c, CResultOut& r, std::ostream& out) {
+    r.Number("surveyRange", c.surveyRange);
+    r.Number("surveyFilter", c.surveyFilter);
+    if (r.IsJson()) r.Numbers("surveyCustomCutoffs", std::vector<double>(std::begin(c.surveyCustomCutoffs),
+                                                                          std::end(c.surveyCustomCutoffs)));
+    else
+        for (int i = 0; i < 4; ++i) out << "surveyCustomCutoffs[" << i << "]=" << c.surveyCustomCutoffs[i] << '\n';
+    r.Number("unitSystem", c.unitSystem);
+    r.Number("velocityPerMs", c.velocityPerMs);
+    r.Number("stationA", c.stationA);
+    r.Number("stationB", c.stationB);
+    r.Number("powerOffTime", c.powerOffTime);
+    r.Number("brightness", c.brightness);
+    r.Text("language", platform::Utf16ToUtf8(c.Language()));
+    r.Number("useFftEngine", int(c.useFftEngine));
+    r.Number("snapshotMode", int(c.snapshotMode));
+    r.Number("multiFilter", int(c.multiFilter));
+    r.Number("reserved59", int(c.reserved59));
+    r.Number("branding", c.branding);
+    r.Number("notchMode", c.notchMode);
+    if (r.IsJson()) r.BeginList("radio");
     for (int i = 0; i < 3; ++i) {
-        const RadioRecord& r = c.radio[i];
-        const std::string p = "radio[" + std::to_string(i) + "].";
-        out << p << "frequency=" << r.frequency << '\n' << p << "setting=" << r.setting << '\n'
-            << p << "bandIndex=" << r.bandIndex << '\n' << p << "spacing=" << r.spacing << '\n';
+        const RadioRecord& radio = c.radio[i];
+        const std::string p = r.IsJson() ? "" : "radio[" + std::to_string(i) + "].";
+        if (r.IsJson()) r.BeginItem();
+        r.Number(p + "frequency", radio.frequency);
+        r.Number(p + "setting", radio.setting);
+        r.Number(p + "bandIndex", radio.bandIndex);
+        r.Number(p + "spacing", radio.spacing);
+        if (r.IsJson()) r.EndItem();
     }
-    out << "testMode=" << int(c.testMode) << '\n'
-        << "reserved129=" << Hex(c.reserved129) << '\n'
-        << "linearFrequencyAxis=" << c.linearFrequencyAxis << '\n'
-        << "bothPolarities=" << c.bothPolarities << '\n'
-        << "postFilter=" << c.postFilter << '\n'
-        << "redManual=" << int(c.redManual) << '\n'
-        << "blueManual=" << int(c.blueManual) << '\n'
-        << "reserved146=" << Hex(c.reserved146) << '\n'
-        << "filterOptimisation=" << c.filterOptimisation << '\n'
-        << "rssiFloor=" << c.rssiFloor << '\n'
-        << "colourScheme=" << c.colourScheme << '\n'
-        << "touchCalibration=" << platform::Utf16ToUtf8(c.TouchCalibration()) << '\n'
-        << "dimLevel=" << c.dimLevel << '\n'
-        << "dimDelay=" << c.dimDelay << '\n'
-        << "dimSetting3=" << c.dimSetting3 << '\n'
-        << "rssiSpan=" << c.rssiSpan << '\n'
-        << "reserved688=" << Hex(c.reserved688) << '\n'
-        << "peakSharpenPlastic=" << c.peakSharpenPlastic << '\n'
-        << "peakSharpenOther=" << c.peakSharpenOther << '\n'
-        << "sharpenSelection=" << c.sharpenSelection << '\n';
+    if (r.IsJson()) r.EndList();
+    r.Number("testMode", int(c.testMode));
+    r.Text("reserved129", Hex(c.reserved129));
+    r.Number("linearFrequencyAxis", c.linearFrequencyAxis);
+    r.Number("bothPolarities", c.bothPolarities);
+    r.Number("postFilter", c.postFilter);
+    r.Number("redManual", int(c.redManual));
+    r.Number("blueManual", int(c.blueManual));
+    r.Text("reserved146", Hex(c.reserved146));
+    r.Number("filterOptimisation", c.filterOptimisation);
+    r.Number("rssiFloor", c.rssiFloor);
+    r.Number("colourScheme", c.colourScheme);
+    r.Text("touchCalibration", platform::Utf16ToUtf8(c.TouchCalibration()));
+    r.Number("dimLevel", c.dimLevel);
+    r.Number("dimDelay", c.dimDelay);
+    r.Number("dimSetting3", c.dimSetting3);
+    r.Number("rssiSpan", c.rssiSpan);
+    r.Text("reserved688", Hex(c.reserved688));
+    r.Number("peakSharpenPlastic", c.peakSharpenPlastic);
+    r.Number("peakSharpenOther", c.peakSharpenOther);
+    r.Number("sharpenSelection", c.sharpenSelection);
 }
 
 }  // namespace
 
-int CmdConfShow(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() > 1) {
-        err << "usage: corrtool conf show [FILE]\n";
-        return 2;
-    }
+int CmdConfShow(const Args& argsIn, std::ostream& out, std::ostream& err) {
+    Args args = argsIn;
+    const bool json = TakeJsonFlag(args);
+    if (args.size() > 1) return UsageError("conf", "show", err);
     CConfiguration config;
     std::ifstream file;
     std::string name;
@@ -87,16 +99,16 @@ int CmdConfShow(const Args& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
     const auto outcome = config.LoadFrom(file);
-    out << "file=" << name << '\n' << "load=" << OutcomeText(outcome) << '\n';
-    PrintConfiguration(config, out);
+    CResultOut r(out, json);
+    r.Text("file", name);
+    r.Text("load", OutcomeText(outcome));
+    PrintConfiguration(config, r, out);
+    r.Finish();
     return 0;
 }
 
 int CmdConfWriteDefault(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: corrtool conf write-default FILE\n";
-        return 2;
-    }
+    if (args.size() != 1) return UsageError("conf", "write-default", err);
     // A write that fails keeps the old file.
     const bool written = platform::WriteHostFileDurably(args[0], [](std::ostream& os) {
         CConfiguration().WriteTo(os);

@@ -13,9 +13,10 @@
 #include "dsp/WaveFile.h"
 #include "platform/Text.h"
 #include "settings/Configuration.h"
-#include "tools/Corrtool.h"
-#include "tools/RunCommon.h"
 #include "app/RunSettings.h"
+#include "tools/Corrtool.h"
+#include "tools/Progress.h"
+#include "tools/RunCommon.h"
 
 namespace {
 
@@ -24,26 +25,26 @@ constexpr int32_t kRangeUnitMs = 1;
 
 std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
 
-void PrintDetails(const CCorrelation& run, std::ostream& out) {
+void PrintDetails(const CCorrelation& run, CResultOut& out) {
     const auto& info = run.Info();
-    out << "title=" << Utf8(info[0]) << '\n'
-        << "comment1=" << Utf8(info[1]) << '\n'
-        << "comment2=" << Utf8(info[2]) << '\n'
-        << "comment3=" << Utf8(info[3]) << '\n'
-        << "reference=" << Utf8(info[4]) << '\n'
-        << "elapsed_s=" << run.Clock().ElapsedMs() / 1000.0 << '\n'
-        << "pipe=" << Utf8(run.Pipe().GetDescription(LengthUnit::Metres)) << '\n'
-        << "pipe_length_m=" << run.Pipe().GetTotalLength(LengthUnit::Metres) << '\n'
-        << "filter=" << Utf8(run.FilterDescription()) << '\n'
-        << "traces=" << run.TraceCount() << '\n'
-        << "accumulators=" << run.ValidCount() << '\n'
-        << "post_filter=" << run.PostFilter() << '\n'
-        << "range=" << run.Range() << '\n'
-        << "range_unit=" << run.RangeUnit() << '\n'
-        << "max_lag=" << run.MaxLag() << '\n'
-        << "samples_correlated=" << run.SamplesCorrelated() << '\n'
-        << "red_samples_stored=" << run.RedSamplesReceived() << '\n'  // as read: the recording's frames
-        << "file_sample_rate=" << run.FileSampleRate() << '\n';
+    out.Text("title", Utf8(info[0]));
+    out.Text("comment1", Utf8(info[1]));
+    out.Text("comment2", Utf8(info[2]));
+    out.Text("comment3", Utf8(info[3]));
+    out.Text("reference", Utf8(info[4]));
+    out.Number("elapsed_s", run.Clock().ElapsedMs() / 1000.0);
+    out.Text("pipe", Utf8(run.Pipe().GetDescription(LengthUnit::Metres)));
+    out.Number("pipe_length_m", run.Pipe().GetTotalLength(LengthUnit::Metres));
+    out.Text("filter", Utf8(run.FilterDescription()));
+    out.Number("traces", run.TraceCount());
+    out.Number("accumulators", run.ValidCount());
+    out.Number("post_filter", run.PostFilter());
+    out.Number("range", run.Range());
+    out.Number("range_unit", run.RangeUnit());
+    out.Number("max_lag", run.MaxLag());
+    out.Number("samples_correlated", run.SamplesCorrelated());
+    out.Number("red_samples_stored", run.RedSamplesReceived());  // as read: the recording's frames
+    out.Number("file_sample_rate", run.FileSampleRate());
 }
 
 struct ReplayOptions {
@@ -53,10 +54,12 @@ struct ReplayOptions {
     std::optional<int32_t> traces;
     std::optional<std::pair<float, float>> band;  // Hz; 0 = no cut-off
     std::string out;
+    bool json = false;
 };
 
 // False (with a message) for anything that is not a known option.
-bool ParseReplay(const Args& args, ReplayOptions& o, std::ostream& err) {
+bool ParseReplay(Args args, ReplayOptions& o, std::ostream& err) {
+    o.json = TakeJsonFlag(args);
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -81,7 +84,7 @@ bool ParseReplay(const Args& args, ReplayOptions& o, std::ostream& err) {
             return err << "corrtool: unknown option or value " << a << ' ' << args[i + 1] << '\n', false;
         }
     }
-    if (o.file.empty()) return err << "usage: corrtool corr replay FILE.corr [options]\n", false;
+    if (o.file.empty()) return UsageError("corr", "replay", err), false;
     return true;
 }
 
@@ -116,11 +119,10 @@ void StartReplay(CCorrelation& run, const ReplayOptions& o) {
 
 }  // namespace
 
-int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: corrtool corr info FILE\n";
-        return 2;
-    }
+int CmdCorrInfo(const Args& argsIn, std::ostream& out, std::ostream& err) {
+    Args args = argsIn;
+    const bool json = TakeJsonFlag(args);
+    if (args.size() != 1) return UsageError("corr", "info", err);
     std::ifstream file(args[0], std::ios::binary);
     if (!file.is_open()) {
         err << "corrtool: cannot open " << args[0] << '\n';
@@ -134,9 +136,11 @@ int CmdCorrInfo(const Args& args, std::ostream& out, std::ostream& err) {
         err << e.what() << '\n';
         return 1;
     }
-    out << "file=" << args[0] << '\n';
-    PrintDetails(run, out);
-    PrintPeak(run, out);
+    CResultOut r(out, json);
+    r.Text("file", args[0]);
+    PrintDetails(run, r);
+    PrintPeak(run, r);
+    r.Finish();
     return 0;
 }
 
@@ -161,26 +165,30 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
     }
     CCorrelation& run = *opened.run;
     StartReplay(run, o);
-    const int64_t frames = ReplayRecording(run, kFramesPerFeed);
+    int64_t frames = 0;
+    {
+        CProgress progress(err, "corr replay", run.Recording() ? run.Recording()->FrameCount() : 0);
+        frames = ReplayRecording(run, kFramesPerFeed, [&](int64_t fed) { progress.Update(fed); });
+    }
     run.Clock().Stop();
-    out << "file=" << o.file << '\n'
-        << "recording=" << recordingName << '\n'
-        << "frames=" << frames << '\n'
-        << "engine=" << (run.UsesFftEngine() ? "fft" : "direct") << '\n'
-        << "kernel=" << corr::DirectEngine::KernelName() << '\n'
-        << "post_filter=" << run.PostFilter() << '\n'
-        << "traces=" << run.TraceCount() << '\n'
-        << "sample_rate=" << run.SampleRate() << '\n'
-        << "max_lag=" << run.MaxLag() << '\n'
-        << "samples_correlated=" << run.SamplesCorrelated() << '\n'
-        << "filter=" << Utf8(run.FilterDescription()) << '\n';
+    CResultOut r(out, o.json);
+    r.Text("file", o.file);
+    r.Text("recording", recordingName);
+    r.Number("frames", frames);
+    r.Text("engine", run.UsesFftEngine() ? "fft" : "direct");
+    r.Text("kernel", corr::DirectEngine::KernelName());
+    r.Number("post_filter", run.PostFilter());
+    r.Number("traces", run.TraceCount());
+    r.Number("sample_rate", run.SampleRate());
+    r.Number("max_lag", run.MaxLag());
+    r.Number("samples_correlated", run.SamplesCorrelated());
+    r.Text("filter", Utf8(run.FilterDescription()));
     // With nothing correlated there is no peak: no lag or distance is printed.
     const bool correlated = run.SamplesCorrelated() > 0;
-    if (correlated) PrintPeak(run, out);
+    if (correlated) PrintPeak(run, r);
     else err << "corrtool: nothing was correlated: no peak and no distances\n";
-    if (!o.out.empty()) {
-        if (!SaveRun(run, o.out, err)) return 1;
-        out << "saved=" << o.out << ".corr\n";
-    }
-    return correlated ? 0 : 1;
+    const bool saved = o.out.empty() || SaveRun(run, o.out, err);
+    if (!o.out.empty() && saved) r.Text("saved", o.out + ".corr");
+    r.Finish();
+    return saved && correlated ? 0 : 1;
 }

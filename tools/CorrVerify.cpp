@@ -8,42 +8,30 @@
 #include "app/RunSettings.h"
 #include "dsp/RunVerify.h"
 #include "tools/Corrtool.h"
+#include "tools/ResultOut.h"
 
 namespace {
 
-// The text as a JSON string, quotes included.
-std::string Json(const std::string& s) {
-    std::string out = "\"";
-    for (const char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            static const char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[(c >> 4) & 15];
-            out += kHex[c & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out + '"';
-}
-
 void PrintJson(const std::string& file, const std::vector<RunDifference>& found, std::ostream& out) {
-    out << "{\"file\":" << Json(file) << ",\"verify\":" << (found.empty() ? "\"ok\"" : "\"failed\"")
-        << ",\"differences\":[";
-    for (size_t i = 0; i < found.size(); ++i)
-        out << (i ? "," : "") << "{\"check\":" << Json(found[i].check) << ",\"message\":" << Json(found[i].message)
-            << '}';
-    out << "]}\n";
+    CResultOut r(out, true);
+    r.Text("file", file);
+    r.Text("verify", found.empty() ? "ok" : "failed");
+    r.BeginList("differences");
+    for (const RunDifference& d : found) {
+        r.BeginItem();
+        r.Text("check", d.check);
+        r.Text("message", d.message);
+        r.EndItem();
+    }
+    r.EndList();
+    r.Finish();
 }
 
 // One FILE and at most --json.
-bool ParseVerify(const Args& args, std::string& file, bool& json) {
+bool ParseVerify(Args args, std::string& file, bool& json) {
+    json = TakeJsonFlag(args);
     for (const std::string& a : args) {
-        if (a == "--json") json = true;
-        else if (a.rfind("--", 0) == 0 || !file.empty()) return false;
+        if (a.rfind("--", 0) == 0 || !file.empty()) return false;
         else file = a;
     }
     return !file.empty();
@@ -54,10 +42,7 @@ bool ParseVerify(const Args& args, std::string& file, bool& json) {
 int CmdCorrVerify(const Args& args, std::ostream& out, std::ostream& err) {
     std::string file;
     bool json = false;
-    if (!ParseVerify(args, file, json)) {
-        err << "usage: corrtool corr verify RUN.corr [--json]\n";
-        return 2;
-    }
+    if (!ParseVerify(args, file, json)) return UsageError("corr", "verify", err);
     std::ifstream corr(file, std::ios::binary);
     if (!corr.is_open()) {
         err << "corrtool: cannot open " << file << '\n';

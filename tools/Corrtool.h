@@ -2,12 +2,16 @@
 // tools/Corrtool.h — the command-line tool's command table.
 //
 // Each command is a function of its arguments (after the command words) and
-// two streams; it returns the exit code. Output is key=value lines; errors go
-// to err with the reader's own message.
+// two streams; it returns the exit code. Output is key=value lines, or one
+// JSON object with --json (tools/ResultOut.h); errors go to err with the
+// reader's own message. "--help" anywhere after the command words prints the
+// command's usage and options to out instead of running it.
 
 #include <fstream>
 #include <ostream>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using Args = std::vector<std::string>;
@@ -16,9 +20,22 @@ using CommandFn = int (*)(const Args& args, std::ostream& out, std::ostream& err
 struct CorrtoolCommand {
     const char* group;  // "conf"; empty for a one-word command
     const char* verb;   // "show"
-    const char* usage;  // arguments, for the help text
+    const char* usage;  // arguments and every option, for the help text
     CommandFn run;
+    const char* options = "";  // one "  --option VALUE  what it does" line each, for --help
 };
+
+// The command table, in the order the usage lists it.
+std::span<const CorrtoolCommand> CorrtoolCommands();
+
+// "corrtool VERSION" as the build names it.
+std::string CorrtoolVersion();
+
+// Prints "usage: corrtool GROUP VERB USAGE" to err and returns 2, the status of a bad command line.
+int UsageError(std::string_view group, std::string_view verb, std::ostream& err);
+
+// Removes every "--json" from args; true when there was one.
+bool TakeJsonFlag(Args& args);
 
 // Runs corrtool with its arguments (without the program name). Leading
 // "--root DIR" sets the unit root.

@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "tools/Corrtool.h"
+#include "tools/ResultOut.h"
 
 namespace {
 
@@ -42,13 +43,53 @@ void PrintTable(const CMaterials& table, std::ostream& out) {
     }
 }
 
+void PrintCutoffs(std::string_view key, const CutoffPair (&pairs)[kRangeCount], CResultOut& r) {
+    r.BeginList(key);
+    for (const CutoffPair& p : pairs) {
+        r.BeginItem();
+        r.Number("low_hz", p.low);
+        r.Number("high_hz", p.high);
+        r.EndItem();
+    }
+    r.EndList();
+}
+
+// JSON: every slot with its listed bands, diameters in mm.
+void PrintTableJson(const CMaterials& table, CResultOut& r) {
+    r.BeginList("slots");
+    for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) {
+        const MaterialEntry& e = table.Slot(slot);
+        const MaterialColour c = CMaterials::SlotColour(slot);
+        r.BeginItem();
+        r.Number("slot", slot);
+        r.Text("name", platform::Utf16ToUtf8(e.name));
+        r.Number("group", e.group);
+        r.Numbers("colour_rgb", {double(c.r), double(c.g), double(c.b)});
+        r.BeginList("bands");
+        for (int i = 0; i < MaterialEntry::kBandCount; ++i) {
+            const DiameterBand& b = e.bands[static_cast<size_t>(i)];
+            if (b.IsEmpty()) continue;
+            r.BeginItem();
+            r.Number("band", i);
+            r.Number("diameter_min_mm", b.minDiameter);
+            r.Number("diameter_max_mm", b.maxDiameter);
+            r.Number("velocity_m_per_s", b.velocity);
+            PrintCutoffs("general", b.general, r);
+            PrintCutoffs("hydrophone", b.hydrophone, r);
+            r.EndItem();
+        }
+        r.EndList();
+        r.EndItem();
+    }
+    r.EndList();
+}
+
 }  // namespace
 
-int CmdMaterialsShow(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() > 1) {
-        err << "usage: corrtool materials show [FILE]\n";
-        return 2;
-    }
+int CmdMaterialsShow(const Args& argsIn, std::ostream& out, std::ostream& err) {
+    Args args = argsIn;
+    const bool json = TakeJsonFlag(args);
+    if (args.size() > 1) return UsageError("materials", "show", err);
     CMaterials table;
     std::ifstream file;
     std::string name;
@@ -62,16 +103,17 @@ int CmdMaterialsShow(const Args& args, std::ostream& out, std::ostream& err) {
             outcome = std::string("rejected (") + e.what() + "), built-in table in force";
         }
     }
-    out << "file=" << name << '\n' << "load=" << outcome << '\n';
-    PrintTable(table, out);
+    CResultOut r(out, json);
+    r.Text("file", name);
+    r.Text("load", outcome);
+    if (json) PrintTableJson(table, r);
+    else PrintTable(table, out);
+    r.Finish();
     return 0;
 }
 
 int CmdMaterialsWrite(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: corrtool materials write FILE\n";
-        return 2;
-    }
+    if (args.size() != 1) return UsageError("materials", "write", err);
     std::ostringstream bytes;
     CMaterials().WriteTo(bytes);
     // A write that fails keeps the old file.

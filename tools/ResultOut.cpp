@@ -14,6 +14,13 @@ std::string CResultOut::FormatNumber(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string CResultOut::FormatNumber(float value) {
+    if (!std::isfinite(value)) return "null";
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
 std::string CResultOut::JsonString(std::string_view text) {
     std::string s = "\"";
     for (const char c : text) {
@@ -51,6 +58,12 @@ void CResultOut::Key(std::string_view key) {
 void CResultOut::Number(std::string_view key, double value) {
     Key(key);
     // key=value lines keep the stream's own formatting, as the commands always printed.
+    if (m_json) m_out << FormatNumber(value);
+    else m_out << value << '\n';
+}
+
+void CResultOut::Number(std::string_view key, float value) {
+    Key(key);
     if (m_json) m_out << FormatNumber(value);
     else m_out << value << '\n';
 }

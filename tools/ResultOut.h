@@ -13,6 +13,7 @@
 //   r.EndList();
 //   r.Finish();   // closes the JSON object (nothing in key=value mode)
 
+#include <concepts>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -26,6 +27,10 @@ public:
     bool IsJson() const { return m_json; }
 
     void Number(std::string_view key, double value);
+    // A float in JSON as its shortest text (0.1f as 0.1, not 0.10000000149011612).
+    void Number(std::string_view key, float value);
+    template <std::integral T>
+    void Number(std::string_view key, T value) { Integer(key, static_cast<int64_t>(value)); }
     void Integer(std::string_view key, int64_t value);
     void Text(std::string_view key, std::string_view value);
     void Bool(std::string_view key, bool value);
@@ -42,6 +47,7 @@ public:
 
     // The texts both forms use, for callers and tests.
     static std::string FormatNumber(double value);
+    static std::string FormatNumber(float value);
     static std::string JsonString(std::string_view text);
 
 private:

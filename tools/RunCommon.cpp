@@ -32,20 +32,25 @@ void ApplyBand(CCorrelation& run, std::pair<float, float> hz) {
     }
 }
 
-void PrintPeak(CCorrelation& run, std::ostream& out) {
+void PrintPeak(CCorrelation& run, CResultOut& out) {
     const int32_t selected = run.SelectedAccumulator();
     run.DisplayTrace(selected);  // in post-filter mode this derives the accumulator
     const PeakResult peak = run.FindPeak(selected);
     const float delay = run.PeakDelay(static_cast<int32_t>(DelayUnit::Seconds));
-    out << "peak_lag=" << peak.peakIndex - run.MaxLag() << '\n'
-        << "peak_delay_s=" << delay << '\n'
-        << "peak_height=" << peak.height << '\n'
-        << "snr=" << run.Snr() << '\n';
+    out.Number("peak_lag", peak.peakIndex - run.MaxLag());
+    out.Number("peak_delay_s", delay);
+    out.Number("peak_height", peak.height);
+    out.Number("snr", run.Snr());
     CPipe& pipe = run.Pipe();
     if (pipe.IsSurvey() || pipe.GetSectionCount() == 0) return;
     pipe.SetDelay(delay, DelayUnit::Seconds);
-    out << "distance_a_m=" << pipe.GetDistanceFromA(LengthUnit::Metres) << '\n'
-        << "distance_b_m=" << pipe.GetDistanceFromB(LengthUnit::Metres) << '\n';
+    out.Number("distance_a_m", pipe.GetDistanceFromA(LengthUnit::Metres));
+    out.Number("distance_b_m", pipe.GetDistanceFromB(LengthUnit::Metres));
+}
+
+void PrintPeak(CCorrelation& run, std::ostream& out) {
+    CResultOut lines(out, false);
+    PrintPeak(run, lines);
 }
 
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {

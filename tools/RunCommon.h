@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "dsp/Correlation.h"
+#include "tools/ResultOut.h"
 
 // "LOW-HIGH" in Hz, 0 for an open edge; false for anything else.
 bool ParseBand(const std::string& text, std::pair<float, float>& band);
@@ -15,8 +16,10 @@ bool ParseBand(const std::string& text, std::pair<float, float>& band);
 // an empty notch band, as a run on a new pipe gets its default band.
 void ApplyBand(CCorrelation& run, std::pair<float, float> hz);
 
-// The results a run's peak gives, as key=value lines: peak_lag, peak_delay_s,
-// peak_height, snr and, on a described pipe, distance_a_m and distance_b_m.
+// The results a run's peak gives: peak_lag, peak_delay_s, peak_height, snr
+// and, on a described pipe, distance_a_m and distance_b_m.
+void PrintPeak(CCorrelation& run, CResultOut& out);
+// The same as key=value lines.
 void PrintPeak(CCorrelation& run, std::ostream& out);
 
 // NAME.corr and NAME_corr.wav; false with a message when either fails.

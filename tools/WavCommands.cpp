@@ -5,6 +5,7 @@
 
 #include "dsp/WaveFile.h"
 #include "tools/Corrtool.h"
+#include "tools/ResultOut.h"
 
 namespace {
 
@@ -24,29 +25,55 @@ const char* Unplayable(const WavHeader& h) {
     return "block align is not 4";
 }
 
-void PrintHeader(const WavHeader& h, std::ostream& out) {
-    out << "riff=" << Printable(h.riff) << '\n'
-        << "riffSize=" << h.riffSize << '\n'
-        << "wave=" << Printable(h.wave) << '\n'
-        << "fmt=" << Printable(h.fmt) << '\n'
-        << "fmtSize=" << h.fmtSize << '\n'
-        << "format=" << h.format << '\n'
-        << "channels=" << h.channels << '\n'
-        << "sampleRate=" << h.sampleRate << '\n'
-        << "byteRate=" << h.byteRate << '\n'
-        << "blockAlign=" << h.blockAlign << '\n'
-        << "bitsPerSample=" << h.bitsPerSample << '\n'
-        << "data=" << Printable(h.data) << '\n'
-        << "dataSize=" << h.dataSize << '\n';
+void PrintHeader(const WavHeader& h, CResultOut& r) {
+    r.Text("riff", Printable(h.riff));
+    r.Number("riffSize", h.riffSize);
+    r.Text("wave", Printable(h.wave));
+    r.Text("fmt", Printable(h.fmt));
+    r.Number("fmtSize", h.fmtSize);
+    r.Number("format", h.format);
+    r.Number("channels", h.channels);
+    r.Number("sampleRate", h.sampleRate);
+    r.Number("byteRate", h.byteRate);
+    r.Number("blockAlign", h.blockAlign);
+    r.Number("bitsPerSample", h.bitsPerSample);
+    r.Text("data", Printable(h.data));
+    r.Number("dataSize", h.dataSize);
+}
+
+// "playable=yes|no" in lines, a JSON boolean.
+void PrintPlayable(bool playable, CResultOut& r) {
+    if (r.IsJson()) r.Bool("playable", playable);
+    else r.Text("playable", playable ? "yes" : "no");
+}
+
+// What the header and the reader say; the note explains an unplayable or short file.
+void PrintWav(const WavHeader& header, bool complete, const CWaveReader& reader, CResultOut& r) {
+    if (!complete) {
+        r.Text("header", "short");
+        r.Number("frames", 0);
+        PrintPlayable(false, r);
+        r.Text("note", "shorter than a 44-byte header: no frames");
+        return;
+    }
+    PrintHeader(header, r);
+    r.Number("frames", reader.FrameCount());
+    if (reader.SampleRate() > 0) r.Number("seconds", static_cast<double>(reader.FrameCount()) / reader.SampleRate());
+    PrintPlayable(reader.Playable(), r);
+    if (!reader.Playable()) {
+        r.Text("note", std::string(Unplayable(header)) + ": played as a recording with no frames");
+    } else if (int64_t{header.dataSize} / wavfile::kFrameBytes > reader.FrameCount()) {
+        r.Text("note", "data size announces " + std::to_string(header.dataSize / wavfile::kFrameBytes) +
+                           " frames; the file holds fewer");
+    }
 }
 
 }  // namespace
 
-int CmdWavInfo(const Args& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: corrtool wav info FILE\n";
-        return 2;
-    }
+int CmdWavInfo(const Args& argsIn, std::ostream& out, std::ostream& err) {
+    Args args = argsIn;
+    const bool json = TakeJsonFlag(args);
+    if (args.size() != 1) return UsageError("wav", "info", err);
     auto file = std::make_unique<std::ifstream>(args[0], std::ios::binary);
     if (!file->is_open()) {
         err << "corrtool: cannot open " << args[0] << '\n';
@@ -61,22 +88,10 @@ int CmdWavInfo(const Args& args, std::ostream& out, std::ostream& err) {
 
     CWaveReader reader;
     reader.Open(std::move(file));
-    out << "file=" << args[0] << '\n' << "bytes=" << length << '\n';
-    if (!complete) {
-        out << "header=short\nframes=0\nplayable=no\nnote=shorter than a 44-byte header: no frames\n";
-        return 0;
-    }
-    PrintHeader(header, out);
-    out << "frames=" << reader.FrameCount() << '\n';
-    if (reader.SampleRate() > 0)
-        out << "seconds=" << static_cast<double>(reader.FrameCount()) / reader.SampleRate() << '\n';
-    if (!reader.Playable()) {
-        out << "playable=no\nnote=" << Unplayable(header) << ": played as a recording with no frames\n";
-        return 0;
-    }
-    out << "playable=yes\n";
-    if (int64_t{header.dataSize} / wavfile::kFrameBytes > reader.FrameCount())
-        out << "note=data size announces " << header.dataSize / wavfile::kFrameBytes
-            << " frames; the file holds fewer\n";
+    CResultOut r(out, json);
+    r.Text("file", args[0]);
+    r.Number("bytes", length);
+    PrintWav(header, complete, reader, r);
+    r.Finish();
     return 0;
 }

@@ -38,6 +38,7 @@ TEST(ResultOut, PrintsTheSameFieldsAsLinesOrOneJsonObject) {
 
 TEST(ResultOut, NumbersReadBackExactlyWhateverTheLocale) {
     EXPECT_EQ(CResultOut::FormatNumber(0.1), "0.1");
+    EXPECT_EQ(CResultOut::FormatNumber(0.1f), "0.1");  // a float as a float, not 0.10000000149011612
     EXPECT_EQ(CResultOut::FormatNumber(1e-7), "1e-07");
     EXPECT_EQ(CResultOut::JsonString(std::string("\x01", 1)), "\"\\u0001\"");
 }
