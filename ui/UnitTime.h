@@ -16,6 +16,7 @@
 // clock at once. While held (a script letting a press settle) no step is taken.
 
 #include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 
@@ -38,4 +39,18 @@ public:
     static void Cancel(int id);
     // Holds steps while any Hold(true) is not yet matched by Hold(false).
     static void Hold(bool held);
+};
+
+// A repeating timer on the unit's time from construction to destruction: on
+// the unit's clock while a VirtualTime exists, else a real-time timer.
+class UnitTicker final : public QObject {
+public:
+    UnitTicker(int periodMs, std::function<void()> handler);
+    ~UnitTicker() override;
+    UnitTicker(const UnitTicker&) = delete;
+    UnitTicker& operator=(const UnitTicker&) = delete;
+
+private:
+    QTimer m_real;
+    int m_unit = 0;  // the timer under virtual time
 };
