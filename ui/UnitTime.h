@@ -6,14 +6,15 @@
 // The screens' timers (CDialogBase::SetTimer), the dimming poll, a script's
 // "wait" and UnitTickers are timers on the unit's time while a VirtualTime
 // exists. A step to the next deadline waits until (deadline - last step) / N
-// real ms have passed since the last step, moves the clock to the deadline
-// and fires the timers due there, in deadline order; the next step waits
-// until each of them has started. The clock runs as platform::SimulatedClock does (its counter moves
-// one count at every reading, the calendar is the host's), so work done in a
-// handler takes no unit time: a host that keeps up runs N times faster than
-// real time and a slow one simply runs slower, and the samples delivered and
-// correlated by a given unit time do not depend on the host. A Sleep moves the
-// clock at once. While held (a script letting a press settle) no step is taken.
+// real ms have passed since the last step, moves the clock to the deadline and
+// fires the timers due there, in deadline order; the next step waits until each
+// of them has started. The clock runs as platform::SimulatedClock does (its
+// counter moves one count at every reading, the calendar is the host's), so
+// work done in a handler takes no unit time: a host that keeps up runs N times
+// faster than real time and a slow one simply runs slower, and the samples
+// delivered and correlated by a given unit time do not depend on the host. A
+// Sleep moves the clock at once. While held (a script letting a press settle)
+// no step is taken.
 
 #include <QObject>
 #include <QTimer>
