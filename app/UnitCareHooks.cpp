@@ -1,7 +1,5 @@
 #include "app/UnitCareHooks.h"
 
-#include <QTimer>
-
 #include "app/AppHooks.h"
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
@@ -15,20 +13,19 @@
 #include "screens/StatusDialog.h"
 #include "screens/TouchTest.h"
 #include "ui/ScriptRunner.h"
+#include "ui/UnitTime.h"
 
 namespace {
 
 void OpenListenSampling(QWidget* parent) {
     SensorHardware& hw = Hardware();
     LevelOnlySink sink;
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, [&hw, &sink] {
+    const UnitTicker sampler(unitcare::ListenCountdown::kTickMs, [&hw, &sink] {
         if (g_replay) return;
         hw.ProcessSampleBlock(sink);
         const SamplingState s = hw.GetSamplingState();
         if (s == SamplingIdle || s == SamplingStalled || s == SamplingFinished) hw.StartSampling(sink);
     });
-    sampler.start(unitcare::ListenCountdown::kTickMs);
     CListenDialog screen(hw, Radio(), parent);
     screen.DoModal();
 }

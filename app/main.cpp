@@ -44,7 +44,6 @@
 #include "screens/SpeedSoundDialog.h"
 #include "screens/SurveyDialog.h"
 #include "hardware/CorrelationInput.h"
-#include <QTimer>
 #include "hardware/SensorHardware.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
@@ -204,13 +203,11 @@ void RegisterScriptScreens() {
     // whose custom settings open the same filter screen.
     static CCorrelation filterRun(500, 100, 100.0f, 1, 10000.0f);
     ScriptRunner::RegisterScreen(QStringLiteral("filters"), [](QWidget* parent) {
-        QTimer feed;
-        QObject::connect(&feed, &QTimer::timeout, [] {
+        const UnitTicker feed(100, [] {
             ProcessSampleBlock(Hardware(), filterRun);
             const SamplingState s = Hardware().GetSamplingState();
             if (s == SamplingIdle || s == SamplingStalled || s == SamplingFinished) StartSampling(Hardware(), filterRun);
         });
-        feed.start(100);
         CFilterDialog screen(filterRun, parent);
         screen.DoModal();
     });

@@ -320,8 +320,9 @@ std::vector<CorrelationOptions> DisplaySettings(const CorrelationOptions& config
     return all;
 }
 
-void CheckDisplayAndCursor(CCorrelation& run, const CorrelationOptions& configured, Differences& out) {
-    const std::vector<int16_t> stored = run.DisplayColumns();
+// stored: the display as read, before anything drew into the run's own.
+void CheckDisplayAndCursor(CCorrelation& run, const std::vector<int16_t>& stored,
+                           const CorrelationOptions& configured, Differences& out) {
     const int32_t s = run.SelectedAccumulator();
     std::string first;
     for (const CorrelationOptions& o : DisplaySettings(configured)) {
@@ -370,6 +371,8 @@ std::vector<RunDifference> VerifyRun(std::istream& corr, std::unique_ptr<std::is
     CheckLagAxis(*run, out);
     CheckWindow(*run, out);
     CheckRecording(*run, std::move(recording), out);
-    if (CheckPostFiltered(*run, out)) CheckDisplayAndCursor(*run, direct, out);
+    // Deriving the post-filtered traces draws each into the run's display.
+    const std::vector<int16_t> stored = run->DisplayColumns();
+    if (CheckPostFiltered(*run, out)) CheckDisplayAndCursor(*run, stored, direct, out);
     return out;
 }

@@ -146,20 +146,13 @@ int CDialogBase::GetCheck(int id) const {
     return 0;
 }
 
-namespace {
-int g_timeScale = 1;
-}  // namespace
-
-void CDialogBase::SetTimeScale(int speed) { g_timeScale = std::clamp(speed, 1, 50); }
-int CDialogBase::TimeScale() { return g_timeScale; }
-
 void CDialogBase::SetTimer(int id, int periodMs) {
     KillTimer(id);
     // Under virtual time the timer runs on the unit's clock (kept as -id there).
     if (VirtualTime::Running())
         m_timers[id] = -VirtualTime::Add(this, periodMs, true, [this, id] { OnTimer(id); });
     else
-        m_timers[id] = startTimer(std::max(1, periodMs / g_timeScale));
+        m_timers[id] = startTimer(std::max(1, periodMs));
 }
 
 void CDialogBase::KillTimer(int id) {

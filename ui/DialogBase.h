@@ -62,12 +62,9 @@ public:
     void SetCheck(int id, int state);  // fancy buttons keep their own check state
     int GetCheck(int id) const;
 
-    // Window timers by identifier; setting one again restarts it. The period
-    // runs TimeScale() times faster (at least 1 ms).
+    // Window timers by identifier, on the unit's time (ui/UnitTime.h); setting
+    // one again restarts it.
     void SetTimer(int id, int periodMs);
-    // The program's --speed: 1 ... 50, the factor the unit's clock runs faster.
-    static void SetTimeScale(int speed);
-    static int TimeScale();
     void KillTimer(int id);
     bool TimerRunning(int id) const { return m_timers.count(id) > 0; }
 

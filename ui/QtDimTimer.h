@@ -1,16 +1,14 @@
 #pragma once
 // ui/QtDimTimer.h — the display-dimming timer on the unit's clock. The time to
 // dim is counted on the platform tick count, as the run loop's stopwatch is
-// (--speed runs it faster; tests turn a fake clock), and looked at once a
-// second of the unit's time from the screens' event loop (a timer on the
-// unit's clock under virtual time, ui/UnitTime.h).
+// (virtual time under --speed moves it, tests turn a fake clock), and looked
+// at once a second of the unit's time from the screens' event loop (a timer
+// on the unit's clock under virtual time, ui/UnitTime.h).
 
 #include <QObject>
 #include <QTimer>
-#include <algorithm>
 
 #include "hardware/UserActivity.h"
-#include "ui/DialogBase.h"
 #include "ui/UnitTime.h"
 
 class QtDimTimer final : public QObject, public DimTimer {
@@ -22,7 +20,7 @@ public:
         m_clock.Start(periodMs);
         StopPolling();
         if (VirtualTime::Running()) m_unitPoll = VirtualTime::Add(this, kPollMs, true, [this] { m_clock.Poll(); });
-        else m_poll.start(std::max(1, kPollMs / CDialogBase::TimeScale()));
+        else m_poll.start(kPollMs);
     }
     void Stop() override {
         m_clock.Stop();

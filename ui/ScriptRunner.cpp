@@ -189,7 +189,7 @@ bool ScriptRunner::Execute(const QString& line, int& delayMs) {
     const QString& verb = words[0];
     if (verb == "wait" && words.size() == 2) {
         m_unitWait = VirtualTime::Running();
-        delayMs = std::max(1, words[1].toInt() / (m_unitWait ? 1 : CDialogBase::TimeScale()));
+        delayMs = std::max(1, words[1].toInt());
         return true;
     }
     QWidget* screen = FrontScreen();

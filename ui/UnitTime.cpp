@@ -150,3 +150,14 @@ void VirtualTime::Cancel(int id) {
 void VirtualTime::Hold(bool held) {
     if (g_pacer) g_pacer->Hold(held);
 }
+
+UnitTicker::UnitTicker(int periodMs, std::function<void()> handler) {
+    if (VirtualTime::Running()) {
+        m_unit = VirtualTime::Add(this, periodMs, true, std::move(handler));
+        return;
+    }
+    connect(&m_real, &QTimer::timeout, this, std::move(handler));
+    m_real.start(std::max(1, periodMs));
+}
+
+UnitTicker::~UnitTicker() { VirtualTime::Cancel(m_unit); }

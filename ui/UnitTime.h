@@ -3,19 +3,21 @@
 // (--speed N): while a VirtualTime exists the unit's clock is one that moves
 // only here, from one timer deadline to the next.
 //
-// The screens' timers (CDialogBase::SetTimer), the dimming poll and a script's
-// "wait" are timers on the unit's time while a VirtualTime exists. A step to
-// the next deadline waits until (deadline - last step) / N real ms have passed
-// since the last step, moves the clock to the deadline and fires the timers
-// due there, in deadline order; the next step waits until each of them has
-// started. The clock runs as platform::SimulatedClock does (its counter moves
-// one count at every reading, the calendar is the host's), so work done in a
-// handler takes no unit time: a host that keeps up runs N times faster than
-// real time and a slow one simply runs slower, and the samples delivered and
-// correlated by a given unit time do not depend on the host. A Sleep moves the
-// clock at once. While held (a script letting a press settle) no step is taken.
+// The screens' timers (CDialogBase::SetTimer), the dimming poll, a script's
+// "wait" and UnitTickers are timers on the unit's time while a VirtualTime
+// exists. A step to the next deadline waits until (deadline - last step) / N
+// real ms have passed since the last step, moves the clock to the deadline and
+// fires the timers due there, in deadline order; the next step waits until each
+// of them has started. The clock runs as platform::SimulatedClock does (its
+// counter moves one count at every reading, the calendar is the host's), so
+// work done in a handler takes no unit time: a host that keeps up runs N times
+// faster than real time and a slow one simply runs slower, and the samples
+// delivered and correlated by a given unit time do not depend on the host. A
+// Sleep moves the clock at once. While held (a script letting a press settle)
+// no step is taken.
 
 #include <QObject>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 
@@ -38,4 +40,18 @@ public:
     static void Cancel(int id);
     // Holds steps while any Hold(true) is not yet matched by Hold(false).
     static void Hold(bool held);
+};
+
+// A repeating timer on the unit's time from construction to destruction: on
+// the unit's clock while a VirtualTime exists, else a real-time timer.
+class UnitTicker final : public QObject {
+public:
+    UnitTicker(int periodMs, std::function<void()> handler);
+    ~UnitTicker() override;
+    UnitTicker(const UnitTicker&) = delete;
+    UnitTicker& operator=(const UnitTicker&) = delete;
+
+private:
+    QTimer m_real;
+    int m_unit = 0;  // the timer under virtual time
 };

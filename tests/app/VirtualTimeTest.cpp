@@ -53,3 +53,18 @@ TEST_F(VirtualRun, SamplesRecordedAndCorrelatedByAUnitTimeDoNotDependOnTheHost) 
     EXPECT_GE(fast.elapsedMs, 3000u);
     EXPECT_EQ(slow, fast);
 }
+
+// The filter screen's feed and the listen screen's sampler ran on real-time
+// timers: under --speed they sampled a fraction of the unit's time.
+TEST(UnitTicker, TicksWithTheUnitsClockOnASlowHost) {
+    VirtualTime virtualTime(10);
+    int ticks = 0;
+    const UnitTicker ticker(100, [&ticks] {
+        ++ticks;
+        QThread::msleep(20);  // slower than the speed asks
+    });
+    QEventLoop events;
+    VirtualTime::Add(nullptr, 1050, false, [&] { events.quit(); });
+    events.exec();
+    EXPECT_EQ(ticks, 10);
+}

@@ -131,20 +131,23 @@ journey_3_*)
   near "replayed distance from Red" "$(label 1169 2 | sed 's/m$//')" "$(label 1169 1 | sed 's/m$//')" 0.5
   ;;
 journey_4_*)
-  # Three bands, then the top one alone; two snapshots saved with the run
-  # (S1: 3 results), OPEN AS SNAPSHOT of S1 on the same pipe taken without a
-  # message, S2 holding 4.
+  # Three bands saved as T3, then the top one alone; two snapshots saved
+  # with the run (S1: 3 results), OPEN AS SNAPSHOT of S1 on the same pipe
+  # taken without a message, S2 holding 4.
   run_demo 100 --speed 10
-  verify_saved 2
-  agrees S1 1
-  agrees S2 2
+  verify_saved 3
+  agrees T3 1
+  agrees S1 2
+  agrees S2 3
+  [ "$(info T3 traces)" = 3 ] || fail "T3 keeps $(info T3 traces) traces, not the three bands"
   grep -q "^1238=SNAPSHOT CANNOT" <<<"$out" && fail "the saved run was refused"
   [ "$(info S1 accumulators)" = 3 ] || fail "S1 holds $(info S1 accumulators) results, not 3"
   [ "$(info S2 accumulators)" = 4 ] || fail "S2 holds $(info S2 accumulators) results, not 4"
   [ "$(label 1165 1)" = "Filter: MULTIPLE" ] || fail "the run did not start in three bands: '$(label 1165 1)'"
   [ "$(info S1 traces)" = 1 ] || fail "S1 keeps $(info S1 traces) traces after the run went on in one band"
-  same_band S1 2
-  same_band S2 3
+  same_band T3 2
+  same_band S1 3
+  same_band S2 4
   ;;
 journey_5_*)
   # The survey keeps its distances empty and finds the scenario's delay,
