@@ -26,6 +26,8 @@ const CorrtoolCommand kCommands[] = {
     // acquire:
     {"", "acquire", "[options]", CmdAcquire},
     {"", "devices", "", CmdDevices},
+    {"", "analyze", "RUN.corr | RED.wav BLUE.wav | STEREO.wav [--pipe LEN:VEL[:MATERIAL][,...]] [--json] [options]", CmdAnalyze},
+    {"", "batch", "MANIFEST [--jobs N]", CmdBatch},
 };
 
 void PrintUsage(std::ostream& err) {
