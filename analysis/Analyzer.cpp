@@ -33,17 +33,37 @@ PeakReport Report(const CPipe& pipe, double lag, double rate, double relative) {
     return p;
 }
 
-// The delay's spread over the blocks, each block's correlation searched
-// within a main lobe of the best peak.
-void Spread(const CrossSpectra& s, const std::vector<double>& w, int32_t maxLag, int32_t bestIndex,
-            int32_t lobe, AnalysisResult& r) {
+// The delay's standard error by the jackknife over the blocks: the best
+// peak found again (within a main lobe) with each block left out in turn,
+// weighted from the spectra that remain, as the whole was. Each estimate
+// keeps nearly the whole recording's SNR, so a weak leak's short blocks add
+// no scatter of their own.
+void Spread(const CrossSpectra& s, Weighting method, const std::vector<double>& mask,
+            const std::vector<bool>& notched, int32_t bestIndex, int32_t lobe, AnalysisResult& r) {
+    const auto m = static_cast<int32_t>(s.blockRb.size());
+    r.blocks = m;
+    r.delaySe = kNaN;
+    if (m < 2) return;
+    CrossSpectra total = s, rest = s;
+    total.rr.assign(s.rr.size(), 0.0);
+    total.bb.assign(s.bb.size(), 0.0);
+    total.rb.assign(s.rb.size(), {});
+    for (int32_t b = 0; b < m; ++b)
+        for (size_t k = 0; k < s.rb.size(); ++k)
+            total.rr[k] += s.blockRr[b][k], total.bb[k] += s.blockBb[b][k], total.rb[k] += s.blockRb[b][k];
     std::vector<double> lags;
-    for (const auto& block : s.blockRb) {
-        const std::vector<float> c = Correlate(block, w, s.n, maxLag);
+    for (int32_t b = 0; b < m; ++b) {
+        for (size_t k = 0; k < s.rb.size(); ++k) {
+            rest.rr[k] = total.rr[k] - s.blockRr[b][k];
+            rest.bb[k] = total.bb[k] - s.blockBb[b][k];
+            rest.rb[k] = total.rb[k] - s.blockRb[b][k];
+        }
+        const std::vector<float> c = Correlate(rest.rb, Weights(rest, method, mask, notched), s.n, r.maxLag);
         lags.push_back(LocalPeakLag(c, bestIndex, lobe));
     }
-    r.blocks = static_cast<int32_t>(lags.size());
-    r.delaySe = StandardError(lags) / r.rate;
+    // Jackknife: (m - 1) / m times the sum of squares, i.e. (m - 1) times the
+    // standard error of the mean of the leave-one-out estimates.
+    r.delaySe = StandardError(lags) * (m - 1) / r.rate;
 }
 
 }  // namespace
@@ -81,7 +101,7 @@ AnalysisResult Analyze(std::span<const float> red, std::span<const float> blue, 
     const std::vector<float> curve = unit ? unit->values : Correlate(s.rb, w, s.n, r.maxLag);
     const double bandwidth = std::max(r.highHz - r.lowHz, 1.0);
     const int32_t lobe = std::max(kLeastSeparation, static_cast<int32_t>(std::ceil(rate / bandwidth)));
-    std::vector<Candidate> found = FindPeaks(curve, request.peaks, lobe);
+    std::vector<Candidate> found = FindPeaks(curve, request.peaks, lobe, unit ? unit->guard : 0);
     if (unit && !found.empty() && found.front().index != unit->peakIndex) {
         // The unit's search (guard lags, plateaus) decides the best peak.
         const auto i = static_cast<int32_t>(unit->peakIndex);
@@ -92,7 +112,7 @@ AnalysisResult Analyze(std::span<const float> red, std::span<const float> blue, 
     for (const Candidate& c : found) r.peaks.push_back(Report(request.pipe, c.lag, rate, c.relative));
     r.delaySe = r.ciLowA = r.ciHighA = kNaN;
     if (r.peaks.empty() || s.kept == 0) return r;
-    Spread(s, w, r.maxLag, found.front().index, lobe, r);
+    Spread(s, method, mask, notched, found.front().index, lobe, r);
     if (std::isfinite(r.delaySe)) {
         const Interval ci = LeakInterval(request.pipe, r.peaks.front().delayS, r.delaySe, r.blocks - 1,
                                          request.velocityError);

@@ -37,6 +37,7 @@ struct UnitCurve {
     std::vector<float> values;
     int32_t peakIndex = 0;
     float snr = 0;
+    int32_t guard = 0;  // lags at either end the unit never searches
 };
 
 struct PeakReport {

@@ -1,9 +1,9 @@
 #pragma once
 // analysis/Confidence.h — the 95 % interval on the leak's position.
 //
-// The delay's standard error is the spread of independent estimates, one per
-// block of consecutive segments, over sqrt(blocks), taken with Student's t
-// for blocks - 1 degrees of freedom. The velocity's relative error (the
+// The delay's standard error comes from the jackknife over blocks of
+// consecutive segments (the caller's), taken with Student's t for blocks - 1
+// degrees of freedom. The velocity's relative error (the
 // operator's, or a computation file's) is taken as normal. The two parts'
 // half-widths in metres, each through the pipe's own sections, add in
 // quadrature.

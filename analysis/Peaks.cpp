@@ -21,17 +21,15 @@ double ParabolicOffset(double left, double centre, double right) {
     return std::clamp(0.5 * (left - right) / curvature, -0.5, 0.5);
 }
 
-std::vector<Candidate> FindPeaks(std::span<const float> v, int32_t k, int32_t separation) {
+std::vector<Candidate> FindPeaks(std::span<const float> v, int32_t k, int32_t separation, int32_t guard) {
     const auto n = static_cast<int32_t>(v.size());
     if (n == 0 || k <= 0) return {};
     double mean = 0;
     for (float x : v) mean += x;
     mean /= n;
     std::vector<int32_t> maxima;
-    for (int32_t i = 0; i < n; ++i) {
-        const bool left = i == 0 || v[i] >= v[i - 1], right = i == n - 1 || v[i] > v[i + 1];
-        if (left && right && v[i] > mean) maxima.push_back(i);
-    }
+    for (int32_t i = std::max(1, guard); i < n - std::max(1, guard); ++i)
+        if (v[i] >= v[i - 1] && v[i] > v[i + 1] && v[i] > mean) maxima.push_back(i);
     std::sort(maxima.begin(), maxima.end(), [&](int32_t a, int32_t b) { return v[a] > v[b]; });
     std::vector<Candidate> out;
     for (int32_t i : maxima) {

@@ -21,9 +21,10 @@ struct Candidate {
 double ParabolicOffset(double left, double centre, double right);
 
 // Up to k local maxima above the curve's mean, the strongest first, each at
-// least `separation` samples from every stronger one; the ends count when
-// they are the curve's largest values, without refinement.
-std::vector<Candidate> FindPeaks(std::span<const float> values, int32_t k, int32_t separation);
+// least `separation` samples from every stronger one. Only lags inside the
+// window count: guard lags at either end and the ends themselves (a rising
+// edge there is no peak) are left out.
+std::vector<Candidate> FindPeaks(std::span<const float> values, int32_t k, int32_t separation, int32_t guard = 0);
 
 // The largest value within +-halfWidth of index, refined; for a block's
 // estimate near the best peak.

@@ -75,6 +75,8 @@ CrossSpectra Welch(std::span<const float> red, std::span<const float> blue, cons
     c.segments = red.size() >= static_cast<size_t>(n) ? static_cast<int32_t>((red.size() - n) / (n / 2) + 1) : 0;
     c.kept = static_cast<int32_t>(starts.size());
     const int32_t blocks = std::clamp(settings.blocks, 1, std::max(c.kept, 1));
+    c.blockRr.assign(static_cast<size_t>(blocks), std::vector<double>(static_cast<size_t>(bins)));
+    c.blockBb = c.blockRr;
     c.blockRb.assign(static_cast<size_t>(blocks), std::vector<std::complex<double>>(static_cast<size_t>(bins)));
     const std::vector<float> window = Hann(n);
     std::vector<float> fr(static_cast<size_t>(n) + 2), fb(static_cast<size_t>(n) + 2);
@@ -82,7 +84,9 @@ CrossSpectra Welch(std::span<const float> red, std::span<const float> blue, cons
         const auto at = static_cast<size_t>(starts[static_cast<size_t>(s)]);
         Transform(red.subspan(at, static_cast<size_t>(n)), window, fr);
         Transform(blue.subspan(at, static_cast<size_t>(n)), window, fb);
-        auto& block = c.blockRb[static_cast<size_t>(int64_t{s} * blocks / c.kept)];
+        const auto b = static_cast<size_t>(int64_t{s} * blocks / c.kept);
+        auto &blockRr = c.blockRr[b], &blockBb = c.blockBb[b];
+        auto& block = c.blockRb[b];
         for (int32_t k = 0; k < bins; ++k) {
             const std::complex<double> r(fr[2 * k], fr[2 * k + 1]), b(fb[2 * k], fb[2 * k + 1]);
             const std::complex<double> x = r * std::conj(b);
@@ -90,6 +94,8 @@ CrossSpectra Welch(std::span<const float> red, std::span<const float> blue, cons
             c.bb[k] += std::norm(b);
             c.rb[k] += x;
             block[k] += x;
+            blockRr[k] += std::norm(r);
+            blockBb[k] += std::norm(b);
         }
     }
     const double scale = c.kept > 0 ? 1.0 / c.kept : 0.0;

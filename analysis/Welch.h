@@ -5,8 +5,8 @@
 // gate on, a segment whose power on either channel is more than kGateRatio
 // times that channel's median segment power (a burst: traffic, a vehicle
 // over the pipe, a pump starting) is left out of every average. The kept
-// segments are also summed in `blocks` consecutive groups, whose cross
-// spectra give independent delay estimates for the confidence interval.
+// segments are also summed in `blocks` consecutive groups, which the
+// confidence interval's jackknife leaves out in turn.
 
 #include <complex>
 #include <cstdint>
@@ -27,7 +27,9 @@ struct CrossSpectra {
     int32_t n = 0;                              // segment length
     std::vector<double> rr, bb;                 // bins 0 ... n/2, mean |R|^2, |B|^2
     std::vector<std::complex<double>> rb;       // mean R conj(B)
-    std::vector<std::vector<std::complex<double>>> blockRb;  // sums per block
+    // Sums per block of consecutive kept segments.
+    std::vector<std::vector<double>> blockRr, blockBb;
+    std::vector<std::vector<std::complex<double>>> blockRb;
     int32_t segments = 0;                       // in the recording
     int32_t kept = 0;                           // after the gate
 };

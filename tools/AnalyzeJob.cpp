@@ -117,6 +117,7 @@ analysis::UnitCurve UnitCurveOf(CCorrelation& run) {
     u.values.assign(acc.begin(), acc.end());
     u.peakIndex = run.FindPeak(selected).peakIndex;
     u.snr = run.Snr();
+    u.guard = run.FilterBeforeCorrelating() ? 0 : CCorrelation::kGuardLags;
     return u;
 }
 
