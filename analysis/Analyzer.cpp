@@ -101,7 +101,9 @@ AnalysisResult Analyze(std::span<const float> red, std::span<const float> blue, 
     const std::vector<float> curve = unit ? unit->values : Correlate(s.rb, w, s.n, r.maxLag);
     const double bandwidth = std::max(r.highHz - r.lowHz, 1.0);
     const int32_t lobe = std::max(kLeastSeparation, static_cast<int32_t>(std::ceil(rate / bandwidth)));
-    std::vector<Candidate> found = FindPeaks(curve, request.peaks, lobe, unit ? unit->guard : 0);
+    // Candidates stand two envelope widths apart: the band's own ringing
+    // around a peak is no second source.
+    std::vector<Candidate> found = FindPeaks(curve, request.peaks, 2 * lobe, unit ? unit->guard : 0);
     if (unit && !found.empty() && found.front().index != unit->peakIndex) {
         // The unit's search (guard lags, plateaus) decides the best peak.
         const auto i = static_cast<int32_t>(unit->peakIndex);

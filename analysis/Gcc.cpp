@@ -63,7 +63,7 @@ const char* WeightingName(Weighting w) {
 std::vector<double> BandMask(int32_t n, double rate, double lowHz, double highHz) {
     const int32_t bins = n / 2 + 1;
     const double nyquist = rate / 2, high = highHz > 0 ? std::min(highHz, nyquist) : nyquist;
-    const double edge = (high - lowHz) / 10;
+    const double edge = (high - lowHz) / 5;
     std::vector<double> m(static_cast<size_t>(bins), 0.0);
     for (int32_t k = 1; k < bins; ++k) {
         const double f = k * rate / n;

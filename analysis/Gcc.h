@@ -33,8 +33,9 @@ constexpr int32_t kToneHalfWidth = 2;
 bool ParseWeighting(std::string_view text, Weighting& w);
 const char* WeightingName(Weighting w);
 
-// Per bin 0 ... n/2: 1 inside lowHz ... highHz, raised-cosine edges a tenth
-// of the band wide inside it, 0 outside. highHz 0 means half the rate.
+// Per bin 0 ... n/2: 1 inside lowHz ... highHz, raised-cosine edges a fifth
+// of the band wide inside it (the band's ringing about a peak stays under a
+// tenth of it), 0 outside. highHz 0 means half the rate.
 std::vector<double> BandMask(int32_t n, double rate, double lowHz, double highHz);
 
 // Bins of tonal lines common to both channels (true = notched).

@@ -37,6 +37,7 @@ std::vector<Candidate> FindPeaks(std::span<const float> v, int32_t k, int32_t se
                                        [&](const Candidate& c) { return std::abs(c.index - i) >= separation; });
         if (!apart) continue;
         const double best = out.empty() ? v[i] - mean : v[out.front().index] - mean;
+        if (best > 0 && (v[i] - mean) / best < kLeastRelative) break;
         out.push_back({Refined(v, i), i, best > 0 ? (v[i] - mean) / best : 0.0});
         if (static_cast<int32_t>(out.size()) == k) break;
     }

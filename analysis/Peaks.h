@@ -9,6 +9,8 @@
 
 namespace analysis {
 
+constexpr double kLeastRelative = 0.2;
+
 struct Candidate {
     double lag = 0;        // samples, refined
     int32_t index = 0;     // the maximum's index (lag + L)
@@ -20,8 +22,9 @@ struct Candidate {
 // are not a maximum.
 double ParabolicOffset(double left, double centre, double right);
 
-// Up to k local maxima above the curve's mean, the strongest first, each at
-// least `separation` samples from every stronger one. Only lags inside the
+// Up to k local maxima above the curve's mean and at least kLeastRelative of
+// the best one's height, the strongest first, each at least `separation`
+// samples from every stronger one. Only lags inside the
 // window count: guard lags at either end and the ends themselves (a rising
 // edge there is no peak) are left out.
 std::vector<Candidate> FindPeaks(std::span<const float> values, int32_t k, int32_t separation, int32_t guard = 0);

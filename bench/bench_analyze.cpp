@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -20,8 +21,12 @@ namespace {
 constexpr int32_t kFrames = 600000;  // one minute at 10 kHz
 constexpr double kRate = 10000;
 
-double PairsPerSecond(const field::Pair& p, const analysis::AnalysisRequest& r, int32_t threads, int32_t pairs) {
+// Pairs per second of wall time; cpuMs: the process's CPU time per pair, which
+// shows whether a busy machine, not the code, kept the cores from scaling.
+double PairsPerSecond(const field::Pair& p, const analysis::AnalysisRequest& r, int32_t threads, int32_t pairs,
+                      double& cpuMs) {
     std::atomic<int32_t> next{0};
+    const std::clock_t cpu = std::clock();
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> workers;
     for (int32_t t = 0; t < threads; ++t)
@@ -30,6 +35,7 @@ double PairsPerSecond(const field::Pair& p, const analysis::AnalysisRequest& r, 
         });
     for (std::thread& t : workers) t.join();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    cpuMs = 1000.0 * static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC / pairs;
     return pairs / took.count();
 }
 
@@ -67,14 +73,16 @@ int main(int argc, char** argv) {
     s.SetVelocity(static_cast<float>(w.velocity));
     r.pipe.AddSection(s);
     r.bandHz = {{w.bandLow, w.bandHigh}};
-    std::printf("one-minute pairs at 10 kHz, %d cores\n%-6s %12s %12s %8s\n", cores, "method", "1 core /s",
-                "all cores /s", "ratio");
+    std::printf("one-minute pairs at 10 kHz, %d cores\n%-6s %12s %12s %8s %14s %14s\n", cores, "method", "1 core /s",
+                "all cores /s", "ratio", "CPU ms/pair 1", "CPU ms/pair N");
     for (analysis::Weighting m : {analysis::Weighting::None, analysis::Weighting::Phat, analysis::Weighting::Scot,
                                   analysis::Weighting::Ml}) {
         r.weighting = m;
         const int32_t pairs = 4 * cores;
-        const double one = PairsPerSecond(p, r, 1, pairs), all = PairsPerSecond(p, r, cores, pairs);
-        std::printf("%-6s %12.2f %12.2f %8.2f\n", analysis::WeightingName(m), one, all, all / one);
+        double cpuOne = 0, cpuAll = 0;
+        const double one = PairsPerSecond(p, r, 1, pairs, cpuOne), all = PairsPerSecond(p, r, cores, pairs, cpuAll);
+        std::printf("%-6s %12.2f %12.2f %8.2f %14.1f %14.1f\n", analysis::WeightingName(m), one, all, all / one, cpuOne,
+                    cpuAll);
         std::fflush(stdout);
     }
     return 0;

@@ -124,3 +124,32 @@ TEST(WelchSegment, LengthForLagsAndRecording) {
 }
 
 }  // namespace
+
+namespace {
+
+struct CandidateRow {
+    const char* what;
+    std::vector<float> curve;  // lags -L ... L
+    int32_t guard;
+    std::vector<int32_t> lags;  // expected candidates, strongest first
+};
+
+// Candidates: strongest first, a main lobe apart, above a fifth of the best;
+// the window's ends and guard lags never count.
+TEST(CandidatePeaks, StrongestFirstApartAndInsideTheWindow) {
+    const CandidateRow rows[] = {
+        {"two sources", {0, 0, 5, 0, 0, 0, 0, 3, 0, 0, 0}, 0, {-3, 2}},
+        {"too close to the best", {0, 0, 5, 0, 3, 0, 0, 0, 0, 0, 0}, 0, {-3}},
+        {"ringing under a fifth", {0, 0, 5, 0, 0, 0, 0, 0.9f, 0, 0, 0}, 0, {-3}},
+        {"rising edge at the end", {9, 0, 5, 0, 0, 0, 0, 0, 0, 0, 8}, 0, {-3}},
+        {"inside the guard", {0, 7, 3, 5, 0, 0, 0, 3, 0, 0, 0}, 2, {-2, 2}},
+    };
+    for (const CandidateRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<int32_t> got;
+        for (const Candidate& c : FindPeaks(row.curve, 3, 3, row.guard)) got.push_back(static_cast<int32_t>(std::lround(c.lag)));
+        EXPECT_EQ(got, row.lags);
+    }
+}
+
+}  // namespace
