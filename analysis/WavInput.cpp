@@ -91,7 +91,8 @@ float Decode(const unsigned char* p, const Format& f) {
 
 Audio ReadSamples(std::istream& is, const Format& f, int64_t bytes, const std::string& name) {
     const int64_t frames = bytes / f.blockAlign;
-    if (frames > kMaxFrames) Fail(name, "more than " + std::to_string(kMaxFrames) + " frames");
+    if (frames > kMaxFrames || frames * f.channels > kMaxSamples)
+        Fail(name, "more than " + std::to_string(kMaxFrames) + " frames or " + std::to_string(kMaxSamples) + " samples");
     std::string raw;
     archive::ReadBytes(is, raw, static_cast<size_t>(frames * f.blockAlign));
     if (!is) Fail(name, "truncated data chunk");

@@ -31,8 +31,10 @@ struct Audio {
 };
 
 constexpr int32_t kMaxChannels = 8;
-// 30 minutes at 48 kHz: larger files are refused before any sample is read.
+// 30 minutes at 48 kHz, and as many samples as such a stereo file: larger
+// files are refused before any sample is read.
 constexpr int64_t kMaxFrames = int64_t{48000} * 60 * 30;
+constexpr int64_t kMaxSamples = 2 * kMaxFrames;
 
 // Reads a whole recording; raises InputError "NAME: reason" for anything it
 // cannot read (not RIFF/WAVE, no "fmt " or "data", an unsupported format, a

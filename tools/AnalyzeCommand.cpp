@@ -17,7 +17,7 @@ int CmdAnalyze(const Args& args, std::ostream& out, std::ostream& err) {
         CResultOut r(results, json);
         RunAnalyzeJob(job, r);
         r.Finish();
-    } catch (const analysis::InputError& e) {
+    } catch (const std::exception& e) {  // the inputs' messages; memory or resampler failures alike
         err << "corrtool: " << e.what() << '\n';
         return 1;
     }
