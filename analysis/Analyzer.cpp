@@ -66,6 +66,14 @@ void Spread(const CrossSpectra& s, Weighting method, const std::vector<double>& 
     r.delaySe = StandardError(lags) * (m - 1) / r.rate;
 }
 
+// The unit's search (guard lags, plateaus, polarity) decides the basic
+// method's best peak, as the replay reports it.
+void PutUnitPeakFirst(std::vector<Candidate>& found, std::span<const float> curve, int32_t index, int32_t k) {
+    std::erase_if(found, [&](const Candidate& c) { return c.index == index; });
+    found.insert(found.begin(), Candidate{LocalPeakLag(curve, index, 0), index, 1.0});
+    if (static_cast<int32_t>(found.size()) > k) found.resize(static_cast<size_t>(k));
+}
+
 }  // namespace
 
 int32_t PipeMaxLag(const CPipe& pipe, double rate) {
@@ -104,12 +112,7 @@ AnalysisResult Analyze(std::span<const float> red, std::span<const float> blue, 
     // Candidates stand two envelope widths apart: the band's own ringing
     // around a peak is no second source.
     std::vector<Candidate> found = FindPeaks(curve, request.peaks, 2 * lobe, unit ? unit->guard : 0);
-    if (unit && !found.empty() && found.front().index != unit->peakIndex) {
-        // The unit's search (guard lags, plateaus) decides the best peak.
-        const auto i = static_cast<int32_t>(unit->peakIndex);
-        found.insert(found.begin(), Candidate{LocalPeakLag(curve, i, 0), i, 1.0});
-        if (static_cast<int32_t>(found.size()) > request.peaks) found.pop_back();
-    }
+    if (unit) PutUnitPeakFirst(found, curve, unit->peakIndex, request.peaks);
     r.snr = unit ? unit->snr : dsp::PeakSnr(curve, 0);
     for (const Candidate& c : found) r.peaks.push_back(Report(request.pipe, c.lag, rate, c.relative));
     r.delaySe = r.ciLowA = r.ciHighA = kNaN;

@@ -31,6 +31,26 @@ double StandardError(const std::vector<double>& x) {
     return std::sqrt(ss / (n - 1) / n);
 }
 
+double RelativeSlopeError(const LinearRegression& fit) {
+    double n = 0, sx = 0, sy = 0;
+    for (size_t i = 0; i < fit.Size(); ++i)
+        if (const RegressionPoint& p = fit.Point(i); p.included) ++n, sx += p.x, sy += p.y;
+    if (n < 3) return std::numeric_limits<double>::quiet_NaN();
+    const double mx = sx / n, my = sy / n;
+    double sxx = 0, sxy = 0;
+    for (size_t i = 0; i < fit.Size(); ++i)
+        if (const RegressionPoint& p = fit.Point(i); p.included) sxx += (p.x - mx) * (p.x - mx), sxy += (p.x - mx) * (p.y - my);
+    if (!(sxx > 0)) return std::numeric_limits<double>::quiet_NaN();
+    const double slope = sxy / sxx;
+    double ssr = 0;
+    for (size_t i = 0; i < fit.Size(); ++i)
+        if (const RegressionPoint& p = fit.Point(i); p.included) {
+            const double r = p.y - my - slope * (p.x - mx);
+            ssr += r * r;
+        }
+    return std::sqrt(ssr / (n - 2) / sxx) / std::fabs(slope);
+}
+
 double DistanceFromA(CPipe pipe, double delayS, double velocityScale) {
     for (int32_t i = 0; i < pipe.GetSectionCount(); ++i) {
         PipeSegment& s = pipe.GetSection(i);

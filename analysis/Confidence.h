@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "pipe/LinearRegression.h"
 #include "pipe/Pipe.h"
 
 namespace analysis {
@@ -30,6 +31,11 @@ struct Interval {
 // delaySe: its standard error (s) with dof degrees of freedom;
 // velocityError: relative standard error of every section's velocity.
 Interval LeakInterval(const CPipe& pipe, double delayS, double delaySe, int32_t dof, double velocityError);
+
+// The relative standard error of a velocity computation's slope (delay per
+// separation, the inverse of the speed of sound), from the residuals of its
+// included points; NaN with fewer than three or a single separation.
+double RelativeSlopeError(const LinearRegression& fit);
 
 // Metres from station A for a delay with every velocity scaled.
 double DistanceFromA(CPipe pipe, double delayS, double velocityScale = 1.0);

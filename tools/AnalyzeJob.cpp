@@ -9,9 +9,11 @@
 #include <memory>
 #include <sstream>
 
+#include "analysis/Confidence.h"
 #include "analysis/Resample.h"
 #include "analysis/WavInput.h"
 #include "dsp/Correlation.h"
+#include "pipe/ComputationFile.h"
 #include "pipe/Materials.h"
 #include "platform/Numbers.h"
 #include "settings/Configuration.h"
@@ -174,6 +176,21 @@ RunInput ReadRun(const AnalyzeJob& job, const std::optional<std::pair<float, flo
     return in;
 }
 
+// The relative velocity error a computation file's fit gives.
+double CompVelocityError(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) throw InputError(path + ": cannot open");
+    Computation c;
+    try {
+        ReadComputation(file, c, LengthUnit::Metres, TimeUnit::Seconds);
+    } catch (const std::exception& e) {
+        throw InputError(path + ": " + e.what());
+    }
+    const double e = analysis::RelativeSlopeError(c.points);
+    if (!std::isfinite(e)) throw InputError(path + ": the fit needs three points at two separations or more");
+    return e;
+}
+
 void PrintPeakKeys(CResultOut& out, const analysis::PeakReport& p) {
     out.Number("peak_lag", p.lag);
     out.Number("peak_delay_s", p.delayS);
@@ -181,7 +198,8 @@ void PrintPeakKeys(CResultOut& out, const analysis::PeakReport& p) {
     out.Number("distance_b_m", p.distanceB);
 }
 
-void PrintResult(const analysis::AnalysisResult& r, const CPipe& pipe, bool imperial, CResultOut& out) {
+void PrintResult(const analysis::AnalysisResult& r, const CPipe& pipe, double velocityError, bool imperial,
+                 CResultOut& out) {
     out.Text("method", analysis::WeightingName(r.weighting));
     out.Text("engine", r.unitEngine ? "unit" : "welch");
     out.Number("sample_rate", r.rate);
@@ -195,6 +213,7 @@ void PrintResult(const analysis::AnalysisResult& r, const CPipe& pipe, bool impe
     out.Number("coherence", r.coherence);
     out.Number("snr", r.snr);
     out.Number("pipe_length_m", pipe.GetTotalLength(LengthUnit::Metres));
+    out.Number("velocity_error", velocityError);
     if (r.peaks.empty()) return;
     PrintPeakKeys(out, r.peaks.front());
     out.Number("delay_se_s", r.delaySe);
@@ -276,6 +295,7 @@ bool ParseAnalyzeArgs(const Args& args, AnalyzeJob& job, bool& json, std::ostrea
                  std::fabs(number) <= kMaxPeaks)
             job.peaks = static_cast<int32_t>(number);
         else if (a == "--velocity-error" && platform::ParseWholeDouble(v, number)) job.velocityErrorPct = number;
+        else if (a == "--comp") job.comp = v;
         else return err << "corrtool: unknown option or value " << a << ' ' << v << '\n', false;
     }
     if (files.size() == 1 && Lower(files[0]).ends_with(".corr")) job.run = files[0];
@@ -294,7 +314,7 @@ void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out) {
     if (!job.band.empty() && ParseBand(job.band, band)) request.bandHz = band;
     request.gate = job.gate;
     request.peaks = job.peaks;
-    request.velocityError = job.velocityErrorPct / 100;
+    request.velocityError = job.comp.empty() ? job.velocityErrorPct / 100 : CompVelocityError(job.comp);
     const bool basic = request.weighting == analysis::Weighting::None;
     std::string why;
     if (!job.pipe.empty()) ParsePipeText(job.pipe, job.imperial, request.pipe, why);
@@ -322,5 +342,5 @@ void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out) {
         throw InputError("the run describes no pipe: give --pipe LEN:VEL[:MATERIAL][,...]");
     const analysis::AnalysisResult r = unit ? analysis::Analyze(pair.red, pair.blue, pair.rate, request, &*unit)
                                             : AnalyzePair(pair.red, pair.blue, pair.rate, request);
-    PrintResult(r, request.pipe, job.imperial, out);
+    PrintResult(r, request.pipe, request.velocityError, job.imperial, out);
 }

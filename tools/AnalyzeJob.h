@@ -24,6 +24,7 @@ struct AnalyzeJob {
     bool gate = true;
     int32_t peaks = analysis::kDefaultPeaks;
     double velocityErrorPct = 100 * analysis::kDefaultVelocityError;
+    std::string comp;       // a velocity computation whose fit gives the velocity error instead
 };
 
 // Parses analyze's arguments; false with a message on err. json: --json.

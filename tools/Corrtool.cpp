@@ -26,7 +26,7 @@ const CorrtoolCommand kCommands[] = {
     // acquire:
     {"", "acquire", "[options]", CmdAcquire},
     {"", "devices", "", CmdDevices},
-    {"", "analyze", "RUN.corr | RED.wav BLUE.wav | STEREO.wav [--pipe LEN:VEL[:MATERIAL][,...]] [--json] [options]", CmdAnalyze},
+    {"", "analyze", "RUN.corr | RED.wav BLUE.wav | STEREO.wav [--pipe LEN:VEL[:MATERIAL][,...]] [--comp FILE.comp] [--json] [options]", CmdAnalyze},
     {"", "batch", "MANIFEST [--jobs N]", CmdBatch},
 };
 

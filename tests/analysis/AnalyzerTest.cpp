@@ -58,6 +58,20 @@ TEST(LeakInterval, StandardErrorAndStudentT) {
     EXPECT_NEAR(StudentT975(21), 2.080, 1e-3);
 }
 
+// y = 0.95 x + 0.1 through (1, 1), (2, 2.1), (3, 2.9): residuals -0.05,
+// 0.1, -0.05, s^2 = 0.015, se = sqrt(0.015 / 2) = 0.0866 of 0.95; an
+// excluded point changes nothing; two points give no error.
+TEST(LeakInterval, VelocityErrorFromAComputationsResiduals) {
+    LinearRegression fit;
+    fit.Append(1, 1);
+    fit.Append(2, 2.1f);
+    fit.Append(3, 2.9f);
+    fit.Append(4, 40, false);
+    EXPECT_NEAR(RelativeSlopeError(fit), std::sqrt(0.015 / 2) / 0.95, 1e-5);
+    fit.ToggleIncluded(2);
+    EXPECT_TRUE(std::isnan(RelativeSlopeError(fit)));
+}
+
 // A leak 71.23 m from Red and a weaker second leak at 150 m on a 200 m pipe:
 // the best peak is the first, to 0.1 m, inside its interval; the second is a
 // candidate of its own; --peaks 1 keeps the best alone.
