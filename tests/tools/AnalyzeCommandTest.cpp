@@ -109,8 +109,15 @@ TEST_F(Analyze, StereoAndMonoWavsLocateTheSameLeak) {
     EXPECT_EQ(FieldOf(stereo.out, "method"), "phat");
     EXPECT_NEAR(Number(stereo.out, "distance_a_m"), 150.0, 0.1);
     EXPECT_NEAR(Number(mono.out, "distance_a_m"), Number(stereo.out, "distance_a_m"), 0.05);
+    // The candidates list the best peak first, with the same keys.
+    EXPECT_EQ(FieldOf(stereo.out, "peaks.0.distance_a_m"), FieldOf(stereo.out, "distance_a_m"));
+    EXPECT_EQ(FieldOf(stereo.out, "peaks.0.peak_lag"), FieldOf(stereo.out, "peak_lag"));
     EXPECT_EQ(FieldOf(mono.out, "peaks.1.distance_a_m"), "");
     EXPECT_EQ(FieldOf(mono.out, "leak").rfind("LEAK 492.", 0), 0u) << FieldOf(mono.out, "leak");
+    // A stereo file where a mono one belongs is named in the refusal.
+    const ToolResult mixed = Call(CmdAnalyze, {dir + "/r.wav", dir + "/st.wav", "--pipe", "400:1000"});
+    EXPECT_EQ(mixed.code, 1);
+    EXPECT_EQ(mixed.err, "corrtool: " + dir + "/st.wav: a mono WAV needs 1 channel, not 2\n");
 }
 
 TEST(AnalyzeOptions, RefusedWithTheReason) {
