@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "dsp/Correlation.h"
+#include "dsp/PeakSnr.h"
 
 namespace {
 
@@ -119,36 +120,10 @@ float CCorrelation::PeakDelay(int32_t unit) const {
 
 float CCorrelation::Snr() const {
     const std::vector<int64_t>& acc = m_acc[SelectedAccumulator()];
-    const int32_t lags = m_maxLag, g = GuardWidth();
-    if (acc.size() != 2 * static_cast<size_t>(lags) + 1) return 0;
-    const auto skipped = [&](int32_t lag) {
-        return m_suppressionOn && lag >= m_suppressFirst && lag < m_suppressLimit;
-    };
-    float sum = 0;
-    int32_t count = 0;
-    for (int32_t lag = -lags + g; lag <= lags - g; ++lag)
-        if (!skipped(lag)) sum += static_cast<float>(acc[static_cast<size_t>(lag + lags)]), ++count;
-    if (count == 0) return 0;
-    const float mean = sum / static_cast<float>(count);
-    const auto dev = [&](int32_t i) { return static_cast<float>(acc[static_cast<size_t>(i)]) - mean; };
-    float peak = -std::numeric_limits<float>::infinity(), spread = 0;
-    int32_t p = 0;
-    for (int32_t lag = -lags + g; lag <= lags - g; ++lag) {
-        if (skipped(lag)) continue;
-        const float d = dev(lag + lags);
-        if (d > peak) peak = d, p = lag + lags;
-        spread += std::fabs(d);
-    }
-    // Main lobe removal. The rightward walk starts where the leftward one
-    // stopped, so the lobe's left side is taken off twice: this is the
-    // instrument's SNR scale, which the optimisation threshold of 9.0 and the
-    // quality icons were set against.
-    while (p > g && dev(p - 1) * dev(p) > 0) --p, spread -= dev(p), --count;
-    while (p < 2 * lags - g && dev(p + 1) * dev(p) > 0) ++p, spread -= dev(p), --count;
-    // The walk can take off lags it never added (suppressed ones, or a lobe
-    // wider than what is left): no spread or no lags left means no SNR.
-    if (!(spread > 0) || count <= 0) return 0;
-    float snr = peak / (spread / static_cast<float>(count));
+    if (acc.size() != 2 * static_cast<size_t>(m_maxLag) + 1) return 0;
+    std::vector<float> values(acc.size());
+    for (size_t i = 0; i < acc.size(); ++i) values[i] = static_cast<float>(acc[i]);
+    float snr = dsp::PeakSnr(values, GuardWidth(), {m_suppressionOn, m_suppressFirst, m_suppressLimit});
     const float e = SharpenFactor();
     if (e > kSharpenThreshold) snr *= std::sqrt(e);
     return snr;

@@ -21,7 +21,6 @@
 namespace {
 
 constexpr int32_t kFramesPerFeed = 10000;  // what the run loop feeds per tick in a replay
-constexpr int32_t kRangeUnitMs = 1;
 
 std::string Utf8(const std::u16string& s) { return platform::Utf16ToUtf8(s); }
 
@@ -88,35 +87,6 @@ bool ParseReplay(Args args, ReplayOptions& o, std::ostream& err) {
     return true;
 }
 
-// The replay range: a pipe's travel time plus 10 % (at least 25 ms), or the
-// recorded survey range.
-float ReplayRangeMs(const CPipe& pipe) {
-    switch (pipe.GetSurveyRange()) {
-    case kSurveyNone: return std::max(1.1f * pipe.GetTotalTime(DelayUnit::Milliseconds), 25.0f);
-    case kSurveyMedium: return 250.0f;
-    case kSurveyLong: return 1000.0f;
-    case kSurveyMaximum: return 2000.0f;
-    default: return 100.0f;
-    }
-}
-
-// START in replay mode: traces, post-filter mode, range from the pipe and
-// band chosen, then the replay restarted from the recording's first frame and
-// the stopwatch running.
-void StartReplay(CCorrelation& run, const ReplayOptions& o) {
-    CorrelationOptions options = run.Options();
-    if (o.fft) options.useFftEngine = *o.fft;
-    run.SetOptions(options);
-    run.SetTraceCount(o.traces.value_or(options.multiFilter ? 3 : 1));
-    run.SetPostFilter(o.postFilter.value_or(g_configuration.postFilter));
-    const float fileRate = run.FileSampleRate();
-    if (fileRate > 0 && fileRate <= 10000.0f) run.SetSampleRate(fileRate);
-    run.SetRange(ReplayRangeMs(run.Pipe()), kRangeUnitMs);
-    if (o.band) ApplyBand(run, *o.band);
-    RestartReplay(run);  // primed through the filters it replays with, as on the screen
-    run.Clock().Start();
-}
-
 }  // namespace
 
 int CmdCorrInfo(const Args& argsIn, std::ostream& out, std::ostream& err) {
@@ -164,7 +134,7 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
         return 1;
     }
     CCorrelation& run = *opened.run;
-    StartReplay(run, o);
+    StartReplay(run, {o.fft, o.postFilter, o.traces, o.band});
     int64_t frames = 0;
     {
         CProgress progress(err, "corr replay", run.Recording() ? run.Recording()->FrameCount() : 0);

@@ -31,6 +31,17 @@ const std::string kAcquireOptions = std::string(
     "  --stations A,B          station codes 0-3 of the pair (default 1,2)\n"
     "  --pipe LEN:SPEED[,LEN:SPEED...]  sections in m and m/s (default: the scenario's)\n") +
     kEngineOption + kBandOption + kOutOption + kJsonOption;
+const std::string kAnalyzeOptions = std::string(
+    "  --pipe LEN:VEL[:MATERIAL][,LEN:VEL...]  sections in m and m/s (feet and ft/s with --units imperial);\n"
+    "                          default: the run's pipe\n"
+    "  --units metric|imperial lengths of --pipe and of the results (default metric)\n"
+    "  --band LOW-HIGH         the band in Hz (default: the pipe's recommended cut-offs)\n"
+    "  --weighting none|phat|scot|ml  the correlation's weighting (default phat)\n"
+    "  --gate on|off           leave out segments with bursts far above the median level (default on)\n"
+    "  --peaks K               candidate peaks listed (default 3)\n"
+    "  --velocity-error PCT    the velocity's uncertainty in the interval (default 2)\n"
+    "  --comp FILE.comp        the velocity's uncertainty from a velocity fit instead\n") +
+    kJsonOption;
 const std::string kCompOptions = std::string(kUnitsOptions) + kJsonOption;
 
 const CorrtoolCommand kCommands[] = {
@@ -56,6 +67,13 @@ const CorrtoolCommand kCommands[] = {
      "        [--pipe LEN:SPEED[,LEN:SPEED...]] [--engine direct|fft] [--band LOW-HIGH] [--out NAME] [--json]",
      CmdAcquire, kAcquireOptions.c_str()},
     {"", "devices", "[--json]", CmdDevices, kJsonOption},
+    {"", "analyze",
+     "RUN.corr | RED.wav BLUE.wav | STEREO.wav [--pipe LEN:VEL[:MATERIAL][,LEN:VEL...]] [--units metric|imperial]\n"
+     "        [--band LOW-HIGH] [--weighting none|phat|scot|ml] [--gate on|off] [--peaks K] [--velocity-error PCT]\n"
+     "        [--comp FILE.comp] [--json]",
+     CmdAnalyze, kAnalyzeOptions.c_str()},
+    {"", "batch", "MANIFEST [--jobs N]", CmdBatch,
+     "  --jobs N                pairs analysed at once (default: every core)\n"},
 };
 
 void PrintCommandLine(const CorrtoolCommand& c, std::ostream& os) {

@@ -62,3 +62,6 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err);
 int CmdCorrVerify(const Args& args, std::ostream& out, std::ostream& err);
 // acquire:
 int CmdAcquire(const Args& args, std::ostream& out, std::ostream& err);
+// analyze, batch:
+int CmdAnalyze(const Args& args, std::ostream& out, std::ostream& err);
+int CmdBatch(const Args& args, std::ostream& out, std::ostream& err);

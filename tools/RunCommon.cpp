@@ -1,5 +1,6 @@
 #include "tools/RunCommon.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include "dsp/WaveFile.h"
 #include "platform/DurableWrite.h"
 #include "platform/Numbers.h"
+#include "settings/Configuration.h"
 
 bool ParseBand(const std::string& text, std::pair<float, float>& band) {
     double lowHz = 0, highHz = 0;
@@ -51,6 +53,31 @@ void PrintPeak(CCorrelation& run, CResultOut& out) {
 void PrintPeak(CCorrelation& run, std::ostream& out) {
     CResultOut lines(out, false);
     PrintPeak(run, lines);
+}
+
+float ReplayRangeMs(const CPipe& pipe) {
+    switch (pipe.GetSurveyRange()) {
+    case kSurveyNone: return std::max(1.1f * pipe.GetTotalTime(DelayUnit::Milliseconds), 25.0f);
+    case kSurveyMedium: return 250.0f;
+    case kSurveyLong: return 1000.0f;
+    case kSurveyMaximum: return 2000.0f;
+    default: return 100.0f;
+    }
+}
+
+void StartReplay(CCorrelation& run, const ReplaySettings& o) {
+    constexpr int32_t kRangeUnitMs = 1;
+    CorrelationOptions options = run.Options();
+    if (o.fft) options.useFftEngine = *o.fft;
+    run.SetOptions(options);
+    run.SetTraceCount(o.traces.value_or(options.multiFilter ? 3 : 1));
+    run.SetPostFilter(o.postFilter.value_or(g_configuration.postFilter));
+    const float fileRate = run.FileSampleRate();
+    if (fileRate > 0 && fileRate <= 10000.0f) run.SetSampleRate(fileRate);
+    run.SetRange(ReplayRangeMs(run.Pipe()), kRangeUnitMs);
+    if (o.band) ApplyBand(run, *o.band);
+    RestartReplay(run);  // primed through the filters it replays with, as on the screen
+    run.Clock().Start();
 }
 
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {

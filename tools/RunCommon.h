@@ -2,6 +2,7 @@
 // tools/RunCommon.h — what the commands that run a correlation share: the
 // band option, the result lines and saving a run.
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -21,6 +22,23 @@ void ApplyBand(CCorrelation& run, std::pair<float, float> hz);
 void PrintPeak(CCorrelation& run, CResultOut& out);
 // The same as key=value lines.
 void PrintPeak(CCorrelation& run, std::ostream& out);
+
+// The replay range, ms: a pipe's travel time plus 10 % (at least 25 ms), or
+// the recorded survey range.
+float ReplayRangeMs(const CPipe& pipe);
+
+// What a replay may choose instead of the run's own settings.
+struct ReplaySettings {
+    std::optional<bool> fft;
+    std::optional<int32_t> postFilter;
+    std::optional<int32_t> traces;
+    std::optional<std::pair<float, float>> band;  // Hz; 0 = no cut-off
+};
+
+// START in replay mode: traces, post-filter mode, range from the pipe and
+// band chosen, then the replay restarted from the recording's first frame and
+// the stopwatch running.
+void StartReplay(CCorrelation& run, const ReplaySettings& o);
 
 // NAME.corr and NAME_corr.wav; false with a message when either fails.
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err);

@@ -26,6 +26,9 @@ const std::map<std::string, std::vector<std::string>> kAcceptedOptions = {
     {"acquire",
      {"--unit", "--seconds", "--scenario", "--rate", "--stations", "--pipe", "--engine", "--band", "--out", "--json"}},
     {"devices", {"--json"}},
+    {"analyze",
+     {"--pipe", "--units", "--band", "--weighting", "--gate", "--peaks", "--velocity-error", "--comp", "--json"}},
+    {"batch", {"--jobs"}},
 };
 
 // Standard error taken for a terminal, or not, for one test.
