@@ -58,14 +58,15 @@ CLangCheckDlg::CLangCheckDlg(QWidget* parent) : CDialogBase(kTemplate, parent) {
     constexpr int kTop = 40, kRow = 22, kLeft = 12, kColumn = 308;
     for (size_t row = 0; row < CheckedStrings().size(); ++row) {
         const int y = kTop + static_cast<int>(row) * kRow;
+        const int id = kIdFirstRow + 2 * static_cast<int>(row);
         auto* english = new QLabel(this);
         english->setWordWrap(false);
-        english->setGeometry(kLeft, y, kColumn - 4, kRow);
-        RegisterControl(kIdFirstRow + 2 * static_cast<int>(row), english);
+        RegisterControl(id, english);
+        PlaceItem(id, QRect(kLeft, y, kColumn - 4, kRow));
         auto* local = new QLabel(this);
         local->setWordWrap(false);
-        local->setGeometry(kLeft + kColumn, y, kColumn - 4, kRow);
-        RegisterControl(kIdFirstRow + 2 * static_cast<int>(row) + 1, local);
+        RegisterControl(id + 1, local);
+        PlaceItem(id + 1, QRect(kLeft + kColumn, y, kColumn - 4, kRow));
     }
     OnCommand(kResultOk, [this] { EndDialog(kResultOk); });
 }
