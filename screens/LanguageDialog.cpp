@@ -55,18 +55,19 @@ void CLanguageDialog::OnCheck() {
 
 CLangCheckDlg::CLangCheckDlg(QWidget* parent) : CDialogBase(kTemplate, parent) {
     // Two columns: the built-in text and the one in force.
+    // Both start on the screen's reading side, whatever script a text is in.
     constexpr int kTop = 40, kRow = 22, kLeft = 12, kColumn = 308;
+    const Qt::Alignment align = (Mirrored() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute | Qt::AlignVCenter;
     for (size_t row = 0; row < CheckedStrings().size(); ++row) {
         const int y = kTop + static_cast<int>(row) * kRow;
         const int id = kIdFirstRow + 2 * static_cast<int>(row);
-        auto* english = new QLabel(this);
-        english->setWordWrap(false);
-        RegisterControl(id, english);
-        PlaceItem(id, QRect(kLeft, y, kColumn - 4, kRow));
-        auto* local = new QLabel(this);
-        local->setWordWrap(false);
-        RegisterControl(id + 1, local);
-        PlaceItem(id + 1, QRect(kLeft + kColumn, y, kColumn - 4, kRow));
+        for (int column = 0; column < 2; ++column) {
+            auto* label = new QLabel(this);
+            label->setWordWrap(false);
+            label->setAlignment(align);
+            RegisterControl(id + column, label);
+            PlaceItem(id + column, QRect(kLeft + column * kColumn, y, kColumn - 4, kRow));
+        }
     }
     OnCommand(kResultOk, [this] { EndDialog(kResultOk); });
 }
