@@ -86,6 +86,12 @@ CCorrelatorDlg::~CCorrelatorDlg() = default;
 // (Red and Blue when the lines detect nothing and a station is unset), the
 // module self-tests.
 void CCorrelatorDlg::Construct() {
+    // The graph runs from Red on the left to Blue on the right in every
+    // language: its row buttons and the result panel below it, between the
+    // stations at its ends and drawn with its cells, stay in place.
+    KeepPlace({kIdRow1, kIdRow2, kIdRow3, kIdEnlarge1, kIdEnlarge2, kIdEnlarge3, kIdStationAPicture,
+               kIdStationBPicture, kIdDistanceA, kIdDistanceB, kIdSnrIcon, kIdFilterLabel, kIdPipeLabel,
+               kIdElapsedLabel, kIdSnrLabel});
     LoadPrefixes();
     auto* delayText = new QLabel(this);
     delayText->setObjectName(QStringLiteral("ctl%1").arg(kIdCursorDelayText));

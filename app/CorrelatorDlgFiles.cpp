@@ -10,6 +10,7 @@
 #include "app/RunSettings.h"
 #include "dsp/WaveFile.h"
 #include "hardware/SensorHardware.h"
+#include "pipe/PipeEntry.h"
 #include "platform/Debug.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
@@ -124,7 +125,10 @@ QImage CCorrelatorDlg::RunPictureNow(const QString& fileName) {
     in.labels = {LoadString(kStrFileName) + blank, LoadString(kStrPipe) + blank, LoadString(kStrFilters) + blank,
                  LoadString(kStrElapsed) + blank, LoadString(kStrSnr) + blank};
     // A survey pipe's description names its range.
-    const std::u16string pipe = run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
+    // After the right-to-left picture's left-to-right override a Persian
+    // word would read backwards with its letters apart: it is embedded.
+    std::u16string pipe = run.Pipe().GetDescription(static_cast<LengthUnit>(g_configuration.unitSystem));
+    if (in.rightToLeft) pipe = EmbeddedLeftToRight(pipe);
     const float snr = run.SamplesCorrelated() > 0 ? run.Snr() : 0.0f;
     in.values = {fileName, QString::fromStdU16String(pipe), filters,
                  QString::number(run.Clock().ElapsedMs() / 1000.0, 'f', 1) + QStringLiteral("s"),

@@ -268,6 +268,9 @@ void PutSampleRuns() {
         {"HIGH ST 12.corr", {u"HIGH ST 12", u"HYDRANT TO VALVE", u"", u"", u"W-2291"}, 31},
         {"MAIN ST 4.corr", {u"MAIN ST 4", u"VALVE 12 TO HYDRANT 7", u"TRAFFIC NOISE", u"LEAK AT 60M", u"W-2304"}, 24},
         {"MARKET SQ.corr", {u"MARKET SQ", u"", u"", u"", u""}, 12},
+        // A name as long as the name screen takes (40 characters).
+        {"MAIN STREET VALVE 12 TO HYDRANT 7 RUN 04.corr",
+         {u"MAIN STREET VALVE 12 TO HYDRANT 7 RUN 04", u"VALVE 12 TO HYDRANT 7", u"", u"", u"W-2305"}, 28},
         {"STATION RD 7.corr", {u"STATION RD 7", u"SERVICE PIPE", u"", u"", u"W-2310"}, 45},
     };
     platform::CreateDirectory(kGallerySamples);
@@ -467,7 +470,8 @@ std::vector<GalleryScreen> Screens() {
              screen->SetPattern(std::string(kGallerySamples) + "*.corr");
              return screen;
          },
-         [](CDialogBase& screen) { Press(screen, {CFileListDialog::kIdSelectDown}); }},
+         // The 40-character name chosen, below a short one.
+         [](CDialogBase& screen) { Press(screen, {CFileListDialog::kIdSelectDown, CFileListDialog::kIdSelectDown}); }},
         {"confirm-delete", [] { return std::make_unique<CConfirmDeleteBox>(); }},
         {"compute", GalleryComputeScreen,
          [](CDialogBase& screen) { Press(screen, {CComputeDialog::kIdSelectNext}); }},

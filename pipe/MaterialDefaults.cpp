@@ -1,4 +1,5 @@
 #include "pipe/MaterialDefaults.h"
+#include "pipe/LanguageText.h"
 
 #include <array>
 #include <mutex>
@@ -178,12 +179,14 @@ void SetMaterialNameSource(MaterialNameSource source) {
 
 std::span<const BuiltInName> BuiltInNames() { return kNames; }
 
-std::u16string BuiltInNameText(const BuiltInName& name) {
+std::u16string BuiltInNameText(const BuiltInName& name) { return LanguageText(name.stringId, name.english); }
+
+std::u16string LanguageText(uint32_t stringId, std::u16string_view english) {
     std::lock_guard lock(g_sourceMutex);
     if (g_nameSource) {
-        if (std::optional<std::u16string> text = g_nameSource(name.stringId)) return *text;
+        if (std::optional<std::u16string> text = g_nameSource(stringId)) return *text;
     }
-    return name.english;
+    return std::u16string(english);
 }
 
 MaterialEntry BuiltInEntry(int slot) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "archive/Archive.h"
+#include "pipe/LanguageText.h"
 #include "platform/SelfTestText.h"
 
 namespace {
@@ -13,6 +14,10 @@ namespace {
 constexpr float kSurveyTimes[] = {0.1f, 0.25f, 1.0f, 2.0f};
 constexpr const char16_t* kSurveyTexts[] = {u"SURVEY SHORT RANGE", u"SURVEY MEDIUM RANGE", u"SURVEY LONG RANGE",
                                             u"SURVEY MAXIMUM RANGE"};
+// String-table ids of the descriptions' words: the survey ranges 0-3 and a
+// pipe of several sections.
+constexpr uint32_t kSurveyTextIds[] = {611, 612, 613, 614};
+constexpr uint32_t kMultiSectionId = 610;
 constexpr int32_t kHydrophone = 1;
 
 bool IsSurveyRange(int32_t range) { return range >= kSurveyShort && range <= kSurveyMaximum; }
@@ -23,7 +28,9 @@ void Require(bool ok) {
 
 }  // namespace
 
-std::u16string SurveyRangeText(int32_t range) { return IsSurveyRange(range) ? kSurveyTexts[range] : u""; }
+std::u16string SurveyRangeText(int32_t range) {
+    return IsSurveyRange(range) ? LanguageText(kSurveyTextIds[range], kSurveyTexts[range]) : u"";
+}
 
 CPipe::CPipe(float sampleRate) : m_sampleRate(sampleRate) {}
 
@@ -132,7 +139,7 @@ float CPipe::GetHighCutoff() const {
 
 std::u16string CPipe::GetDescription(LengthUnit unit) const {
     if (m_count == 0) return SurveyRangeText(m_surveyRange);
-    const std::u16string what = m_count >= 2 ? u"MULTI-SECTION" : m_sections[0].GetMaterial();
+    const std::u16string what = m_count >= 2 ? LanguageText(kMultiSectionId, u"MULTI-SECTION") : m_sections[0].GetMaterial();
     return FormatLengthWithUnit(GetTotalLength(LengthUnit::Metres), unit) + u" " + what;
 }
 

@@ -63,11 +63,6 @@ std::vector<ScreenCell> ChoiceGrid(int count, const ScreenCell& area) {
     return cells;
 }
 
-std::vector<ScreenCell> MirroredGrid(std::vector<ScreenCell> cells, const ScreenCell& area) {
-    for (ScreenCell& c : cells) c.x = 2 * area.x + area.width - c.x - c.width;
-    return cells;
-}
-
 EditorRow EditorRowControls(int row, int sectionCount) {
     constexpr int kSlots = 10;
     EditorRow shown;

@@ -56,9 +56,6 @@ int ChoiceColumns(int count);
 // kChoiceMaxHeight each.
 std::vector<ScreenCell> ChoiceGrid(int count, const ScreenCell& area);
 
-// The same grid read right to left, for a right-to-left language.
-std::vector<ScreenCell> MirroredGrid(std::vector<ScreenCell> cells, const ScreenCell& area);
-
 // Ten section slots; what row 0-9 of the multi-section editor shows for a
 // pipe of sectionCount sections (0-10).
 struct EditorRow {

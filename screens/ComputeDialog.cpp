@@ -56,6 +56,10 @@ ComputeCaptions LoadCaptions() {
 }  // namespace
 
 CComputeDialog::CComputeDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
+    // The plot's axes are the same in every language: their titles stay, and
+    // the selection keys step along the separation axis.
+    KeepPlace({kIdSeparationAxis, kIdDelayAxis});
+    KeepOrder({kIdSelectPrevious, kIdSelectNext});
     OnCommand(kIdOpen, [this] { OnOpen(); });
     OnCommand(kIdSaveAs, [this] { OnSaveAs(); });
     OnCommand(kIdInfo, [this] { OnInfo(); });

@@ -42,6 +42,9 @@ std::string Ascii(const std::u16string& s) { return std::string(s.begin(), s.end
 
 CDatabaseDialog::CDatabaseDialog(int slot, QWidget* parent)
     : CDialogBase(kTemplate, parent), m_slot(std::clamp(slot, 0, CMaterials::kSlotCount - 1)) {
+    KeepOrder({kIdFirstDigit, kIdFirstDigit + 1, kIdFirstDigit + 2, kIdFirstDigit + 3, kIdFirstDigit + 4,
+               kIdFirstDigit + 5, kIdFirstDigit + 6, kIdFirstDigit + 7, kIdFirstDigit + 8, kIdFirstDigit + 9, kIdPoint,
+               kIdClear, kIdEnter});
     OnCommand(kIdUp, [this] { OnStep(-1); });
     OnCommand(kIdDown, [this] { OnStep(+1); });
     OnCommand(kIdEditEntry, [this] { OnEditEntry(); });

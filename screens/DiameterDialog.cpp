@@ -36,7 +36,6 @@ void CDiameterDialog::OnInitDialog() {
     for (int band = 0; band < MaterialEntry::kBandCount; ++band)
         if (!material.bands[static_cast<size_t>(band)].IsEmpty()) listed.push_back(band);
     std::vector<ScreenCell> cells = ChoiceGrid(static_cast<int>(listed.size()), kBandArea);
-    if (layoutDirection() == Qt::RightToLeft) cells = MirroredGrid(std::move(cells), kBandArea);
     const LengthUnit unit = g_configuration.unitSystem != 0 ? LengthUnit::Inches : LengthUnit::Millimetres;
     for (size_t i = 0; i < listed.size(); ++i) {
         const DiameterBand& band = material.bands[static_cast<size_t>(listed[i])];
@@ -45,7 +44,7 @@ void CDiameterDialog::OnInitDialog() {
         PipeSegment probe;
         probe.SetBand(band);
         const int id = kIdFirstBand + listed[i];
-        GetDlgItem(id)->setGeometry(cells[i].x, cells[i].y, cells[i].width, cells[i].height);
+        PlaceItem(id, QRect(cells[i].x, cells[i].y, cells[i].width, cells[i].height));
         SetItemText(id, QString::fromStdU16String(range));
         EnableItem(id, probe.HasUsableVelocity());
         ShowItem(id, true);

@@ -1,5 +1,6 @@
 #include "screens/FileListDialog.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <algorithm>
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kNameMargin = 6;  // px the list keeps beside a name
 constexpr int kSmallestNamePixels = 7;
+constexpr int kSmallestDetailPixels = 12;  // a detail line shrinks this far before it is cut
 
 }  // namespace
 
@@ -123,8 +125,10 @@ void CFileListDialog::ShowDetails() {
         auto* label = Item<QLabel>(kIdFirstDetail + i);
         if (!label) continue;
         const QString text = i < static_cast<int>(lines.size()) ? QString::fromStdU16String(lines[static_cast<size_t>(i)]) : QString();
-        // A long comment ends in "..." rather than running out of the frame.
-        label->setText(label->fontMetrics().elidedText(text, Qt::ElideRight, label->width()));
+        // A 40-character title shows whole in a smaller font; a longer
+        // comment ends in "..." rather than running out of the frame.
+        label->setFont(FitLineFont(text, font(), label->width(), kSmallestDetailPixels));
+        label->setText(QFontMetrics(label->font()).elidedText(text, Qt::ElideRight, label->width()));
         label->setToolTip(text);
     }
 }

@@ -55,17 +55,19 @@ void CLanguageDialog::OnCheck() {
 
 CLangCheckDlg::CLangCheckDlg(QWidget* parent) : CDialogBase(kTemplate, parent) {
     // Two columns: the built-in text and the one in force.
+    // Both start on the screen's reading side, whatever script a text is in.
     constexpr int kTop = 40, kRow = 22, kLeft = 12, kColumn = 308;
+    const Qt::Alignment align = (Mirrored() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignAbsolute | Qt::AlignVCenter;
     for (size_t row = 0; row < CheckedStrings().size(); ++row) {
         const int y = kTop + static_cast<int>(row) * kRow;
-        auto* english = new QLabel(this);
-        english->setWordWrap(false);
-        english->setGeometry(kLeft, y, kColumn - 4, kRow);
-        RegisterControl(kIdFirstRow + 2 * static_cast<int>(row), english);
-        auto* local = new QLabel(this);
-        local->setWordWrap(false);
-        local->setGeometry(kLeft + kColumn, y, kColumn - 4, kRow);
-        RegisterControl(kIdFirstRow + 2 * static_cast<int>(row) + 1, local);
+        const int id = kIdFirstRow + 2 * static_cast<int>(row);
+        for (int column = 0; column < 2; ++column) {
+            auto* label = new QLabel(this);
+            label->setWordWrap(false);
+            label->setAlignment(align);
+            RegisterControl(id + column, label);
+            PlaceItem(id + column, QRect(kLeft + column * kColumn, y, kColumn - 4, kRow));
+        }
     }
     OnCommand(kResultOk, [this] { EndDialog(kResultOk); });
 }

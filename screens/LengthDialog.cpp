@@ -26,6 +26,9 @@ void SetPixelSize(QWidget* w, int pixels) {
 
 CLengthDialog::CLengthDialog(const PipeSegment& section, const CPipe& pipe, QWidget* parent)
     : CDialogBase(kTemplate, parent), m_section(section), m_basePipe(pipe), m_pipe(pipe) {
+    KeepOrder({kIdFirstDigit, kIdFirstDigit + 1, kIdFirstDigit + 2, kIdFirstDigit + 3, kIdFirstDigit + 4,
+               kIdFirstDigit + 5, kIdFirstDigit + 6, kIdFirstDigit + 7, kIdFirstDigit + 8, kIdFirstDigit + 9, kIdPoint,
+               kIdDelete, kIdClear});
     for (int digit = 0; digit <= 9; ++digit)
         OnCommand(kIdFirstDigit + digit, [this, digit] { OnKey(static_cast<char>('0' + digit)); });
     OnCommand(kIdPoint, [this] { OnKey('.'); });

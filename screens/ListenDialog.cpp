@@ -33,6 +33,10 @@ CListenDialog::CListenDialog(SensorHardware& hardware, RadioLink& radio, QWidget
         OnCommand(kLeftIds[i], [this, i] { OnLeft(i); });
         OnCommand(kRightIds[i], [this, i] { OnRight(i); });
     }
+    // The columns are the headphones' left and right ears in every language.
+    KeepPlace({kIdLeftTitle, kIdLevelLeft, kIdRecording, kIdLevelRight, kIdRightTitle, kIdRedBarsLeft, kIdBlueBarsLeft,
+               kIdRedBarsRight, kIdBlueBarsRight, kLeftIds[0], kLeftIds[1], kLeftIds[2], kLeftIds[3], kRightIds[0],
+               kRightIds[1], kRightIds[2], kRightIds[3]});
     OnCommand(kIdVolumeDown, [this] { OnVolumeStep(-unitcare::kVolumeStep); });
     OnCommand(kIdVolumeUp, [this] { OnVolumeStep(unitcare::kVolumeStep); });
     OnCommand(kIdFilters, [this] { OnFilters(); });

@@ -34,6 +34,8 @@ public:
         kIdLevelLeft = 1299,
         kIdLevelRight = 1300,
         kIdRecording = 1334,
+        kIdLeftTitle = 1401,
+        kIdRightTitle = 1402,
         kIdRedBarsLeft = 1328,
         kIdBlueBarsLeft = 1329,
         kIdRedBarsRight = 1330,

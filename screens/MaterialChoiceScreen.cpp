@@ -31,12 +31,11 @@ std::vector<int> CMaterialChoiceScreen::OfferedSlots() {
 void CMaterialChoiceScreen::PlaceMaterialButtons() {
     const std::vector<int> offered = OfferedSlots();
     std::vector<ScreenCell> cells = ChoiceGrid(static_cast<int>(offered.size()), kMaterialArea);
-    if (layoutDirection() == Qt::RightToLeft) cells = MirroredGrid(std::move(cells), kMaterialArea);
     for (int slot = 0; slot < CMaterials::kSlotCount; ++slot) ShowItem(kIdFirstMaterial + slot, false);
     for (size_t i = 0; i < offered.size(); ++i) {
-        QWidget* button = GetDlgItem(kIdFirstMaterial + offered[i]);
-        button->setGeometry(cells[i].x, cells[i].y, cells[i].width, cells[i].height);
-        SetItemText(kIdFirstMaterial + offered[i], QString::fromStdU16String(g_materials->Slot(offered[i]).name));
-        button->show();
+        const int id = kIdFirstMaterial + offered[i];
+        PlaceItem(id, QRect(cells[i].x, cells[i].y, cells[i].width, cells[i].height));
+        SetItemText(id, QString::fromStdU16String(g_materials->Slot(offered[i]).name));
+        ShowItem(id, true);
     }
 }

@@ -105,9 +105,9 @@ void CMultiPipeDialog::ShowValues() {
     for (int row = 0; row < kRows; ++row) {
         const EditorRow shown = EditorRowControls(row, count);
         const QRect r = RowRect(row);
-        GetDlgItem(kIdFirstInsert + row)->setGeometry(kInsertX, r.top(), kInsertWidth, r.height());
-        GetDlgItem(kIdFirstDescription + row)->setGeometry(kDescriptionX, r.top(), kDescriptionWidth, r.height());
-        GetDlgItem(kIdFirstDelete + row)->setGeometry(kDeleteX, r.top(), kDeleteWidth, r.height());
+        PlaceItem(kIdFirstInsert + row, QRect(kInsertX, r.top(), kInsertWidth, r.height()));
+        PlaceItem(kIdFirstDescription + row, QRect(kDescriptionX, r.top(), kDescriptionWidth, r.height()));
+        PlaceItem(kIdFirstDelete + row, QRect(kDeleteX, r.top(), kDeleteWidth, r.height()));
         ShowItem(kIdFirstInsert + row, shown.insert);
         ShowItem(kIdFirstDescription + row, shown.description);
         ShowItem(kIdFirstDelete + row, shown.remove);
@@ -120,10 +120,11 @@ void CMultiPipeDialog::ShowValues() {
     }
     // Station B stands right below the last row in use.
     const int bottom = RowRect(EditorVisibleRows(count) - 1).bottom() + kRowGap + 2;
-    if (QWidget* b = GetDlgItem(kIdStationBPicture)) b->setGeometry(kInsertX, bottom, kStationSize, kStationSize);
-    if (QWidget* b = GetDlgItem(kIdStationBName)) b->setGeometry(kStationNameX, bottom, kStationNameWidth, kStationSize);
-    if (QWidget* a = GetDlgItem(kIdStationAPicture)) a->setGeometry(kInsertX, kListTop - kStationSize - 2, kStationSize, kStationSize);
-    if (QWidget* a = GetDlgItem(kIdStationAName)) a->setGeometry(kStationNameX, kListTop - kStationSize - 2, kStationNameWidth, kStationSize);
+    const int top = kListTop - kStationSize - 2;
+    PlaceItem(kIdStationBPicture, QRect(kInsertX, bottom, kStationSize, kStationSize));
+    PlaceItem(kIdStationBName, QRect(kStationNameX, bottom, kStationNameWidth, kStationSize));
+    PlaceItem(kIdStationAPicture, QRect(kInsertX, top, kStationSize, kStationSize));
+    PlaceItem(kIdStationAName, QRect(kStationNameX, top, kStationNameWidth, kStationSize));
     EnableItem(kIdStart, count > 0);
     update();
 }
@@ -137,7 +138,7 @@ void CMultiPipeDialog::OnPaint(QPainter& painter) {
         const MaterialColour c = m_pipe.GetSection(row).GetColour();
         const QRect r = RowRect(row);
         painter.setBrush(QColor(c.r, c.g, c.b));
-        painter.drawRect(QRect(kMarkX, r.top() + 2, kMarkWidth, r.height() - 4));
+        painter.drawRect(VisualRect(QRect(kMarkX, r.top() + 2, kMarkWidth, r.height() - 4)));
     }
     painter.restore();
 }

@@ -16,6 +16,8 @@ public:
         kIdChannel = 1306,
         kIdFrequency = 1307,
         kIdChannelClear = 1009,
+        kIdChannelPoint = 1011,    // hidden
+        kIdFrequencyPoint = 1023,  // hidden
         kIdFrequencyClear = 1021,
         kIdAccept = 1024,
         kIdCancel = 1025,

@@ -1,6 +1,7 @@
 #include "screens/SetClockDialog.h"
 
 #include <QFont>
+#include <iterator>
 
 using unitcare::ClockField;
 
@@ -24,6 +25,9 @@ const CSetClockDialog::ClockStep CSetClockDialog::kSteps[20] = {
 CSetClockDialog::CSetClockDialog(QWidget* parent) : CDialogBase(kTemplate, parent) {
     for (const ClockStep& step : kSteps) OnCommand(step.id, [this, &step] { OnStep(step); });
     OnCommand(kIdOk, [this] { OnOk(); });
+    // A field's keys keep +10 left of +1 in every language (four per field).
+    for (size_t k = 0; k < std::size(kSteps); k += 4)
+        KeepOrder({kSteps[k].id, kSteps[k + 1].id, kSteps[k + 2].id, kSteps[k + 3].id});
     // The values read from arm's length.
     for (int id : {kIdYear, kIdMonth, kIdDay, kIdHour, kIdMinute}) {
         if (QWidget* w = GetDlgItem(id)) {

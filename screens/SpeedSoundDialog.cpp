@@ -29,6 +29,9 @@ VelocityUnit DisplayVelocity() { return DisplayVelocityUnit(g_configuration.unit
 
 CSpeedSoundDialog::CSpeedSoundDialog(const CPipe& pipe, float delaySeconds, QWidget* parent)
     : CDialogBase(kTemplate, parent), m_pipe(pipe), m_delaySeconds(delaySeconds) {
+    KeepOrder({kIdFirstDigit, kIdFirstDigit + 1, kIdFirstDigit + 2, kIdFirstDigit + 3, kIdFirstDigit + 4,
+               kIdFirstDigit + 5, kIdFirstDigit + 6, kIdFirstDigit + 7, kIdFirstDigit + 8, kIdFirstDigit + 9, kIdPoint,
+               kIdClear});
     for (int digit = 0; digit <= 9; ++digit)
         OnCommand(kIdFirstDigit + digit, [this, digit] { OnKey(static_cast<char>('0' + digit)); });
     OnCommand(kIdPoint, [this] { OnKey('.'); });

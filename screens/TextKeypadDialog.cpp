@@ -35,6 +35,7 @@ CTextKeypadDialog::CTextKeypadDialog(int templateId, QWidget* parent) : CDialogB
     OnCommand(kIdClear, [this] { OnClearKey(); });
     OnCommand(kIdNumeric, [this] { ShowDigitPad(true); });
     OnCommand(kIdAlpha, [this] { ShowDigitPad(false); });
+    KeepOrder(KeyIds());  // the Latin keyboard's order in every language
     // Keys never take the focus from the field they type into.
     for (auto* button : findChildren<QAbstractButton*>()) {
         button->setFocusPolicy(Qt::NoFocus);
@@ -56,9 +57,13 @@ void CTextKeypadDialog::ShowDigitPad(bool digits) {
     ShowItem(kIdAlpha, digits);
 }
 
-void CTextKeypadDialog::EnableKeys(bool enable) {
+std::vector<int> CTextKeypadDialog::KeyIds() {
     std::vector<int> ids = {kIdDigitPoint, kIdLetterPoint, kIdDash, kIdSpace, kIdDelete, kIdClear, kIdNumeric, kIdAlpha};
     for (const char* c = kLetters; *c; ++c) ids.push_back(KeyOf(*c));
     for (const char* c = kDigits; *c; ++c) ids.push_back(KeyOf(*c));
-    for (int id : ids) EnableItem(id, enable);
+    return ids;
+}
+
+void CTextKeypadDialog::EnableKeys(bool enable) {
+    for (int id : KeyIds()) EnableItem(id, enable);
 }

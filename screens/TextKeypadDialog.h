@@ -48,6 +48,8 @@ protected:
     void ShowDigitPad(bool digits);
     // Every key that types or edits, and both pad switches.
     void EnableKeys(bool enable);
+    // Every key of the keypad, letters and digits and the editing keys.
+    static std::vector<int> KeyIds();
 
 private:
     bool m_digits = false;

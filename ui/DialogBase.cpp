@@ -97,6 +97,7 @@ void CDialogBase::BuildControls() {
     setFont(ScreenFont(m_template));
     for (const ControlTemplate& c : m_template.controls) {
         QWidget* w = CreateControl(c, this);
+        w->setGeometry(VisualRect(w->geometry()));
         RegisterControl(c.id, w);
     }
 }
@@ -199,6 +200,36 @@ void CDialogBase::SetWakingTouchesAct(bool act) { setProperty(kWakingTouchActsPr
 void CDialogBase::RegisterControl(int id, QWidget* control) {
     control->setObjectName(QStringLiteral("ctl%1").arg(id));
     control->setProperty(kIdProperty, id);
+}
+
+QRect CDialogBase::VisualRect(const QRect& logical) const {
+    if (!Mirrored()) return logical;
+    return QRect(width() - logical.x() - logical.width(), logical.y(), logical.width(), logical.height());
+}
+
+void CDialogBase::PlaceItem(int id, const QRect& logical) {
+    if (QWidget* w = GetDlgItem(id)) w->setGeometry(VisualRect(logical));
+}
+
+// Puts the controls at their template rectangles moved by shift pixels.
+void CDialogBase::ShiftTemplateItems(const std::vector<int>& ids, int shift) {
+    for (int id : ids) {
+        const ControlTemplate* c = m_template.Find(id);
+        QWidget* w = GetDlgItem(id);
+        if (c && w) w->setGeometry(UnitsToPixels(c->units).translated(shift, 0));
+    }
+}
+
+void CDialogBase::KeepPlace(const std::vector<int>& ids) {
+    if (Mirrored()) ShiftTemplateItems(ids, 0);
+}
+
+void CDialogBase::KeepOrder(const std::vector<int>& ids) {
+    if (!Mirrored()) return;
+    QRect block;
+    for (int id : ids)
+        if (const ControlTemplate* c = m_template.Find(id)) block |= UnitsToPixels(c->units);
+    ShiftTemplateItems(ids, VisualRect(block).x() - block.x());
 }
 
 QRegion CDialogBase::EraseRegion() const { return QRegion(rect()); }

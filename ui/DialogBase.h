@@ -10,6 +10,12 @@
 // activity too, and a touch on a dimmed display only wakes it: its pen-down,
 // moves and pen-up reach neither the screen nor its controls. The background is white, or black with the
 // inverted colour scheme, and controls take the opposite text colour.
+//
+// A right-to-left language mirrors every screen: templates are written left
+// to right, whatever the language, and the template's left becomes the
+// screen's right. A screen keeps in place what shows a physical side (the
+// graph's ends, the headphones' ears) and keeps the order of keys that read
+// left to right (keypads).
 
 #include <QColor>
 #include <QDialog>
@@ -17,6 +23,7 @@
 #include <QRegion>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "ui/DialogTemplate.h"
 
@@ -68,6 +75,15 @@ public:
     void KillTimer(int id);
     bool TimerRunning(int id) const { return m_timers.count(id) > 0; }
 
+    // Whether the screen mirrors its template (a right-to-left language).
+    bool Mirrored() const { return layoutDirection() == Qt::RightToLeft; }
+    // A rectangle in the template's left-to-right pixels where the screen
+    // shows it: mirrored across the screen's width when the screen mirrors.
+    QRect VisualRect(const QRect& logical) const;
+    // Places a control by its rectangle in the template's pixels, as a screen
+    // that lays out controls in code does.
+    void PlaceItem(int id, const QRect& logical);
+
     static QColor BackgroundColour();
     static QColor TextColour();
 
@@ -81,6 +97,12 @@ protected:
     // (a screen whose display may be off).
     void SetWakingTouchesAct(bool act);
     void RegisterControl(int id, QWidget* control);
+    // On a mirrored screen, these template controls stay where the template
+    // puts them: they show a physical side (the graph's ends, the ears).
+    void KeepPlace(const std::vector<int>& ids);
+    // On a mirrored screen, these template controls move as one block to the
+    // mirrored place and keep their left-to-right order (a keypad).
+    void KeepOrder(const std::vector<int>& ids);
 
     // Hooks for the screens.
     virtual void OnInitDialog() {}
@@ -102,6 +124,7 @@ protected:
 
 private:
     void BuildControls();
+    void ShiftTemplateItems(const std::vector<int>& ids, int shift);
     void ApplySchemeColours();
 
     int m_templateId;

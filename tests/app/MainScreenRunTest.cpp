@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
@@ -32,6 +33,7 @@
 #include "screens/FilterDialog.h"
 #include "screens/ListenDialog.h"
 #include "settings/Configuration.h"
+#include "settings/Language.h"
 #include "sim/VirtualUnit.h"
 #include "ui/PictureSet.h"
 #include "ui/Resources.h"
@@ -399,11 +401,20 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
 }
 
 // SURVEY runs over the configured range (an unknown one as short) with no
-// pipe: no distances, the survey pipe label, the delay under the cursor.
+// pipe: no distances, the survey pipe label, the delay under the cursor. The
+// Persian picture's range used to read backwards, its letters apart.
 TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
     g_configuration.testMode = 1;
-    struct Row { int32_t configured; float rate, range; int32_t unit; const char* description; };
-    for (const Row& row : {Row{7, 10000.0f, 100.0f, 1, "SURVEY SHORT RANGE"}, Row{2, 5000.0f, 1.0f, 0, "SURVEY LONG RANGE"}}) {
+    InstallLanguageHooks();
+    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
+    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
+    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    struct Row { int32_t configured; float rate, range; int32_t unit; const char16_t* description; const char16_t* code; };
+    for (const Row& row : {Row{7, 10000.0f, 100.0f, 1, u"SURVEY SHORT RANGE", u"ENG"},
+                           Row{2, 5000.0f, 1.0f, 0, u"SURVEY LONG RANGE", u"ENG"},
+                           Row{1, 10000.0f, 250.0f, 1, u"\u202D\u202B\u067E\u06CC\u0645\u0627\u06CC\u0634 \u0628\u0631\u062F "
+                                                         u"\u0645\u062A\u0648\u0633\u0637\u202C", u"FAS"}}) {
+        SetLanguage(row.code);
         g_configuration.surveyRange = row.configured;
         Make();
         Ticks(5);
@@ -424,12 +435,14 @@ TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
         EXPECT_FALSE(dlg->ItemText(kIdCursorDelayText).isEmpty());
         // The saved picture's pipe line names the range.
         RunPictureInput expected;
+        expected.rightToLeft = row.code == std::u16string_view(u"FAS");
         expected.labels[1] = LoadString(123) + " ";
-        expected.values[1] = row.description;
-        const QRect pipeLine(0, 45, 500, 15);
+        expected.values[1] = QString::fromStdU16String(row.description);
+        const QRect pipeLine(0, 45, 800, 15);
         EXPECT_EQ(dlg->RunPictureNow("S.corr").copy(pipeLine), MakeRunPicture(expected).copy(pipeLine)) << row.configured;
         dlg.reset();
     }
+    SetLanguage(u"ENG");
 }
 
 // While the listen screen is open the loop keeps sampling but correlates

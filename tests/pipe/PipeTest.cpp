@@ -10,6 +10,7 @@
 
 #include "Bytes.h"
 #include "archive/Archive.h"
+#include "pipe/Materials.h"
 #include "pipe/Pipe.h"
 
 namespace {
@@ -109,11 +110,23 @@ TEST(RecommendedCutoffs, LowestLowAndHighestHighOfTheRangeIndexAndSensorGroup) {
     EXPECT_EQ(pipe.GetHighCutoff(), 600.0f);
 }
 
-TEST(PipeDescription, NamesTheMaterialOrMultiSection) {
+// The words come from the language's string table: a German unit's saved
+// picture read "MULTI-SECTION" and "SURVEY LONG RANGE".
+TEST(PipeDescription, NamesTheMaterialOrMultiSectionInTheLanguage) {
     CPipe pipe = PipeOf({Section(100.0f, 1000.0f, u"PVC")});
     EXPECT_EQ(pipe.GetDescription(LengthUnit::Metres), u"100.0m PVC");
     pipe.AddSection(Section(100.0f, 1000.0f));
     EXPECT_EQ(pipe.GetDescription(LengthUnit::Feet), u"656.2ft MULTI-SECTION");
+    CPipe survey(10000.0f);
+    survey.SetSurveyRange(kSurveyLong);
+    SetMaterialNameSource([](uint32_t id) -> std::optional<std::u16string> {
+        if (id == 610) return u"MEHRERE ABSCHNITTE";
+        if (id == 613) return u"\u00DCBERSICHT LANG";
+        return std::nullopt;
+    });
+    EXPECT_EQ(pipe.GetDescription(LengthUnit::Metres), u"200.0m MEHRERE ABSCHNITTE");
+    EXPECT_EQ(survey.GetDescription(LengthUnit::Metres), u"\u00DCBERSICHT LANG");
+    SetMaterialNameSource({});
     PipeSegment feet = Section(0.0f, 1200.0f);
     feet.SetLength(12.5f, LengthUnit::Feet);
     EXPECT_EQ(feet.GetDescription(1, 1), u"12.5ft STEEL (3.9 - 7.8in, 3.9370ft/ms)");

@@ -141,14 +141,17 @@ TEST_F(FileScreens, EighteenFilesGiveTwoPagesAndNextOnlyOnTheFirst) {
 }
 
 // The whole of a 40-character name shows, in a smaller font; a short one
-// keeps the screen's font.
+// keeps the screen's font. Its title in the details showed cut with "...".
 TEST_F(FileScreens, ALongNameShowsWholeInItsRow) {
     const std::string longName = "MAIN STREET VALVE 12 TO HYDRANT 7 RUN 04";
     ASSERT_EQ(longName.size(), 40u);
     Put(longName + ".corr");
     Put("R1.corr");
     CFileListDialog screen;
+    const std::u16string title = u"TITLE: MAIN STREET VALVE 12 TO HYDRANT 7 RUN 04";
+    screen.SetDetailsProvider([&](const std::string&) { return std::vector<std::u16string>{title}; });
     screen.InitForDisplay();
+    EXPECT_EQ(screen.ItemText(CFileListDialog::kIdFirstDetail), QString::fromStdU16String(title));
     auto* list = screen.Item<QListWidget>(CFileListDialog::kIdList);
     const int room = list->width() - 2 * list->frameWidth();
     const QListWidgetItem* whole = list->item(0);

@@ -269,3 +269,22 @@ TEST_F(PipeEntry, ThirtySixBandsFitReadablyAndABandWithoutVelocityCannotBeChosen
 }
 
 // --- Language packs ---
+
+// On a Persian screen what a screen places in code mirrors with its template
+// (the material grid, the editor's rows), and a keypad moves as a block but
+// keeps 7 8 9 from left to right.
+TEST_F(PipeEntry, PersianScreensMirrorWhatTheyPlaceAndKeypadsKeepTheirOrder) {
+    InstallPack("FAS");
+    CMaterialDialog material;
+    material.InitForDisplay();
+    const auto x = [](CDialogBase& s, int id) { return s.GetDlgItem(id)->geometry().center().x(); };
+    EXPECT_GT(x(material, CMaterialDialog::kIdFirstMaterial), x(material, CMaterialDialog::kIdFirstMaterial + 1));
+    CMultiPipeDialog editor(ThreeSections());
+    editor.InitForDisplay();
+    EXPECT_LT(x(editor, CMultiPipeDialog::kIdFirstDelete), x(editor, CMultiPipeDialog::kIdFirstInsert));
+    CLengthDialog length(FromTable(0, 1, 0.0f), CPipe(10000.0f));
+    const int seven = x(length, CLengthDialog::kIdFirstDigit + 7), nine = x(length, CLengthDialog::kIdFirstDigit + 9);
+    EXPECT_LT(seven, nine);
+    EXPECT_GT(seven, x(length, CLengthDialog::kIdBack));
+    EXPECT_NEAR(nine - seven, 2 * (x(length, CLengthDialog::kIdFirstDigit + 8) - seven), 2);
+}

@@ -65,6 +65,25 @@ TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
     EXPECT_EQ(screen.ItemText(CLangCheckDlg::kIdFirstRow + 2 * 13 + 1), "WARNUNG: AUSSERHALB DER MESSSTRECKE");
 }
 
+// On the Persian page both columns end at their right edge; the English one
+// started at its left and ran into the Persian one beside it.
+TEST_F(Screens, PersianLanguageCheckAlignsBothColumnsToTheRight) {
+    InstallPack("FAS");
+    SetLanguage(u"FAS");
+    CLangCheckDlg screen;
+    screen.InitForDisplay();
+    screen.show();
+    const QImage page = screen.grab().toImage();
+    screen.hide();
+    for (int id : {int(CLangCheckDlg::kIdFirstRow), CLangCheckDlg::kIdFirstRow + 1}) {
+        const QRect box = screen.GetDlgItem(id)->geometry();
+        int ink = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.right() - 24; x <= box.right(); ++x) ink += qGray(page.pixel(x, y)) < 128;
+        EXPECT_GT(ink, 0) << id;
+    }
+}
+
 TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
     PutSamplePack(root, "DEU");
     CMaterials materials;

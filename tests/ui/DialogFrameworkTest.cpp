@@ -313,3 +313,53 @@ TEST_F(DialogFramework, KeyboardTypesShiftsDeletesAndStopsAtTheLimit) {
     keys.SetPassword(true);
     EXPECT_EQ(keys.ItemText(CKeyboardDialog::kIdText), "***");
 }
+
+namespace {
+
+// Every screen template of the built-in resources, by identifier.
+std::vector<int> BuiltInTemplateIds() {
+    std::vector<int> ids;
+    const QRegularExpression dialogLine(QStringLiteral("^dialog (\\d+)"), QRegularExpression::MultilineOption);
+    for (const QString& name : QDir(CORRELATOR_SOURCE_DIR "/resources/builtin").entryList({"dialog_*.txt"})) {
+        QFile f(CORRELATOR_SOURCE_DIR "/resources/builtin/" + name);
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        for (auto it = dialogLine.globalMatch(QString::fromUtf8(f.readAll())); it.hasNext();)
+            ids.push_back(it.next().captured(1).toInt());
+    }
+    return ids;
+}
+
+class PersianScreen : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override { EnsureQApplication(); }
+    ScopedSettings settings;
+    TempUnitRoot root;
+};
+
+}  // namespace
+
+// In the Persian sample pack every screen mirrors the same way: each control
+// stands where the mirror image of the English screen puts it (some screens
+// were mirrored by their pack template and others were not).
+TEST_P(PersianScreen, MirrorsTheEnglishScreen) {
+    const int id = GetParam();
+    SetLanguage(u"ENG");
+    const auto english = LoadDialogTemplate(id);
+    ASSERT_TRUE(english);
+    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
+    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
+    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    SetLanguage(u"FAS");
+    CDialogBase screen(id);
+    SetLanguage(u"ENG");
+    const int width = screen.width();
+    for (const ControlTemplate& c : english->controls) {
+        const QRect ltr = UnitsToPixels(c.units);
+        const QWidget* w = screen.GetDlgItem(c.id);
+        ASSERT_NE(w, nullptr) << "control " << c.id;
+        EXPECT_EQ(w->geometry(), QRect(width - ltr.x() - ltr.width(), ltr.y(), ltr.width(), ltr.height()))
+            << "control " << c.id;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryTemplate, PersianScreen, ::testing::ValuesIn(BuiltInTemplateIds()));
