@@ -498,7 +498,6 @@ TEST_F(MainRun, TheFirstFrameShowsTheBatteryAsItIs) {
     world.battery = 7.6;
     Make(world);
     const QImage shown = dlg->Item<QLabel>(kIdBattery)->pixmap().toImage();
-    EXPECT_NE(shown, Picture(BatteryBarsPicture(0)).toImage());
     EXPECT_EQ(shown, Picture(BatteryBarsPicture(GetBatteryBars(7.6f))).toImage());
 }
 
@@ -571,10 +570,6 @@ TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     Ticks(20);
     EXPECT_GT(dlg->Run().SamplesCorrelated(), 0);
     EXPECT_EQ(unit->SamplesDelivered(), delivered);
-    Button(kIdStop)->click();  // START again: the stopwatch counts from 0
-    dlg->StartOnPipe(dlg->MainPipe());
-    Ticks(1);
-    EXPECT_EQ(dlg->Run().Clock().ElapsedMs(), 100u);
     Button(kIdReset)->click();
     EXPECT_EQ(g_replay, 0);
 }
