@@ -162,7 +162,7 @@ TEST_F(KeptRuns, FirstStartAfterOpenOffersTheSavedPipeAsSaved) {
 
 // A run file that cannot be read leaves a new, empty run, never a half-read
 // one, and none of the last run's results: its SNR, icon and distances used
-// to stay on show.
+// to stay on show. An optimisation of the old run ends with it.
 TEST_F(KeptRuns, UnreadableRunFileOpensAnEmptyRunWithoutTheLastResults) {
     Make();
     dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
@@ -173,8 +173,11 @@ TEST_F(KeptRuns, UnreadableRunFileOpensAnEmptyRunWithoutTheLastResults) {
     ASSERT_FALSE(dlg->ItemText(kIdDistanceA).isEmpty());
     std::ofstream(platform::HostPath(std::string(kData) + "BAD.corr")) << "not a run";
     dlg->Run().Info()[0] = u"OLD";
+    dlg->Loop().StartOptimisation(dlg->Run());
+    Ticks(2);
 
     dlg->OpenRunFile("BAD.corr");
+    EXPECT_FALSE(dlg->Loop().Optimising());
     dlg->grab();
     EXPECT_TRUE(dlg->Run().Info()[0].empty());
     EXPECT_EQ(dlg->Run().SamplesCorrelated(), 0);

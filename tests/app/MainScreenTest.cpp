@@ -28,16 +28,6 @@ QAbstractButton* X(CCorrelatorDlg& dlg) { return qobject_cast<QAbstractButton*>(
 
 }  // namespace
 
-TEST_F(MainScreen, XIsShownInTestModeAndEndsTheScreenWithResultOne) {
-    g_configuration.testMode = 1;
-    CCorrelatorDlg dlg;
-    QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(X(dlg)->isVisible());
-        X(dlg)->click();
-    });
-    EXPECT_EQ(dlg.DoModal(), kResultOk);
-}
-
 TEST_F(MainScreen, XIsHiddenOutsideTestMode) {
     CCorrelatorDlg dlg;
     dlg.show();

@@ -41,6 +41,24 @@ TEST(BinPosition, SilentSpectrumHasNoPosition) {
     EXPECT_FLOAT_EQ(FilterOptimiser::BinPosition(silent, 0), 513.0f);
 }
 
+// One spike in an otherwise flat accumulator: the centre penalty reaches
+// lag +-5 and no further, and a negative peak counts only when both
+// polarities do.
+TEST(BandScore, CentrePenaltyAndPolarity) {
+    constexpr int32_t kLags = 200;
+    const auto score = [](int32_t lag, int64_t height, bool bothPolarities) {
+        std::vector<int64_t> acc(2 * kLags + 1, 0);
+        acc[static_cast<size_t>(kLags + lag)] = height;
+        return FilterOptimiser::Score(CFilter(), acc, bothPolarities);
+    };
+    const double plain = score(50, 1000, false);
+    struct Row { int32_t lag; int64_t height; bool both; double times; };
+    for (const Row& r : {Row{0, 1000, false, 5}, Row{5, 1000, false, 5}, Row{-5, 1000, false, 5},
+                         Row{6, 1000, false, 1}, Row{-6, 1000, false, 1}, Row{50, -1000, true, 1}})
+        EXPECT_NEAR(score(r.lag, r.height, r.both) / plain, r.times, 1e-9) << r.lag << " " << r.height;
+    EXPECT_GT(score(50, -1000, false), 1000 * plain);
+}
+
 TEST(FrequencyList, ShortOrSilentRecordingsGiveTheDefaultList) {
     FilterOptimiser optimiser;
     CWave red(4000), blue(4000);
@@ -74,15 +92,17 @@ TEST(FrequencyList, ToneOnBothChannelsPutsEveryStepAtTheTone) {
 
 // A leak heard around 550 Hz (Red 37 samples first) under independent
 // broadband noise, with or without a 60 Hz tone both stations pick up, ten
-// times the leak's level. Without the tone a band round the leak beats the
-// open band in force; with it, every candidate the list offers lets the tone
-// in, so the leak band in force must stay. Either way the peak stays at the
-// leak's delay and the SNR does not fall.
+// times the leak's level, or each station's own rumble below 80 Hz. Without
+// the tone a band round the leak beats the open band in force (above the
+// rumble when there is one); with it, every candidate the list offers lets
+// the tone in, so the leak band in force must stay. Either way the peak stays
+// at the leak's delay and the SNR does not fall.
 struct ToneRow {
     const char* name;
     double toneAmplitude;      // counts, 60 Hz, Blue's phase 0.7 rad behind Red's
     float inForceLow, inForceHigh;  // Hz, 0 = no cut-off
     bool keepsBandInForce;
+    double rumble = 0;         // each station's own noise below about 80 Hz, counts
 };
 
 void PrintTo(const ToneRow& row, std::ostream* os) { *os << row.name; }
@@ -114,10 +134,13 @@ TEST_P(OptimisedBand, NeverMakesTheRunWorse) {
     const double c = 2 * 0.97 * std::cos(2 * std::numbers::pi * 550 / kRate), r2 = 0.97 * 0.97;
     for (size_t i = 2; i < leak.size(); ++i) leak[i] = 0.05 * noise() + c * leak[i - 1] - r2 * leak[i - 2];
     const double w = 2 * std::numbers::pi * 60 / kRate;
+    double redRumble = 0, blueRumble = 0;
     for (int32_t i = 0; i < kSamples; ++i) {
         const auto at = static_cast<size_t>(i);
-        red[at] = static_cast<int16_t>(std::lround(leak[at + kDelay] + 0.3 * noise() + row.toneAmplitude * std::sin(w * i)));
-        blue[at] = static_cast<int16_t>(std::lround(leak[at] + 0.3 * noise() + row.toneAmplitude * std::sin(w * i - 0.7)));
+        redRumble = 0.95 * redRumble + row.rumble * noise() / 1000;
+        blueRumble = 0.95 * blueRumble + row.rumble * noise() / 1000;
+        red[at] = static_cast<int16_t>(std::lround(leak[at + kDelay] + 0.3 * noise() + redRumble + row.toneAmplitude * std::sin(w * i)));
+        blue[at] = static_cast<int16_t>(std::lround(leak[at] + 0.3 * noise() + blueRumble + row.toneAmplitude * std::sin(w * i - 0.7)));
     }
     run.AddRedSamples(red.data(), kSamples);
     run.AddBlueSamples(blue.data(), kSamples);
@@ -139,6 +162,8 @@ TEST_P(OptimisedBand, NeverMakesTheRunWorse) {
     } else {
         EXPECT_EQ(run.RedFilter(0).Band().lowCut, applied.lowCut);
         EXPECT_EQ(run.BlueFilter(0).Band().highCut, applied.highCut);
+        EXPECT_EQ(applied.lowCut > 0, row.rumble > 0);  // the rumble is cut off
+        EXPECT_GT(run.Snr(), snrBefore);  // the trace shows the new band
     }
     EXPECT_EQ(run.FindPeak(0).peakIndex - run.MaxLag(), -kDelay);
     EXPECT_GE(run.Snr(), snrBefore);
@@ -146,5 +171,6 @@ TEST_P(OptimisedBand, NeverMakesTheRunWorse) {
 INSTANTIATE_TEST_SUITE_P(
     Worlds, OptimisedBand,
     ::testing::Values(ToneRow{"QuietOpenBand", 0.0, 0.0f, 0.0f, false},
-                      ToneRow{"CommonToneLeakBand", 1400.0, 300.0f, 900.0f, true}),
+                      ToneRow{"CommonToneLeakBand", 1400.0, 300.0f, 900.0f, true},
+                      ToneRow{"OwnRumble", 0.0, 0.0f, 0.0f, false, 250.0}),
     [](const ::testing::TestParamInfo<ToneRow>& info) { return std::string(info.param.name); });

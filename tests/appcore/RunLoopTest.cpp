@@ -32,7 +32,7 @@ namespace {
 struct RecordingView : RunView {
     std::vector<uint32_t> elapsedAt, graphAt, radioAt;
     std::vector<RadioIcons> icons;
-    std::vector<bool> startEnabled, optimiseEnabled;
+    std::vector<bool> startEnabled, optimiseEnabled, stallShown;  // stallShown: changes only
     std::vector<int32_t> percents;
     std::vector<StatusMessage> status;
     int applied = 0, autoStops = 0;
@@ -53,6 +53,9 @@ struct RecordingView : RunView {
     void ShowOptimising(int32_t percent) override { percents.push_back(percent); }
     void OptimisationApplied() override { ++applied; }
     void AutoStop() override { ++autoStops; }
+    void ShowStallIcon(bool shown) override {
+        if (stallShown.empty() || stallShown.back() != shown) stallShown.push_back(shown);
+    }
     int OptimisationsStarted() const { return static_cast<int>(std::count(optimiseEnabled.begin(), optimiseEnabled.end(), false)); }
 };
 
@@ -125,21 +128,16 @@ protected:
 
 // ---- rules START applies ------------------------------------------------------------
 
+// A pipe of no length (or none at all) runs at the full rate: n = 0 would
+// make the rate a division by zero.
 TEST(AcquisitionRate, FollowsTheTravelTimeUpToTenfold) {
     struct Row { float ms; int32_t n, hz; };
     for (const Row& r : {Row{2000, 5, 2000}, Row{454, 1, 10000}, Row{455, 2, 5000}, Row{4090, 9, 1111},
-                         Row{4091, 10, 1000}, Row{1.0e6f, 10, 1000}}) {
+                         Row{4091, 10, 1000}, Row{1.0e6f, 10, 1000}, Row{0, 1, 10000}, Row{-3, 1, 10000},
+                         Row{std::nanf(""), 1, 10000}}) {
         const runrules::AcquisitionRate a = runrules::RateForTravelTime(r.ms);
         EXPECT_EQ(a.decimation, r.n) << r.ms;
         EXPECT_EQ(a.rate, r.hz) << r.ms;
-    }
-}
-
-// A pipe of no length would make n = 0 and the rate a division by zero.
-TEST(AcquisitionRate, PipeWithoutTravelTimeRunsAtFullRate) {
-    for (float ms : {0.0f, -3.0f, std::nanf("")}) {
-        EXPECT_EQ(runrules::RateForTravelTime(ms).decimation, 1);
-        EXPECT_EQ(runrules::RateForTravelTime(ms).rate, 10000);
     }
 }
 
@@ -239,8 +237,14 @@ TEST_F(LoopTest, WrappingCounterIsTimedAcrossTheWrap) {
 
 // ---- indicators ----------------------------------------------------------------------
 
+// The update also moves an auto cursor to the peak.
 TEST_F(LoopTest, ElapsedAndGraphEveryTwoSecondsRadioIconsEveryHalfSecond) {
     Make();
+    CorrelationOptions fft;
+    fft.useFftEngine = true;  // the accumulator below is the one shown
+    run.SetOptions(fft);
+    run.Accumulator(0)[static_cast<size_t>(run.MaxLag() + 301)] = 500;
+    run.View().cursorOnPeak = 1;
     run.Clock().Start();
     loop->SetRunning(true);
     loop->MarkRepainted();
@@ -252,6 +256,25 @@ TEST_F(LoopTest, ElapsedAndGraphEveryTwoSecondsRadioIconsEveryHalfSecond) {
     for (size_t i = 1; i < view.radioAt.size(); ++i) EXPECT_EQ(view.radioAt[i] - view.radioAt[i - 1], 500u);
     EXPECT_FALSE(view.icons[0].blinkPhase);
     EXPECT_TRUE(view.icons[1].blinkPhase);
+    EXPECT_EQ(run.View().cursorLag, 301);
+}
+
+// Red blinks 1 s lit, 1 s dark while the unit charges; otherwise the LED is dark.
+TEST_F(LoopTest, StatusLedBlinksRedOnlyWhileCharging) {
+    constexpr uint32_t kRedLine = 26;  // PB_RED, lit at 0
+    for (const sim::Supply supply : {sim::Supply::Charging, sim::Supply::Battery}) {
+        sim::Scenario world = sim::DefaultScenario();
+        world.supply = supply;
+        const auto unit = sim::InstallVirtualUnit(world);
+        Make(unit);
+        hw->SetChargerShutdown(false);
+        std::string lit;
+        for (int i = 0; i < 22; ++i) {
+            Ticks(1);
+            lit += unit->LineState(kRedLine).level == 0 ? 'R' : '.';
+        }
+        EXPECT_EQ(lit, supply == sim::Supply::Charging ? "RRRRRRRRR...........RR" : std::string(22, '.'));
+    }
 }
 
 TEST_F(LoopTest, NoReceptionWithoutTestModeOrReplayDisablesStart) {
@@ -276,6 +299,41 @@ TEST_F(LoopTest, NoReceptionWithoutTestModeOrReplayDisablesStart) {
     Ticks(200);  // the rating averages the last 20 readings
     EXPECT_TRUE(loop->RadioOk());
     EXPECT_TRUE(view.startEnabled.back());
+    unit->World().Of(static_cast<sim::Station>(run.Pipe().GetStationB())).rssi = -140.0;  // one station is not enough
+    Ticks(200);
+    EXPECT_FALSE(loop->RadioOk());
+    EXPECT_FALSE(view.startEnabled.back());
+}
+
+// A converter that stops delivering shows the stall icon on the first starved
+// tick and is started again on the next; the run then goes on.
+TEST_F(LoopTest, StalledConverterIsRestartedOnTheSecondStarvedTick) {
+    platform::SimulatedClock simulated;  // correlation keeps up: a tick without a block is starved
+    platform::ScopedClock use(simulated);
+    const auto unit = sim::InstallVirtualUnit();
+    Make(unit);
+    const auto tick = [&] {
+        simulated.Advance(RunLoop::kTickMs);
+        loop->Tick(run);
+    };
+    run.SetRange(5.0f, 1);
+    hw->SetOutputSampleRate(10000);
+    StartSampling(*hw, run);
+    loop->SetRunning(true);
+    for (int i = 0; i < 5; ++i) tick();
+    unit->FailRequests(hw::IOCTL_READ_BLOCK, -1);  // a failed read ends the acquisition
+    tick();
+    ASSERT_EQ(hw->GetSamplingState(), SamplingFinished);
+    EXPECT_TRUE(loop->StallPending());
+    EXPECT_EQ(view.stallShown, (std::vector<bool>{false, true}));
+    tick();
+    EXPECT_EQ(hw->GetSamplingState(), SamplingStarted);
+    EXPECT_FALSE(loop->StallPending());
+    unit->ClearFaults();
+    const int32_t correlated = run.SamplesCorrelated();
+    for (int i = 0; i < 10; ++i) tick();
+    EXPECT_GT(run.SamplesCorrelated(), correlated);
+    EXPECT_EQ(view.stallShown.back(), false);
 }
 
 // ---- optimisations the loop starts -----------------------------------------------------

@@ -47,27 +47,18 @@ protected:
 
 }  // namespace
 
-TEST_F(Startup, CalibratedUnitWithGoodClockIsLeftAlone) {
-    MakeTouchKey(true);
-    config.SetTouchCalibration(u"copy");
-    startup::RestoreTouchCalibration(config, kIn2026);
-    EXPECT_EQ(TouchValue(), u"present");
+// The saved copy is restored when the clock was reset or the data are
+// missing; a calibrated unit with a good clock is left alone.
+TEST_F(Startup, TheCopyIsRestoredOnlyAfterAClockResetOrWithoutData) {
+    struct Row { bool data; SystemTime now; const char16_t* value; };
+    for (const Row& r : {Row{true, kIn2026, u"present"}, Row{true, kIn2009, u"copy"}, Row{false, kIn2026, u"copy"}}) {
+        RegDeleteKey(Hive::LocalMachine, kTouchKey);
+        MakeTouchKey(r.data);
+        config.SetTouchCalibration(u"copy");
+        startup::RestoreTouchCalibration(config, r.now);
+        EXPECT_EQ(TouchValue(), r.value) << r.data << " " << r.now.year;
+    }
     EXPECT_EQ(calibrations, 0);
-}
-
-TEST_F(Startup, ClockBefore2010RestoresTheCopyEvenWhenDataExist) {
-    MakeTouchKey(true);
-    config.SetTouchCalibration(u"copy");
-    startup::RestoreTouchCalibration(config, kIn2009);
-    EXPECT_EQ(TouchValue(), u"copy");
-    EXPECT_EQ(calibrations, 0);
-}
-
-TEST_F(Startup, MissingDataRestoresTheCopy) {
-    MakeTouchKey(false);
-    config.SetTouchCalibration(u"copy");
-    startup::RestoreTouchCalibration(config, kIn2026);
-    EXPECT_EQ(TouchValue(), u"copy");
 }
 
 TEST_F(Startup, A256CharacterCopyIsNotRestoredButCalibrationRuns) {
