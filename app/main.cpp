@@ -4,7 +4,10 @@
 //                       fail to open; audio[:DEVICE[@RATE]] a two-channel audio
 //                       capture device (Red left, Blue right) as the converter
 //   --scenario FILE     the virtual unit's world; else scenario.txt in the unit
-//                       root, else the built-in field case
+//                       root, else the built-in field case. A bare name
+//                       ("long_main") that is no file here names one of the
+//                       scenarios shipped in ../share/correlator/scenarios/
+//                       beside the program's folder
 //   --script FILE       drive the screens from a script (ui/ScriptRunner.h)
 //   --gallery DIR       render every screen to PNG files and end
 //   --speed N           run up to N times faster than real time on virtual time
@@ -12,6 +15,8 @@
 //                       sampling, the screens' timers and a script's waits
 //                       follow it; a slow host runs slower, to the same result
 //                       (1-50, default 1)
+// The language packs shipped in ../share/correlator/lang/ are put on a unit
+// that lacks them (app/StartupSteps.h).
 // Qt's own options such as "-platform offscreen" are taken as usual; without
 // a display (no DISPLAY or WAYLAND_DISPLAY) and no platform chosen, the
 // screens are drawn offscreen.
@@ -21,6 +26,8 @@
 // the program when no display shows it, and leaves it to the operator otherwise.
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <cstdio>
 #include <cstring>
@@ -28,6 +35,7 @@
 #include <optional>
 
 #include "app/CorrelatorApp.h"
+#include "app/StartupSteps.h"
 #include "app/Gallery.h"
 #include "app/ProgramHooks.h"
 #include "platform/Clock.h"
@@ -101,6 +109,21 @@ bool ParseOptions(const QStringList& args, Options& o) {
     return true;
 }
 
+// What an installed program ships beside its folder: /usr/share/correlator
+// for /usr/bin/correlator. A build folder has none.
+QDir ShippedFolder() {
+    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/correlator"));
+}
+
+// A scenario named without a folder that is no file here is one of the
+// shipped samples, with or without its ".txt".
+QString ScenarioPath(const QString& scenario) {
+    if (scenario.isEmpty() || scenario.contains('/') || QFileInfo::exists(scenario)) return scenario;
+    const QString name = scenario.endsWith(QStringLiteral(".txt")) ? scenario : scenario + QStringLiteral(".txt");
+    const QString sample = ShippedFolder().filePath(QStringLiteral("scenarios/") + name);
+    return QFileInfo::exists(sample) ? sample : scenario;
+}
+
 // The devices the program drives: the virtual unit, or none at all.
 bool InstallUnit(const Options& o) {
     if (o.unit == "none") {
@@ -126,7 +149,7 @@ bool InstallUnit(const Options& o) {
         return false;
     }
     try {
-        sim::InstallVirtualUnit(sim::LoadUnitScenario(o.scenario.toStdString()));
+        sim::InstallVirtualUnit(sim::LoadUnitScenario(ScenarioPath(o.scenario).toStdString()));
     } catch (const sim::ScenarioError& e) {
         std::fprintf(stderr, "correlator: %s\n", e.what());
         return false;
@@ -238,6 +261,7 @@ int RunProgram(int argc, char** argv) {
     if (options.speed > 1) virtualTime.emplace(options.speed);
 
     if (!options.root.isEmpty()) platform::SetUnitRoot(options.root.toStdString());
+    startup::InstallShippedLanguagePacks(ShippedFolder().filePath(QStringLiteral("lang")).toStdString());
     if (!InstallUnit(options)) return 2;
 
     // The global records load once the unit root is known, before the application runs.
