@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/Touch.h"
+#include "settings/Language.h"
 
 namespace startup {
 namespace {
@@ -16,6 +17,7 @@ using platform::Hive;
 constexpr int kErrorFileNotFound = 2;
 constexpr uint16_t kFirstCalibratedYear = 2010;
 constexpr const char* kStrayPatterns[] = {"*.corr", "*.jpg", "*.png", "*.wav", "*.comp"};
+constexpr size_t kMaxLanguageCode = 4;  // the pack's file name holds four letters at most
 
 // Runs the calibration until the value exists; ends early when the key
 // cannot be opened or after kMaxCalibrationAttempts.
@@ -80,6 +82,21 @@ void TidyStrayResults(const std::string& dataFolder) {
                                platform::JoinDevicePath(dataFolder, f.name));
         }
     }
+}
+
+int InstallShippedLanguagePacks(const std::filesystem::path& folder) {
+    int copied = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::filesystem::path& file = it->path();
+        const std::string code = file.stem().string();
+        if (file.extension() != ".txt" || code.empty() || code.size() > kMaxLanguageCode) continue;
+        const std::u16string code16(code.begin(), code.end());
+        if (LanguagePackPresent(code16)) continue;
+        const auto bytes = platform::ReadHostFile(file, platform::kMaxTextStoreBytes);
+        if (bytes && platform::WriteFileAtomic(LanguagePackPath(code16), *bytes)) ++copied;
+    }
+    return copied;
 }
 
 void SetProfileKey() {

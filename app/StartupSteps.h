@@ -3,6 +3,7 @@
 // main screen: touch calibration, time zone, file protection, data folder,
 // tidying of stray results and the profile key. No Qt here.
 
+#include <filesystem>
 #include <string>
 
 #include "platform/Clock.h"
@@ -35,6 +36,13 @@ void CreateDataFolder();
 // Moves stray results from "\NandFlash\" into dataFolder, unless it is that
 // folder itself. A failed move is ignored.
 void TidyStrayResults(const std::string& dataFolder);
+
+// Puts the language packs shipped with the program (host folder of "DEU.txt",
+// "FAS.txt": codes of one to four letters) on the flash as
+// "\NandFlash\TamrikDialogsDEU.dll", each only when the unit has no pack of
+// that code, so that a pack the unit already carries is never replaced.
+// Returns the number of packs copied; a missing folder copies none.
+int InstallShippedLanguagePacks(const std::filesystem::path& folder);
 
 // The registry key under which the program keeps its profile settings.
 void SetProfileKey();

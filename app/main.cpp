@@ -4,6 +4,10 @@
 // or a gallery draws the screens offscreen; anything else is refused with
 // the advice to choose "-platform offscreen", as is a display that cannot be
 // opened.
+// A bare --scenario name ("long_main") that is no file here names one of the
+// scenarios shipped in ../share/correlator/scenarios/ beside the program's
+// folder; the language packs shipped in ../share/correlator/lang/ are put on
+// a unit that lacks them (app/StartupSteps.h).
 // Exit status: 0 done, 1 no gallery picture written, 2 bad options or
 // scenario, or no display, 3 a script failed, 10 the operator chose EXIT TO
 // UPGRADE, or the status of a script's "quit". A script that runs out of
@@ -11,6 +15,8 @@
 // operator otherwise.
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +29,7 @@
 #include <vector>
 
 #include "app/CorrelatorApp.h"
+#include "app/StartupSteps.h"
 #include "app/Gallery.h"
 #include "app/ProgramHooks.h"
 #include "platform/Clock.h"
@@ -116,6 +123,21 @@ bool ParseOptions(const QStringList& args, Options& o) {
     return true;
 }
 
+// What an installed program ships beside its folder: /usr/share/correlator
+// for /usr/bin/correlator. A build folder has none.
+QDir ShippedFolder() {
+    return QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/correlator"));
+}
+
+// A scenario named without a folder that is no file here is one of the
+// shipped samples, with or without its ".txt".
+QString ScenarioPath(const QString& scenario) {
+    if (scenario.isEmpty() || scenario.contains('/') || QFileInfo::exists(scenario)) return scenario;
+    const QString name = scenario.endsWith(QStringLiteral(".txt")) ? scenario : scenario + QStringLiteral(".txt");
+    const QString sample = ShippedFolder().filePath(QStringLiteral("scenarios/") + name);
+    return QFileInfo::exists(sample) ? sample : scenario;
+}
+
 // The devices the program drives: the virtual unit, or none at all.
 bool InstallUnit(const Options& o) {
     if (o.unit == "none") {
@@ -141,7 +163,7 @@ bool InstallUnit(const Options& o) {
         return false;
     }
     try {
-        sim::InstallVirtualUnit(sim::LoadUnitScenario(o.scenario.toStdString()));
+        sim::InstallVirtualUnit(sim::LoadUnitScenario(ScenarioPath(o.scenario).toStdString()));
     } catch (const sim::ScenarioError& e) {
         std::fprintf(stderr, "correlator: %s\n", e.what());
         return false;
@@ -313,6 +335,7 @@ int RunProgram(int argc, char** argv) {
     if (options.speed > 1) virtualTime.emplace(options.speed);
 
     if (!options.root.isEmpty()) platform::SetUnitRoot(options.root.toStdString());
+    startup::InstallShippedLanguagePacks(ShippedFolder().filePath(QStringLiteral("lang")).toStdString());
     if (!InstallUnit(options)) return 2;
 
     // The global records load once the unit root is known, before the application runs.

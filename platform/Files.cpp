@@ -50,18 +50,6 @@ bool ParseEntry(std::string_view line, uint32_t& bits, std::string& key) {
     return true;
 }
 
-std::optional<std::string> ReadHostFile(const fs::path& host, uint64_t maxBytes) {
-    std::error_code ec;
-    if (!fs::is_regular_file(host, ec)) return std::nullopt;
-    const uint64_t size = fs::file_size(host, ec);
-    if (ec || size > maxBytes) return std::nullopt;
-    std::ifstream in(host, std::ios::binary);
-    std::string bytes(size, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(size));
-    if (!in) return std::nullopt;
-    return bytes;
-}
-
 AttributeStore& Loaded() {
     AttributeStore& s = Store();
     if (s.loaded) return s;
@@ -246,6 +234,18 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t ext
     });
     if (written && extraAttributes) StoreBits(host, StoredBits(host) | extraAttributes);
     return written;
+}
+
+std::optional<std::string> ReadHostFile(const fs::path& host, uint64_t maxBytes) {
+    std::error_code ec;
+    if (!fs::is_regular_file(host, ec)) return std::nullopt;
+    const uint64_t size = fs::file_size(host, ec);
+    if (ec || size > maxBytes) return std::nullopt;
+    std::ifstream in(host, std::ios::binary);
+    std::string bytes(size, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    if (!in) return std::nullopt;
+    return bytes;
 }
 
 std::optional<std::string> ReadWholeFile(std::string_view path, uint64_t maxBytes) {

@@ -5,6 +5,7 @@
 // that they read back as set; the host file system has no place for them.
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -83,6 +84,9 @@ bool WriteFileAtomic(std::string_view path, std::string_view bytes, uint32_t ext
 
 // The whole file, or nothing when it is missing or larger than maxBytes.
 std::optional<std::string> ReadWholeFile(std::string_view path, uint64_t maxBytes);
+
+// The same for a host file outside the unit root (what the program ships).
+std::optional<std::string> ReadHostFile(const std::filesystem::path& host, uint64_t maxBytes);
 
 // Largest text store the unit reads (the attributes, each registry hive), in
 // bytes, as for a language pack; a larger store is damaged and reads as empty.

@@ -166,3 +166,18 @@ TEST_F(Startup, ADamagedAttributeStoreNeitherStopsTheStartNorCostsTheGoodEntries
     EXPECT_EQ(GetFileAttributes("\\NandFlash\\Data\\A1.corr"), kAttrReadOnly);
     EXPECT_EQ(GetFileAttributes(kConfigurationFile), kAttrHidden);
 }
+
+// The packs shipped beside an installed program reach a fresh unit; a pack the
+// unit already carries stays as it is, and names that are no pack are passed over.
+TEST_F(Startup, ShippedLanguagePacksFillOnlyTheMissingCodes) {
+    const std::filesystem::path shipped = root.Path() / "shipped";
+    std::filesystem::create_directories(shipped);
+    for (const char* name : {"DEU.txt", "FAS.txt", "LONGER.txt", "ITA.md"})
+        std::ofstream(shipped / name) << "shipped " << name;
+    root.Put("\\NandFlash\\TamrikDialogsDEU.dll", "the unit's own");
+    EXPECT_EQ(startup::InstallShippedLanguagePacks(shipped), 1);
+    EXPECT_EQ(ReadWholeFile("\\NandFlash\\TamrikDialogsDEU.dll", 100), "the unit's own");
+    EXPECT_EQ(ReadWholeFile("\\NandFlash\\TamrikDialogsFAS.dll", 100), "shipped FAS.txt");
+    EXPECT_EQ(FindFiles("\\NandFlash\\*.dll").size(), 2u);
+    EXPECT_EQ(startup::InstallShippedLanguagePacks(root.Path() / "missing"), 0);
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <vector>
 
@@ -63,6 +65,18 @@ TEST(FrequencyAxis, LinearFromZeroAndBack) {
     EXPECT_EQ(axis.ColumnOf(5000.0f), 480);
     EXPECT_EQ(axis.ColumnOf(5.1f), 0);  // 0.4896 columns
     EXPECT_EQ(axis.ColumnOf(5.3f), 1);  // 0.5088 columns
+}
+
+// Linear ticks: the smallest step that puts at most ten labels on the axis,
+// a tick between labels; past the widest axis the largest step holds.
+TEST(FrequencyAxis, LinearTicksLabelAtMostTenSteps) {
+    for (const auto& [rate, step, count] : {std::tuple{10000.0f, 500.0f, 21}, std::tuple{400000.0f, 10000.0f, 41}}) {
+        const std::vector<spectrum::AxisTick> ticks = spectrum::AxisTicks(FrequencyAxis{rate, true});
+        ASSERT_EQ(static_cast<int>(ticks.size()), count) << rate;
+        EXPECT_FLOAT_EQ(ticks[2].hz, step) << rate;
+        EXPECT_TRUE(ticks[2].labelled && !ticks[1].labelled) << rate;
+        EXPECT_EQ(ticks.back().column, spectrum::kAxisColumns) << rate;
+    }
 }
 
 // ---- the spectrum ------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "QtApp.h"
 #include "ScreenDriver.h"
 #include "ScopedSettings.h"
+#include "SamplePack.h"
 #include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
@@ -274,7 +275,9 @@ TEST_F(PipeEntry, ThirtySixBandsFitReadablyAndABandWithoutVelocityCannotBeChosen
 // (the material grid, the editor's rows), and a keypad moves as a block but
 // keeps 7 8 9 from left to right.
 TEST_F(PipeEntry, PersianScreensMirrorWhatTheyPlaceAndKeypadsKeepTheirOrder) {
-    InstallPack("FAS");
+    PutSamplePack(root, "FAS");
+    SetLanguage(u"FAS");
+    materials.ReloadNames();
     CMaterialDialog material;
     material.InitForDisplay();
     const auto x = [](CDialogBase& s, int id) { return s.GetDlgItem(id)->geometry().center().x(); };
@@ -287,4 +290,17 @@ TEST_F(PipeEntry, PersianScreensMirrorWhatTheyPlaceAndKeypadsKeepTheirOrder) {
     EXPECT_LT(seven, nine);
     EXPECT_GT(seven, x(length, CLengthDialog::kIdBack));
     EXPECT_NEAR(nine - seven, 2 * (x(length, CLengthDialog::kIdFirstDigit + 8) - seven), 2);
+}
+
+// --- Length screen ---
+
+// Every key of the pad types its own digit.
+TEST_F(PipeEntry, EveryDigitKeyTypesItsDigit) {
+    CLengthDialog length(FromTable(0, 1, 0.0f), CPipe(10000.0f));
+    length.InitForDisplay();
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        length.Item<QAbstractButton>(CLengthDialog::kIdClear)->click();
+        Type(std::string(1, digit))(length);
+        EXPECT_EQ(length.ItemText(CLengthDialog::kIdEntry), QString(QChar(digit)));
+    }
 }

@@ -68,7 +68,7 @@ TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
 // On the Persian page both columns end at their right edge; the English one
 // started at its left and ran into the Persian one beside it.
 TEST_F(Screens, PersianLanguageCheckAlignsBothColumnsToTheRight) {
-    InstallPack("FAS");
+    PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
     CLangCheckDlg screen;
     screen.InitForDisplay();
