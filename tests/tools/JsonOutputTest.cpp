@@ -106,6 +106,11 @@ TEST(JsonOutput, EveryResultCommandPrintsOneObjectOfItsSchemaWithTheLinesValues)
          " radio[].frequency:i radio[].spacing:i reserved129:s postFilter:i sharpenSelection:i"},
         {{"materials", "show"},
          "file:s load:s slots:a slots[].slot:i slots[].name:s slots[].group:i slots[].colour_rgb:a slots[].bands:a"},
+        {{"analyze", run + ".corr"},
+         "run:s method:s sample_rate:n max_lag:i band_low_hz:n band_high_hz:n segments:i coherence:n snr:n"
+         " peak_lag:n peak_delay_s:n distance_a_m:n distance_b_m:n ci95_low_a_m:N ci95_high_a_m:N leak:s peaks:a"
+         " peaks[].peak_lag:n peaks[].peak_delay_s:n peaks[].distance_a_m:n peaks[].distance_b_m:n"
+         " peaks[].relative_height:n"},
 #ifdef CORRELATOR_HAVE_AUDIO
         {{"devices"}, "devices:a device_count:i"},
 #endif
