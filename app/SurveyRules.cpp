@@ -65,8 +65,6 @@ RangeSettings PrepareRun(CCorrelation& run, const ConfigurationRecord& settings,
     run.SetTraceCount(settings.multiFilter ? CCorrelation::kTraces : 1);
     run.Pipe().Clear();
     run.Pipe().SetStations(Station(settings.stationA), Station(settings.stationB));
-    run.View().stationA = Station(settings.stationA);
-    run.View().stationB = Station(settings.stationB);
     run.SetPostFilter(settings.postFilter);
     run.SetSampleRate(range.sampleRate);
     run.SetRange(range.delayRange, range.delayUnit);

@@ -237,8 +237,6 @@ public:
         uint8_t displayMode = 0;   // the graph view's mode byte
         int32_t cursorLag = 0;
         uint8_t cursorOnPeak = 0;
-        StationCode stationA = StationCode::Red;  // the station pair copied at run start
-        StationCode stationB = StationCode::Blue;
     };
     ViewState& View() noexcept { return m_view; }
     const ViewState& View() const noexcept { return m_view; }

@@ -335,6 +335,24 @@ TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouc
     EXPECT_TRUE(unit->DisplayOn());
 }
 
+// Charging, the status LED blinks red and never green; on the battery both stay dark.
+TEST_F(UnitCare, PowerScreenBlinksRedOnlyWhileCharging) {
+    constexpr uint32_t kRedLine = 26, kGreenLine = 27;  // lit at 0
+    hw->SetChargerShutdown(false);
+    CPowerDlg screen(*hw);
+    screen.InitForDisplay();
+    for (const sim::Supply supply : {sim::Supply::Charging, sim::Supply::Battery}) {
+        unit->World().supply = supply;
+        std::string lit;
+        for (int i = 0; i < 22; ++i) {
+            screen.Tick();
+            lit += unit->LineState(kGreenLine).level == 0 ? 'G' : unit->LineState(kRedLine).level == 0 ? 'R' : '.';
+        }
+        EXPECT_EQ(lit.find('G'), std::string::npos) << lit;
+        EXPECT_EQ(lit.find('R') != std::string::npos, supply == sim::Supply::Charging) << lit;
+    }
+}
+
 // ---- service entry and screen ------------------------------------------------------------
 
 TEST_F(UnitCare, InTestModeServiceOpensWithoutAPasswordAndDimmingWaits) {

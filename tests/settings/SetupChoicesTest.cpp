@@ -64,4 +64,11 @@ TEST(SetupSharpness, StepsStayWithinZeroToFifteenOnTheSelectedSetting) {
     for (int i = 0; i < 16; ++i) StepSharpness(s, -1);
     EXPECT_EQ(SelectedSharpness(s), 0);
     EXPECT_EQ(s.peakSharpenOther, 15);
+
+    // The stored choice opens selected: plastic here.
+    record.sharpenSelection = 0;
+    s = AdvancedFrom(record);
+    StepSharpness(s, -1);
+    EXPECT_EQ(s.peakSharpenPlastic, 14);
+    EXPECT_EQ(s.peakSharpenOther, 0);
 }
