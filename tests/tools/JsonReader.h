@@ -18,13 +18,13 @@ struct JsonValue {
     bool boolean = false;
     double number = 0;
     std::string text;
-    std::vector<JsonValue> items;                              // an array's
-    std::vector<std::pair<std::string, JsonValue>> fields;     // an object's, in order
+    std::vector<JsonValue> items;  // an array's, or an object's values in order
+    std::vector<std::string> keys; // an object's, one a value
 
     // The field's value, or nullptr.
     const JsonValue* Find(std::string_view key) const {
-        for (const auto& [k, v] : fields)
-            if (k == key) return &v;
+        for (size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key) return &items[i];
         return nullptr;
     }
 };
@@ -96,7 +96,8 @@ private:
             std::string key = String();
             if (v.Find(key)) Fail("repeated key");
             Expect(':');
-            v.fields.emplace_back(std::move(key), Value());
+            v.keys.push_back(std::move(key));
+            v.items.push_back(Value());
             if (Peek() == '}') return ++m_pos, v;
             Expect(',');
         }
