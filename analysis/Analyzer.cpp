@@ -95,7 +95,7 @@ AnalysisResult Analyze(std::span<const float> red, std::span<const float> blue, 
                          std::to_string(r.maxLag));
     std::tie(r.lowHz, r.highHz) = Band(request, rate);
     const CrossSpectra s = Welch(red.first(static_cast<size_t>(frames)), blue.first(static_cast<size_t>(frames)),
-                                 {r.segment, request.gate, kSpreadBlocks});
+                                 {r.segment, request.gate, kSpreadBlocks, request.progress});
     r.segments = s.segments;
     r.segmentsKept = s.kept;
     const std::vector<double> mask = BandMask(s.n, rate, r.lowHz, r.highHz);

@@ -5,6 +5,7 @@
 // on the best peak's position.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <utility>
@@ -29,6 +30,7 @@ struct AnalysisRequest {
     bool notch = true;
     int32_t peaks = kDefaultPeaks;                    // 1 ... 20
     double velocityError = kDefaultVelocityError;     // relative, >= 0
+    std::function<void(double)> progress;             // share of the spectra done, 0 ... 1
 };
 
 // The unit's own correlation of the pair, for the basic method: its values

@@ -81,6 +81,7 @@ CrossSpectra Welch(std::span<const float> red, std::span<const float> blue, cons
     const std::vector<float> window = Hann(n);
     std::vector<float> fr(static_cast<size_t>(n) + 2), fb(static_cast<size_t>(n) + 2);
     for (int32_t s = 0; s < c.kept; ++s) {
+        if (settings.progress) settings.progress(static_cast<double>(s) / c.kept);
         const auto at = static_cast<size_t>(starts[static_cast<size_t>(s)]);
         Transform(red.subspan(at, static_cast<size_t>(n)), window, fr);
         Transform(blue.subspan(at, static_cast<size_t>(n)), window, fb);
@@ -98,6 +99,7 @@ CrossSpectra Welch(std::span<const float> red, std::span<const float> blue, cons
             blockBb[k] += std::norm(b);
         }
     }
+    if (settings.progress) settings.progress(1.0);
     const double scale = c.kept > 0 ? 1.0 / c.kept : 0.0;
     for (int32_t k = 0; k < bins; ++k) c.rr[k] *= scale, c.bb[k] *= scale, c.rb[k] *= scale;
     return c;

@@ -10,6 +10,7 @@
 
 #include <complex>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct WelchSettings {
     int32_t segment = 8192;  // points, power of two, >= 16
     bool gate = true;
     int32_t blocks = 8;      // groups for the spread, >= 1
+    std::function<void(double)> progress;  // share of the segments transformed, 0 ... 1
 };
 
 struct CrossSpectra {

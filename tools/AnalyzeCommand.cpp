@@ -6,6 +6,11 @@
 #include "analysis/WavInput.h"
 #include "tools/AnalyzeJob.h"
 #include "tools/Corrtool.h"
+#include "tools/Progress.h"
+
+namespace {
+constexpr int64_t kProgressSteps = 1000;
+}
 
 int CmdAnalyze(const Args& args, std::ostream& out, std::ostream& err) {
     AnalyzeJob job;
@@ -15,7 +20,10 @@ int CmdAnalyze(const Args& args, std::ostream& out, std::ostream& err) {
     std::ostringstream results;
     try {
         CResultOut r(results, json);
-        RunAnalyzeJob(job, r);
+        {
+            CProgress shown(err, "analyze", kProgressSteps);
+            RunAnalyzeJob(job, r, [&](double share) { shown.Update(static_cast<int64_t>(share * kProgressSteps)); });
+        }
         r.Finish();
     } catch (const std::exception& e) {  // the inputs' messages; memory or resampler failures alike
         err << "corrtool: " << e.what() << '\n';

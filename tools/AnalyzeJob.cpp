@@ -13,6 +13,7 @@
 #include "analysis/Resample.h"
 #include "analysis/WavInput.h"
 #include "dsp/Correlation.h"
+#include "dsp/WaveFile.h"
 #include "pipe/ComputationFile.h"
 #include "pipe/Materials.h"
 #include "platform/Numbers.h"
@@ -123,8 +124,14 @@ analysis::UnitCurve UnitCurveOf(CCorrelation& run) {
     return u;
 }
 
+// Maps a stage's own 0 ... 1 onto [from, to] of the whole job's progress.
+Progress Stage(const Progress& whole, double from, double to) {
+    if (!whole) return {};
+    return [whole, from, to](double share) { whole(from + share * (to - from)); };
+}
+
 analysis::UnitCurve CorrelateAsTheUnit(const std::vector<float>& red, const std::vector<float>& blue, double rate,
-                                       const CPipe& pipe, std::pair<double, double> band) {
+                                       const CPipe& pipe, std::pair<double, double> band, const Progress& progress) {
     CorrelationOptions options = CorrelationOptionsFromConfiguration();
     options.multiFilter = false;
     options.useFftEngine = true;
@@ -137,6 +144,7 @@ analysis::UnitCurve CorrelateAsTheUnit(const std::vector<float>& red, const std:
     std::vector<int16_t> r(kFeedFrames), b(kFeedFrames);
     const size_t frames = std::min(red.size(), blue.size());
     for (size_t at = 0; at < frames; at += kFeedFrames) {
+        if (progress) progress(static_cast<double>(at) / static_cast<double>(frames));
         const auto n = static_cast<int32_t>(std::min<size_t>(kFeedFrames, frames - at));
         for (int32_t i = 0; i < n; ++i) r[i] = Counts(red[at + i]), b[i] = Counts(blue[at + i]);
         run.AddRedSamples(r.data(), n);
@@ -156,7 +164,8 @@ struct RunInput {
     std::optional<analysis::UnitCurve> unit;
 };
 
-RunInput ReadRun(const AnalyzeJob& job, const std::optional<std::pair<float, float>>& band, bool basic) {
+RunInput ReadRun(const AnalyzeJob& job, const std::optional<std::pair<float, float>>& band, bool basic,
+                 const Progress& progress) {
     std::ifstream corr(job.run, std::ios::binary);
     if (!corr.is_open()) throw InputError(job.run + ": cannot open");
     auto recording = std::make_unique<std::ifstream>(RecordingName(job.run), std::ios::binary);
@@ -168,7 +177,10 @@ RunInput ReadRun(const AnalyzeJob& job, const std::optional<std::pair<float, flo
     in.pipe = run.Pipe();
     if (!basic) return in;
     StartReplay(run, {std::nullopt, std::nullopt, std::nullopt, band});
-    ReplayRecording(run, kFeedFrames);
+    const int64_t total = std::max<int64_t>(run.Recording() ? run.Recording()->FrameCount() : 0, 1);
+    ReplayRecording(run, kFeedFrames, [&](int64_t fed) {
+        if (progress) progress(static_cast<double>(fed) / static_cast<double>(total));
+    });
     if (run.SamplesCorrelated() == 0) throw InputError(job.run + ": nothing was correlated: the recording is shorter than the lags");
     const FilterBand& b = run.RedFilter(0).Band();
     in.bandHz = {b.lowCut * run.SampleRate(), b.highCut > 0 ? b.highCut * run.SampleRate() : run.SampleRate() / 2};
@@ -238,8 +250,12 @@ analysis::AnalysisResult AnalyzePair(const std::vector<float>& red, const std::v
     const double high = request.pipe.GetHighCutoff();
     const std::pair<double, double> band =
         request.bandHz.value_or(std::pair<double, double>{request.pipe.GetLowCutoff(), high});
-    const analysis::UnitCurve unit = CorrelateAsTheUnit(red, blue, rate, request.pipe, band);
-    return analysis::Analyze(red, blue, rate, request, &unit);
+    // The unit's correlation takes about as long as the spectra: half each.
+    const analysis::UnitCurve unit =
+        CorrelateAsTheUnit(red, blue, rate, request.pipe, band, Stage(request.progress, 0, 0.5));
+    analysis::AnalysisRequest spectra = request;
+    spectra.progress = Stage(request.progress, 0.5, 1);
+    return analysis::Analyze(red, blue, rate, spectra, &unit);
 }
 
 std::string LeakLine(double distance, double low, double high, bool imperial, const char* station) {
@@ -306,7 +322,7 @@ bool ParseAnalyzeArgs(const Args& args, AnalyzeJob& job, bool& json, std::ostrea
     return true;
 }
 
-void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out) {
+void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out, const Progress& progress) {
     if (const std::string why = CheckJob(job); !why.empty()) throw InputError(why);
     analysis::AnalysisRequest request;
     if (!job.weighting.empty()) analysis::ParseWeighting(job.weighting, request.weighting);
@@ -324,7 +340,9 @@ void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out) {
     if (!job.run.empty()) {
         const std::optional<std::pair<float, float>> replayBand =
             job.band.empty() ? std::nullopt : std::optional(band);
-        RunInput in = ReadRun(job, replayBand, basic && job.pipe.empty());
+        const bool replayed = basic && job.pipe.empty();
+        RunInput in = ReadRun(job, replayBand, replayed, Stage(progress, 0, replayed ? 0.5 : 0));
+        request.progress = Stage(progress, replayed ? 0.5 : 0, 1);
         if (job.pipe.empty()) request.pipe = in.pipe;
         if (in.unit && !request.bandHz) request.bandHz = in.bandHz;
         unit = std::move(in.unit);
@@ -338,6 +356,7 @@ void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out) {
         out.Text("red", job.red);
         out.Text("blue", job.blue);
     }
+    if (!request.progress) request.progress = progress;
     if (request.pipe.IsSurvey() || request.pipe.GetSectionCount() == 0)
         throw InputError("the run describes no pipe: give --pipe LEN:VEL[:MATERIAL][,...]");
     const analysis::AnalysisResult r = unit ? analysis::Analyze(pair.red, pair.blue, pair.rate, request, &*unit)

@@ -4,6 +4,7 @@
 // the method, and running it into a result writer.
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct AnalyzeJob {
     std::string comp;       // a velocity computation whose fit gives the velocity error instead
 };
 
+// Told the share of a job done, 0 ... 1, as it goes.
+using Progress = std::function<void(double)>;
+
 // Parses analyze's arguments; false with a message on err. json: --json.
 bool ParseAnalyzeArgs(const Args& args, AnalyzeJob& job, bool& json, std::ostream& err);
 
@@ -36,8 +40,8 @@ std::string CheckJob(const AnalyzeJob& job);
 
 // Analyses the pair and writes its results (not Finish). Raises
 // analysis::InputError with the reason when an input cannot be read or
-// analysed.
-void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out);
+// analysed. progress, when given, hears how far the replay and the spectra are.
+void RunAnalyzeJob(const AnalyzeJob& job, CResultOut& out, const Progress& progress = {});
 
 // One pair at rate with the request's method; for the basic method the
 // unit's own correlation of the pair as 12-bit samples (full scale 1.0)

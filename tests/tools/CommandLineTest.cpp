@@ -75,13 +75,20 @@ TEST(CorrtoolProgress, ShownOnlyWhenStandardErrorIsATerminal) {
         ASSERT_EQ(acquired.code, 0) << acquired.err;
         const ToolResult replayed = Tool({"corr", "replay", run + ".corr"});
         ASSERT_EQ(replayed.code, 0) << replayed.err;
+        const ToolResult analysed = Tool({"analyze", run + ".corr", "--weighting", "none"});
+        ASSERT_EQ(analysed.code, 0) << analysed.err;
         if (!terminal) {
             EXPECT_EQ(acquired.err, "");
             EXPECT_EQ(replayed.err, "");
+            EXPECT_EQ(analysed.err, "");
             continue;
         }
         EXPECT_NE(acquired.err.find("\racquire: 100 %\r\x1b[K"), std::string::npos) << acquired.err;
         EXPECT_NE(replayed.err.find("\rcorr replay: 100 %\r\x1b[K"), std::string::npos) << replayed.err;
         EXPECT_EQ(replayed.out.find('%'), std::string::npos);
+        // The replay is the first half, the spectra the second: the line passes 50 % on its way.
+        EXPECT_NE(analysed.err.find("\ranalyze: 50 %"), std::string::npos) << analysed.err;
+        EXPECT_NE(analysed.err.find("\ranalyze: 100 %\r\x1b[K"), std::string::npos) << analysed.err;
+        EXPECT_EQ(analysed.out.find("analyze:"), std::string::npos);
     }
 }
