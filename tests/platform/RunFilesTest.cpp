@@ -118,6 +118,13 @@ TEST_F(FileSet, AFailedWriteKeepsEveryOldFile) {
     EXPECT_EQ(result, (std::vector<bool>(4, false)));
     for (const std::string& f : files) EXPECT_EQ(Read(f), "old " + f);
     ExpectNoTemporaries();
+    // Every file written and the journal in place, but the medium refuses the
+    // first rename: the set is given up whole, every temporary with it.
+    SetWriteStepHook([](WriteStep step, const std::filesystem::path&) { return step != WriteStep::Rename; });
+    EXPECT_EQ(WriteFileSet({Bytes(files[0], "new corr"), Bytes(files[1], "new wav")}), (std::vector<bool>(2, false)));
+    SetWriteStepHook({});
+    for (const std::string& f : files) EXPECT_EQ(Read(f), "old " + f);
+    ExpectNoTemporaries();
 }
 
 // The set is refused before any byte when one of its files is protected or

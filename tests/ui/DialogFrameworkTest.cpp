@@ -216,6 +216,20 @@ TEST_F(DialogFramework, TouchOnADimmedDisplayOnlyWakesItFromPenDown) {
         EXPECT_EQ(screen.penEvents + screen.commands, 0);
         EXPECT_FALSE(IsDisplayDimmed());
     }
+    // Presses that reach no screen (the window system's own window, a
+    // widget of no screen) neither wake the display nor are swallowed.
+    OnDimTimer();
+    QObject window;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&window, &press);
+    QWidget elsewhere;
+    SendMouse(elsewhere, QEvent::MouseButtonPress, onSurface, Qt::LeftButton);
+    SendMouse(elsewhere, QEvent::MouseButtonRelease, onSurface, Qt::NoButton);
+    EXPECT_TRUE(IsDisplayDimmed());
+    SendMouse(screen, QEvent::MouseButtonPress, onSurface, Qt::LeftButton);
+    SendMouse(screen, QEvent::MouseButtonRelease, onSurface, Qt::NoButton);
+    EXPECT_EQ(screen.penEvents, 0);
     SendMouse(screen, QEvent::MouseButtonPress, onSurface, Qt::LeftButton);
     SendMouse(screen, QEvent::MouseButtonRelease, onSurface, Qt::NoButton);
     SendMouse(button, QEvent::MouseButtonPress, onButton, Qt::LeftButton);
