@@ -306,8 +306,7 @@ void CCorrelatorDlg::OnContrast() {
     g_configuration.colourScheme = g_configuration.colourScheme ? 0 : 1;
     g_configuration.Save();
     ReloadPictures();
-    ShowPictures();
-    ShowBadgePicture();
+    ShowPictures();  // the badges are the same in either scheme
     ShowItem(kIdBadge, false);
     m_modelStale = true;
     update();

@@ -455,6 +455,7 @@ TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
         EXPECT_FLOAT_EQ(run.Range(), row.range);
         EXPECT_EQ(run.RangeUnit(), row.unit);
         EXPECT_TRUE(Visible(kIdStop) && Visible(kIdReset));
+        EXPECT_EQ(dlg->ItemText(kIdPipeLabel), LoadString(195) + " " + LoadString(141)) << "as the run starts";
         Ticks(30);
         dlg->grab();
         EXPECT_GT(run.SamplesCorrelated(), 0);

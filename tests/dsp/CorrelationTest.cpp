@@ -168,6 +168,9 @@ TEST(CorrelationPostFilter, DirectEngineCorrelatesRawSamplesOnly) {
     for (int64_t v : run.Accumulator(0)) ASSERT_EQ(v, 0);
     const auto& u = run.UnfilteredAccumulator();
     EXPECT_EQ(std::max_element(u.begin(), u.end()) - u.begin(), 1088 + 25);
+    // No band set yet: the post-filter passes the lags through as they are.
+    run.DisplayTrace(0);
+    EXPECT_EQ(run.FindPeak(0).peakIndex, 1088 + 25);
 }
 
 TEST(CorrelationPostFilter, FftEngineFiltersBeforeCorrelating) {
