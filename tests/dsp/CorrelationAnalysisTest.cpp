@@ -130,6 +130,17 @@ TEST(DisplayTrace, ColumnsAfterTheZoneStartBehindIt) {
     EXPECT_EQ(columns[kL + 11], 100);
 }
 
+// However many lags a column spans, none after the zone reaches back into it.
+TEST(DisplayTrace, NoColumnShowsALagOfTheZone) {
+    for (int32_t columns = 20; columns <= 60; ++columns) {
+        SmallRun r({}, columns);
+        r.acc()[kL + 10] = 1000;  // the zone's limit lag
+        r.acc()[kL + 40] = 300;   // the peak searched
+        r.run.SetSuppression(0, 9, 2);
+        for (int16_t v : r.run.DisplayTrace(0)) ASSERT_LE(v, 100) << columns << " columns";
+    }
+}
+
 // Regression: a column suppressed by the second rule alone left the next
 // column starting inside the zone, so the hidden peak leaked into it.
 TEST(DisplayTrace, WindowStartingInsideTheZoneHidesTheZoneFromLaterColumns) {
