@@ -410,6 +410,20 @@ TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
     EXPECT_EQ(stored.postFilter, 1);
 }
 
+// The reception rating's floor and span each step on their own button and are kept.
+TEST_F(UnitCare, ReceptionFloorAndSpanStepAndAreKept) {
+    CProtectedSetup screen(*hw, *radio);
+    screen.InitForDisplay();
+    const float floor = g_configuration.rssiFloor, span = g_configuration.rssiSpan;
+    Click(screen, CProtectedSetup::kIdMinRssi);
+    Click(screen, CProtectedSetup::kIdRssiRange);
+    CConfiguration stored;
+    stored.Load();
+    EXPECT_EQ(stored.rssiFloor, unitcare::NextRssiFloor(floor));
+    EXPECT_EQ(stored.rssiSpan, unitcare::NextRssiSpan(span));
+    EXPECT_NE(stored.rssiSpan, span);
+}
+
 TEST_F(UnitCare, TuningSendsTheChannelAndShowsTheOutcome) {
     CProtectedSetup screen(*hw, *radio);
     screen.InitForDisplay();
