@@ -120,6 +120,9 @@ TEST(RadioBands, IndexOutsideTheTableIsLookedUpFromTheFrequency) {
     TuneStep(r, 1000000);
     EXPECT_EQ(r.frequency, 454150000);
     EXPECT_EQ(r.bandIndex, 3);
+    r = Record(456325000, -1);  // as near band 4 (index 3) as band 5: the first of them
+    TuneStep(r, 1000000);
+    EXPECT_EQ(r.bandIndex, 3);
 }
 
 TEST(RadioTuning, StepsCrossBandEdges) {
