@@ -244,14 +244,17 @@ void CheckLagAxis(const CCorrelation& run, Differences& out) {
                              " at " + N(rate) + " Hz gives " + N(fresh.MaxLag()));
 }
 
-// The visible window and the selected trace index into the accumulators.
-void CheckWindow(const CCorrelation& run, Differences& out) {
+// The visible window and the selected trace index into the accumulators;
+// false when they do not, as the display drawn over them cannot be checked.
+bool CheckWindow(const CCorrelation& run, Differences& out) {
+    const size_t before = out.size();
     const int32_t l = run.MaxLag();
     if (run.LeftLag() < -l || run.RightLag() > l || run.LeftLag() > run.RightLag())
         Add(out, "window", "lags " + N(run.LeftLag()) + " ... " + N(run.RightLag()) + "; a window lies in -" + N(l) +
                                " ... " + N(l));
     if (run.SelectedTrace() < 0 || run.SelectedTrace() > CCorrelation::kTraces)
         Add(out, "counts", "selected trace " + N(run.SelectedTrace()) + "; 0-3");
+    return out.size() == before;
 }
 
 void CheckRecording(const CCorrelation& run, std::unique_ptr<std::istream> recording, Differences& out) {
@@ -369,10 +372,10 @@ std::vector<RunDifference> VerifyRun(std::istream& corr, std::unique_ptr<std::is
         return out;
     }
     CheckLagAxis(*run, out);
-    CheckWindow(*run, out);
+    const bool windowed = CheckWindow(*run, out);
     CheckRecording(*run, std::move(recording), out);
     // Deriving the post-filtered traces draws each into the run's display.
     const std::vector<int16_t> stored = run->DisplayColumns();
-    if (CheckPostFiltered(*run, out)) CheckDisplayAndCursor(*run, stored, direct, out);
+    if (CheckPostFiltered(*run, out) && windowed) CheckDisplayAndCursor(*run, stored, direct, out);
     return out;
 }

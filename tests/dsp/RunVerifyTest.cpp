@@ -16,7 +16,7 @@
 namespace {
 
 // Offsets in the file of Data fields (header 10 bytes, tag and size 8).
-constexpr size_t kRangeAt = 18, kCursorLagAt = 77, kCursorOnPeakAt = 81, kValidCountAt = 83, kRedStoredAt = 103;
+constexpr size_t kRangeAt = 18, kLeftLagAt = 58, kCursorLagAt = 77, kCursorOnPeakAt = 81, kValidCountAt = 83, kRedStoredAt = 103;
 
 struct SavedRun {
     std::string corr, wav;
@@ -146,6 +146,13 @@ INSTANTIATE_TEST_SUITE_P(
                "recording", "Red samples stored 24096, the recording holds 20000 frames"},
         Damage{"RecordingRate", false, [](SavedRun& s) { PutInt32(s.wav, 24, 8000); },
                "recording", "at 8000 Hz, the run at 10000 Hz"},
+        Damage{"WindowTurnedRound", false,
+               [](SavedRun& s) {
+                   const int32_t left = Int32At(s.corr, kLeftLagAt);
+                   PutInt32(s.corr, kLeftLagAt, Int32At(s.corr, kLeftLagAt + 4));
+                   PutInt32(s.corr, kLeftLagAt + 4, left);
+               },
+               "window", "lags 1000 ... -1000; a window lies in -1088 ... 1088"},
         Damage{"RecordingMissing", false, [](SavedRun& s) { s.wav.clear(); }, "recording", "missing"},
         Damage{"DisplayColumn", false,
                [](SavedRun& s) { s.corr[ChunkAt(s.corr, "Disp") + 8 + 2 * 17] ^= 4; },
