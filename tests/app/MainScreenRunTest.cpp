@@ -725,6 +725,12 @@ TEST(GraphPaint, LegendsStayInsideTheirPanesWhenARowIsEnlarged) {
                 << row << " legend at " << legend.rect.top();
         }
     }
+    // Legends without pictures keep their texts, from the top.
+    GraphModel texts = ThreeBandModel(1);
+    for (LegendModel& legend : texts.legends) legend.picture = legend.second = QPixmap();
+    const QImage image = Paint(texts);
+    for (const LegendModel& legend : texts.legends)
+        EXPECT_GT(DarkPixels(image, legend.rect.left(), legend.rect.right() + 1, legend.rect.top(), legend.rect.top() + 16), 0);
 }
 
 TEST(GraphPaint, PipeBarIsGreyWithoutSectionsElseInSectionColours) {
