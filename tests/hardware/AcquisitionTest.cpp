@@ -214,6 +214,12 @@ TEST_F(Acquisition, ReplayUsesNoHardware) {
     EXPECT_EQ(hw->GetSamplingState(), SamplingIdle);
 }
 
+// The driver's tables refer to the object's own memory: none outlives it.
+TEST_F(Acquisition, ClosedHardwareLeavesNoBufferRegistered) {
+    hw.reset();
+    EXPECT_EQ(BuffersLeftRegistered([] { SensorHardware opened; }), std::vector<uint32_t>{});
+}
+
 TEST_F(Acquisition, UnitWithoutDevicesNeverStarts) {
     platform::SetDeviceProvider(nullptr);
     hw = std::make_unique<SensorHardware>();

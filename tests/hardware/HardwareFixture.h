@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
 #include "platform/Debug.h"
+#include "platform/DeviceIo.h"
 #include "settings/Configuration.h"
 #include "sim/VirtualUnit.h"
 
@@ -36,6 +38,22 @@ public:
         return limit;
     }
 };
+
+// The shared buffers act registered and left registered: none should outlive
+// the call or object that registered them.
+inline std::vector<uint32_t> BuffersLeftRegistered(const std::function<void()>& act) {
+    uint8_t marker = 0;
+    const uint32_t before = platform::RegisterSharedBuffer(&marker, 1);
+    act();
+    const uint32_t after = platform::RegisterSharedBuffer(&marker, 1);
+    std::vector<uint32_t> left;
+    for (uint32_t token = before + 1; token < after; ++token)
+        if (!platform::ResolveSharedBuffer(token).empty()) left.push_back(token);
+    platform::UnregisterSharedBuffer(before);
+    platform::UnregisterSharedBuffer(after);
+    EXPECT_GT(after - before, 1u) << "nothing was registered";
+    return left;
+}
 
 // A world without noise, hum or offsets unless a test adds them.
 inline sim::Scenario QuietWorld() {
