@@ -49,7 +49,7 @@ timeout 60 "$correlator" -platform offscreen --root "$root2" --script "$root/de.
 "$corrtool" --root "$root2" conf show | grep -qx 'language=DEU' || fail "German not stored"
 
 # The gallery renders every screen in both colour schemes.
-timeout 60 "$correlator" -platform offscreen --root "$root" --gallery "$root/gallery" >/dev/null || fail "gallery"
+timeout 300 "$correlator" -platform offscreen --root "$root" --gallery "$root/gallery" >/dev/null || fail "gallery"
 [ -s "$root/gallery/102-main-normal.png" ] && [ -s "$root/gallery/194-bad-signal-inverted.png" ] || fail "gallery pictures missing"
 
 echo "e2e: 6 passed, 0 failed"
