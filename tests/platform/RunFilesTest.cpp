@@ -116,6 +116,9 @@ TEST_F(FileSet, AFailedWriteKeepsEveryOldFile) {
         Bytes(files[3], "new jpg"),
     });
     EXPECT_EQ(result, (std::vector<bool>(4, false)));
+    // Alone, a writer that gives up replaces nothing either.
+    EXPECT_EQ(WriteFileSet({{files[1], [](std::ostream& os) { return static_cast<bool>(os << "half") && false; }}}),
+              std::vector<bool>{false});
     for (const std::string& f : files) EXPECT_EQ(Read(f), "old " + f);
     ExpectNoTemporaries();
     // Every file written and the journal in place, but the medium refuses the
