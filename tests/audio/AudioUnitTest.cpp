@@ -22,6 +22,8 @@
 #include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "platform/Clock.h"
+#include "platform/DeviceIo.h"
+#include "sim/DriverAbi.h"
 #include "tools/ToolRun.h"
 
 namespace fs = std::filesystem;
@@ -207,4 +209,11 @@ TEST_F(AudioAcquire, OtherDevicesBehaveAsAWiredUnit) {
         EXPECT_TRUE(hardware.SendRadioCommand(station, "H01")) << station;
         EXPECT_EQ(radio.GetSignalBars(station), 10) << station;
     }
+    // The converter refuses a gather request of the wrong size, and then has nothing armed.
+    const platform::Handle adc = platform::CreateFile("SPI4:");
+    const uint8_t shortRequest[3] = {};
+    EXPECT_FALSE(platform::DeviceIoControl(adc, sim::ioctl::kGatherSamplesV2, shortRequest, sizeof shortRequest,
+                                           nullptr, 0, nullptr));
+    EXPECT_FALSE(platform::DeviceIoControl(adc, sim::ioctl::kAttachTimer, nullptr, 0, nullptr, 0, nullptr));
+    platform::CloseHandle(adc);
 }
