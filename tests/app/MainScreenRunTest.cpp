@@ -222,6 +222,29 @@ TEST_F(MainRun, SetLeftAndSetRightAreNeverBothChecked) {
     EXPECT_FALSE(Visible(kIdSetLeft));
 }
 
+// On the suppression bar a drag across the graph marks the zone it covered.
+TEST_F(MainRun, DragOnTheSuppressionBarMarksTheZoneItCovers) {
+    Make();
+    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    Button(kIdPeakSuppress)->click();
+    const auto send = [&](QEvent::Type type, int x) {
+        QMouseEvent e(type, QPointF(x, 200), QPointF(x, 200), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(dlg.get(), &e);
+    };
+    send(QEvent::MouseButtonPress, 400);
+    send(QEvent::MouseMove, 200);
+    send(QEvent::MouseButtonRelease, 200);
+    const CCorrelation& run = dlg->Run();
+    EXPECT_EQ(dlg->GetCheck(kIdPeakSuppress), 1);
+    EXPECT_LT(run.SuppressionFirst(), 0);  // left of the graph's middle ...
+    EXPECT_GT(run.SuppressionLimit(), 0);  // ... to right of it
+    const int32_t first = run.SuppressionFirst(), limit = run.SuppressionLimit();
+    send(QEvent::MouseMove, 500);  // the pen is up: nothing changes
+    EXPECT_EQ(run.SuppressionFirst(), first);
+    EXPECT_EQ(run.SuppressionLimit(), limit);
+}
+
 TEST_F(MainRun, FileBarClosesTheStartGateUntilReturn) {
     g_configuration.testMode = 1;
     Make();
