@@ -275,6 +275,19 @@ TEST_F(LoopTest, StatusLedBlinksRedOnlyWhileCharging) {
         }
         EXPECT_EQ(lit, supply == sim::Supply::Charging ? "RRRRRRRRR...........RR" : std::string(22, '.'));
     }
+    // Unplugged while it is lit: dark from the next tick.
+    const auto unit = sim::InstallVirtualUnit([] {
+        sim::Scenario world = sim::DefaultScenario();
+        world.supply = sim::Supply::Charging;
+        return world;
+    }());
+    Make(unit);
+    hw->SetChargerShutdown(false);
+    Ticks(2);
+    ASSERT_EQ(unit->LineState(kRedLine).level, 0u);
+    unit->World().supply = sim::Supply::Battery;
+    Ticks(1);
+    EXPECT_NE(unit->LineState(kRedLine).level, 0u);
 }
 
 TEST_F(LoopTest, NoReceptionWithoutTestModeOrReplayDisablesStart) {

@@ -139,6 +139,13 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"AccumulatorStoredTwice", false,
                [](SavedRun& s) { s.corr += s.corr.substr(ChunkAt(s.corr, "Cor0")); },
                "chunk", "Cor0 after the last accumulator"},
+        Damage{"InfoStoredTwice", false,
+               [](SavedRun& s) {
+                   const size_t at = ChunkAt(s.corr, "Info");
+                   const std::string chunk = s.corr.substr(at, 8 + static_cast<size_t>(Int32At(s.corr, at + 4)));
+                   s.corr.insert(at, chunk);
+               },
+               "chunk", "Info stored twice"},
         Damage{"RangeAgainstTheLagCount", false,
                [](SavedRun& s) { const float ms = 90.0f; std::memcpy(&s.corr[kRangeAt], &ms, 4); },
                "lags", "L 1088 stored; a range of 90 ms at 10000 Hz gives 988"},
