@@ -1,4 +1,5 @@
 #include "app/ModuleSelfTests.h"
+#include "dsp/CorrelationKernel.h"
 #include "tools/Corrtool.h"
 
 int CmdSelftest(const Args&, std::ostream& out, std::ostream& err) {
@@ -14,6 +15,8 @@ int CmdSelftest(const Args&, std::ostream& out, std::ostream& err) {
             if (text.back() != '\n') err << '\n';
         }
     }
+    // The direct correlation kernel this CPU runs, chosen at first use.
+    out << "kernel=" << corr::DirectEngine::KernelName() << '\n';
     out << "selftests=" << run << "\nfailed=" << failed << '\n';
     return failed ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -46,6 +47,21 @@ std::vector<int64_t> WithKernel(const std::string& kernel, const std::vector<int
 }
 
 }  // namespace
+
+// The best kernel runs, the definition is always there to choose, and on
+// 64-bit ARM the best is NEON. Prints the kernels for the build's log.
+TEST(DirectKernels, TheBestRunsAndTheDefinitionIsAlwaysThere) {
+    const auto kernels = corr::DirectEngine::AvailableKernels();
+    std::string names;
+    for (const std::string& k : kernels) names += ' ' + k;
+    std::cout << "[ kernels  ] direct:" << names << "; runs " << corr::DirectEngine::KernelName() << '\n';
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_EQ(kernels.front(), corr::DirectEngine::KernelName());
+    EXPECT_EQ(kernels.back(), "scalar");
+#if defined(__aarch64__)
+    EXPECT_EQ(kernels.front(), "neon");
+#endif
+}
 
 // The fast direct block equals the plain triple loop on 12-bit samples, for
 // counts that end inside every size of partial-sum block (and two 511-blocks,
