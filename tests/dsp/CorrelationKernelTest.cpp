@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dsp/CorrelationKernel.h"
+#include "dsp/FftVector.h"
 
 namespace {
 
@@ -49,17 +50,20 @@ std::vector<int64_t> WithKernel(const std::string& kernel, const std::vector<int
 }  // namespace
 
 // The best kernel runs, the definition is always there to choose, and on
-// 64-bit ARM the best is NEON. Prints the kernels for the build's log.
+// 64-bit ARM the best, and the FFT's butterflies, are NEON. Prints the
+// kernels for the build's log.
 TEST(DirectKernels, TheBestRunsAndTheDefinitionIsAlwaysThere) {
     const auto kernels = corr::DirectEngine::AvailableKernels();
     std::string names;
     for (const std::string& k : kernels) names += ' ' + k;
-    std::cout << "[ kernels  ] direct:" << names << "; runs " << corr::DirectEngine::KernelName() << '\n';
+    std::cout << "[ kernels  ] direct:" << names << "; runs " << corr::DirectEngine::KernelName()
+              << "; FFT butterflies " << dsp::vec::Name() << '\n';
     ASSERT_FALSE(kernels.empty());
     EXPECT_EQ(kernels.front(), corr::DirectEngine::KernelName());
     EXPECT_EQ(kernels.back(), "scalar");
 #if defined(__aarch64__)
     EXPECT_EQ(kernels.front(), "neon");
+    EXPECT_STREQ(dsp::vec::Name(), "neon");
 #endif
 }
 
