@@ -22,6 +22,10 @@ foreach(_dir "${_root}/usr/lib/aarch64-linux-gnu" "${_root}/lib/aarch64-linux-gn
   string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,-rpath-link,${_dir}")
   string(APPEND CMAKE_SHARED_LINKER_FLAGS_INIT " -Wl,-rpath-link,${_dir}")
 endforeach()
+# Multi-arch headers (jconfig.h and the like), which the cross compiler does
+# not look for by itself.
+set(CMAKE_C_STANDARD_INCLUDE_DIRECTORIES "${_root}/usr/include/aarch64-linux-gnu")
+set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES "${_root}/usr/include/aarch64-linux-gnu")
 set(ENV{PKG_CONFIG_LIBDIR} "${_root}/usr/lib/aarch64-linux-gnu/pkgconfig:${_root}/usr/share/pkgconfig")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "${_root}")
 

@@ -158,6 +158,28 @@ TEST(FftBlock, ScaledSumsBeyond32BitsArriveWhole) {
         EXPECT_NEAR(static_cast<double>(fft[j]), expected, 1e-5 * -expected) << "lag " << j - lags;
 }
 
+// Every lag's sum scaled by 2^-16 is rounded to the nearest count, halves
+// up, on every path. Small samples keep the transforms' error far below the
+// distance of any checked sum from a half, so the check can be exact.
+TEST(FftBlock, RoundsEverySumToTheNearestCount) {
+    const int32_t lags = 88, size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
+    const auto red = Random(static_cast<size_t>(size), -60, 60, 41);
+    const auto blue = Random(static_cast<size_t>(fresh), -60, 60, 42);
+    std::vector<float> a(size + 2), b(size + 2);
+    std::vector<int64_t> fft(2 * lags + 1, 0);
+    corr::FftBlock(red.data(), blue.data(), lags, size, a.data(), b.data(), fft.data());
+    int32_t checked = 0;
+    for (int32_t j = 0; j <= 2 * lags; ++j) {
+        int64_t sum = 0;
+        for (int32_t i = 0; i < fresh; ++i) sum += int64_t{blue[i]} * red[j + i];
+        const double scaled = sum / 65536.0;
+        if (std::abs(scaled - std::floor(scaled) - 0.5) < 0.05) continue;
+        ++checked;
+        ASSERT_EQ(fft[j], static_cast<int64_t>(std::floor(scaled + 0.5))) << "lag " << j - lags;
+    }
+    EXPECT_GT(checked, lags);
+}
+
 TEST(FftBlock, SizeKeepsTheMarginBeyondTheLags) {
     EXPECT_EQ(corr::FftSizeForLag(1595), 8192);   // 2 (1595 + 2500) = 8190
     EXPECT_EQ(corr::FftSizeForLag(1596), 16384);  // 8192 would leave no room
