@@ -282,6 +282,7 @@ void BM_DirectEngine(benchmark::State& state) { DirectKernel(state, ""); }
 void BM_DirectAvx2(benchmark::State& state) { DirectKernel(state, "avx2"); }
 void BM_DirectAvx2Slide(benchmark::State& state) { DirectKernel(state, "avx2-slide"); }
 void BM_DirectSse2(benchmark::State& state) { DirectKernel(state, "sse2"); }
+void BM_DirectNeon(benchmark::State& state) { DirectKernel(state, "neon"); }
 void BM_DirectScalar(benchmark::State& state) { DirectKernel(state, "scalar"); }
 
 void BM_FftEngine(benchmark::State& state) {
@@ -306,6 +307,7 @@ BENCHMARK(BM_DirectEngine)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_DirectAvx2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectAvx2Slide)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectSse2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectNeon)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectScalar)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FftEngine)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 

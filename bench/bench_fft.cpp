@@ -18,6 +18,7 @@
 
 #include "dsp/CorrelationKernel.h"
 #include "dsp/DSPLib.h"
+#include "dsp/FftVector.h"
 
 #ifdef BENCH_HAVE_FFTW
 #include <fftw3.h>
@@ -75,6 +76,7 @@ void BM_RealFftOurs(benchmark::State& state) {
         benchmark::DoNotOptimize(x.data());
     }
     state.SetItemsProcessed(state.iterations() * n);
+    state.SetLabel(dsp::vec::Name());
 }
 
 void BM_ComplexFftBaseline(benchmark::State& state) {
@@ -99,6 +101,7 @@ void BM_ComplexFftOurs(benchmark::State& state) {
         benchmark::DoNotOptimize(x.data());
     }
     state.SetItemsProcessed(state.iterations() * n);
+    state.SetLabel(dsp::vec::Name());
 }
 
 std::vector<int16_t> Noise12(size_t n, uint32_t seed) {

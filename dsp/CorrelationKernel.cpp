@@ -8,6 +8,9 @@
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define CORR_HAVE_X86 1
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#define CORR_HAVE_NEON 1
 #endif
 
 namespace corr {
@@ -35,7 +38,8 @@ inline int32_t PartialSum(const int16_t* a, const int16_t* b, int32_t len) noexc
     return static_cast<int32_t>(s);
 }
 
-using KernelFn = void (*)(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount,
+// red : the paired work area, or for an unpaired kernel the samples a themselves.
+using KernelFn = void (*)(const int16_t* red, const int16_t* b, int32_t n, int32_t lagCount,
                           int64_t* c);
 
 #ifdef CORR_HAVE_X86
@@ -227,9 +231,89 @@ __attribute__((target("avx512f,avx512bw,avx512vnni"))) void KernelAvx512(
 
 #endif  // CORR_HAVE_X86
 
+#ifdef CORR_HAVE_NEON
+
+// AArch64: Advanced SIMD is part of the base architecture, so this kernel
+// needs no check at run time. It reads the Red samples where they are: each
+// Blue sample multiplies a register of 8 consecutive Red samples into two
+// registers of 4 lags, widening each product to 32 bits and adding modulo
+// 2^32 (SMLAL), which is how the definition's partial sums wrap.
+
+// Product Lane of eight, over the R + 1 consecutive Red registers v: the
+// register of lags 8 t ... 8 t + 7 gains bb[Lane] times the 8 Red samples
+// Lane places on from v[t] (v[t + 1] supplies those past its end).
+template <int R, int Lane>
+inline void MacLane(int32x4_t* acc, const int16x8_t* v, int16x8_t bb) noexcept {
+#pragma GCC unroll 16
+    for (int t = 0; t < R; ++t) {
+        const int16x8_t x = vextq_s16(v[t], v[t + 1], Lane);
+        acc[2 * t] = vmlal_laneq_s16(acc[2 * t], vget_low_s16(x), bb, Lane);
+        acc[2 * t + 1] = vmlal_high_laneq_s16(acc[2 * t + 1], x, bb, Lane);
+    }
+}
+
+// 8 R consecutive lags over one partial-sum block of len products. a points at
+// the Red sample of the tile's first lag and the block's first product; out
+// receives the block's sums. Reads no Red sample beyond the tile's last
+// product at its last lag.
+template <int R>
+inline void TileNeon(const int16_t* a, const int16_t* b, int32_t len, int64_t* out) noexcept {
+    int32x4_t acc[2 * R];
+#pragma GCC unroll 16
+    for (int t = 0; t < 2 * R; ++t) acc[t] = vdupq_n_s32(0);
+    int32_t k = 0;
+    for (; k + 8 <= len; k += 8) {
+        int16x8_t v[R + 1];
+#pragma GCC unroll 16
+        for (int t = 0; t < R; ++t) v[t] = vld1q_s16(a + k + 8 * t);
+        // The last register's 7 samples beyond, loaded one early so that
+        // the load ends at the last sample used; its lane 7 is never read.
+        const int16x8_t end = vld1q_s16(a + k + 8 * R - 1);
+        v[R] = vextq_s16(end, end, 1);
+        const int16x8_t bb = vld1q_s16(b + k);
+        MacLane<R, 0>(acc, v, bb);
+        MacLane<R, 1>(acc, v, bb);
+        MacLane<R, 2>(acc, v, bb);
+        MacLane<R, 3>(acc, v, bb);
+        MacLane<R, 4>(acc, v, bb);
+        MacLane<R, 5>(acc, v, bb);
+        MacLane<R, 6>(acc, v, bb);
+        MacLane<R, 7>(acc, v, bb);
+    }
+    for (; k < len; ++k) {  // the 511-block's last 7, and blocks of one
+#pragma GCC unroll 16
+        for (int t = 0; t < R; ++t) {
+            const int16x8_t x = vld1q_s16(a + k + 8 * t);
+            acc[2 * t] = vmlal_n_s16(acc[2 * t], vget_low_s16(x), b[k]);
+            acc[2 * t + 1] = vmlal_high_n_s16(acc[2 * t + 1], x, b[k]);
+        }
+    }
+#pragma GCC unroll 16
+    for (int t = 0; t < 2 * R; ++t) {
+        int64_t* o = out + 4 * t;
+        vst1q_s64(o, vaddw_s32(vld1q_s64(o), vget_low_s32(acc[t])));
+        vst1q_s64(o + 2, vaddw_high_s32(vld1q_s64(o + 2), acc[t]));
+    }
+}
+
+// Tiles of 32 lags, then of 8; the last lags of all, fewer than 8, take the
+// definition's sums, so that no load reaches past the caller's samples.
+void KernelNeon(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
+    for (int32_t s = 0, len = 0; s < n; s += len) {
+        len = BlockLength(n - s);
+        int32_t j = 0;
+        for (; j + 32 <= lagCount; j += 32) TileNeon<4>(a + j + s, b + s, len, c + j);
+        for (; j + 8 <= lagCount; j += 8) TileNeon<1>(a + j + s, b + s, len, c + j);
+        for (; j < lagCount; ++j) c[j] += PartialSum(a + j + s, b + s, len);
+    }
+}
+
+#endif  // CORR_HAVE_NEON
+
 struct Kernel {
     KernelFn fn;  // null: the definition itself
     const char* name;
+    bool paired;  // reads the paired work area; else the samples where they are
 };
 
 // Every kernel this CPU runs, best first; the definition itself comes last.
@@ -239,14 +323,17 @@ std::vector<Kernel> SupportedKernels() {
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vnni"))
-        kernels.push_back({KernelAvx512, "avx512"});
+        kernels.push_back({KernelAvx512, "avx512", true});
     if (__builtin_cpu_supports("avx2")) {
-        kernels.push_back({KernelAvx2, "avx2"});
-        kernels.push_back({KernelAvx2Slide, "avx2-slide"});
+        kernels.push_back({KernelAvx2, "avx2", true});
+        kernels.push_back({KernelAvx2Slide, "avx2-slide", true});
     }
-    kernels.push_back({KernelSse2, "sse2"});
+    kernels.push_back({KernelSse2, "sse2", true});
 #endif
-    kernels.push_back({nullptr, "scalar"});
+#ifdef CORR_HAVE_NEON
+    kernels.push_back({KernelNeon, "neon", false});
+#endif
+    kernels.push_back({nullptr, "scalar", false});
     return kernels;
 }
 
@@ -284,6 +371,10 @@ void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int
     const Kernel& kernel = Chosen();
     if (!kernel.fn) {  // the portable path reads the samples as they are
         DirectBlockScalar(a, b, n, lagCount, c);
+        return;
+    }
+    if (!kernel.paired) {
+        kernel.fn(a, b, n, lagCount, c);
         return;
     }
     const int32_t count = n + lagCount - 1;  // samples of a

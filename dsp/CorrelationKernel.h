@@ -41,9 +41,9 @@ public:
     void Accumulate(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
                     int64_t* c) noexcept;
 
-    // The kernel Accumulate runs: "avx512" (with VNNI), "avx2", "avx2-slide"
-    // (the AVX-512 kernel's loop on AVX2, chosen only by name), "sse2" or
-    // "scalar" (the definition, on any CPU).
+    // The kernel Accumulate runs: on x86-64 "avx512" (with VNNI), "avx2",
+    // "avx2-slide" (the AVX-512 kernel's loop on AVX2, chosen only by name) or
+    // "sse2"; on 64-bit ARM "neon"; or "scalar" (the definition, on any CPU).
     static const char* KernelName() noexcept;
     // Kernels this CPU runs, best first; the best is chosen at first use.
     static std::vector<std::string> AvailableKernels();

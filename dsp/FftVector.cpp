@@ -3,6 +3,9 @@
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define DSP_HAVE_X86 1
+#elif defined(__aarch64__)
+#include <arm_neon.h>
+#define DSP_HAVE_NEON 1
 #endif
 
 namespace dsp::vec {
@@ -115,6 +118,8 @@ DSP_VECTOR inline __m256 Halve(__m256 v) noexcept { return _mm256_mul_ps(v, _mm2
 
 }  // namespace
 
+const char* Name() noexcept { return Available() ? "avx2" : "plain"; }
+
 bool Available() noexcept {
     static const bool available = [] {
         __builtin_cpu_init();
@@ -174,9 +179,155 @@ DSP_VECTOR void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexce
     }
 }
 
+#elif defined(DSP_HAVE_NEON)
+namespace {
+
+// AArch64: Advanced SIMD is part of the base architecture. Four complex
+// values per step, split by the loads into a register of real and one of
+// imaginary parts (LD2) and interleaved again by the stores (ST2).
+using Quad = float32x4x2_t;
+
+inline Quad Load(const Complex* p) noexcept { return vld2q_f32(reinterpret_cast<const float*>(p)); }
+inline void Store(Complex* p, Quad v) noexcept { vst2q_f32(reinterpret_cast<float*>(p), v); }
+inline Quad Make(float32x4_t re, float32x4_t im) noexcept {
+    Quad q;
+    q.val[0] = re;
+    q.val[1] = im;
+    return q;
+}
+inline Quad Add(Quad a, Quad b) noexcept { return Make(vaddq_f32(a.val[0], b.val[0]), vaddq_f32(a.val[1], b.val[1])); }
+inline Quad Sub(Quad a, Quad b) noexcept { return Make(vsubq_f32(a.val[0], b.val[0]), vsubq_f32(a.val[1], b.val[1])); }
+inline Quad Scale(Quad a, float f) noexcept { return Make(vmulq_n_f32(a.val[0], f), vmulq_n_f32(a.val[1], f)); }
+// x * w, or x * conj(w) for the inverse.
+template <bool Inverse>
+inline Quad Mul(Quad x, Quad w) noexcept {
+    const float32x4_t xr = x.val[0], xi = x.val[1], wr = w.val[0], wi = w.val[1];
+    if (Inverse) return Make(vfmaq_f32(vmulq_f32(xr, wr), xi, wi), vfmsq_f32(vmulq_f32(xi, wr), xr, wi));
+    return Make(vfmsq_f32(vmulq_f32(xr, wr), xi, wi), vfmaq_f32(vmulq_f32(xr, wi), xi, wr));
+}
+// -i x, or +i x for the inverse.
+template <bool Inverse>
+inline Quad Rotate(Quad x) noexcept {
+    return Inverse ? Make(vnegq_f32(x.val[1]), x.val[0]) : Make(x.val[1], vnegq_f32(x.val[0]));
+}
+// Four values in reverse order, conjugated.
+inline Quad ReverseConj(Quad v) noexcept {
+    const float32x4_t re = vrev64q_f32(v.val[0]), im = vrev64q_f32(v.val[1]);
+    return Make(vextq_f32(re, re, 2), vnegq_f32(vextq_f32(im, im, 2)));
+}
+
+// Spans 2 and 4 inside each group of four values: no multiplies. Two values
+// per register here, as they lie in memory.
+template <bool Inverse>
+void FirstTwoSpans(Complex* x, int32_t n) noexcept {
+    // -i y = (y.im, -y.re) and +i y = (-y.im, y.re), from (y.im, y.re).
+    const float32x2_t rot = Inverse ? float32x2_t{-1.0f, 1.0f} : float32x2_t{1.0f, -1.0f};
+    for (int32_t j = 0; j < n; j += 4) {
+        float* p = reinterpret_cast<float*>(x + j);
+        const float32x4_t v01 = vld1q_f32(p), v23 = vld1q_f32(p + 4);
+        const float32x2_t y0 = vadd_f32(vget_low_f32(v01), vget_high_f32(v01));
+        const float32x2_t y1 = vsub_f32(vget_low_f32(v01), vget_high_f32(v01));
+        const float32x2_t y2 = vadd_f32(vget_low_f32(v23), vget_high_f32(v23));
+        const float32x2_t y3 = vmul_f32(vrev64_f32(vsub_f32(vget_low_f32(v23), vget_high_f32(v23))), rot);
+        vst1q_f32(p, vcombine_f32(vadd_f32(y0, y2), vadd_f32(y1, y3)));
+        vst1q_f32(p + 4, vcombine_f32(vsub_f32(y0, y2), vsub_f32(y1, y3)));
+    }
+}
+
+// One radix-2 span m over the whole transform.
+template <bool Inverse>
+void Span(Complex* x, int32_t n, int32_t m, const Complex* w) noexcept {
+    const int32_t half = m / 2;
+    for (int32_t j = 0; j < n; j += m) {
+        for (int32_t k = 0; k < half; k += 4) {
+            const Quad a = Load(x + j + k);
+            const Quad t = Mul<Inverse>(Load(x + j + k + half), Load(w + k));
+            Store(x + j + k, Add(a, t));
+            Store(x + j + k + half, Sub(a, t));
+        }
+    }
+}
+
+// Spans m and 2m in one pass: each value is loaded and stored once for both.
+template <bool Inverse>
+void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, const Complex* w2) noexcept {
+    const int32_t q = m / 2;
+    for (int32_t j = 0; j < n; j += 2 * m) {
+        Complex* g = x + j;
+        for (int32_t k = 0; k < q; k += 4) {
+            const Quad wm = Load(w + k);
+            const Quad x0 = Load(g + k), x1 = Load(g + k + q), x2 = Load(g + k + 2 * q), x3 = Load(g + k + 3 * q);
+            const Quad t0 = Mul<Inverse>(x1, wm), t1 = Mul<Inverse>(x3, wm);
+            const Quad a0 = Add(x0, t0), a1 = Sub(x0, t0), a2 = Add(x2, t1), a3 = Sub(x2, t1);
+            const Quad u = Mul<Inverse>(a2, Load(w2 + k)), v = Mul<Inverse>(a3, Load(w2 + k + q));
+            Store(g + k, Add(a0, u));
+            Store(g + k + 2 * q, Sub(a0, u));
+            Store(g + k + q, Add(a1, v));
+            Store(g + k + 3 * q, Sub(a1, v));
+        }
+    }
+}
+
+template <bool Inverse>
+void Transform(Complex* x, int32_t n, const Complex* spans) noexcept {
+    FirstTwoSpans<Inverse>(x, n);
+    int32_t m = 8;
+    int32_t stages = 0;
+    for (int32_t s = 8; s <= n; s <<= 1) ++stages;
+    if (stages % 2) {  // an odd count starts with one span alone
+        Span<Inverse>(x, n, m, spans + m / 2 - 4);
+        m <<= 1;
+    }
+    for (; m < n; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4);
+    if (Inverse) {
+        const float scale = 1.0f / static_cast<float>(n);  // exact: a power of two
+        for (int32_t i = 0; i < n; i += 4) Store(x + i, Scale(Load(x + i), scale));
+    }
+}
+
+// The split (Inverse false) or the merge over bins 1 ... n/4, as the x86
+// path: four k per step while the two runs stay apart, then one at a time.
+template <bool Inverse>
+void SplitOrMerge(Complex* z, int32_t n, const Complex* w) noexcept {
+    const int32_t h = n / 2, last = n / 4;
+    int32_t k = 1;
+    for (; k + 4 <= last; k += 4) {
+        const Quad a = Load(z + k), bc = ReverseConj(Load(z + h - k - 3));
+        const Quad e = Add(a, bc), d = Sub(a, bc);
+        const Quad o = Rotate<Inverse>(Mul<Inverse>(d, Load(w + k)));
+        Store(z + k, Scale(Add(e, o), 0.5f));
+        Store(z + h - k - 3, Scale(ReverseConj(Sub(e, o)), 0.5f));
+    }
+    for (; k <= last; ++k) {
+        const Complex a = z[k], b = z[h - k], wk = w[k];
+        const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
+        const Complex p = Inverse ? Complex{d.re * wk.re + d.im * wk.im, d.im * wk.re - d.re * wk.im}
+                                  : Complex{d.re * wk.re - d.im * wk.im, d.re * wk.im + d.im * wk.re};
+        const Complex o = Inverse ? Complex{-p.im, p.re} : Complex{p.im, -p.re};
+        z[k] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
+        z[h - k] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
+    }
+}
+
+}  // namespace
+
+bool Available() noexcept { return true; }
+const char* Name() noexcept { return "neon"; }
+
+void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept {
+    if (inverse)
+        Transform<true>(x, n, spans);
+    else
+        Transform<false>(x, n, spans);
+}
+
+void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept { SplitOrMerge<false>(z, n, w); }
+void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept { SplitOrMerge<true>(z, n, w); }
+
 #else  // no vector butterflies on this architecture
 
 bool Available() noexcept { return false; }
+const char* Name() noexcept { return "plain"; }
 void Butterflies(Complex*, int32_t, const Complex*, bool) noexcept {}
 void RealForwardSplit(Complex*, int32_t, const Complex*) noexcept {}
 void RealInverseMerge(Complex*, int32_t, const Complex*) noexcept {}

@@ -1,6 +1,6 @@
 #pragma once
-// dsp/FftVector.h — the FFT's butterflies four complex values per register
-// (AVX2 with FMA), for DSPLib only.
+// dsp/FftVector.h — the FFT's butterflies four complex values per step (AVX2
+// with FMA on x86-64, NEON on 64-bit ARM), for DSPLib; Name() tells what runs.
 
 #include <cstdint>
 
@@ -10,6 +10,8 @@ namespace dsp::vec {
 
 // True when this CPU runs the functions below (checked once).
 bool Available() noexcept;
+// "avx2", "neon", or "plain" where the one-at-a-time butterflies run.
+const char* Name() noexcept;
 
 // Every butterfly of a transform of n >= 8 points whose input is already in
 // bit-reversed order, the inverse scaled by 1/n.

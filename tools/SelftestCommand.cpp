@@ -1,4 +1,6 @@
 #include "app/ModuleSelfTests.h"
+#include "dsp/CorrelationKernel.h"
+#include "dsp/FftVector.h"
 #include "tools/Corrtool.h"
 
 int CmdSelftest(const Args&, std::ostream& out, std::ostream& err) {
@@ -14,6 +16,8 @@ int CmdSelftest(const Args&, std::ostream& out, std::ostream& err) {
             if (text.back() != '\n') err << '\n';
         }
     }
+    // The direct correlation kernel and the FFT's butterflies this CPU runs.
+    out << "kernel=" << corr::DirectEngine::KernelName() << "\nfft_butterflies=" << dsp::vec::Name() << '\n';
     out << "selftests=" << run << "\nfailed=" << failed << '\n';
     return failed ? 1 : 0;
 }

@@ -5,12 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "dsp/CorrelationKernel.h"
+#include "dsp/FftVector.h"
 
 namespace {
 
@@ -46,6 +48,24 @@ std::vector<int64_t> WithKernel(const std::string& kernel, const std::vector<int
 }
 
 }  // namespace
+
+// The best kernel runs, the definition is always there to choose, and on
+// 64-bit ARM the best, and the FFT's butterflies, are NEON. Prints the
+// kernels for the build's log.
+TEST(DirectKernels, TheBestRunsAndTheDefinitionIsAlwaysThere) {
+    const auto kernels = corr::DirectEngine::AvailableKernels();
+    std::string names;
+    for (const std::string& k : kernels) names += ' ' + k;
+    std::cout << "[ kernels  ] direct:" << names << "; runs " << corr::DirectEngine::KernelName()
+              << "; FFT butterflies " << dsp::vec::Name() << '\n';
+    ASSERT_FALSE(kernels.empty());
+    EXPECT_EQ(kernels.front(), corr::DirectEngine::KernelName());
+    EXPECT_EQ(kernels.back(), "scalar");
+#if defined(__aarch64__)
+    EXPECT_EQ(kernels.front(), "neon");
+    EXPECT_STREQ(dsp::vec::Name(), "neon");
+#endif
+}
 
 // The fast direct block equals the plain triple loop on 12-bit samples, for
 // counts that end inside every size of partial-sum block (and two 511-blocks,
@@ -136,6 +156,28 @@ TEST(FftBlock, ScaledSumsBeyond32BitsArriveWhole) {
     ASSERT_LT(expected, -4e9);
     for (int32_t j : {0, lags - 1, lags, lags + 1, 2 * lags})
         EXPECT_NEAR(static_cast<double>(fft[j]), expected, 1e-5 * -expected) << "lag " << j - lags;
+}
+
+// Every lag's sum scaled by 2^-16 is rounded to the nearest count, halves
+// up, on every path. Small samples keep the transforms' error far below the
+// distance of any checked sum from a half, so the check can be exact.
+TEST(FftBlock, RoundsEverySumToTheNearestCount) {
+    const int32_t lags = 88, size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
+    const auto red = Random(static_cast<size_t>(size), -60, 60, 41);
+    const auto blue = Random(static_cast<size_t>(fresh), -60, 60, 42);
+    std::vector<float> a(size + 2), b(size + 2);
+    std::vector<int64_t> fft(2 * lags + 1, 0);
+    corr::FftBlock(red.data(), blue.data(), lags, size, a.data(), b.data(), fft.data());
+    int32_t checked = 0;
+    for (int32_t j = 0; j <= 2 * lags; ++j) {
+        int64_t sum = 0;
+        for (int32_t i = 0; i < fresh; ++i) sum += int64_t{blue[i]} * red[j + i];
+        const double scaled = sum / 65536.0;
+        if (std::abs(scaled - std::floor(scaled) - 0.5) < 0.05) continue;
+        ++checked;
+        ASSERT_EQ(fft[j], static_cast<int64_t>(std::floor(scaled + 0.5))) << "lag " << j - lags;
+    }
+    EXPECT_GT(checked, lags);
 }
 
 TEST(FftBlock, SizeKeepsTheMarginBeyondTheLags) {
