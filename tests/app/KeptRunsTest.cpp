@@ -146,7 +146,8 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
 TEST_F(KeptRuns, FirstStartAfterOpenOffersTheSavedPipeAsSaved) {
     Make();
     SaveLiveRun("A1", PipeOf(200.0f, 1234.5f));
-    Button(kIdReset)->click();
+    dlg.reset();
+    Make();  // switched on again: only the file knows the pipe
     dlg->OpenRunFile("A1.corr");
     Driver driver;
     driver.Queue({Press(CMaterialDialog::kIdUseExisting)});
