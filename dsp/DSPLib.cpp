@@ -164,7 +164,10 @@ TwiddleCache& ProgramTwiddles() {
 void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse, const Complex* spans) noexcept {
     if (n < 2) return;
     if (spans && n >= 8 && vec::Available()) {
-        BitReverse(data, n);
+        if (n >= 64)
+            vec::BitReverse(data, n);
+        else
+            BitReverse(data, n);
         vec::Butterflies(data, n, spans, inverse);
         return;
     }

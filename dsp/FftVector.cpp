@@ -111,6 +111,53 @@ DSP_VECTOR void Transform(Complex* x, int32_t n, const Complex* spans) noexcept 
     }
 }
 
+// Bit reversal by tiles. An index of n >= 64 points splits into a top and a
+// bottom of three bits each around a middle m; reversal maps row a, column c
+// of the 8 x 8 tile of m (rows n/8 apart, columns neighbours) to row
+// reversed c, column reversed a of the tile of reversed m. So a tile is
+// transposed with its rows taken in reversed order and its rows stored in
+// reversed order: whole registers, no single values.
+constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+// Four complex values (as doubles) of four rows to four columns.
+DSP_VECTOR inline void Transpose4(__m256d& r0, __m256d& r1, __m256d& r2, __m256d& r3) noexcept {
+    const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
+    const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
+    r0 = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r1 = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r2 = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r3 = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
+// The tile at `from`, reordered, into the tile at `to` (rows the strides apart).
+DSP_VECTOR inline void ReverseTile(const Complex* from, int32_t fromStride, Complex* to, int32_t toStride) noexcept {
+    __m256d lo[8], hi[8];  // register p: row reversed p, columns 0-3 and 4-7
+#pragma GCC unroll 8
+    for (int p = 0; p < 8; ++p) {
+        const double* row = reinterpret_cast<const double*>(from + kReversed3[p] * fromStride);
+        lo[p] = _mm256_loadu_pd(row);
+        hi[p] = _mm256_loadu_pd(row + 4);
+    }
+    Transpose4(lo[0], lo[1], lo[2], lo[3]);
+    Transpose4(lo[4], lo[5], lo[6], lo[7]);
+    Transpose4(hi[0], hi[1], hi[2], hi[3]);
+    Transpose4(hi[4], hi[5], hi[6], hi[7]);
+    // Column c now lies in lo[c] (rows 0-3), lo[c + 4] (rows 4-7), or for c >= 4 in hi.
+#pragma GCC unroll 8
+    for (int c = 0; c < 8; ++c) {
+        double* row = reinterpret_cast<double*>(to + kReversed3[c] * toStride);
+        _mm256_storeu_pd(row, c < 4 ? lo[c] : hi[c - 4]);
+        _mm256_storeu_pd(row + 4, c < 4 ? lo[c + 4] : hi[c]);
+    }
+}
+
+// The last `bits` bits of v in reverse order.
+inline uint32_t ReversedBits(uint32_t v, int bits) noexcept {
+    uint32_t r = 0;
+    for (int k = 0; k < bits; ++k, v >>= 1) r = (r << 1) | (v & 1);
+    return r;
+}
+
 DSP_VECTOR inline __m256 Halve(__m256 v) noexcept { return _mm256_mul_ps(v, _mm256_set1_ps(0.5f)); }
 
 }  // namespace
@@ -128,6 +175,24 @@ void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noex
         Transform<true>(x, n, spans);
     else
         Transform<false>(x, n, spans);
+}
+
+DSP_VECTOR void BitReverse(Complex* x, int32_t n) noexcept {
+    const int bits = __builtin_ctz(static_cast<uint32_t>(n)), middleBits = bits - 6;
+    const int32_t stride = n / 8;
+    alignas(32) Complex held[64];
+    for (uint32_t m = 0; m < (1u << middleBits); ++m) {
+        const uint32_t mr = ReversedBits(m, middleBits);
+        if (mr < m) continue;  // that pair of tiles was exchanged from the other side
+        Complex* tile = x + (m << 3);
+        Complex* mirror = x + (mr << 3);
+        ReverseTile(tile, stride, held, 8);
+        if (mr != m) ReverseTile(mirror, stride, tile, stride);
+        for (int a = 0; a < 8; ++a) {
+            Store(mirror + a * stride, Load(held + 8 * a));
+            Store(mirror + a * stride + 4, Load(held + 8 * a + 4));
+        }
+    }
 }
 
 // With a = z[k], b = z[h - k], d = a - conj(b), e = a + conj(b):
@@ -177,6 +242,7 @@ DSP_VECTOR void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexce
 #else  // no vector butterflies on this architecture
 
 bool Available() noexcept { return false; }
+void BitReverse(Complex*, int32_t) noexcept {}
 void Butterflies(Complex*, int32_t, const Complex*, bool) noexcept {}
 void RealForwardSplit(Complex*, int32_t, const Complex*) noexcept {}
 void RealInverseMerge(Complex*, int32_t, const Complex*) noexcept {}

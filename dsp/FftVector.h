@@ -1,5 +1,5 @@
 #pragma once
-// dsp/FftVector.h — the FFT's butterflies four complex values per register
+// dsp/FftVector.h — the FFT's bit reversal and butterflies, four complex values per register
 // (AVX2 with FMA), for DSPLib only.
 
 #include <cstdint>
@@ -10,6 +10,9 @@ namespace dsp::vec {
 
 // True when this CPU runs the functions below (checked once).
 bool Available() noexcept;
+
+// Puts x[i] at index reversed i (its log2 n bits reversed), n >= 64.
+void BitReverse(Complex* x, int32_t n) noexcept;
 
 // Every butterfly of a transform of n >= 8 points whose input is already in
 // bit-reversed order, the inverse scaled by 1/n.
