@@ -55,7 +55,7 @@ template <int R, int B>
 __attribute__((always_inline)) inline void Window(const int16_t* red, const typename Ops::Acc* bb,
                                                   typename Ops::Acc* acc) noexcept {
     constexpr int32_t half = Ops::W / 2, steps = half * (R - 1) + B;
-#pragma GCC unroll 128
+#pragma GCC unroll 256
     for (int u = 0; u < steps; ++u) {
         const typename Ops::Acc v = Ops::Red(red + 4 * u);
 #pragma GCC unroll 16

@@ -182,7 +182,11 @@ struct Ops {
     static constexpr int32_t W = 8;
     using Acc = __m256i;
     static Acc Zero() { return _mm256_setzero_si256(); }
-    static Acc Red(const int16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static Acc Red(const int16_t* p) {  // volatile: see vnni::Ops::Red
+        Acc v;
+        asm volatile("vmovdqu %1, %0" : "=x"(v) : "m"(*reinterpret_cast<const Acc*>(p)));
+        return v;
+    }
     static Acc Spread(const int16_t* bp) { return _mm256_set1_epi32(LoadPair(bp)); }
     static Acc Dot(Acc acc, Acc r, Acc b) { return _mm256_add_epi32(acc, _mm256_madd_epi16(r, b)); }
     static Acc Get(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
@@ -214,7 +218,13 @@ struct Ops {
     static constexpr int32_t W = 16;
     using Acc = __m512i;
     static Acc Zero() { return _mm512_setzero_si512(); }
-    static Acc Red(const int16_t* p) { return _mm512_loadu_si512(p); }
+    // A volatile load stays where the loop puts it: left free, the compiler
+    // hoists a whole window's loads ahead and spills them.
+    static Acc Red(const int16_t* p) {
+        Acc v;
+        asm volatile("vmovdqu64 %1, %0" : "=v"(v) : "m"(*reinterpret_cast<const Acc*>(p)));
+        return v;
+    }
     static Acc Spread(const int16_t* bp) { return _mm512_set1_epi32(LoadPair(bp)); }
     static Acc Dot(Acc acc, Acc r, Acc b) { return _mm512_dpwssd_epi32(acc, r, b); }
     static Acc Get(const int32_t* p) { return _mm512_loadu_si512(p); }

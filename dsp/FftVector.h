@@ -11,8 +11,10 @@ namespace dsp::vec {
 // True when this CPU runs the functions below (checked once).
 bool Available() noexcept;
 
-// Puts x[i] at index reversed i (its log2 n bits reversed), n >= 64.
-void BitReverse(Complex* x, int32_t n) noexcept;
+// The whole transform of n >= 64 points in natural order, the inverse
+// scaled by 1/n: the bit reversal, then Butterflies.
+//  spans : BuildSpanTwiddles(n)
+void ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
 
 // Every butterfly of a transform of n >= 8 points whose input is already in
 // bit-reversed order, the inverse scaled by 1/n.
