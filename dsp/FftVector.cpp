@@ -224,7 +224,7 @@ void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noex
         Transform<false>(x, n, spans);
 }
 
-void ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept {
+bool ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept {
     if (inverse) {
         ReverseWithFirstSpans<true>(x, n);
         LaterSpans<true>(x, n, spans);
@@ -232,6 +232,7 @@ void ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse
         ReverseWithFirstSpans<false>(x, n);
         LaterSpans<false>(x, n, spans);
     }
+    return true;
 }
 
 // With a = z[k], b = z[h - k], d = a - conj(b), e = a + conj(b):
@@ -281,7 +282,7 @@ DSP_VECTOR void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexce
 #else  // no vector butterflies on this architecture
 
 bool Available() noexcept { return false; }
-void ReversedTransform(Complex*, int32_t, const Complex*, bool) noexcept {}
+bool ReversedTransform(Complex*, int32_t, const Complex*, bool) noexcept { return false; }
 void Butterflies(Complex*, int32_t, const Complex*, bool) noexcept {}
 void RealForwardSplit(Complex*, int32_t, const Complex*) noexcept {}
 void RealInverseMerge(Complex*, int32_t, const Complex*) noexcept {}

@@ -12,9 +12,11 @@ namespace dsp::vec {
 bool Available() noexcept;
 
 // The whole transform of n >= 64 points in natural order, the inverse
-// scaled by 1/n: the bit reversal, then Butterflies.
+// scaled by 1/n: the bit reversal, then Butterflies. False, x untouched,
+// where this architecture has no such path (the caller reverses the order
+// itself and calls Butterflies).
 //  spans : BuildSpanTwiddles(n)
-void ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
+bool ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
 
 // Every butterfly of a transform of n >= 8 points whose input is already in
 // bit-reversed order, the inverse scaled by 1/n.
