@@ -13,15 +13,18 @@
 class RateReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
+        // Each repetition, or the median where only the aggregates are reported.
         for (const Run& run : runs) {
             const auto rate = run.counters.find("items_per_second");
-            if (run.error_occurred || run.run_type != Run::RT_Iteration || rate == run.counters.end()) continue;
-            double& best = m_rates[run.benchmark_name()];
+            const bool counted = run.run_type == Run::RT_Iteration || run.aggregate_name == "median";
+            if (run.error_occurred || !counted || rate == run.counters.end()) continue;
+            double& best = m_rates[run.run_name.str()];
             best = std::max(best, rate->second.value);
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    // Items per second of the named run (its best repetition); 0 when it did not run.
+    // Items per second of the named run (its best repetition or its median);
+    // 0 when it did not run.
     double Rate(const std::string& name) const {
         const auto it = m_rates.find(name);
         return it == m_rates.end() ? 0.0 : it->second;
