@@ -41,6 +41,28 @@ void Slide(const int16_t* pairs, const int16_t* bz, int32_t n, int32_t lagCount,
     }
 }
 
+// Blue broadcast once per step for a tile of R registers, each register
+// loading its own Red vector: no ramps, R + 1 loads per R multiply-adds.
+template <int R>
+void Rows(const int16_t* pairs, const int16_t* blue, int32_t n, int32_t lagCount, int64_t* out) noexcept {
+    constexpr int32_t W = Ops::W;
+    for (int32_t j = 0; j < lagCount; j += W * R) {
+        for (int32_t q0 = 0; q0 < n; q0 += 2 * kPairsPerFlush) {
+            typename Ops::Acc acc[R];
+#pragma GCC unroll 16
+            for (int t = 0; t < R; ++t) acc[t] = Ops::Zero();
+            const int32_t stop = std::min(n, q0 + 2 * kPairsPerFlush);
+            for (int32_t q = q0; q < stop; q += 2) {
+                const typename Ops::Acc bb = Ops::Spread(blue + q);
+#pragma GCC unroll 16
+                for (int t = 0; t < R; ++t) acc[t] = Ops::Dot(acc[t], Ops::Red(pairs + 2 * (j + W * t + q)), bb);
+            }
+#pragma GCC unroll 16
+            for (int t = 0; t < R; ++t) Ops::Widen(acc[t], out + j + W * t);
+        }
+    }
+}
+
 // One window: B Blue pairs, broadcast into registers by SpreadWindow, and
 // each Red vector the R registers need for them loaded once.
 // Register t needs the Red vector at sample W t + 2 i for Blue pair i, so the
@@ -116,6 +138,13 @@ template <int R>
 void SlideLimit(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c, Limit& w) {
     w.Prepare(a, b, n, lagCount, Ops::W * R, Ops::W * (R - 1));
     Slide<R>(w.pairs.data(), w.Blue(), n, lagCount, w.out.data());
+    w.Finish(lagCount, c);
+}
+
+template <int R>
+void RowsLimit(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c, Limit& w) {
+    w.Prepare(a, b, n, lagCount, Ops::W * R, 0);
+    Rows<R>(w.pairs.data(), w.Blue(), n, lagCount, w.out.data());
     w.Finish(lagCount, c);
 }
 

@@ -265,6 +265,8 @@ const std::vector<LimitVariant>& LimitVariants() {
         {"avx2-slide-8", false, avx2::SlideLimit<8>},         {"avx2-tiles-4x8", false, avx2::TilesLimit<4, 8>},
         {"avx2-tiles-6x8", false, avx2::TilesLimit<6, 8>},    {"avx2-tiles-3x12", false, avx2::TilesLimit<3, 12>},
         {"avx2-sweep-4x8", false, avx2::SweepLimit<4, 8>},    {"avx2-sweep-6x8", false, avx2::SweepLimit<6, 8>},
+        {"avx2-rows-8", false, avx2::RowsLimit<8>},           {"avx2-rows-12", false, avx2::RowsLimit<12>},
+        {"vnni-rows-8", true, vnni::RowsLimit<8>},            {"vnni-rows-16", true, vnni::RowsLimit<16>},
         {"vnni-slide-8", true, vnni::SlideLimit<8>},          {"vnni-slide-12", true, vnni::SlideLimit<12>},
         {"vnni-slide-16", true, vnni::SlideLimit<16>},        {"vnni-tiles-8x16", true, vnni::TilesLimit<8, 16>},
         {"vnni-tiles-12x16", true, vnni::TilesLimit<12, 16>}, {"vnni-tiles-8x20", true, vnni::TilesLimit<8, 20>},
@@ -359,7 +361,10 @@ void DirectKernel(benchmark::State& state, const char* kernel) {
 }
 
 void BM_DirectEngine(benchmark::State& state) { DirectKernel(state, ""); }
+void BM_DirectAvx512(benchmark::State& state) { DirectKernel(state, "avx512"); }
+void BM_DirectAvx512Sweep(benchmark::State& state) { DirectKernel(state, "avx512-sweep"); }
 void BM_DirectAvx2(benchmark::State& state) { DirectKernel(state, "avx2"); }
+void BM_DirectAvx2Sweep(benchmark::State& state) { DirectKernel(state, "avx2-sweep"); }
 void BM_DirectAvx2Slide(benchmark::State& state) { DirectKernel(state, "avx2-slide"); }
 void BM_DirectSse2(benchmark::State& state) { DirectKernel(state, "sse2"); }
 void BM_DirectScalar(benchmark::State& state) { DirectKernel(state, "scalar"); }
@@ -421,7 +426,10 @@ void PrintSummary(const RateReporter& rates) {
         std::string kernel;
     } engines[] = {
         {"BM_DirectEngine", std::string("direct engine (") + corr::DirectEngine::KernelName() + ")"},
+        {"BM_DirectAvx512", "direct avx512"},
+        {"BM_DirectAvx512Sweep", "direct avx512-sweep"},
         {"BM_DirectAvx2", "direct avx2"},
+        {"BM_DirectAvx2Sweep", "direct avx2-sweep"},
         {"BM_DirectAvx2Slide", "direct avx2-slide"},
         {"BM_DirectSse2", "direct sse2"},
         {"BM_DirectScalar", "direct scalar"},
@@ -449,7 +457,10 @@ void PrintSummary(const RateReporter& rates) {
 BENCHMARK(BM_NaiveScalar)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainMac)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectEngine)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectAvx512)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectAvx512Sweep)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectAvx2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectAvx2Sweep)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectAvx2Slide)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectSse2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectScalar)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
