@@ -5,7 +5,8 @@
 // The FFT engine's overlap-save block against the same block on a mature FFT
 // library (single precision, patiently planned), at the unit's lag windows
 // L = 1088 and L = 20088. Items are samples correlated over all 2L + 1 lags.
-// The library is linked into this benchmark only.
+// The library is linked into the benchmarks only. A summary after the runs
+// gives the engine's share of the library's block.
 
 #include <benchmark/benchmark.h>
 
@@ -13,16 +14,16 @@
 #include <cmath>
 #include <cstdint>
 #include <complex>
+#include <cstdio>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "bench/BenchSummary.h"
+#include "bench/FftwBlock.h"
 #include "dsp/CorrelationKernel.h"
 #include "dsp/DSPLib.h"
 #include "dsp/FftVector.h"
-
-#ifdef BENCH_HAVE_FFTW
-#include <fftw3.h>
-#endif
 
 namespace {
 
@@ -133,57 +134,29 @@ void BM_FftEngineBlock(benchmark::State& state) {
 }
 
 #ifdef BENCH_HAVE_FFTW
-// The same block: both inputs to floats (Blue reversed), two real forward
-// transforms, the product of the spectra, one inverse, scaled and rounded.
-// The steps around the transforms are compiled for AVX2 where the CPU has it,
-// as the engine's are, so that the ratio compares the transforms.
-#if defined(__x86_64__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void FftwBlock(Block& in, float* ra, float* rb, fftwf_complex* fa, fftwf_complex* fb, fftwf_plan pa,
-               fftwf_plan pb, fftwf_plan back) {
-    const int32_t n = in.size, l = in.lags;
-    const float scale = corr::kFftScale / static_cast<float>(n);
-    for (int32_t i = 0; i < n; ++i) ra[i] = in.red[i];
-    std::fill(rb, rb + n, 0.0f);
-    for (int32_t j = 0; j < in.fresh; ++j) rb[n - l - j] = in.blue[j];
-    fftwf_execute(pa);
-    fftwf_execute(pb);
-    for (int32_t k = 0; k <= n / 2; ++k) {
-        const float re = fa[k][0] * fb[k][0] - fa[k][1] * fb[k][1];
-        const float im = fa[k][0] * fb[k][1] + fa[k][1] * fb[k][0];
-        fa[k][0] = re;
-        fa[k][1] = im;
-    }
-    fftwf_execute(back);
-    for (int32_t d = 0; d <= l; ++d) in.acc[l + d] += static_cast<int64_t>(std::floor(ra[d] * scale + 0.5f));
-    for (int32_t d = -l; d < 0; ++d) in.acc[l + d] += static_cast<int64_t>(std::floor(ra[n + d] * scale + 0.5f));
-}
-
 void BM_FftwBlock(benchmark::State& state) {
     Block in(state.range(0));
-    const int32_t n = in.size;
-    float* ra = fftwf_alloc_real(static_cast<size_t>(n));
-    float* rb = fftwf_alloc_real(static_cast<size_t>(n));
-    fftwf_complex* fa = fftwf_alloc_complex(static_cast<size_t>(n / 2 + 1));
-    fftwf_complex* fb = fftwf_alloc_complex(static_cast<size_t>(n / 2 + 1));
-    fftwf_plan pa = fftwf_plan_dft_r2c_1d(n, ra, fa, FFTW_PATIENT);
-    fftwf_plan pb = fftwf_plan_dft_r2c_1d(n, rb, fb, FFTW_PATIENT);
-    fftwf_plan back = fftwf_plan_dft_c2r_1d(n, fa, ra, FFTW_PATIENT);
+    FftwBlock fftw(in.size);
     for (auto _ : state) {
-        FftwBlock(in, ra, rb, fa, fb, pa, pb, back);
+        fftw.Run(in.red.data(), in.blue.data(), in.lags, in.acc.data());
         benchmark::DoNotOptimize(in.acc.data());
     }
     state.SetItemsProcessed(state.iterations() * in.fresh);
-    fftwf_destroy_plan(pa);
-    fftwf_destroy_plan(pb);
-    fftwf_destroy_plan(back);
-    fftwf_free(ra);
-    fftwf_free(rb);
-    fftwf_free(fa);
-    fftwf_free(fb);
 }
 #endif
+
+// After the runs: the engine's block against the library's at each lag
+// window, and which butterflies ran.
+void PrintSummary(const RateReporter& rates) {
+    std::printf("\nFFT engine block (%s butterflies) against the FFT library's block, samples per second\n",
+                dsp::vec::Available() ? "avx2-fma" : "scalar");
+    for (const char* lags : {"1088", "20088"}) {
+        const double ours = rates.Rate(std::string("BM_FftEngineBlock/") + lags);
+        const double fftw = rates.Rate(std::string("BM_FftwBlock/") + lags);
+        std::printf("L = %s: engine %.3g, library %.3g, %s of the library\n", lags, ours, fftw,
+                    Ratio(ours, fftw).c_str());
+    }
+}
 
 }  // namespace
 
@@ -196,4 +169,9 @@ BENCHMARK(BM_RealFftOurs)->Arg(1024)->Arg(4096)->Arg(8192);
 BENCHMARK(BM_ComplexFftBaseline)->Arg(1024)->Arg(4096)->Arg(8192);
 BENCHMARK(BM_ComplexFftOurs)->Arg(1024)->Arg(4096)->Arg(8192);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    RateReporter reporter;
+    if (!RunBenchmarks(argc, argv, reporter)) return 1;
+    PrintSummary(reporter);
+    return 0;
+}

@@ -27,6 +27,9 @@ inline int32_t BlockLength(int32_t rem) noexcept {
 
 // Widest register any kernel reads (16 lags): the work area is padded to it.
 constexpr int32_t kLagPad = 16;
+// Samples a windowed kernel reads past a block's last product (its widest
+// window of Blue pairs): the work area is padded by as many.
+constexpr int32_t kSweepPad = 32;
 
 int32_t RoundUp(int32_t v, int32_t step) noexcept { return (v + step - 1) / step * step; }
 
@@ -172,8 +175,14 @@ struct Ops {
         _mm256_storeu_si256(o, _mm256_add_epi64(_mm256_loadu_si256(o), lo));
         _mm256_storeu_si256(o + 1, _mm256_add_epi64(_mm256_loadu_si256(o + 1), hi));
     }
+    // The windowed loop's (DirectSweep.h).
+    static Acc Pair(const int16_t* bp) noexcept { return _mm256_set1_epi32(LoadPair(bp)); }
+    static Acc DotPair(Acc acc, Acc red, Acc bb) noexcept { return _mm256_add_epi32(acc, _mm256_madd_epi16(red, bb)); }
+    static Acc Get(const int32_t* p) noexcept { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
+    static void Put(int32_t* p, Acc acc) noexcept { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), acc); }
 };
 #include "dsp/DirectSlide.h"
+#include "dsp/DirectSweep.h"
 }  // namespace avx2
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -210,8 +219,14 @@ struct Ops {
         _mm512_storeu_si512(out, _mm512_add_epi64(_mm512_loadu_si512(out), lo));
         _mm512_storeu_si512(out + 8, _mm512_add_epi64(_mm512_loadu_si512(out + 8), hi));
     }
+    // The windowed loop's (DirectSweep.h).
+    static Acc Pair(const int16_t* bp) noexcept { return _mm512_set1_epi32(LoadPair(bp)); }
+    static Acc DotPair(Acc acc, Acc red, Acc bb) noexcept { return _mm512_dpwssd_epi32(acc, red, bb); }
+    static Acc Get(const int32_t* p) noexcept { return _mm512_loadu_si512(p); }
+    static void Put(int32_t* p, Acc acc) noexcept { _mm512_storeu_si512(p, acc); }
 };
 #include "dsp/DirectSlide.h"
+#include "dsp/DirectSweep.h"
 }  // namespace avx512
 #if defined(__clang__)
 #pragma clang attribute pop
@@ -227,6 +242,18 @@ __attribute__((target("avx2"))) void KernelAvx2Slide(const int16_t* pairs, const
 __attribute__((target("avx512f,avx512bw,avx512vnni"))) void KernelAvx512(
     const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c) {
     avx512::SlideKernel<8>(pairs, b, n, lagCount, c);
+}
+
+// Windows of Blue pairs swept over every lag, no ramps: 4 registers and 8
+// pairs with AVX2, 12 registers and 16 pairs with AVX-512 (of 16 and 32).
+__attribute__((target("avx2"))) void KernelAvx2Sweep(const int16_t* pairs, const int16_t* b, int32_t n,
+                                                     int32_t lagCount, int64_t* c, int32_t* part) {
+    avx2::SweepKernel<4, 8>(pairs, b, n, lagCount, c, part);
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vnni"))) void KernelAvx512Sweep(
+    const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c, int32_t* part) {
+    avx512::SweepKernel<12, 16>(pairs, b, n, lagCount, c, part);
 }
 
 #endif  // CORR_HAVE_X86
@@ -310,10 +337,15 @@ void KernelNeon(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
 
 #endif  // CORR_HAVE_NEON
 
+// A kernel that keeps 32-bit sums for every lag between steps (the work area's part).
+using PartKernelFn = void (*)(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCount, int64_t* c,
+                              int32_t* part);
+
 struct Kernel {
-    KernelFn fn;  // null: the definition itself
+    KernelFn fn;  // null: the definition itself (or partFn)
     const char* name;
     bool paired;  // reads the paired work area; else the samples where they are
+    PartKernelFn partFn = nullptr;
 };
 
 // Every kernel this CPU runs, best first; the definition itself comes last.
@@ -324,9 +356,13 @@ std::vector<Kernel> SupportedKernels() {
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vnni"))
         kernels.push_back({KernelAvx512, "avx512", true});
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vnni"))
+        kernels.push_back({nullptr, "avx512-sweep", true, KernelAvx512Sweep});
     if (__builtin_cpu_supports("avx2")) {
         kernels.push_back({KernelAvx2, "avx2", true});
         kernels.push_back({KernelAvx2Slide, "avx2-slide", true});
+        kernels.push_back({nullptr, "avx2-sweep", true, KernelAvx2Sweep});
     }
     kernels.push_back({KernelSse2, "sse2", true});
 #endif
@@ -361,15 +397,17 @@ void DirectBlockScalar(const int16_t* a, const int16_t* b, int32_t n, int32_t la
 }
 
 void DirectEngine::Reserve(int32_t n, int32_t lagCount) {
-    const size_t need = 2 * static_cast<size_t>(std::max(n, 0) + RoundUp(std::max(lagCount, 1), kLagPad) + 1);
+    const int32_t lags = RoundUp(std::max(lagCount, 1), kLagPad);
+    const size_t need = 2 * static_cast<size_t>(std::max(n, 0) + lags + 1 + kSweepPad);
     if (m_pairs.size() < need) m_pairs.assign(need, 0);
+    if (m_part.size() < static_cast<size_t>(lags)) m_part.assign(static_cast<size_t>(lags), 0);
 }
 
 void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int32_t lagCount,
                               int64_t* c) noexcept {
     if (n <= 0 || lagCount <= 0) return;
     const Kernel& kernel = Chosen();
-    if (!kernel.fn) {  // the portable path reads the samples as they are
+    if (!kernel.fn && !kernel.partFn) {  // the portable path reads the samples as they are
         DirectBlockScalar(a, b, n, lagCount, c);
         return;
     }
@@ -386,7 +424,10 @@ void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int
     p[2 * (count - 1)] = a[count - 1];
     // Lags past the end of a tile read zeros, which add nothing.
     std::fill(p + 2 * count - 1, p + m_pairs.size(), int16_t{0});
-    kernel.fn(p, b, n, lagCount, c);
+    if (kernel.partFn)
+        kernel.partFn(p, b, n, lagCount, c, m_part.data());
+    else
+        kernel.fn(p, b, n, lagCount, c);
 }
 
 const char* DirectEngine::KernelName() noexcept { return Chosen().name; }

@@ -44,6 +44,8 @@ public:
     // The kernel Accumulate runs: on x86-64 "avx512" (with VNNI), "avx2",
     // "avx2-slide" (the AVX-512 kernel's loop on AVX2, chosen only by name) or
     // "sse2"; on 64-bit ARM "neon"; or "scalar" (the definition, on any CPU).
+    // "avx512-sweep" and "avx2-sweep" (windows of Blue pairs swept over the
+    // lags) are chosen only by name.
     static const char* KernelName() noexcept;
     // Kernels this CPU runs, best first; the best is chosen at first use.
     static std::vector<std::string> AvailableKernels();
@@ -55,6 +57,8 @@ private:
     // Entry 2m holds a[m] and entry 2m + 1 holds a[m + 1], so that a run of
     // consecutive lags reads its sample pairs with one contiguous load.
     std::vector<int16_t> m_pairs;
+    // 32-bit sums of every lag within one partial-sum block (windowed kernels).
+    std::vector<int32_t> m_part;
 };
 
 // The FFT block for one trace.

@@ -164,6 +164,7 @@ TwiddleCache& ProgramTwiddles() {
 void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse, const Complex* spans) noexcept {
     if (n < 2) return;
     if (spans && n >= 8 && vec::Available()) {
+        if (n >= 64 && vec::ReversedTransform(data, n, spans, inverse)) return;
         BitReverse(data, n);
         vec::Butterflies(data, n, spans, inverse);
         return;

@@ -46,20 +46,22 @@ DSP_VECTOR inline __m256 Rotate(__m256 x) noexcept {
     return _mm256_xor_ps(SwapParts(x), sign);
 }
 
-// Spans 2 and 4 inside each group of four values: no multiplies.
+// Spans 2 and 4 inside one group of four values: no multiplies.
 template <bool Inverse>
-DSP_VECTOR void FirstTwoSpans(Complex* x, int32_t n) noexcept {
+DSP_VECTOR inline __m256 FirstTwoSpansOf(__m256 v) noexcept {
     const __m256 sign2 = _mm256_setr_ps(1, 1, -1, -1, 1, 1, -1, -1);
     const __m256 sign4 = _mm256_setr_ps(1, 1, 1, 1, -1, -1, -1, -1);
     const __m256 rot = Inverse ? _mm256_setr_ps(1, 1, -1, 1, 1, 1, -1, 1) : _mm256_setr_ps(1, 1, 1, -1, 1, 1, 1, -1);
-    for (int32_t j = 0; j < n; j += 4) {
-        const __m256 v = Load(x + j);
-        // (v0 + v1, v0 - v1, v2 + v3, v2 - v3)
-        const __m256 y = _mm256_add_ps(_mm256_permute_ps(v, 0x44), _mm256_mul_ps(_mm256_permute_ps(v, 0xEE), sign2));
-        const __m256 lo = _mm256_permute2f128_ps(y, y, 0x00), hi = _mm256_permute2f128_ps(y, y, 0x11);
-        const __m256 t = _mm256_mul_ps(_mm256_permute_ps(hi, 0xB4), rot);  // (y2, -+i y3)
-        Store(x + j, _mm256_add_ps(lo, _mm256_mul_ps(t, sign4)));
-    }
+    // (v0 + v1, v0 - v1, v2 + v3, v2 - v3)
+    const __m256 y = _mm256_add_ps(_mm256_permute_ps(v, 0x44), _mm256_mul_ps(_mm256_permute_ps(v, 0xEE), sign2));
+    const __m256 lo = _mm256_permute2f128_ps(y, y, 0x00), hi = _mm256_permute2f128_ps(y, y, 0x11);
+    const __m256 t = _mm256_mul_ps(_mm256_permute_ps(hi, 0xB4), rot);  // (y2, -+i y3)
+    return _mm256_add_ps(lo, _mm256_mul_ps(t, sign4));
+}
+
+template <bool Inverse>
+DSP_VECTOR void FirstTwoSpans(Complex* x, int32_t n) noexcept {
+    for (int32_t j = 0; j < n; j += 4) Store(x + j, FirstTwoSpansOf<Inverse>(Load(x + j)));
 }
 
 // One radix-2 span m over the whole transform.
@@ -77,8 +79,12 @@ DSP_VECTOR void Span(Complex* x, int32_t n, int32_t m, const Complex* w) noexcep
 }
 
 // Spans m and 2m in one pass: each value is loaded and stored once for both.
-template <bool Inverse>
-DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, const Complex* w2) noexcept {
+// Scaled: every result times `scale` as it is stored (the inverse's last pass).
+template <bool Inverse, bool Scaled = false>
+DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, const Complex* w2,
+                         float scale = 1.0f) noexcept {
+    const __m256 factor = _mm256_set1_ps(scale);
+    const auto put = [factor](Complex* p, __m256 v) DSP_VECTOR { Store(p, Scaled ? _mm256_mul_ps(v, factor) : v); };
     const int32_t q = m / 2;
     for (int32_t j = 0; j < n; j += 2 * m) {
         Complex* g = x + j;
@@ -89,17 +95,17 @@ DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, con
             const __m256 a0 = _mm256_add_ps(x0, t0), a1 = _mm256_sub_ps(x0, t0);
             const __m256 a2 = _mm256_add_ps(x2, t1), a3 = _mm256_sub_ps(x2, t1);
             const __m256 u = Mul<Inverse>(a2, Load(w2 + k)), v = Mul<Inverse>(a3, Load(w2 + k + q));
-            Store(g + k, _mm256_add_ps(a0, u));
-            Store(g + k + 2 * q, _mm256_sub_ps(a0, u));
-            Store(g + k + q, _mm256_add_ps(a1, v));
-            Store(g + k + 3 * q, _mm256_sub_ps(a1, v));
+            put(g + k, _mm256_add_ps(a0, u));
+            put(g + k + 2 * q, _mm256_sub_ps(a0, u));
+            put(g + k + q, _mm256_add_ps(a1, v));
+            put(g + k + 3 * q, _mm256_sub_ps(a1, v));
         }
     }
 }
 
+// Spans 8 ... n, and the inverse's scale.
 template <bool Inverse>
-DSP_VECTOR void Transform(Complex* x, int32_t n, const Complex* spans) noexcept {
-    FirstTwoSpans<Inverse>(x, n);
+DSP_VECTOR void LaterSpans(Complex* x, int32_t n, const Complex* spans) noexcept {
     int32_t m = 8;
     int32_t stages = 0;
     for (int32_t s = 8; s <= n; s <<= 1) ++stages;
@@ -107,10 +113,98 @@ DSP_VECTOR void Transform(Complex* x, int32_t n, const Complex* spans) noexcept 
         Span<Inverse>(x, n, m, spans + m / 2 - 4);
         m <<= 1;
     }
-    for (; m < n; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4);
-    if (Inverse) {
-        const __m256 scale = _mm256_set1_ps(1.0f / static_cast<float>(n));  // exact: a power of two
-        for (int32_t i = 0; i < n; i += 4) Store(x + i, _mm256_mul_ps(Load(x + i), scale));
+    const float scale = 1.0f / static_cast<float>(n);  // exact: a power of two
+    for (; m < n / 4; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4);
+    if (m < n)  // the last pass scales the inverse as it stores
+        SpanPair<Inverse, Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4, scale);
+    else if (Inverse)
+        for (int32_t i = 0; i < n; i += 4) Store(x + i, _mm256_mul_ps(Load(x + i), _mm256_set1_ps(scale)));
+}
+
+template <bool Inverse>
+DSP_VECTOR void Transform(Complex* x, int32_t n, const Complex* spans) noexcept {
+    FirstTwoSpans<Inverse>(x, n);
+    LaterSpans<Inverse>(x, n, spans);
+}
+
+// Bit reversal by tiles. An index of n >= 64 points splits into a top and a
+// bottom of three bits each around a middle m; reversal maps row a, column c
+// of the 8 x 8 tile of m (rows n/8 apart, columns neighbours) to row
+// reversed c, column reversed a of the tile of reversed m. So a tile is
+// transposed with its rows taken in reversed order and its rows stored in
+// reversed order: whole registers, no single values. The first two spans
+// work within groups of four neighbours, so they are applied to the rows as
+// they are stored, sparing a pass over the transform.
+constexpr int32_t kReversed3[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+
+// Four complex values (as doubles) of four rows to four columns.
+DSP_VECTOR inline void Transpose4(__m256d& r0, __m256d& r1, __m256d& r2, __m256d& r3) noexcept {
+    const __m256d t0 = _mm256_unpacklo_pd(r0, r1), t1 = _mm256_unpackhi_pd(r0, r1);
+    const __m256d t2 = _mm256_unpacklo_pd(r2, r3), t3 = _mm256_unpackhi_pd(r2, r3);
+    r0 = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r1 = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r2 = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r3 = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
+// Four values as they are stored: with the first two spans applied (Spans
+// = 0 or 1, the forward or the inverse's) or as they are (-1).
+template <int Spans>
+DSP_VECTOR inline void Put(Complex* p, __m256d v) noexcept {
+    if constexpr (Spans < 0)
+        _mm256_storeu_pd(reinterpret_cast<double*>(p), v);
+    else
+        Store(p, FirstTwoSpansOf<Spans == 1>(_mm256_castpd_ps(v)));
+}
+
+// The tile at `from`, reordered, into the tile at `to` (rows the strides apart).
+template <int Spans>
+DSP_VECTOR inline void ReverseTile(const Complex* from, int32_t fromStride, Complex* to, int32_t toStride) noexcept {
+    __m256d lo[8], hi[8];  // register p: row reversed p, columns 0-3 and 4-7
+#pragma GCC unroll 8
+    for (int p = 0; p < 8; ++p) {
+        const double* row = reinterpret_cast<const double*>(from + kReversed3[p] * fromStride);
+        lo[p] = _mm256_loadu_pd(row);
+        hi[p] = _mm256_loadu_pd(row + 4);
+    }
+    Transpose4(lo[0], lo[1], lo[2], lo[3]);
+    Transpose4(lo[4], lo[5], lo[6], lo[7]);
+    Transpose4(hi[0], hi[1], hi[2], hi[3]);
+    Transpose4(hi[4], hi[5], hi[6], hi[7]);
+    // Column c now lies in lo[c] (rows 0-3), lo[c + 4] (rows 4-7), or for c >= 4 in hi.
+#pragma GCC unroll 8
+    for (int c = 0; c < 8; ++c) {
+        Complex* row = to + kReversed3[c] * toStride;
+        Put<Spans>(row, c < 4 ? lo[c] : hi[c - 4]);
+        Put<Spans>(row + 4, c < 4 ? lo[c + 4] : hi[c]);
+    }
+}
+
+// The last `bits` bits of v in reverse order.
+inline uint32_t ReversedBits(uint32_t v, int bits) noexcept {
+    uint32_t r = 0;
+    for (int k = 0; k < bits; ++k, v >>= 1) r = (r << 1) | (v & 1);
+    return r;
+}
+
+// The bit reversal with the first two spans (n >= 64).
+template <bool Inverse>
+DSP_VECTOR void ReverseWithFirstSpans(Complex* x, int32_t n) noexcept {
+    constexpr int Spans = Inverse ? 1 : 0;
+    const int bits = __builtin_ctz(static_cast<uint32_t>(n)), middleBits = bits - 6;
+    const int32_t stride = n / 8;
+    alignas(32) Complex held[64];
+    for (uint32_t m = 0; m < (1u << middleBits); ++m) {
+        const uint32_t mr = ReversedBits(m, middleBits);
+        if (mr < m) continue;  // that pair of tiles was exchanged from the other side
+        Complex* tile = x + (m << 3);
+        Complex* mirror = x + (mr << 3);
+        ReverseTile<-1>(tile, stride, held, 8);
+        if (mr != m) ReverseTile<Spans>(mirror, stride, tile, stride);
+        for (int a = 0; a < 8; ++a) {
+            Store(mirror + a * stride, FirstTwoSpansOf<Inverse>(Load(held + 8 * a)));
+            Store(mirror + a * stride + 4, FirstTwoSpansOf<Inverse>(Load(held + 8 * a + 4)));
+        }
     }
 }
 
@@ -133,6 +227,17 @@ void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noex
         Transform<true>(x, n, spans);
     else
         Transform<false>(x, n, spans);
+}
+
+bool ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept {
+    if (inverse) {
+        ReverseWithFirstSpans<true>(x, n);
+        LaterSpans<true>(x, n, spans);
+    } else {
+        ReverseWithFirstSpans<false>(x, n);
+        LaterSpans<false>(x, n, spans);
+    }
+    return true;
 }
 
 // With a = z[k], b = z[h - k], d = a - conj(b), e = a + conj(b):
@@ -313,6 +418,7 @@ void SplitOrMerge(Complex* z, int32_t n, const Complex* w) noexcept {
 
 bool Available() noexcept { return true; }
 const char* Name() noexcept { return "neon"; }
+bool ReversedTransform(Complex*, int32_t, const Complex*, bool) noexcept { return false; }  // the plain order
 
 void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept {
     if (inverse)
@@ -328,6 +434,7 @@ void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept { SplitO
 
 bool Available() noexcept { return false; }
 const char* Name() noexcept { return "plain"; }
+bool ReversedTransform(Complex*, int32_t, const Complex*, bool) noexcept { return false; }
 void Butterflies(Complex*, int32_t, const Complex*, bool) noexcept {}
 void RealForwardSplit(Complex*, int32_t, const Complex*) noexcept {}
 void RealInverseMerge(Complex*, int32_t, const Complex*) noexcept {}

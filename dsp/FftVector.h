@@ -1,6 +1,7 @@
 #pragma once
-// dsp/FftVector.h — the FFT's butterflies four complex values per step (AVX2
-// with FMA on x86-64, NEON on 64-bit ARM), for DSPLib; Name() tells what runs.
+// dsp/FftVector.h — the FFT's bit reversal and butterflies, four complex values
+// per register (AVX2 with FMA on x86-64, NEON on 64-bit ARM), for DSPLib only;
+// Name() tells what runs.
 
 #include <cstdint>
 
@@ -12,6 +13,13 @@ namespace dsp::vec {
 bool Available() noexcept;
 // "avx2", "neon", or "plain" where the one-at-a-time butterflies run.
 const char* Name() noexcept;
+
+// The whole transform of n >= 64 points in natural order, the inverse
+// scaled by 1/n: the bit reversal, then Butterflies. False, x untouched,
+// where this architecture has no such path (the caller reverses the order
+// itself and calls Butterflies).
+//  spans : BuildSpanTwiddles(n)
+bool ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
 
 // Every butterfly of a transform of n >= 8 points whose input is already in
 // bit-reversed order, the inverse scaled by 1/n.

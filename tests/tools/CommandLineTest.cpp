@@ -8,6 +8,7 @@
 
 #include "TempUnitRoot.h"
 #include "ToolRun.h"
+#include "dsp/CorrelationKernel.h"
 #include "platform/Terminal.h"
 
 namespace {
@@ -91,4 +92,14 @@ TEST(CorrtoolProgress, ShownOnlyWhenStandardErrorIsATerminal) {
         EXPECT_NE(analysed.err.find("\ranalyze: 100 %\r\x1b[K"), std::string::npos) << analysed.err;
         EXPECT_EQ(analysed.out.find("analyze:"), std::string::npos);
     }
+}
+
+// selftest checks every direct kernel this CPU runs against the definition
+// besides the modules, and names the one the engine chose.
+TEST(CorrtoolSelftest, ChecksEveryDirectKernelAndNamesTheChosenOne) {
+    const ToolResult r = Tool({"selftest"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(FieldOf(r.out, "direct-kernels"), "pass") << r.err;
+    EXPECT_EQ(FieldOf(r.out, "direct_kernel"), corr::DirectEngine::KernelName());
+    EXPECT_EQ(FieldOf(r.out, "failed"), "0");
 }
