@@ -195,10 +195,7 @@ Taps DesignBandTaps(const FilterBand& band, int32_t window, int32_t length) {
     return taps;
 }
 
-State::State(int32_t length) : m_length(ValidLength(length)) {
-    m_line.assign(static_cast<size_t>(m_length - 1 + kBlock), 0);
-    Reset();
-}
+State::State(int32_t length) : m_length(ValidLength(length)) { Reset(); }
 
 void State::Reset() noexcept {
     // Sized once here; assign on the same size never allocates.
@@ -243,7 +240,9 @@ void State::Filter(const Taps& taps, const int16_t* in, int16_t* out, int32_t n)
 
 void State::FilterBlock(const Taps& taps, const int16_t* in, int16_t* out, int32_t n) noexcept {
     const int32_t length = m_length, history = length - 1;
-    int32_t* line = m_line.data();
+    // The last L - 1 samples, then the new ones: 20 KiB at the longest, on
+    // the stack so that a state costs nothing until it filters a block.
+    int32_t line[kMaxLength - 1 + kBlock];
     int32_t* delay = m_delay.data();
     // The last L samples start at m_pos; the oldest of them is not needed.
     std::copy(delay + m_pos + 1, delay + m_pos + length, line);

@@ -79,8 +79,6 @@ private:
     std::vector<int32_t> m_delay;  // 2 * L samples, each stored twice
     int32_t m_pos = 0;             // next write slot, 0 ... L - 1
     int32_t m_length = 1;
-    // The block path's line: the last L - 1 samples, then up to kBlock new ones.
-    std::vector<int32_t> m_line;
 };
 
 // The block path Filter runs: "avx2" (x86 with AVX2), "blocks" (the same
