@@ -144,24 +144,18 @@ void CCorrelation::DerivePostFiltered(int32_t t) {
         const int64_t centred = static_cast<int64_t>(static_cast<uint64_t>(u[i]) - static_cast<uint64_t>(mid));
         acc[i] = shift >= 0 ? centred >> shift : static_cast<int64_t>(static_cast<uint64_t>(centred) << -shift);
     }
-    // Along the lag axis through post-filter t, its delay of M lags taken out.
+    // Along the lag axis through post-filter t, its delay of M lags taken out:
+    // M zeros, the lags, M zeros through the filter, lag k from output 2M + k.
     CFilter& filter = m_postFilters[t];
-    const bool bypass = filter.Bypass();
-    const int32_t m = bypass ? 0 : filter.Taps() / 2;
-    const int32_t last = static_cast<int32_t>(acc.size()) - 1;  // 2L
-    const auto step = [&](int64_t v) -> int64_t {
-        if (bypass) return v;
-        const int32_t q = filter.Push(static_cast<int16_t>(v));
-        return static_cast<int32_t>(static_cast<uint32_t>(q) + static_cast<uint32_t>(fir::kRound)) >> fir::kFracBits;
-    };
+    if (filter.Bypass()) return;
+    const int32_t m = filter.Taps() / 2;
+    const auto lags = static_cast<int32_t>(acc.size());  // 2L + 1
+    std::vector<int16_t> line(static_cast<size_t>(2 * m + lags), 0);
+    for (int32_t i = 0; i < lags; ++i) line[static_cast<size_t>(m + i)] = static_cast<int16_t>(acc[static_cast<size_t>(i)]);
     filter.Reset();
-    for (int32_t i = 0; i < m; ++i) step(0);
-    for (int32_t i = 0; i < m && i <= last; ++i) step(acc[static_cast<size_t>(i)]);
-    for (int32_t i = m; i <= last; ++i) acc[static_cast<size_t>(i - m)] = step(acc[static_cast<size_t>(i)]);
-    for (int32_t i = last + 1 - m; i <= last; ++i) {
-        const int64_t y = step(0);
-        if (i >= 0) acc[static_cast<size_t>(i)] = y;
-    }
+    filter.ExecuteBlock(line.data(), line.data(), static_cast<int32_t>(line.size()));
+    for (int32_t i = 0; i < lags; ++i) acc[static_cast<size_t>(i)] = line[static_cast<size_t>(2 * m + i)];
+    const int32_t last = lags - 1;  // 2L
     for (int32_t i = 0; i < m && i <= last; ++i) acc[static_cast<size_t>(i)] = acc[static_cast<size_t>(last - i)] = 0;
 }
 

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "dsp/Correlation.h"
@@ -28,10 +30,30 @@ const char kDataError[] = "CCorrelation Read: Data format unknown or corrupted f
 
 archive::Tag AccumulatorTag(int32_t k) { return {'C', 'o', 'r', static_cast<char>('0' + k)}; }
 
-// Writes exactly count values: a shorter accumulator is padded with zeros so
-// that the chunk always holds what its size announces.
+// Accumulator values travel in blocks of this many.
+constexpr int64_t kValuesAtATime = 8192;
+
+// Writes exactly count values, little-endian, a block at a time: a shorter
+// accumulator is padded with zeros so that the chunk always holds what its
+// size announces.
 void WriteValues(std::ostream& os, const std::vector<int64_t>& values, size_t count) {
-    for (size_t i = 0; i < count; ++i) archive::WriteInt64(os, i < values.size() ? values[i] : 0);
+    std::string bytes;
+    for (size_t done = 0; done < count; done += kValuesAtATime) {
+        const size_t n = std::min<size_t>(count - done, kValuesAtATime);
+        bytes.assign(8 * n, '\0');
+        for (size_t i = 0; i < n && done + i < values.size(); ++i) {
+            const auto v = static_cast<uint64_t>(values[done + i]);
+            for (size_t b = 0; b < 8; ++b) bytes[8 * i + b] = static_cast<char>(v >> (8 * b));
+        }
+        archive::WriteBytes(os, bytes);
+    }
+}
+
+// A little-endian value of width bytes (8, or 4 sign-extended).
+int64_t LittleEndian(const unsigned char* p, int32_t width) {
+    uint64_t v = 0;
+    for (int32_t b = width - 1; b >= 0; --b) v = v << 8 | p[b];
+    return width == 4 ? int64_t{static_cast<int32_t>(static_cast<uint32_t>(v))} : static_cast<int64_t>(v);
 }
 
 // The run parameters as stored, read whole before any of them is used.
@@ -220,17 +242,20 @@ void CCorrelation::ReadAccumulator(std::istream& is, std::vector<int64_t>& acc, 
         archive::Skip(is, size);
         return;
     }
-    acc.assign(static_cast<size_t>(count), 0);
-    for (int64_t& v : acc) {
-        if (wide) {
-            archive::ReadInt64(is, v);
-        } else {
-            int32_t old = 0;  // files of the 32-bit engine
-            archive::ReadInt32(is, old);
-            v = old;
-        }
+    // The values grow with the bytes actually there, a block at a time, so a
+    // chunk that announces more than the file holds fails before taking
+    // that much memory. Files of the 32-bit engine hold 4-byte values.
+    const int32_t width = wide ? 8 : 4;
+    std::vector<int64_t> values;
+    std::vector<unsigned char> bytes;
+    for (int64_t done = 0; done < count; done += kValuesAtATime) {
+        const int64_t n = std::min(count - done, kValuesAtATime);
+        bytes.resize(static_cast<size_t>(n * width));
+        is.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (archive::Failed(is)) throw ArchiveError(kCorrupted);
+        for (int64_t i = 0; i < n; ++i) values.push_back(LittleEndian(&bytes[static_cast<size_t>(i * width)], width));
     }
-    if (archive::Failed(is)) throw ArchiveError(kCorrupted);
+    acc = std::move(values);
 }
 
 void CCorrelation::ReadFilters(std::istream& is, std::array<CFilter, kTraces>& filters) {

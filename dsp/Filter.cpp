@@ -1,5 +1,6 @@
 #include "dsp/Filter.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -39,7 +40,8 @@ void CFilter::Design(int32_t window, int32_t taps) {
 }
 
 void CFilter::ExecuteBlock(const int16_t* in, int16_t* out, int32_t n) noexcept {
-    for (int32_t i = 0; i < n; ++i) out[i] = Execute(in[i]);
+    if (m_bypass) std::copy(in, in + n, out);
+    else m_state.Filter(m_firTaps, in, out, n);
 }
 
 void CFilter::Write(std::ostream& os) const {

@@ -9,6 +9,7 @@
 // 32 bits and wraps as two's complement for inputs wider than that.
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 // A band as fractions of the sample rate, 0 <= value < 0.5.
@@ -64,12 +65,28 @@ public:
     // with (acc + kRound) >> kFracBits and keeps the low 16 bits.
     // taps.length must equal Length().
     int32_t Push(const Taps& taps, int16_t x) noexcept;
+    // n pushes in order, each accumulator as its Output: bit for bit what
+    // single pushes give, in blocks on the fastest path this CPU runs.
+    //  n >= 0; in and out may be the same array
+    void Filter(const Taps& taps, const int16_t* in, int16_t* out, int32_t n) noexcept;
+
+    // Samples the block path takes at a time.
+    static constexpr int32_t kBlock = 1024;
 
 private:
+    void FilterBlock(const Taps& taps, const int16_t* in, int16_t* out, int32_t n) noexcept;
+
     std::vector<int32_t> m_delay;  // 2 * L samples, each stored twice
     int32_t m_pos = 0;             // next write slot, 0 ... L - 1
     int32_t m_length = 1;
 };
+
+// The block path Filter runs: "avx2" (x86 with AVX2), "blocks" (the same
+// blocks in portable code) or "scalar" (single pushes, the definition).
+const char* PathName() noexcept;
+// Selects a path by name (tests and benchmarks); an empty name restores the
+// best. False, and no change, when this CPU cannot run it.
+bool SelectPath(std::string_view name);
 
 // The accumulator as a 16-bit output sample.
 inline int16_t Output(int32_t acc) noexcept {

@@ -21,17 +21,24 @@ CWave::CWave(int32_t capacity) { SetCapacity(capacity); }
 
 void CWave::SetCapacity(int32_t capacity) {
     m_size = std::clamp(capacity, 0, kMaxSlots - 1) + 1;
-    m_buffer.assign(static_cast<size_t>(m_size), 0);
+    m_buffer.clear();
     Reset();
 }
 
 void CWave::Reset() noexcept { m_total = m_head = m_readPos = 0; }
 
-void CWave::WriteSamples(int32_t n, const int16_t* source) noexcept {
+void CWave::WriteSamples(int32_t n, const int16_t* source) {
     // The count saturates: after 2^31 - 1 samples (about 60 hours at 10 kHz)
     // the store takes no more, so its counters and its record stay valid.
     n = static_cast<int32_t>(std::min<int64_t>(n, int64_t{kMaxTotal} - m_total));
     if (n <= 0) return;
+    // Writes fill the slots from 0 up before they wrap: memory grows with
+    // them, doubling, so a short run never touches the rest.
+    const auto reached = static_cast<size_t>(std::min<int64_t>(int64_t{m_head} + n, m_size));
+    if (m_buffer.size() < reached) {
+        constexpr size_t kFirstSlots = 4096;
+        m_buffer.resize(std::min(std::max({2 * m_buffer.size(), reached, kFirstSlots}), static_cast<size_t>(m_size)));
+    }
     while (n > m_size - m_head) {
         const int32_t run = m_size - m_head;
         WriteRun(run, source);
@@ -54,8 +61,14 @@ void CWave::WriteRun(int32_t n, const int16_t* source) noexcept {
     if (m_readPos >= m_size) m_readPos -= m_size;
 }
 
+void CWave::CopySlots(int32_t first, int32_t n, int16_t* destination) const noexcept {
+    const int32_t held = std::clamp(SlotsAllocated() - first, 0, n);
+    if (held > 0) std::copy(m_buffer.begin() + first, m_buffer.begin() + first + held, destination);
+    std::fill(destination + held, destination + n, int16_t{0});
+}
+
 int16_t CWave::ReadSample() noexcept {
-    const int16_t x = m_buffer[static_cast<size_t>(m_readPos)];
+    const int16_t x = Slot(m_readPos);
     if (++m_readPos == m_size) m_readPos = 0;
     return x;
 }
@@ -64,10 +77,9 @@ int32_t CWave::ReadSamples(int32_t n, int16_t* destination) noexcept {
     const int32_t m = std::min(n, UnreadCount());
     if (m <= 0) return 0;
     const int32_t first = std::min(m, m_size - m_readPos);
-    const auto from = m_buffer.begin() + m_readPos;
-    std::copy(from, from + first, destination);
+    CopySlots(m_readPos, first, destination);
     const int32_t rest = m - first;
-    std::copy(m_buffer.begin(), m_buffer.begin() + rest, destination + first);
+    CopySlots(0, rest, destination + first);
     m_readPos = rest > 0 ? rest : m_readPos + first;
     if (m_readPos == m_size) m_readPos = 0;
     return m;
@@ -91,7 +103,7 @@ float CWave::SignalLevel() const noexcept {
     int32_t slot = m_head;
     for (int32_t i = 0; i < kLevelWindow; ++i) {
         if (--slot < 0) slot = m_size - 1;
-        const int32_t x = m_buffer[static_cast<size_t>(slot)];
+        const int32_t x = Slot(slot);
         sum += x;
         sumSquares += x * x;
     }
@@ -107,11 +119,11 @@ const std::vector<uint32_t>& CWave::ComputeEnvelope(int32_t gain, int32_t count)
     const int32_t step = std::min(m_size / count, 5);
     const auto scaled = [gain](int16_t x) { return static_cast<int32_t>(int64_t{x} * gain / 2048); };
     const auto startOf = [&](int64_t i) { return Wrap(m_total - (count - i) * step, m_size); };
-    int32_t last = scaled(m_buffer[static_cast<size_t>(startOf(0))]);
+    int32_t last = scaled(Slot(startOf(0)));
     for (int32_t i = 0; i < count; ++i) {
         int32_t slot = startOf(i), high = last, low = last;
         for (int32_t j = 0; j < step; ++j) {
-            last = scaled(m_buffer[static_cast<size_t>(slot)]);
+            last = scaled(Slot(slot));
             high = std::max(high, last);
             low = std::min(low, last);
             if (++slot == m_size) slot = 0;
@@ -128,7 +140,7 @@ void CWave::Write(std::ostream& os) const {
     archive::WriteInt32(os, m_size);
     archive::WriteInt32(os, m_total);
     archive::WriteInt32(os, m_readPos);
-    for (int32_t i = 0; i < stored; ++i) archive::WriteInt16(os, m_buffer[static_cast<size_t>(i)]);
+    for (int32_t i = 0; i < stored; ++i) archive::WriteInt16(os, Slot(i));
 }
 
 void CWave::Read(std::istream& is) {
@@ -145,9 +157,15 @@ void CWave::Read(std::istream& is) {
     const int32_t stored = std::min(h.size, h.total);
     if (h.recordSize != 2 * (int64_t{stored} + 6)) throw archive::ArchiveError(kChunkSizeError);
 
-    std::vector<int16_t> buffer(static_cast<size_t>(h.size), 0);
-    for (int32_t i = 0; i < stored; ++i) archive::ReadInt16(is, buffer[static_cast<size_t>(i)]);
-    if (archive::Failed(is)) throw archive::ArchiveError(kChunkSizeError);
+    // The slots grow with the bytes actually there, so a record that
+    // announces more than it holds fails before taking that much memory.
+    std::vector<int16_t> buffer;
+    constexpr int32_t kSlotsAtATime = 65536;
+    for (int32_t done = 0; done < stored; done += kSlotsAtATime) {
+        buffer.resize(static_cast<size_t>(std::min(stored, done + kSlotsAtATime)));
+        for (size_t i = static_cast<size_t>(done); i < buffer.size(); ++i) archive::ReadInt16(is, buffer[i]);
+        if (archive::Failed(is)) throw archive::ArchiveError(kChunkSizeError);
+    }
 
     m_buffer = std::move(buffer);
     m_size = h.size;

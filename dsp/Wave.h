@@ -2,7 +2,9 @@
 // dsp/Wave.h — CWave, one channel's sample store.
 //
 // A ring buffer of signed 16-bit samples with one slot more than its capacity,
-// so that a full store and an empty one differ. It counts every sample written
+// so that a full store and an empty one differ. Slots are zero until written;
+// memory is taken as writes first reach them, so a store sized for the
+// longest run costs what its samples need. It counts every sample written
 // since the last Reset (the sample number of a sample is its place in that
 // count, from 0) and keeps one read position that readers advance. Writers
 // never wait: a write that reaches unread data pushes the read position on, so
@@ -43,14 +45,16 @@ public:
 
     // Resizes to capacity + 1 zero slots and clears the counters.
     void SetCapacity(int32_t capacity);
+    // Slots that hold memory, 0 ... Size().
+    int32_t SlotsAllocated() const noexcept { return static_cast<int32_t>(m_buffer.size()); }
     // Clears the counters and the read position; the slots keep their samples.
     void Reset() noexcept;
 
     // Appends n samples; n <= 0 writes nothing. Overrunning unread data moves
     // the read position to the oldest sample still held. A store that has
     // counted kMaxTotal samples takes no more.
-    void WriteSamples(int32_t n, const int16_t* source) noexcept;
-    void WriteSample(int16_t x) noexcept { WriteSamples(1, &x); }
+    void WriteSamples(int32_t n, const int16_t* source);
+    void WriteSample(int16_t x) { WriteSamples(1, &x); }
 
     // The sample at the read position, which then advances one slot. No check
     // that an unread sample exists.
@@ -102,8 +106,14 @@ public:
 
 private:
     void WriteRun(int32_t n, const int16_t* source) noexcept;  // n <= size - head
+    // Slot i, zero beyond the slots allocated.
+    int16_t Slot(int32_t i) const noexcept {
+        return i < static_cast<int32_t>(m_buffer.size()) ? m_buffer[static_cast<size_t>(i)] : int16_t{0};
+    }
+    // Copies slots first ... first + n - 1 (within the ring, no wrap).
+    void CopySlots(int32_t first, int32_t n, int16_t* destination) const noexcept;
 
-    std::vector<int16_t> m_buffer;  // m_size slots
+    std::vector<int16_t> m_buffer;  // slots 0 ... SlotsAllocated() - 1; the rest are zero
     int32_t m_size = 1;
     int32_t m_total = 0;
     int32_t m_head = 0;             // total modulo size

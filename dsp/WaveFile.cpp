@@ -137,12 +137,14 @@ int32_t CWaveReader::ReadFrames(int32_t n, int16_t* destination) {
     if (!m_stream || m <= 0) return 0;
     m_stream->clear();
     m_stream->seekg(wavfile::kHeaderBytes + int64_t{wavfile::kFrameBytes} * m_position);
-    int32_t frames = 0;
-    for (; frames < m; ++frames) {
-        archive::ReadInt16(*m_stream, destination[2 * frames]);
-        archive::ReadInt16(*m_stream, destination[2 * frames + 1]);
-        if (m_stream->fail()) break;  // the file shrank since it was opened
-    }
+    // One read of whole frames straight into the destination, then each
+    // little-endian pair of bytes made a sample in place. A file that shrank
+    // since it was opened gives the whole frames still there.
+    auto* bytes = reinterpret_cast<unsigned char*>(destination);
+    m_stream->read(reinterpret_cast<char*>(bytes), int64_t{wavfile::kFrameBytes} * m);
+    const auto frames = static_cast<int32_t>(m_stream->gcount() / wavfile::kFrameBytes);
+    for (int32_t i = 0; i < 2 * frames; ++i)
+        destination[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     m_position += frames;
     return frames;
 }

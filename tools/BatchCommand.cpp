@@ -1,24 +1,18 @@
 // corrtool batch: many pairs analysed on every core, one JSON line each in
 // the manifest's order.
 
-#include <atomic>
-#include <condition_variable>
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
-#include <thread>
 #include <vector>
 
-#include "platform/Numbers.h"
 #include "platform/Terminal.h"
 #include "tools/Corrtool.h"
 #include "tools/Manifest.h"
+#include "tools/RunCommon.h"
 
 namespace {
-
-constexpr int32_t kMaxJobs = 256;
 
 struct BatchOptions {
     std::string manifest;
@@ -27,12 +21,8 @@ struct BatchOptions {
 
 bool ParseBatch(const Args& args, BatchOptions& o, std::ostream& err) {
     for (size_t i = 0; i < args.size(); ++i) {
-        double n = 0;
         if (args[i] == "--jobs") {
-            if (i + 1 >= args.size() || !platform::ParseWholeDouble(args[i + 1], n) || n < 1 || n > kMaxJobs ||
-                n != static_cast<int32_t>(n))
-                return err << "corrtool: --jobs 1 to " << kMaxJobs << '\n', false;
-            o.jobs = static_cast<int32_t>(n);
+            if (!ParseJobs(i + 1 < args.size() ? args[i + 1] : "", o.jobs, err)) return false;
             ++i;
         } else if (args[i].rfind("--", 0) == 0 || !o.manifest.empty()) {
             return err << "usage: corrtool batch MANIFEST [--jobs N]\n", false;
@@ -68,52 +58,6 @@ std::string Analysed(const ManifestEntry& e, bool& failed) {
     return bad.str();
 }
 
-// Pairs taken in turn by the workers; the lines are written in manifest
-// order as soon as each one and all before it are done.
-class BatchRun {
-public:
-    explicit BatchRun(std::vector<ManifestEntry> entries)
-        : m_entries(std::move(entries)), m_lines(m_entries.size()), m_done(m_entries.size(), false) {}
-
-    bool Run(int32_t jobs, std::ostream& out, std::ostream* progress) {
-        std::vector<std::thread> workers;
-        for (int32_t j = 0; j < jobs; ++j) workers.emplace_back([this] { Work(); });
-        bool anyFailed = false;
-        for (size_t i = 0; i < m_entries.size(); ++i) {
-            std::unique_lock lock(m_lock);
-            m_ready.wait(lock, [&] { return m_done[i]; });
-            out << m_lines[i];
-            out.flush();
-            anyFailed = anyFailed || m_failed[i];
-            if (progress) *progress << "\rbatch: " << i + 1 << '/' << m_entries.size() << std::flush;
-        }
-        for (std::thread& t : workers) t.join();
-        if (progress && !m_entries.empty()) *progress << '\n';
-        return !anyFailed;
-    }
-
-private:
-    void Work() {
-        for (size_t i; (i = m_next++) < m_entries.size();) {
-            bool failed = false;
-            std::string line = Analysed(m_entries[i], failed);
-            std::lock_guard lock(m_lock);
-            m_lines[i] = std::move(line);
-            m_failed[i] = failed;
-            m_done[i] = true;
-            m_ready.notify_all();
-        }
-    }
-
-    std::vector<ManifestEntry> m_entries;
-    std::vector<std::string> m_lines;
-    std::vector<bool> m_done;
-    std::vector<bool> m_failed = std::vector<bool>(m_entries.size(), false);
-    std::atomic<size_t> m_next{0};
-    std::mutex m_lock;
-    std::condition_variable m_ready;
-};
-
 }  // namespace
 
 int CmdBatch(const Args& args, std::ostream& out, std::ostream& err) {
@@ -126,9 +70,23 @@ int CmdBatch(const Args& args, std::ostream& out, std::ostream& err) {
     }
     const std::string folder = std::filesystem::path(o.manifest).parent_path().string();
     std::vector<ManifestEntry> entries = ReadManifest(manifest, folder);
-    const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-    const int32_t jobs = std::min<int32_t>(o.jobs > 0 ? o.jobs : cores, std::max<size_t>(entries.size(), 1));
-    BatchRun run(std::move(entries));
-    const bool ok = run.Run(jobs, out, platform::StderrIsTerminal() ? &err : nullptr);
-    return ok ? 0 : 1;
+    std::ostream* progress = platform::StderrIsTerminal() ? &err : nullptr;
+    bool anyFailed = false;
+    // Pairs taken in turn by the workers; the lines are written in manifest
+    // order as soon as each one and all before it are done.
+    RunInOrder(
+        entries.size(), JobThreads(o.jobs, entries.size()),
+        [&](size_t i) {
+            bool failed = false;
+            std::string line = Analysed(entries[i], failed);
+            return JobOutput{std::move(line), "", failed ? 1 : 0};
+        },
+        [&](size_t i, JobOutput& done) {
+            out << done.out;
+            out.flush();
+            anyFailed = anyFailed || done.status != 0;
+            if (progress) *progress << "\rbatch: " << i + 1 << '/' << entries.size() << std::flush;
+        });
+    if (progress && !entries.empty()) *progress << '\n';
+    return anyFailed ? 1 : 0;
 }

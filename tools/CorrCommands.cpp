@@ -1,12 +1,16 @@
 // corrtool corr: a saved run's details, and a replay of its recording through
 // the same sample inputs and engines the program uses.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "archive/Archive.h"
 #include "dsp/Correlation.h"
@@ -47,7 +51,8 @@ void PrintDetails(const CCorrelation& run, CResultOut& out) {
 }
 
 struct ReplayOptions {
-    std::string file;
+    std::vector<std::string> files;
+    int32_t jobs = 0;  // 0: every core
     std::optional<bool> fft;
     std::optional<int32_t> postFilter;
     std::optional<int32_t> traces;
@@ -63,8 +68,7 @@ bool ParseReplay(Args args, ReplayOptions& o, std::ostream& err) {
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a.rfind("--", 0) != 0) {
-            if (!o.file.empty()) return err << "corrtool: one FILE.corr only\n", false;
-            o.file = a;
+            o.files.push_back(a);
         } else if (!hasValue) {
             return err << "corrtool: " << a << " needs a value\n", false;
         } else if (a == "--engine" && (args[i + 1] == "direct" || args[i + 1] == "fft")) {
@@ -79,11 +83,14 @@ bool ParseReplay(Args args, ReplayOptions& o, std::ostream& err) {
             o.band = band;
         } else if (a == "--out") {
             o.out = args[++i];
+        } else if (a == "--jobs") {
+            if (!ParseJobs(args[++i], o.jobs, err)) return false;
         } else {
             return err << "corrtool: unknown option or value " << a << ' ' << args[i + 1] << '\n', false;
         }
     }
-    if (o.file.empty()) return UsageError("corr", "replay", err), false;
+    if (o.files.empty()) return UsageError("corr", "replay", err), false;
+    if (o.files.size() > 1 && !o.out.empty()) return err << "corrtool: --out takes one FILE.corr\n", false;
     return true;
 }
 
@@ -114,15 +121,18 @@ int CmdCorrInfo(const Args& argsIn, std::ostream& out, std::ostream& err) {
     return 0;
 }
 
-int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
-    ReplayOptions o;
-    if (!ParseReplay(args, o, err)) return 2;
-    std::ifstream corr(o.file, std::ios::binary);
+namespace {
+
+// One replay, its lines to out and its messages to err; progress on a
+// terminal only when asked.
+int ReplayOne(const ReplayOptions& o, const std::string& file, std::ostream& out, std::ostream& err,
+              bool progress) {
+    std::ifstream corr(file, std::ios::binary);
     if (!corr.is_open()) {
-        err << "corrtool: cannot open " << o.file << '\n';
+        err << "corrtool: cannot open " << file << '\n';
         return 1;
     }
-    const std::string recordingName = RecordingName(o.file);
+    const std::string recordingName = RecordingName(file);
     auto recording = std::make_unique<std::ifstream>(recordingName, std::ios::binary);
     if (!recording->is_open()) {
         err << "corrtool: cannot open the recording " << recordingName << '\n';
@@ -136,13 +146,15 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
     CCorrelation& run = *opened.run;
     StartReplay(run, {o.fft, o.postFilter, o.traces, o.band});
     int64_t frames = 0;
-    {
-        CProgress progress(err, "corr replay", run.Recording() ? run.Recording()->FrameCount() : 0);
-        frames = ReplayRecording(run, kFramesPerFeed, [&](int64_t fed) { progress.Update(fed); });
+    if (progress) {
+        CProgress shown(err, "corr replay", run.Recording() ? run.Recording()->FrameCount() : 0);
+        frames = ReplayRecording(run, kFramesPerFeed, [&](int64_t fed) { shown.Update(fed); });
+    } else {
+        frames = ReplayRecording(run, kFramesPerFeed);
     }
     run.Clock().Stop();
     CResultOut r(out, o.json);
-    r.Text("file", o.file);
+    r.Text("file", file);
     r.Text("recording", recordingName);
     r.Number("frames", frames);
     r.Text("engine", run.UsesFftEngine() ? "fft" : "direct");
@@ -161,4 +173,36 @@ int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
     if (!o.out.empty() && saved) r.Text("saved", o.out + ".corr");
     r.Finish();
     return saved && correlated ? 0 : 1;
+}
+
+}  // namespace
+
+int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
+    ReplayOptions o;
+    if (!ParseReplay(args, o, err)) return 2;
+    if (o.files.size() == 1) return ReplayOne(o, o.files[0], out, err, true);
+    // Several runs on every core: each one's lines and messages in the
+    // files' order, the worst status last.
+    int status = 0;
+    RunInOrder(
+        o.files.size(), JobThreads(o.jobs, o.files.size()),
+        [&](size_t i) {
+            std::ostringstream lines, messages;
+            JobOutput done;
+            try {
+                done.status = ReplayOne(o, o.files[i], lines, messages, false);
+            } catch (const std::exception& e) {
+                messages << "corrtool: " << o.files[i] << ": " << e.what() << '\n';
+                done.status = 1;
+            }
+            done.out = lines.str();
+            done.err = messages.str();
+            return done;
+        },
+        [&](size_t, JobOutput& done) {
+            out << done.out << std::flush;
+            err << done.err << std::flush;
+            status = std::max(status, done.status);
+        });
+    return status;
 }

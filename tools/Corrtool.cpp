@@ -22,7 +22,8 @@ constexpr const char* kUnitsOptions =
 const std::string kReplayOptions = std::string(
     "  --post-filter 0|1       correlate filtered samples (0) or filter the correlation (1)\n"
     "  --traces 1|3            one trace, or three on the band and its halves\n") +
-    kEngineOption + kBandOption + kOutOption + kJsonOption;
+    kEngineOption + kBandOption + kOutOption +
+    "  --jobs N                several files: replays at a time (default: every core)\n" + kJsonOption;
 const std::string kAcquireOptions = std::string(
     "  --unit virtual|audio[:DEVICE[@RATE]]  the virtual unit (default) or an audio capture device\n"
     "  --seconds N             seconds of sampling, up to 3600 (default 10)\n"
@@ -58,7 +59,8 @@ const CorrtoolCommand kCommands[] = {
     // corr:
     {"corr", "info", "FILE [--json]", CmdCorrInfo, kJsonOption},
     {"corr", "replay",
-     "FILE.corr [--post-filter 0|1] [--traces 1|3] [--engine direct|fft] [--band LOW-HIGH] [--out NAME] [--json]",
+     "FILE.corr... [--post-filter 0|1] [--traces 1|3] [--engine direct|fft] [--band LOW-HIGH] [--out NAME]\n"
+     "        [--jobs N] [--json]",
      CmdCorrReplay, kReplayOptions.c_str()},
     {"corr", "verify", "RUN.corr [--json]", CmdCorrVerify, kJsonOption},
     // acquire:

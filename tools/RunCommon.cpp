@@ -1,9 +1,14 @@
 #include "tools/RunCommon.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "dsp/WaveFile.h"
 #include "platform/DurableWrite.h"
@@ -97,4 +102,54 @@ bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err) {
     });
     if (!saved) return err << "corrtool: cannot write " << name << ".corr or its recording\n", false;
     return true;
+}
+
+void RunInOrder(size_t count, int32_t jobs, const std::function<JobOutput(size_t)>& work,
+                const std::function<void(size_t, JobOutput&)>& done) {
+    if (jobs <= 1 || count <= 1) {
+        for (size_t i = 0; i < count; ++i) {
+            JobOutput output = work(i);
+            done(i, output);
+        }
+        return;
+    }
+    std::vector<JobOutput> outputs(count);
+    std::vector<bool> ready(count, false);
+    std::atomic<size_t> next{0};
+    std::mutex lock;
+    std::condition_variable finished;
+    std::vector<std::thread> workers;
+    for (int32_t j = 0; j < jobs; ++j) {
+        workers.emplace_back([&] {
+            for (size_t i; (i = next++) < count;) {
+                JobOutput output = work(i);
+                std::lock_guard hold(lock);
+                outputs[i] = std::move(output);
+                ready[i] = true;
+                finished.notify_all();
+            }
+        });
+    }
+    for (size_t i = 0; i < count; ++i) {
+        std::unique_lock hold(lock);
+        finished.wait(hold, [&] { return static_cast<bool>(ready[i]); });
+        JobOutput output = std::move(outputs[i]);
+        hold.unlock();
+        done(i, output);
+    }
+    for (std::thread& t : workers) t.join();
+}
+
+bool ParseJobs(const std::string& text, int32_t& jobs, std::ostream& err) {
+    double n = 0;
+    if (!platform::ParseWholeDouble(text, n) || n < 1 || n > kMaxJobs || n != static_cast<int32_t>(n))
+        return err << "corrtool: --jobs 1 to " << kMaxJobs << '\n', false;
+    jobs = static_cast<int32_t>(n);
+    return true;
+}
+
+int32_t JobThreads(int32_t requested, size_t count) {
+    const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    const int32_t wanted = requested > 0 ? requested : cores;
+    return static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(wanted), std::max<size_t>(count, 1)));
 }

@@ -2,6 +2,8 @@
 // tools/RunCommon.h — what the commands that run a correlation share: the
 // band option, the result lines and saving a run.
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -42,3 +44,21 @@ void StartReplay(CCorrelation& run, const ReplaySettings& o);
 
 // NAME.corr and NAME_corr.wav; false with a message when either fails.
 bool SaveRun(CCorrelation& run, const std::string& name, std::ostream& err);
+
+// What one job of a command that runs many prints, and its exit status.
+struct JobOutput {
+    std::string out, err;
+    int status = 0;
+};
+
+// Runs work(i) for i = 0 ... count - 1 on up to jobs threads (one: on the
+// calling thread, in turn) and hands each output to done(i, output) on the
+// calling thread in index order, as soon as it and all before it are ready.
+void RunInOrder(size_t count, int32_t jobs, const std::function<JobOutput(size_t)>& work,
+                const std::function<void(size_t, JobOutput&)>& done);
+
+// --jobs N: 1 ... kMaxJobs; false with the message otherwise.
+constexpr int32_t kMaxJobs = 256;
+bool ParseJobs(const std::string& text, int32_t& jobs, std::ostream& err);
+// Threads for count jobs: the requested count (0: every core), at most count.
+int32_t JobThreads(int32_t requested, size_t count);

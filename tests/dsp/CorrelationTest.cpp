@@ -84,6 +84,10 @@ INSTANTIATE_TEST_SUITE_P(Engines, CorrelationSign,
 
 TEST(CorrelationInput, WaitsUntilBothStoresHoldTheLagsBeyondThePosition) {
     CCorrelation run;
+    // Stores sized for the longest run hold memory only for what arrives
+    // (every new run, a reopened one too, used to zero 5 MB first).
+    EXPECT_EQ(run.RedRaw().SlotsAllocated() + run.BlueRaw().SlotsAllocated() +
+                  run.RedFiltered(0).SlotsAllocated() + run.BlueFiltered(2).SlotsAllocated(), 0);
     const auto red = Noise(2200, 2), blue = Noise(2200, 3);
     run.AddRedSamples(red.data(), 2176);  // position L + L: not one sample more
     run.AddBlueSamples(blue.data(), 2200);

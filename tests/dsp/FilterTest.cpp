@@ -6,6 +6,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <tuple>
 #include <sstream>
 #include <vector>
 
@@ -117,6 +119,42 @@ TEST(FirStreaming, SameOutputForAnyBlockSplit) {
         EXPECT_EQ(out, expected) << "split " << split;
     }
 }
+
+// Every block path equals single pushes bit for bit: random taps over the
+// whole 32-bit range and full 16-bit samples, so that the sums wrap and every
+// lane must wrap as Push does; chunks around the block size, single pushes
+// between them, filtered in place.
+class FirBlockPath : public ::testing::TestWithParam<std::tuple<const char*, int>> {
+protected:
+    void TearDown() override { fir::SelectPath(""); }
+};
+
+TEST_P(FirBlockPath, EqualsSinglePushesForAnySplit) {
+    const auto [path, length] = GetParam();
+    if (!fir::SelectPath(path)) GTEST_SKIP() << path << " does not run on this CPU";
+    std::mt19937 gen(static_cast<unsigned>(length));
+    fir::Taps taps;
+    taps.length = length;
+    taps.half.resize(static_cast<size_t>(length / 2 + 1));
+    for (int32_t& c : taps.half) c = static_cast<int32_t>(gen());
+    std::vector<int16_t> x(6000);
+    for (int16_t& v : x) v = static_cast<int16_t>(gen());
+    fir::State reference(length), state(length);
+    std::vector<int16_t> want(x.size()), got = x;
+    for (size_t i = 0; i < x.size(); ++i) want[i] = fir::Output(reference.Push(taps, x[i]));
+    const int32_t splits[] = {1, 1023, 7, 1024, 1, 1025, 33, 2047, 3};
+    for (size_t at = 0, s = 0; at < x.size(); ++s) {
+        const int32_t n = std::min<int32_t>(splits[s % std::size(splits)], static_cast<int32_t>(x.size() - at));
+        if (n == 1) got[at] = fir::Output(state.Push(taps, got[at]));
+        else state.Filter(taps, got.data() + at, got.data() + at, n);
+        at += static_cast<size_t>(n);
+    }
+    for (size_t i = 0; i < x.size(); ++i) ASSERT_EQ(got[i], want[i]) << path << " sample " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(PathsAndLengths, FirBlockPath,
+                         ::testing::Combine(::testing::Values("blocks", "avx2"),
+                                            ::testing::Values(1, 3, 5, 17, 89, 177, 4095)));
 
 TEST(FirStreaming, ResetForgetsTheHistory) {
     const std::vector<int16_t> x = Noise(500, 2);

@@ -78,6 +78,27 @@ TEST(WaveStore, AnySplitOfTheWritesStoresTheSame) {
     }
 }
 
+// A store sized for the longest run takes memory as writes reach its slots
+// (every new run used to zero 5 MB of stores before its first sample); slots
+// never written read as zeros wherever a reader looks.
+TEST(WaveStore, MemoryFollowsTheWritesAndUnwrittenSlotsReadZero) {
+    CWave wave(600000);
+    EXPECT_EQ(wave.SlotsAllocated(), 0);
+    Write(wave, {100, -50, 20});
+    EXPECT_LE(wave.SlotsAllocated(), 4096);
+    wave.SetPos(-4);  // round the ring into slots never written
+    std::vector<int16_t> out(7, 9);
+    ASSERT_EQ(wave.ReadSamples(7, out.data()), 7);
+    EXPECT_EQ(out, (std::vector<int16_t>{0, 0, 0, 0, 100, -50, 20}));
+    const std::vector<uint32_t>& envelope = wave.ComputeEnvelope(2048, 2);  // slots -7 ... -3, -2 ... 2
+    EXPECT_EQ(envelope[0], 0u);
+    EXPECT_EQ(CWave::EnvelopeMax(envelope[1]), 100);
+    EXPECT_EQ(CWave::EnvelopeMin(envelope[1]), -50);
+    Write(wave, std::vector<int16_t>(600000, 7));
+    EXPECT_EQ(wave.SlotsAllocated(), wave.Size());
+    EXPECT_EQ(ReadAll(wave).back(), 7);
+}
+
 // ---- Positions are sample numbers counted since the last Reset.
 
 TEST(WavePosition, SetPosWithinTheStoreReadsThatSample) {

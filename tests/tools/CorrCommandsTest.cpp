@@ -95,6 +95,23 @@ TEST_F(CorrReplay, UnreadableRunFailsWithTheReadersMessage) {
     EXPECT_EQ(info.err, r.err);
 }
 
+// Several runs replay on every core; each prints what it prints alone, in
+// the files' order, and a file that fails leaves the others whole.
+TEST_F(CorrReplay, SeveralFilesPrintInTheirOrderAsEachAlone) {
+    const std::string missing = (root.Path() / "missing.corr").string();
+    const ToolResult alone = Call(CmdCorrReplay, {file, "--engine", "fft"});
+    const ToolResult absent = Call(CmdCorrReplay, {missing});
+    ASSERT_EQ(alone.code, 0);
+    for (const char* jobs : {"1", "3"}) {
+        const ToolResult r = Call(CmdCorrReplay, {file, missing, file, "--engine", "fft", "--jobs", jobs});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out, alone.out + alone.out) << jobs;
+        EXPECT_EQ(r.err, absent.err);
+    }
+    EXPECT_EQ(Call(CmdCorrReplay, {file, file, "--out", "x"}).code, 2);
+    EXPECT_EQ(Call(CmdCorrReplay, {file, file, "--jobs", "0"}).code, 2);
+}
+
 TEST_F(CorrReplay, BadOptionsAreRefused) {
     EXPECT_EQ(Call(CmdCorrReplay, {file, "--engine", "gpu"}).code, 2);
     EXPECT_EQ(Call(CmdCorrReplay, {file, "--band", "900-100"}).code, 2);
