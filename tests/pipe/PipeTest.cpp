@@ -7,6 +7,7 @@
 #include <limits>
 #include <sstream>
 #include <tuple>
+#include <vector>
 
 #include "Bytes.h"
 #include "archive/Archive.h"
@@ -39,12 +40,10 @@ CPipe PipeOf(std::initializer_list<PipeSegment> sections) {
 TEST(LeakPosition, EmptyPipeGivesZerosAndTheOpenBand) {
     CPipe pipe(10000.0f);
     pipe.SetDelay(0.05f, DelayUnit::Seconds);
-    EXPECT_EQ(pipe.GetTotalTime(DelayUnit::Seconds), 0.0f);
-    EXPECT_EQ(pipe.GetTotalLength(LengthUnit::Metres), 0.0f);
-    EXPECT_EQ(pipe.GetDistanceFromA(LengthUnit::Metres), 0.0f);
-    EXPECT_EQ(pipe.GetDistanceFromB(LengthUnit::Metres), 0.0f);
-    EXPECT_EQ(pipe.GetLowCutoff(), 0.0f);
-    EXPECT_EQ(pipe.GetHighCutoff(), 5000.0f);
+    EXPECT_EQ(std::vector<float>({pipe.GetTotalTime(DelayUnit::Seconds), pipe.GetTotalLength(LengthUnit::Metres),
+                                  pipe.GetDistanceFromA(LengthUnit::Metres), pipe.GetDistanceFromB(LengthUnit::Metres),
+                                  pipe.GetLowCutoff(), pipe.GetHighCutoff()}),
+              std::vector<float>({0, 0, 0, 0, 0, 5000}));
     EXPECT_EQ(pipe.GetDescription(LengthUnit::Metres), u"");
 }
 
