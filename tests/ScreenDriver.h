@@ -14,9 +14,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QStringList>
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "ui/DialogBase.h"
@@ -68,6 +70,13 @@ private:
     std::deque<Step> m_steps;
     QObject m_context;  // pending steps die with the driver
 };
+
+// The texts of the items ids, one a line: one comparison for a screen's rows.
+inline QString Texts(CDialogBase& screen, std::initializer_list<int> ids) {
+    QStringList texts;
+    for (int id : ids) texts << screen.ItemText(id);
+    return texts.join('\n');
+}
 
 inline Step Press(int id) {
     return [id](CDialogBase& screen) {
