@@ -71,6 +71,20 @@ private:
     QObject m_context;  // pending steps die with the driver
 };
 
+// Runs act on the modal screen with templateId as soon as it shows.
+inline void WhenShown(int templateId, std::function<void(CDialogBase&)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, templateId, act = std::move(act)] {
+        auto* d = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible() || d->TemplateId() != templateId) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*d);
+    });
+    poll->start();
+}
+
 // The texts of the items ids, one a line: one comparison for a screen's rows.
 inline QString Texts(CDialogBase& screen, std::initializer_list<int> ids) {
     QStringList texts;

@@ -74,15 +74,6 @@ TEST_F(MainRun, StartRefusesPipesNoEngineCoversAndSaysWhenTheFftEngineStandsDown
 
 namespace {
 
-// Runs check on the screen with that template once it is in front.
-void InFront(int templateId, std::function<void(CDialogBase&)> check) {
-    QTimer::singleShot(20, [=] {
-        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
-        if (!front || front->TemplateId() != templateId) return InFront(templateId, check);
-        check(*front);
-    });
-}
-
 void Touch(QWidget* screen, int x, int y) {
     QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
                      Qt::NoModifier);
@@ -91,7 +82,7 @@ void Touch(QWidget* screen, int x, int y) {
 
 // Presses a button of the screen in front, once it is there.
 void PressInFront(int templateId, int id) {
-    InFront(templateId, [id](CDialogBase& front) {
+    WhenShown(templateId, [id](CDialogBase& front) {
         if (auto* b = front.Item<QAbstractButton>(id)) b->click();
     });
 }
@@ -344,13 +335,13 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
     Ticks(20);
     dlg->grab();  // the paint lays out the legends
     int shown = -1;
-    InFront(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
+    WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
         shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
         screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
     });
     Touch(dlg.get(), 600, 100);  // the top pane's legend: trace 2
     EXPECT_EQ(shown, 2);
-    InFront(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
+    WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
         shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
         screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
     });
@@ -413,7 +404,7 @@ TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
     Ticks(20);
     int64_t correlated = -1, received = -1;
     uint32_t elapsed = 0;
-    InFront(CListenDialog::kTemplate, [&](CDialogBase& screen) {
+    WhenShown(CListenDialog::kTemplate, [&](CDialogBase& screen) {
         EXPECT_TRUE(dlg->Loop().ListenActive());
         correlated = dlg->Run().SamplesCorrelated();
         elapsed = dlg->Run().Clock().ElapsedMs();

@@ -47,20 +47,6 @@ namespace {
 
 constexpr int64_t kJune2015 = 1434110400000;  // 2015-06-12 12:00 UTC
 
-// Runs act on the modal screen with templateId as soon as it shows.
-void WhenShown(int templateId, std::function<void(CDialogBase&)> act) {
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, templateId, act = std::move(act)] {
-        auto* d = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
-        if (!d || !d->isVisible() || d->TemplateId() != templateId) return;
-        poll->stop();
-        poll->deleteLater();
-        act(*d);
-    });
-    poll->start();
-}
-
 void Click(CDialogBase& d, int id) {
     auto* b = d.Item<QAbstractButton>(id);
     ASSERT_NE(b, nullptr) << id;
