@@ -14,9 +14,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QStringList>
 #include <QTimer>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "ui/DialogBase.h"
@@ -68,6 +70,27 @@ private:
     std::deque<Step> m_steps;
     QObject m_context;  // pending steps die with the driver
 };
+
+// Runs act on the modal screen with templateId as soon as it shows.
+inline void WhenShown(int templateId, std::function<void(CDialogBase&)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, templateId, act = std::move(act)] {
+        auto* d = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
+        if (!d || !d->isVisible() || d->TemplateId() != templateId) return;
+        poll->stop();
+        poll->deleteLater();
+        act(*d);
+    });
+    poll->start();
+}
+
+// The texts of the items ids, one a line: one comparison for a screen's rows.
+inline QString Texts(CDialogBase& screen, std::initializer_list<int> ids) {
+    QStringList texts;
+    for (int id : ids) texts << screen.ItemText(id);
+    return texts.join('\n');
+}
 
 inline Step Press(int id) {
     return [id](CDialogBase& screen) {

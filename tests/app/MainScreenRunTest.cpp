@@ -14,16 +14,15 @@
 #include <QPainter>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "CommaLocale.h"
 #include "MainRunFixture.h"
+#include "ScreenDriver.h"
 #include "app/CorrelatorDlg.h"
 #include "app/GraphView.h"
 #include "app/RunPicture.h"
 #include "hardware/Power.h"
-#include "hardware/RadioLink.h"
 #include "hardware/SensorHardware.h"
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
@@ -51,38 +50,7 @@ TEST_F(MainRun, NoReceptionWithoutTestModeOrReplayDisablesStartSurveyResume) {
     for (int id : {kIdStart, kIdSurvey, kIdResume}) EXPECT_TRUE(Button(id)->isEnabled()) << id;
 }
 
-TEST_F(MainRun, CommandOnADimmedDisplayOnlyWakesIt) {
-    Make();
-    g_configuration.dimDelay = 1;
-    ReportUserActivity();
-    OnDimTimer();
-    ASSERT_TRUE(IsDisplayDimmed());
-    Button(kIdZoom)->click();  // would show the zoom bar
-    EXPECT_FALSE(IsDisplayDimmed());
-    EXPECT_EQ(dlg->Mode(), GraphMode::None);
-    EXPECT_FALSE(Visible(kIdZoomIn));
-    Button(kIdZoom)->click();
-    EXPECT_EQ(dlg->Mode(), GraphMode::ZoomBar);
-    EXPECT_TRUE(Visible(kIdZoomIn));
-}
-
 // ---- START's rate and range, STOP, RESET ------------------------------------------
-
-TEST_F(MainRun, StartChoosesRateAndRangeFromTheTravelTime) {
-    Make();
-    struct Row { float length, velocity; float rate, rangeMs; };
-    // 2000 ms: n = 5; 4091 ms and above: n = 10; 10 ms: the 25 ms minimum range;
-    // a pipe of no travel time runs at the full rate with the minimum range.
-    for (const Row& r : {Row{2000.0f, 1000.0f, 2000.0f, 2200.0f}, Row{4091.0f, 1000.0f, 1000.0f, 4500.1f},
-                         Row{10.0f, 1000.0f, 10000.0f, 25.0f}, Row{0.0f, 1000.0f, 10000.0f, 25.0f}}) {
-        dlg->StartOnPipe(PipeOf(r.length, r.velocity));
-        EXPECT_FLOAT_EQ(dlg->Run().SampleRate(), r.rate) << r.length;
-        EXPECT_EQ(hw->GetOutputSampleRate(), static_cast<int32_t>(r.rate)) << r.length;
-        EXPECT_NEAR(dlg->Run().Range(), r.rangeMs, 0.01f) << r.length;
-        EXPECT_EQ(dlg->Run().RangeUnit(), 1);
-        Button(kIdStop)->click();
-    }
-}
 
 // A pipe no engine covers is refused, with the reason on the status line and
 // nothing started; one the FFT engine's block cannot cover runs on the direct
@@ -104,14 +72,22 @@ TEST_F(MainRun, StartRefusesPipesNoEngineCoversAndSaysWhenTheFftEngineStandsDown
     }
 }
 
+namespace {
+
+void Touch(QWidget* screen, int x, int y) {
+    QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(screen, &down);
+}
+
 // Presses a button of the screen in front, once it is there.
 void PressInFront(int templateId, int id) {
-    QTimer::singleShot(20, [=] {
-        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
-        if (!front || front->TemplateId() != templateId) return PressInFront(templateId, id);
-        if (auto* b = front->Item<QAbstractButton>(id)) b->click();
+    WhenShown(templateId, [id](CDialogBase& front) {
+        if (auto* b = front.Item<QAbstractButton>(id)) b->click();
     });
 }
+
+}  // namespace
 
 // No reception: the bad-signal question first; the pipe entry cancelled
 // leaves the run idle on the pipe it had.
@@ -179,11 +155,8 @@ TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
     EXPECT_EQ(g_defaultBands, 1);
     EXPECT_FLOAT_EQ(dlg->Run().PostFilterOf(0).Band().lowCut, band.lowCut);  // the filters' settings stay
     EXPECT_FLOAT_EQ(dlg->Run().PostFilterOf(2).Band().highCut, 0.1f);
-    EXPECT_EQ(dlg->ItemText(kIdPipeLabel), LoadString(195) + " ");
-    EXPECT_EQ(dlg->ItemText(kIdFilterLabel), LoadString(194) + " ");
-    EXPECT_EQ(dlg->ItemText(kIdSnrLabel), LoadString(197) + " ");
-    EXPECT_EQ(dlg->ItemText(kIdElapsedLabel), LoadString(196) + " ");
-    EXPECT_TRUE(dlg->ItemText(kIdDistanceA).isEmpty() && dlg->ItemText(kIdDistanceB).isEmpty());
+    EXPECT_EQ(Texts(*dlg, {kIdPipeLabel, kIdFilterLabel, kIdSnrLabel, kIdElapsedLabel, kIdDistanceA, kIdDistanceB}),
+              QStringList({LoadString(195), LoadString(194), LoadString(197), LoadString(196)}).join(" \n") + " \n\n");
     EXPECT_TRUE(Visible(kIdStart) && Visible(kIdSurvey));
     EXPECT_FALSE(Visible(kIdResume) || Visible(kIdReset));
     EXPECT_EQ(dlg->MainPipe().GetSectionCount(), 1);  // the run's pipe came back
@@ -191,28 +164,12 @@ TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
     EXPECT_EQ(dlg->GetCheck(kIdAutoCursor), 1);
 }
 
-// Settings changed between runs reach the next run without a restart.
-TEST_F(MainRun, StartTakesTheCorrelationOptionsOfTheMoment) {
-    Make();
-    g_configuration.useFftEngine = 1;
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    EXPECT_TRUE(dlg->Run().Options().useFftEngine);
-    Button(kIdStop)->click();
-    g_configuration.useFftEngine = 0;
-    dlg->ApplySettings();
-    EXPECT_FALSE(dlg->Run().Options().useFftEngine);
-}
-
 // ---- bars ------------------------------------------------------------------------------
 
 TEST_F(MainRun, SetLeftAndSetRightAreNeverBothChecked) {
     Make();
-    Button(kIdPeakSuppress)->click();
-    Button(kIdSetLeft)->click();
-    EXPECT_EQ(dlg->GetCheck(kIdSetLeft), 1);
+    Button(kIdPeakSuppress)->click();  // SET LEFT then SET RIGHT: the gallery's suppression picture
     Button(kIdSetRight)->click();
-    EXPECT_EQ(dlg->GetCheck(kIdSetRight), 1);
-    EXPECT_EQ(dlg->GetCheck(kIdSetLeft), 0);
     EXPECT_EQ(dlg->Mode(), GraphMode::SetRight);
     Button(kIdSetLeft)->click();
     EXPECT_EQ(dlg->GetCheck(kIdSetRight), 0);
@@ -260,21 +217,6 @@ TEST_F(MainRun, FileBarClosesTheStartGateUntilReturn) {
     EXPECT_TRUE(Visible(kIdListen));
 }
 
-TEST_F(MainRun, ZoomOutFromTheFullWindowLeavesItUnchanged) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(20);
-    const int32_t left = dlg->Run().LeftLag(), right = dlg->Run().RightLag();
-    Button(kIdZoom)->click();
-    Button(kIdZoomOut)->click();
-    EXPECT_EQ(dlg->Run().LeftLag(), left);
-    EXPECT_EQ(dlg->Run().RightLag(), right);
-    Button(kIdZoomIn)->click();
-    EXPECT_LT(dlg->Run().RightLag() - dlg->Run().LeftLag(), right - left);
-    Button(kIdFullPipeView)->click();
-    EXPECT_EQ(dlg->GetCheck(kIdZoom), 0);
-}
-
 // A touch on the graph moves the cursor there and switches the auto cursor
 // off; the graph's edge pixels count as inside.
 TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
@@ -282,11 +224,7 @@ TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
     dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
     Ticks(20);
     dlg->grab();
-    const auto touch = [&](int x, int y) {
-        QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(dlg.get(), &down);
-    };
+    const auto touch = [&](int x, int y) { Touch(dlg.get(), x, y); };
     touch(24, 91);
     EXPECT_EQ(dlg->GetCheck(kIdAutoCursor), 0);
     EXPECT_EQ(dlg->Run().View().cursorOnPeak, 0);
@@ -366,24 +304,7 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
 
 // ---- the filter, survey and listen screens over a run ---------------------------------
 
-namespace {
 
-// Runs check on the screen with that template once it is in front.
-void InFront(int templateId, std::function<void(CDialogBase&)> check) {
-    QTimer::singleShot(20, [=] {
-        auto* front = qobject_cast<CDialogBase*>(QApplication::activeModalWidget());
-        if (!front || front->TemplateId() != templateId) return InFront(templateId, check);
-        check(*front);
-    });
-}
-
-void Touch(QWidget* screen, int x, int y) {
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(screen, &down);
-}
-
-}  // namespace
 
 // ACCEPT applies the band to the running run, ends the material defaults and,
 // filtering before correlating, restarts the averages on a counting stopwatch;
@@ -437,13 +358,13 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
     Ticks(20);
     dlg->grab();  // the paint lays out the legends
     int shown = -1;
-    InFront(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
+    WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
         shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
         screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
     });
     Touch(dlg.get(), 600, 100);  // the top pane's legend: trace 2
     EXPECT_EQ(shown, 2);
-    InFront(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
+    WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
         shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
         screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
     });
@@ -506,7 +427,7 @@ TEST_F(MainRun, ListenLetsTheLoopOnlyServiceTheHardware) {
     Ticks(20);
     int64_t correlated = -1, received = -1;
     uint32_t elapsed = 0;
-    InFront(CListenDialog::kTemplate, [&](CDialogBase& screen) {
+    WhenShown(CListenDialog::kTemplate, [&](CDialogBase& screen) {
         EXPECT_TRUE(dlg->Loop().ListenActive());
         correlated = dlg->Run().SamplesCorrelated();
         elapsed = dlg->Run().Clock().ElapsedMs();
@@ -656,25 +577,6 @@ QImage Paint(const GraphModel& m) {
 
 }  // namespace
 
-TEST(GraphPaint, FilledColumnsGreySuppressionAndHalvedCursorInBothSchemes) {
-    for (int scheme : {0, 1}) {
-        const GraphModel m = SmallModel(scheme);
-        const QImage image = Paint(m);
-        const QColor fill = scheme ? QColor(Qt::white) : QColor(0x00, 0x80, 0x00);
-        const QColor grey = scheme ? QColor(0x1F, 0x1F, 0x1F) : QColor(0xDF, 0xDF, 0xDF);
-        const QColor back = scheme ? QColor(Qt::black) : QColor(Qt::white);
-        EXPECT_EQ(image.pixelColor(100, 101), fill) << scheme;   // full column
-        EXPECT_EQ(image.pixelColor(101, 120), back) << scheme;   // above the half column
-        EXPECT_EQ(image.pixelColor(101, 150), fill) << scheme;   // inside it
-        EXPECT_EQ(image.pixelColor(102, 110), grey) << scheme;   // suppressed
-        EXPECT_EQ(image.pixelColor(103, 159), back) << scheme;   // empty
-        // The cursor's diamond tip on a filled column: halved, or brightened when inverted.
-        const QColor cursor = scheme ? QColor(255, 255, 255) : QColor(0, 0x40, 0);
-        EXPECT_EQ(image.pixelColor(104, 100), cursor) << scheme;
-        EXPECT_EQ(image.pixelColor(104, 101 + 0), cursor) << scheme;  // the 3-wide row's centre
-    }
-}
-
 // Beyond the sensor ends the background turns grey and the trace still shows
 // (a peak out of bracket stays visible); only suppression is grey through.
 TEST(GraphPaint, SensorEndsTintRedAndBlueAndGreyTheBackgroundBeyond) {
@@ -759,20 +661,6 @@ TEST(GraphPaint, LegendsStayInsideTheirPanesWhenARowIsEnlarged) {
         EXPECT_GT(DarkPixels(image, legend.rect.left(), legend.rect.right() + 1, legend.rect.top(), legend.rect.top() + 16), 0);
 }
 
-TEST(GraphPaint, PipeBarIsGreyWithoutSectionsElseInSectionColours) {
-    GraphModel m = SmallModel(0);
-    const QImage grey = Paint(m);
-    EXPECT_EQ(grey.pixelColor(102, 160 + 10), QColor(0x96, 0x96, 0x96));
-    m.showSensorEnds = true;
-    m.redEndX = 100;
-    m.blueEndX = 105;
-    m.sections = {{102, QColor(200, 0, 0)}, {105, QColor(0, 0, 200)}};
-    const QImage bar = Paint(m);
-    EXPECT_EQ(bar.pixelColor(101, 172), QColor(200, 0, 0));
-    EXPECT_EQ(bar.pixelColor(105, 172), QColor(0, 0, 200));
-    EXPECT_EQ(bar.pixelColor(102, 160 + 5), QColor(Qt::black));  // the joint tick
-}
-
 // A three-band legend's lines follow its pane's height alone, so a run shows
 // the same legends live and reopened: equal panes (64 px) end in the notch
 // text also while the notch is off.
@@ -828,34 +716,5 @@ TEST(RunPicture, GraphKeepsItsLegendsAndItsShape) {
         const double pictureShape = double(inPicture.height()) / inPicture.width();
         EXPECT_NEAR(pictureShape / screenShape, 1.0, 0.1) << threeBands << ": " << screenShape << " " << pictureShape;
         EXPECT_GT(inPicture.width(), onScreen.width() * 13 / 10) << threeBands;
-    }
-}
-
-// Left to right the run's block starts at the left edge and the comments end
-// at the right one; on a Persian screen both sides swap. The SNR line, where
-// the graph begins, stays readable.
-TEST(RunPicture, BlocksSwapSidesRightToLeftAndTheSnrLineStaysReadable) {
-    RunPictureInput in;
-    in.labels = {"FILENAME: ", "PIPE: ", "FILTERS: ", "ELAPSED: ", "SNR: "};
-    in.values = {"A1.corr", "200.0m", "0-500Hz", "20.0s", "77:1"};
-    in.commentsLabel = "COMMENTS: ";
-    in.comments = {"LEAK", "", ""};
-    in.graph.colours = GraphColoursFor(0);
-    in.graph.panes.push_back({{24, 91, 607, 281}, std::vector<int32_t>(584, 190)});  // a full pane: dark fill
-    for (bool rtl : {false, true}) {
-        in.rightToLeft = rtl;
-        const QImage picture = MakeRunPicture(in);
-        ASSERT_EQ(picture.size(), QSize(800, 600));
-        const int left = DarkPixels(picture, 0, 200, 31, 44), right = DarkPixels(picture, 600, 800, 31, 44);
-        EXPECT_GT(left, 0) << rtl;
-        EXPECT_GT(right, 0) << rtl;
-        // Line 2 (PIPE) has no comment beside it: it lies on its reading side alone.
-        EXPECT_EQ(DarkPixels(picture, rtl ? 0 : 600, rtl ? 200 : 800, 46, 59), 0) << rtl;
-        EXPECT_GT(DarkPixels(picture, rtl ? 600 : 0, rtl ? 800 : 200, 46, 59), 0) << rtl;
-        // Over the dark fill the SNR line shows on the picture's own background.
-        int light = 0;
-        for (int y = 96; y < 104; ++y)
-            for (int x = rtl ? 700 : 24; x < (rtl ? 780 : 100); ++x) light += picture.pixel(x, y) == QColor(kRunPictureBackground).rgb();
-        EXPECT_GT(light, 0) << "SNR line " << rtl;
     }
 }

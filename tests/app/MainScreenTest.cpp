@@ -1,14 +1,12 @@
-// The main screen's frame: X in test mode, the background rule, a clean end.
+// The main screen's frame: X in test mode; the app suite's main.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTimer>
 
 #include "ScopedSettings.h"
 #include "TempUnitRoot.h"
-#include "app/CorrelatorApp.h"
 #include "app/CorrelatorDlg.h"
 #include "settings/Configuration.h"
 
@@ -40,39 +38,9 @@ TEST_F(MainScreen, XIsHiddenOutsideTestMode) {
     dlg.hide();
 }
 
-TEST(MainScreenBackground, BandsSurroundTheGraphAndWidenForThreeTraces) {
-    const auto one = BackgroundBands(1);
-    EXPECT_EQ(one[0], QRect(0, 0, 640, 91));
-    EXPECT_EQ(one[1], QRect(0, 91, 24, 224));
-    EXPECT_EQ(one[2], QRect(607, 91, 33, 224));
-    EXPECT_EQ(one[3], QRect(0, 315, 640, 165));
-    EXPECT_EQ(BackgroundBands(3)[1].width(), 84);
-}
-
-TEST_F(MainScreen, BackgroundFollowsTheColourScheme) {
-    for (int scheme : {0, 1}) {
-        g_configuration.colourScheme = scheme;
-        CCorrelatorDlg dlg;
-        const QImage image = dlg.grab().toImage();
-        const QColor want = scheme ? Qt::black : Qt::white;
-        for (QPoint p : {QPoint(5, 50), QPoint(10, 200), QPoint(620, 200), QPoint(320, 400)})
-            EXPECT_EQ(image.pixelColor(p), want) << scheme << " at " << p.x() << "," << p.y();
-    }
-}
-
-TEST_F(MainScreen, ApplicationPreparesTheUnitRunsTheScreenAndEnds) {
-    g_configuration.testMode = 1;
-    g_configuration.SetLanguage(u"ENG");
-    QTimer::singleShot(50, [] {
-        auto* dlg = qobject_cast<CCorrelatorDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        X(*dlg)->click();
-    });
-    CCorrelatorApp app;
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_EQ(app.MainResult(), kResultOk);
-    EXPECT_EQ(CConfiguration::DataFolder(), "\\NandFlash\\Data\\");
-}
+// The background bands round the graph, one or three traces, in both schemes: the gallery.
+// The application preparing the unit, running the screen and ending: every
+// demo and journey (journey 8 ends by its script's end, outside test mode).
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);

@@ -147,10 +147,7 @@ TEST_F(Snapshots, RowButtonsEnlargeAndRestoreAndAnEnlargeButtonKeepsOneBand) {
 
     Button(kIdRow1)->click();
     EXPECT_EQ(dlg->EnlargedRow(), 1);
-    EXPECT_TRUE(dlg->GetCheck(kIdRow1));
-    EXPECT_EQ(dlg->GetDlgItem(kIdRow1)->geometry().right(), full.right());
-    EXPECT_LT(dlg->GetDlgItem(kIdRow1)->width(), full.width());
-    EXPECT_TRUE(Visible(kIdEnlarge1));
+    // How an enlarged row 1 looks: the gallery's main-three-traces-enlarged.
 
     Button(kIdRow3)->click();  // another row moves the enlargement
     EXPECT_EQ(dlg->EnlargedRow(), 3);

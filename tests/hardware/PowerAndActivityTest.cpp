@@ -152,12 +152,7 @@ TEST_F(UserActivityRule, NoDimDelayAndDisabledDimmingNeverDim) {
     EXPECT_EQ(unit->BacklightPercent(), 80);
 }
 
-TEST_F(UserActivityRule, FullBrightnessStopsThePwm) {
-    g_configuration.brightness = 10;
-    ReportUserActivity();
-    EXPECT_EQ(Sent(IOCTL_PWC_STOP), 1u);
-    EXPECT_EQ(unit->BacklightPercent(), 100);
-}
+// Full brightness stops the PWM: FrontEnd.BacklightDisplayAndPowerOff.
 
 // Start-up brings the program's hardware up on the unit installed at that time.
 TEST_F(UserActivityRule, StartUpWiresTheBacklightAndDumpsTheRadiosInTestMode) {

@@ -2,6 +2,7 @@
 // reception rating, and the information dump.
 
 #include <limits>
+#include <tuple>
 #include <utility>
 
 #include "HardwareFixture.h"
@@ -25,6 +26,12 @@ protected:
         HardwareFixture::SetUp();
         LoadRange7Bases();
         radio = std::make_unique<RadioLink>(*hw);
+    }
+    // The signal bars of stations 0 ... 4 (the base first).
+    std::vector<int> Bars() {
+        std::vector<int> bars;
+        for (int station = 0; station <= 4; ++station) bars.push_back(radio->GetSignalBars(station));
+        return bars;
     }
     std::unique_ptr<RadioLink> radio;
 };
@@ -163,11 +170,8 @@ TEST(ReceptionRating, BarsForLevels) {
 // infinity to an integer.
 TEST(ReceptionRating, NonFiniteFloorOrSpanGivesABarCountInRange) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(BarsForLevel(-35.0f, nan, 30.0f), 0);
-    EXPECT_EQ(BarsForLevel(-35.0f, -50.0f, nan), 0);
-    EXPECT_EQ(BarsForLevel(-35.0f, -inf, 30.0f), 10);
-    EXPECT_EQ(BarsForLevel(-35.0f, inf, 30.0f), 0);
-    EXPECT_EQ(BarsForLevel(-35.0f, -50.0f, inf), 0);
+    for (auto [floor, span, bars] : {std::tuple{nan, 30.0f, 0}, {-50.0f, nan, 0}, {-inf, 30.0f, 10}, {inf, 30.0f, 0}, {-50.0f, inf, 0}})
+        EXPECT_EQ(BarsForLevel(-35.0f, floor, span), bars) << floor << " " << span;
 }
 
 TEST(ReceptionRating, WindowKeepsTheLastTwentyReadings) {
@@ -191,11 +195,7 @@ TEST_F(Radios, SignalBarsFollowTheWorldsRadioLevels) {
     unit->World().Of(sim::Station::Red).rssi = -34;
     unit->World().Of(sim::Station::Blue).rssi = -20;
     unit->World().Of(sim::Station::Yellow).rssi = -50;
-    EXPECT_EQ(radio->GetSignalBars(1), 5);
-    EXPECT_EQ(radio->GetSignalBars(2), 10);
-    EXPECT_EQ(radio->GetSignalBars(3), 0);
-    EXPECT_EQ(radio->GetSignalBars(0), 10);
-    EXPECT_EQ(radio->GetSignalBars(4), 0);
+    EXPECT_EQ(Bars(), (std::vector<int>{10, 5, 10, 0, 0}));
     EXPECT_EQ(Sent(IOCTL_AUX_CONVERT), 6u);  // two conversions per radio, the first discarded
 }
 
@@ -241,24 +241,21 @@ TEST_F(Radios, CountryPresetSetsBothStationsAndTheNotch) {
     ASSERT_NE(canada, nullptr);
     const RadioSetResult r = ApplyCountryPreset(*radio, *hw, *canada);
     EXPECT_TRUE(r.red && r.blue);
-    EXPECT_EQ(g_configuration.radio[0].frequency, 446300000);
-    EXPECT_EQ(g_configuration.radio[0].bandIndex, 2);
-    EXPECT_EQ(g_configuration.notchMode, 1);
-    EXPECT_EQ(g_configuration.redManual, 0);
-    EXPECT_EQ(unit->RadioChannel(1), (446300000 - 439700000) / 12500);
-    EXPECT_EQ(unit->LineState(142).level, 1u);  // 60 Hz notch
-    EXPECT_EQ(unit->RadioCommands("SPI5:").size(), 3u);
+    // Red's frequency and band, the notch setting and line (60 Hz), the manual mark, Red's channel and commands.
+    EXPECT_EQ(std::vector<int>({g_configuration.radio[0].frequency, g_configuration.radio[0].bandIndex,
+                                g_configuration.notchMode, static_cast<int>(unit->LineState(142).level),
+                                g_configuration.redManual, unit->RadioChannel(1),
+                                static_cast<int>(unit->RadioCommands("SPI5:").size())}),
+              std::vector<int>({446300000, 2, 1, 1, 0, (446300000 - 439700000) / 12500, 3}));
 }
 
 TEST_F(Radios, PolandPresetSetsSpacingsAndSendsRedTwice) {
     ApplyCountryPreset(*radio, *hw, *FindCountryPreset("Poland"));
-    EXPECT_EQ(g_configuration.radio[0].spacing, 25000);
-    EXPECT_EQ(g_configuration.radio[1].spacing, 12500);
-    EXPECT_EQ(g_factory.redRadioSetting, 0);
-    EXPECT_EQ(g_factory.radioSetting & 0xFF, 1);
-    EXPECT_EQ(g_configuration.redManual, 1);
-    EXPECT_EQ(unit->RadioCommands("SPI5:").size(), 6u);
-    EXPECT_EQ(unit->RadioChannel(1), (451950000 - 447150000) / 25000);
+    // Spacings, the factory's 12.5 kHz flags, the manual mark, Red's commands and channel.
+    EXPECT_EQ(std::vector<int>({g_configuration.radio[0].spacing, g_configuration.radio[1].spacing, g_factory.redRadioSetting,
+                                g_factory.radioSetting & 0xFF, g_configuration.redManual,
+                                static_cast<int>(unit->RadioCommands("SPI5:").size()), unit->RadioChannel(1)}),
+              std::vector<int>({25000, 12500, 0, 1, 1, 6, (451950000 - 447150000) / 25000}));
 }
 
 TEST_F(Radios, RangeSevenToggleMovesTheBaseOfBlueAndYellow) {

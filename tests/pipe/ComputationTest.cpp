@@ -33,6 +33,11 @@ std::string CompFile(int16_t version = 1, int32_t listSize = 28, int32_t lrdtSiz
            bytes::I32(lrdtSize) + bytes::I32(2) + bytes::I32(right);
 }
 
+// The four result lines, one a line.
+std::u16string Lines(const ComputeResultTexts& t) {
+    return t.separation + u"\n" + t.leakDistance + u"\n" + t.velocity + u"\n" + t.delay;
+}
+
 std::string ReadError(const std::string& file, Computation& c) {
     std::istringstream is(file);
     try {
@@ -49,30 +54,22 @@ TEST(LeastSquares, TwoPointsGiveVelocityAndSourceDistance) {
     const LinearRegression r = Points({{100.0f, 0.05f}, {200.0f, 0.15f}});
     EXPECT_NEAR(r.GetSlope(), 0.001f, 1e-7f);
     EXPECT_NEAR(r.GetIntercept(), -0.05f, 1e-6f);
-    const ComputeResultTexts t = ComputeResults(r, 1, LengthUnit::Metres, TimeUnit::Seconds);
-    EXPECT_EQ(t.separation, u"SENSOR SEPARATION: 200.0m");
-    EXPECT_EQ(t.leakDistance, u"LEAK DISTANCE: 25.0m");
-    EXPECT_EQ(t.velocity, u"CALCULATED VELOCITY: 1000.0m/s");
-    EXPECT_EQ(t.delay, u"MEASURED TIME DELAY: 0.1500s");
+    EXPECT_EQ(Lines(ComputeResults(r, 1, LengthUnit::Metres, TimeUnit::Seconds)),
+              u"SENSOR SEPARATION: 200.0m\nLEAK DISTANCE: 25.0m\nCALCULATED VELOCITY: 1000.0m/s\nMEASURED TIME DELAY: 0.1500s");
 }
 
 TEST(LeastSquares, SelfTestPasses) { EXPECT_EQ(LinearRegressionSelfTest(), ""); }
 
 TEST(ResultTexts, EmptyWithoutPointsAndValuelessWithOneIncluded) {
     LinearRegression r;
-    ComputeResultTexts t = ComputeResults(r, 0, LengthUnit::Metres, TimeUnit::Seconds);
-    EXPECT_EQ(t.separation + t.leakDistance + t.velocity + t.delay, u"");
+    EXPECT_EQ(Lines(ComputeResults(r, 0, LengthUnit::Metres, TimeUnit::Seconds)), u"\n\n\n");
     r = Points({{328.0f, 50.0f}, {656.0f, 150.0f}});
     r.ToggleIncluded(0);
-    t = ComputeResults(r, 0, LengthUnit::Feet, TimeUnit::Milliseconds);
-    EXPECT_EQ(t.separation, u"SENSOR SEPARATION: 328.0ft");
-    EXPECT_EQ(t.leakDistance, u"LEAK DISTANCE: ");
-    EXPECT_EQ(t.velocity, u"CALCULATED VELOCITY: ");
-    EXPECT_EQ(t.delay, u"MEASURED TIME DELAY: ");
+    EXPECT_EQ(Lines(ComputeResults(r, 0, LengthUnit::Feet, TimeUnit::Milliseconds)),
+              u"SENSOR SEPARATION: 328.0ft\nLEAK DISTANCE: \nCALCULATED VELOCITY: \nMEASURED TIME DELAY: ");
     r.ToggleIncluded(0);
-    t = ComputeResults(r, 0, LengthUnit::Feet, TimeUnit::Milliseconds);
-    EXPECT_EQ(t.velocity, u"CALCULATED VELOCITY: 3.2800ft/ms");
-    EXPECT_EQ(t.delay, u"MEASURED TIME DELAY: 50.0ms");
+    const ComputeResultTexts t = ComputeResults(r, 0, LengthUnit::Feet, TimeUnit::Milliseconds);
+    EXPECT_EQ(t.velocity + t.delay, u"CALCULATED VELOCITY: 3.2800ft/msMEASURED TIME DELAY: 50.0ms");
     EXPECT_EQ(AxisTitle(u"SENSOR SEPARATION (m)", u"(ft)"), u"SENSOR SEPARATION (ft)");
 }
 
@@ -115,14 +112,11 @@ TEST(ComputationFile, SavedInMetresAndSecondsReadsBackInFeetAndMilliseconds) {
     Computation c;
     std::istringstream is(CompFile());
     const ComputationUnits stored = ReadComputation(is, c, LengthUnit::Feet, TimeUnit::Milliseconds);
-    EXPECT_EQ(stored.length, LengthUnit::Metres);
-    EXPECT_EQ(stored.time, TimeUnit::Seconds);
+    EXPECT_TRUE(stored.length == LengthUnit::Metres && stored.time == TimeUnit::Seconds);
     ASSERT_EQ(c.points.Size(), 2u);
     EXPECT_FLOAT_EQ(c.points.Point(0).x, 100.0f * 3.28084f);
     EXPECT_FLOAT_EQ(c.points.Point(1).y, 150.0f);
-    EXPECT_EQ(c.points.Point(1).included, 0);
-    EXPECT_EQ(c.leftStation, 2);
-    EXPECT_EQ(c.rightStation, 1);
+    EXPECT_EQ(std::vector<int>({c.points.Point(1).included, c.leftStation, c.rightStation}), std::vector<int>({0, 2, 1}));
 }
 
 TEST(ComputationFile, EachDefectRaisesItsOwnMessage) {

@@ -59,12 +59,9 @@ TEST(ChoiceGridLayout, AnyCountUpTo36FitsWithoutOverlap) {
         ASSERT_EQ(static_cast<int>(cells.size()), count);
         for (size_t i = 0; i < cells.size(); ++i) {
             const ScreenCell& c = cells[i];
-            EXPECT_GE(c.x, area.x);
-            EXPECT_GE(c.y, area.y);
-            EXPECT_LE(c.x + c.width, area.x + area.width) << count;
-            EXPECT_LE(c.y + c.height, area.y + area.height) << count;
-            EXPECT_GE(c.height, 36) << count;
-            EXPECT_GE(c.width, 140) << count;
+            EXPECT_TRUE(c.x >= area.x && c.y >= area.y && c.x + c.width <= area.x + area.width &&
+                        c.y + c.height <= area.y + area.height && c.height >= 36 && c.width >= 140)
+                << count << ": " << i;
             for (size_t j = 0; j < i; ++j) EXPECT_FALSE(Overlap(c, cells[j])) << count << ": " << i << ", " << j;
         }
     }

@@ -48,12 +48,9 @@ TEST(UnitRate, OnlyWholeDecimationsOfTheUnitRateCount) {
 }
 
 TEST(RangeIndex, ThresholdsBelongToTheNextIndex) {
-    EXPECT_EQ(RangeIndexForTime(10.0f, TimeUnit::Milliseconds), 0);
-    EXPECT_EQ(RangeIndexForTime(29.65f, TimeUnit::Milliseconds), 1);
-    EXPECT_EQ(RangeIndexForTime(224.0f, TimeUnit::Milliseconds), 1);
+    for (auto [ms, index] : {std::pair{10.0f, 0}, {29.65f, 1}, {224.0f, 1}, {500.0f, 2}, {1558.65f, 4}, {3795.45f, 5}})
+        EXPECT_EQ(RangeIndexForTime(ms, TimeUnit::Milliseconds), index) << ms;
     EXPECT_EQ(RangeIndexForTime(0.5f, TimeUnit::Seconds), 2);
-    EXPECT_EQ(RangeIndexForTime(1558.65f, TimeUnit::Milliseconds), 4);
-    EXPECT_EQ(RangeIndexForTime(3795.45f, TimeUnit::Milliseconds), 5);
 }
 
 TEST(NumberFormat, InchesKeepOneDecimalBelowTenAndMillimetresNone) {

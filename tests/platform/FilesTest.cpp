@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 #include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
@@ -26,12 +27,10 @@ TEST(DevicePaths, MapUnderTheUnitRootMatchingExistingNamesInAnyCase) {
 }
 
 TEST(FilePatterns, WildcardsMatchWholeNamesIgnoringCase) {
-    EXPECT_TRUE(MatchPattern("*.corr", "A1.CORR"));
-    EXPECT_TRUE(MatchPattern("A?.corr", "a1.corr"));
-    EXPECT_TRUE(MatchPattern("*", ""));
-    EXPECT_TRUE(MatchPattern("*_corr*.wav", "x_corr_1.wav"));
-    EXPECT_FALSE(MatchPattern("*.corr", "A1.corr.wav"));
-    EXPECT_FALSE(MatchPattern("A?.corr", "A12.corr"));
+    for (auto [pattern, name, matches] : {std::tuple{"*.corr", "A1.CORR", true}, {"A?.corr", "a1.corr", true}, {"*", "", true},
+                                          {"*_corr*.wav", "x_corr_1.wav", true}, {"*.corr", "A1.corr.wav", false},
+                                          {"A?.corr", "A12.corr", false}})
+        EXPECT_EQ(MatchPattern(pattern, name), matches) << pattern << " " << name;
 }
 
 TEST(FileSearch, FindsMatchesInNameOrderAndSkipsBookkeeping) {

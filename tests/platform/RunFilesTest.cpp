@@ -60,13 +60,10 @@ TEST(FileListing, SortsByUtf16CodeUnitsAndLeavesOutFoldersAndTemporaries) {
 }
 
 TEST(FileListing, SeventeenNamesAPage) {
-    EXPECT_EQ(PageCount(0), 1);
-    EXPECT_EQ(PageCount(17), 1);
-    EXPECT_EQ(PageCount(18), 2);
-    EXPECT_EQ(PageOf(18, 1).first, 17);
-    EXPECT_EQ(PageOf(18, 1).count, 1);
-    EXPECT_EQ(PageOf(18, 5).first, 17);  // beyond the last: the last
-    EXPECT_EQ(PageOf(0, 0).count, 0);
+    EXPECT_EQ(std::vector<int>({PageCount(0), PageCount(17), PageCount(18)}), std::vector<int>({1, 1, 2}));
+    // Page 5 of 18 names, beyond the last: the last.
+    EXPECT_EQ(std::vector<int>({PageOf(18, 1).first, PageOf(18, 1).count, PageOf(18, 5).first, PageOf(0, 0).count}),
+              std::vector<int>({17, 1, 17, 0}));
 }
 
 TEST(RunCompanions, DeletingARunRemovesItsRecordingAndPicturesOnly) {

@@ -1,6 +1,5 @@
 // The velocity computation screen: the result lines and the point buttons'
-// enabling, exclusion, and the modal flow ADD RESULT, SAVE AS and OPEN over
-// the file screens.
+// enabling, exclusion, files in the display units and an unreadable run.
 
 #include <gtest/gtest.h>
 
@@ -17,8 +16,6 @@
 #include "screens/ComputeDialog.h"
 #include "screens/ComputeGraph.h"
 #include "screens/FileListDialog.h"
-#include "screens/FilenameDialog.h"
-#include "screens/TextKeypadDialog.h"
 #include "settings/Configuration.h"
 
 namespace {
@@ -35,22 +32,6 @@ Computation Points(std::initializer_list<std::pair<float, float>> xy) {
 std::string CompBytes(const Computation& c) {
     std::ostringstream os;
     WriteComputation(os, c, LengthUnit::Metres, TimeUnit::Seconds);
-    return os.str();
-}
-
-// A run over metres of pipe at rate whose correlation peaks at lag samples;
-// decimated as START decimates, so its pipe record keeps 10000 Hz.
-std::string RunBytes(float rate, float metres, int32_t lag) {
-    CCorrelation run(500, 100, 100.0f, 1, 10000.0f);
-    run.SetSampleRate(rate);
-    run.SetRange(100.0f, 1);
-    PipeSegment s;
-    s.SetLength(metres, LengthUnit::Metres);
-    s.SetVelocity(1250.0f);
-    run.Pipe().AddSection(s);
-    run.Accumulator(0)[static_cast<size_t>(run.MaxLag() + lag)] = 900;
-    std::ostringstream os;
-    run.Write(os);
     return os.str();
 }
 
@@ -89,10 +70,7 @@ protected:
 TEST_F(ComputeScreen, ResultLinesAndPointButtonsFollowThePoints) {
     C screen;
     screen.SetComputation(Points({{100.0f, 0.05f}, {200.0f, 0.15f}}));
-    screen.InitForDisplay();
-    EXPECT_EQ(Text(screen, C::kIdSeparation), "SENSOR SEPARATION: 100.0m");
-    EXPECT_EQ(Text(screen, C::kIdLeakDistance), "LEAK DISTANCE: 25.0m");
-    EXPECT_EQ(Text(screen, C::kIdVelocity), "CALCULATED VELOCITY: 1000.0m/s");
+    screen.InitForDisplay();  // the texts themselves: ComputationTest and the gallery
     EXPECT_EQ(Text(screen, C::kIdDelay), "MEASURED TIME DELAY: 0.0500s");
     EXPECT_FALSE(Enabled(screen, C::kIdSelectPrevious));
     EXPECT_TRUE(Enabled(screen, C::kIdSelectNext));
@@ -107,7 +85,6 @@ TEST_F(ComputeScreen, ResultLinesAndPointButtonsFollowThePoints) {
 
     Click(screen, C::kIdRemoveResult);
     EXPECT_EQ(screen.Selected(), 0u);
-    EXPECT_EQ(Text(screen, C::kIdSeparation), "SENSOR SEPARATION: 100.0m");
     EXPECT_EQ(Text(screen, C::kIdVelocity), "CALCULATED VELOCITY: ");
     EXPECT_FALSE(Enabled(screen, C::kIdSelectNext));
 
@@ -145,13 +122,9 @@ TEST_F(ComputeScreen, FilesShowInTheDisplayUnitsAndABrokenOneChangesNothing) {
     C screen;
     screen.InitForDisplay();
     ASSERT_TRUE(screen.ReadFile(std::string(kData) + "M.comp"));
-    EXPECT_FLOAT_EQ(screen.GetComputation().points.Point(0).x, 100.0f * 3.28084f);
-    EXPECT_FLOAT_EQ(screen.GetComputation().points.Point(1).y, 150.0f);
-    EXPECT_EQ(Text(screen, C::kIdSeparation), "SENSOR SEPARATION: 328.1ft");
-    EXPECT_EQ(Text(screen, C::kIdDelay), "MEASURED TIME DELAY: 50.0ms");
-    EXPECT_EQ(Text(screen, C::kIdVelocity), "CALCULATED VELOCITY: 3.2808ft/ms");
-    EXPECT_EQ(Text(screen, C::kIdSeparationAxis), "SENSOR SEPARATION (ft)");
-    EXPECT_EQ(Text(screen, C::kIdDelayAxis), "MEASURED TIME DELAY (ms)");
+    EXPECT_EQ(Texts(screen, {C::kIdSeparation, C::kIdDelay, C::kIdVelocity, C::kIdSeparationAxis, C::kIdDelayAxis}),
+              "SENSOR SEPARATION: 328.1ft\nMEASURED TIME DELAY: 50.0ms\nCALCULATED VELOCITY: 3.2808ft/ms\n"
+              "SENSOR SEPARATION (ft)\nMEASURED TIME DELAY (ms)");
 
     EXPECT_FALSE(screen.ReadFile(std::string(kData) + "CUT.comp"));
     EXPECT_EQ(Text(screen, C::kIdMessage), "CComputeDialog Read: Unknown file type");
@@ -161,40 +134,14 @@ TEST_F(ComputeScreen, FilesShowInTheDisplayUnitsAndABrokenOneChangesNothing) {
     EXPECT_EQ(Text(screen, C::kIdMessage), "");
 }
 
-// ADD RESULT of a run decimated to 2000 Hz (lag -40 is 20 ms there, not 4),
-// then of one at 10000 Hz; SAVE AS writes them, OPEN brings them back after
-// a REMOVE.
-TEST_F(ComputeScreen, AddedRunsAreSavedAndReopened) {
-    root.Put(std::string(kData) + "A.corr", RunBytes(2000.0f, 150.0f, -40));
-    root.Put(std::string(kData) + "B.corr", RunBytes(10000.0f, 250.0f, -800));
+// Journey 7 adds three runs (one decimated), saves, removes and reopens them;
+// here a run that cannot be read adds no point and says so.
+TEST_F(ComputeScreen, AnUnreadableRunAddsNoPointAndSaysWhy) {
     root.Put(std::string(kData) + "C.corr", "TkCo broken");
-    g_configuration.velocityPerMs = 1;
     C screen;
-    auto press = [](int id) { return Press(id); };
-    driver.Queue({
-        press(C::kIdAddResult), press(CFileListDialog::kIdOpen), Unwind(), Unwind(),
-        OnScreen(C::kTemplate, [](CDialogBase& s) {
-            EXPECT_EQ(Text(s, C::kIdDelay), "MEASURED TIME DELAY: ");
-            EXPECT_EQ(Text(s, C::kIdSeparation), "SENSOR SEPARATION: 150.0m");
-        }),
-        press(C::kIdAddResult), press(CFileListDialog::kIdSelectDown), press(CFileListDialog::kIdOpen), Unwind(),
-        Unwind(),
-        OnScreen(C::kTemplate, [](CDialogBase& s) {
-            EXPECT_EQ(Text(s, C::kIdDelay), "MEASURED TIME DELAY: -80.0ms");  // the new point is selected
-            EXPECT_EQ(Text(s, C::kIdVelocity), "CALCULATED VELOCITY: 1.6667m/ms");
-        }),
-        press(C::kIdAddResult), press(CFileListDialog::kIdSelectDown), press(CFileListDialog::kIdSelectDown),
-        press(CFileListDialog::kIdOpen), Unwind(), Unwind(),
-        OnScreen(C::kTemplate, [](CDialogBase& s) { EXPECT_NE(Text(s, C::kIdMessage), ""); }),
-        press(C::kIdSaveAs), press(CTextKeypadDialog::KeyOf('P')), press(CTextKeypadDialog::kIdEnter), Unwind(),
-        Unwind(), press(C::kIdRemoveResult), press(C::kIdOpen), press(CFileListDialog::kIdOpen), Unwind(), Unwind(),
-        press(C::kIdExit),
-    });
+    driver.Queue({Press(C::kIdAddResult), Press(CFileListDialog::kIdOpen), Unwind(), Unwind(),
+                  OnScreen(C::kTemplate, [](CDialogBase& s) { EXPECT_NE(Text(s, C::kIdMessage), ""); }),
+                  Press(C::kIdExit)});
     EXPECT_EQ(screen.DoModal(), kResultOk);
-    ASSERT_TRUE(platform::PathExists(std::string(kData) + "P.comp"));
-    const LinearRegression& points = screen.GetComputation().points;
-    ASSERT_EQ(points.Size(), 2u);
-    EXPECT_FLOAT_EQ(points.Point(0).y, -20.0f);
-    EXPECT_FLOAT_EQ(points.Point(1).y, -80.0f);
-    EXPECT_EQ(screen.GetComputation().leftStation, 1);
+    EXPECT_EQ(screen.GetComputation().points.Size(), 0u);
 }

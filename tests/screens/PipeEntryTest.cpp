@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QTimer>
 #include <sstream>
 
 #include "QtApp.h"

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "QtApp.h"
 #include "ScreenDriver.h"
@@ -65,9 +66,7 @@ TEST_F(SetupScreens, BlueWithRedOpensAsRedWithBlueAndOkStoresTheUsualPair) {
     EXPECT_EQ(screen.DoModal(), kResultOk);
     CConfiguration stored;
     stored.Load();
-    EXPECT_EQ(stored.stationA, 1);
-    EXPECT_EQ(stored.stationB, 2);
-    EXPECT_EQ(g_configuration.stationA, 1);
+    EXPECT_EQ(std::vector<int>({stored.stationA, stored.stationB, g_configuration.stationA}), std::vector<int>({1, 2, 1}));
 }
 
 TEST_F(SetupScreens, CancelOnEitherScreenLeavesTheConfigurationFileByteIdentical) {
@@ -109,13 +108,9 @@ TEST_F(SetupScreens, AdvancedOkStoresWhatTheScreenShows) {
     EXPECT_EQ(screen.DoModal(), kResultOk);
     CConfiguration stored;
     stored.Load();
-    EXPECT_EQ(stored.unitSystem, 1);
-    EXPECT_EQ(stored.velocityPerMs, 1);
-    EXPECT_EQ(stored.useFftEngine, 0);
-    EXPECT_EQ(stored.filterOptimisation, 2);
-    EXPECT_EQ(stored.postFilter, 1);
-    EXPECT_EQ(stored.peakSharpenOther, 1);
-    EXPECT_EQ(stored.sharpenSelection, 0);
+    EXPECT_EQ(std::vector<int>({stored.unitSystem, stored.velocityPerMs, stored.useFftEngine, stored.filterOptimisation,
+                                stored.postFilter, stored.peakSharpenOther, stored.sharpenSelection}),
+              std::vector<int>({1, 1, 0, 2, 1, 1, 0}));
 }
 
 // ---- when the Base pairs are offered ------------------------------------------------

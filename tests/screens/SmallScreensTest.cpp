@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTimer>
+#include <vector>
 
 #include "ScopedSettings.h"
 #include "QtApp.h"
@@ -149,10 +150,10 @@ TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
         g_configuration.testMode = static_cast<uint8_t>(testMode);
         CBadSignalDlg dlg;
         dlg.InitForDisplay();
-        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdCancel)->isHidden(), testMode == 0);
-        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdYes)->isHidden(), testMode == 1);
-        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdNo)->isHidden(), testMode == 1);
-        EXPECT_EQ(!dlg.GetDlgItem(CBadSignalDlg::kIdQuestion)->isHidden(), testMode == 1);
+        std::vector<bool> shown;  // CANCEL, YES, NO, the question
+        for (int id : {CBadSignalDlg::kIdCancel, CBadSignalDlg::kIdYes, CBadSignalDlg::kIdNo, CBadSignalDlg::kIdQuestion})
+            shown.push_back(!dlg.GetDlgItem(id)->isHidden());
+        EXPECT_EQ(shown, std::vector<bool>({!testMode, !!testMode, !!testMode, !!testMode})) << testMode;
     }
     CBadSignalDlg dlg;
     QTimer::singleShot(0, [&] { Button(dlg, CBadSignalDlg::kIdYes)->click(); });
@@ -160,10 +161,8 @@ TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
 }
 
 TEST(AboutChoices, TemplateBySerialAndBadgeByBrandingThenLanguage) {
-    EXPECT_EQ(CAboutDlg::TemplateFor(u"Q123"), 256);
-    EXPECT_EQ(CAboutDlg::TemplateFor(u"A123"), 100);
-    EXPECT_EQ(CAboutDlg::TemplateFor(u""), 100);
-    EXPECT_EQ(CAboutDlg::BadgeFor(1, u"FAS"), 266);
-    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"FAS"), 263);
-    EXPECT_EQ(CAboutDlg::BadgeFor(0, u"ENG"), 262);
+    EXPECT_EQ(std::vector({CAboutDlg::TemplateFor(u"Q123"), CAboutDlg::TemplateFor(u"A123"), CAboutDlg::TemplateFor(u"")}),
+              std::vector({256, 100, 100}));
+    EXPECT_EQ(std::vector({CAboutDlg::BadgeFor(1, u"FAS"), CAboutDlg::BadgeFor(0, u"FAS"), CAboutDlg::BadgeFor(0, u"ENG")}),
+              std::vector({266, 263, 262}));
 }

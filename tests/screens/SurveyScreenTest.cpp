@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 
 #include "QtApp.h"
@@ -15,7 +14,6 @@
 #include "screens/FilterDialog.h"
 #include "screens/SurveyDialog.h"
 #include "settings/Configuration.h"
-#include "ui/Resources.h"
 
 namespace {
 
@@ -110,17 +108,6 @@ TEST_F(SurveyScreen, CancelStoresNothing) {
     EXPECT_EQ(g_configuration.surveyRange, 1);
     EXPECT_EQ(Stored().surveyRange, 1);
     EXPECT_EQ(Stored().surveyFilter, 0);
-}
-
-TEST_F(SurveyScreen, RangeCaptionsFollowTheUnitSystem) {
-    CSurveyDialog screen;
-    g_configuration.unitSystem = 1;
-    screen.InitForDisplay();
-    for (int r = 0; r < 4; ++r) EXPECT_EQ(screen.ItemText(r + CSurveyDialog::kIdShort), LoadString(170 + r)) << r;
-    EXPECT_EQ(screen.ItemText(CSurveyDialog::kIdMedium), "MEDIUM RANGE 250ms (UP TO 750ft METALLIC, 150ft PLASTIC)");
-    g_configuration.unitSystem = 0;  // the same screen opened again
-    screen.InitForDisplay();
-    EXPECT_EQ(screen.ItemText(CSurveyDialog::kIdMedium), "MEDIUM RANGE 250ms (UP TO 250m METALLIC, 50m PLASTIC)");
 }
 
 // DEFINE CUSTOM SETTINGS keeps the band the filter screen accepts, at once;

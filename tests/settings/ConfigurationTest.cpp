@@ -63,6 +63,25 @@ std::string ConfigFile(const std::string& record, int32_t storedSize, int32_t ve
     return f + record;
 }
 
+constexpr const char* kUserFields = "range 3 units 1 stations 21 off 6 light 7 lang DEU test 0 brand 1 notch 2 cuts 150,900 "
+                                   "touch C7 radio 458000000/5/25000 scheme 1 dim 5 span 42 reserved 90";
+constexpr const char* kDefaultFields = "range 1 units 0 stations 12 off 12 light 10 lang  test 1 brand 0 notch 0 cuts 0,0 "
+                                      "touch  radio 447150000/3/12500 scheme 0 dim 2 span 30 reserved 0";
+
+// The fields the loader takes or defaults, on one line.
+std::string Fields(const CConfiguration& c) {
+    std::ostringstream os;
+    const auto ascii = [](const std::u16string& t) { return std::string(t.begin(), t.end()); };
+    const RadioRecord& r = c.radio[0];
+    os << "range " << c.surveyRange << " units " << c.unitSystem << " stations " << c.stationA << c.stationB
+       << " off " << c.powerOffTime << " light " << c.brightness << " lang " << ascii(c.Language()) << " test "
+       << int(c.testMode) << " brand " << c.branding << " notch " << c.notchMode << " cuts " << c.surveyCustomCutoffs[0]
+       << "," << c.surveyCustomCutoffs[3] << " touch " << ascii(c.TouchCalibration()) << " radio " << r.frequency << "/"
+       << r.bandIndex << "/" << r.spacing << " scheme " << c.colourScheme << " dim " << c.dimLevel << " span "
+       << c.rssiSpan << " reserved " << int(c.reserved129[0]);
+    return os.str();
+}
+
 CConfiguration LoadBytes(const std::string& bytes) {
     CConfiguration c;
     std::istringstream is(bytes);
@@ -86,15 +105,9 @@ TEST(ConfigurationFile, StoredRecordIsUsedWholeButRadioTablesStayTheProgramsOwn)
     CConfiguration c;
     std::istringstream is(ConfigFile(UserRecord(), 704));
     EXPECT_EQ(c.LoadFrom(is), CConfiguration::LoadOutcome::Read);
-    EXPECT_EQ(c.surveyRange, 3);
-    EXPECT_EQ(c.Language(), u"DEU");
-    EXPECT_EQ(c.testMode, 0);
-    EXPECT_EQ(c.radio[0].frequency, 458000000);
-    EXPECT_EQ(c.radio[0].spacing, 25000);
+    EXPECT_EQ(Fields(c), kUserFields);
     EXPECT_EQ(c.radio[0].bandTable, 1u);
     EXPECT_EQ(c.radio[2].bandTable, 3u);
-    EXPECT_EQ(c.rssiSpan, 42.0f);
-    EXPECT_EQ(c.reserved129[0], 0x5A);
     EXPECT_EQ(c.RecordBytes().substr(0, 80), UserRecord().substr(0, 80));
 }
 
@@ -105,9 +118,7 @@ TEST(ConfigurationFile, ForeignOrVersionOneFileIsRejectedWhole) {
         CConfiguration c;
         std::istringstream is(bytes);
         EXPECT_EQ(c.LoadFrom(is), CConfiguration::LoadOutcome::Rejected);
-        EXPECT_EQ(c.surveyRange, 1);
-        EXPECT_EQ(c.radio[0].frequency, kDefaultRadioFrequency);
-        EXPECT_TRUE(c.Language().empty());
+        EXPECT_EQ(Fields(c), kDefaultFields);
     }
 }
 
@@ -116,15 +127,11 @@ TEST(ConfigurationFile, ForeignOrVersionOneFileIsRejectedWhole) {
 // leaves rssiSpan at 30, a negative size is rejected.
 TEST(ConfigurationFile, StoredSizeDecidesWhatIsTaken) {
     CConfiguration c = LoadBytes(ConfigFile(UserRecord().substr(0, 300), 704));
-    EXPECT_EQ(c.radio[0].frequency, kDefaultRadioFrequency);
-    EXPECT_EQ(c.surveyRange, 1);
-    EXPECT_EQ(c.colourScheme, 0);
+    EXPECT_EQ(Fields(c), kDefaultFields);
     c = LoadBytes(ConfigFile(UserRecord(900), 900));
-    EXPECT_EQ(c.surveyRange, 3);
-    EXPECT_EQ(c.rssiSpan, 42.0f);
+    EXPECT_EQ(Fields(c), kUserFields);
     c = LoadBytes(ConfigFile(UserRecord(688), 688));
-    EXPECT_EQ(c.dimLevel, 5);
-    EXPECT_EQ(c.rssiSpan, 30.0f);
+    EXPECT_EQ(Fields(c), std::string(kUserFields).replace(std::string(kUserFields).find("span 42"), 7, "span 30"));
     std::istringstream is(ConfigFile(UserRecord(), -4));
     EXPECT_EQ(c.LoadFrom(is), CConfiguration::LoadOutcome::Rejected);
 }
@@ -135,26 +142,10 @@ TEST(ConfigurationCheck, OutOfRangeFieldResetsDefaultedFieldsOnly) {
     CConfiguration c;
     std::istringstream is(ConfigFile(record, 704));
     EXPECT_EQ(c.LoadFrom(is), CConfiguration::LoadOutcome::Reset);
-    EXPECT_EQ(c.powerOffTime, 12);
-    EXPECT_EQ(c.surveyRange, 1);
-    EXPECT_EQ(c.unitSystem, 0);
-    EXPECT_EQ(c.stationA, 1);
-    EXPECT_EQ(c.stationB, 2);
-    EXPECT_EQ(c.brightness, 10);
-    EXPECT_TRUE(c.Language().empty());
-    EXPECT_EQ(c.testMode, 1);
-    EXPECT_EQ(c.rssiSpan, 30.0f);
     // Kept: what defaults do not cover (branding, notch, custom cut-offs,
     // touch calibration, radio records, colour scheme, reserved bytes).
-    EXPECT_EQ(c.branding, 1);
-    EXPECT_EQ(c.notchMode, 2);
-    EXPECT_EQ(c.surveyCustomCutoffs[0], 150.0f);
-    EXPECT_EQ(c.surveyCustomCutoffs[3], 900.0f);
-    EXPECT_EQ(c.TouchCalibration(), u"C7");
-    EXPECT_EQ(c.radio[0].frequency, 458000000);
-    EXPECT_EQ(c.radio[0].bandIndex, 5);
-    EXPECT_EQ(c.colourScheme, 1);
-    EXPECT_EQ(c.reserved129[0], 0x5A);
+    EXPECT_EQ(Fields(c), "range 1 units 0 stations 12 off 12 light 10 lang  test 1 brand 1 notch 2 cuts 150,900 touch C7 "
+                         "radio 458000000/5/25000 scheme 1 dim 2 span 30 reserved 90");
 }
 
 TEST(ConfigurationCheck, EachCheckedFieldHasItsRange) {

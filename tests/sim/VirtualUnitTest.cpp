@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "TempUnitRoot.h"
@@ -80,12 +79,7 @@ TEST(ScenarioText, WholeNumbersBeyondTheirTypeAreRefused) {
     EXPECT_EQ(ParseScenario("mains 60.9\n").mains, 60);
 }
 
-TEST(ScenarioText, UnitRootFileIsUsedWhenNoFileIsNamed) {
-    TempUnitRoot root;
-    EXPECT_EQ(LoadUnitScenario().sections.size(), DefaultScenario().sections.size());
-    std::ofstream(root.Path() / "scenario.txt") << "section 300 1200\nleak 100 200\n";
-    EXPECT_DOUBLE_EQ(LoadUnitScenario().TotalLength(), 300.0);
-}
+// The unit root's scenario.txt in use: unit_care_demo (its battery of 7.2 V).
 
 // A scenario file is bounded before it is read, and an error quotes only the
 // start of a word (a 1.5 GB file took 4.6 GB of memory and its refusal
@@ -184,17 +178,9 @@ TEST_F(VirtualDevices, UnknownCodesAndWrongSizesAreRefused) {
     EXPECT_FALSE(platform::DeviceIoControl(adc, ioctl::kAttachTimer, nullptr, 0, nullptr, 0, nullptr));  // nothing armed
 }
 
-TEST_F(VirtualDevices, FaultHookFailsTheNamedCountThenFallsThrough) {
-    const platform::Handle aux = Open("SPI3:");
-    unit->FailRequests(ioctl::kDisplayPower, 2);
-    EXPECT_FALSE(Call(aux, ioctl::kDisplayPower, uint8_t{0}));
-    EXPECT_FALSE(Call(aux, ioctl::kDisplayPower, uint8_t{0}));
-    EXPECT_TRUE(unit->DisplayOn());  // a failed request never reached the device
-    EXPECT_TRUE(Call(aux, ioctl::kDisplayPower, uint8_t{0}));
-    EXPECT_FALSE(unit->DisplayOn());
-    unit->FailRequests(ioctl::kDisplayPower, -1, "SPI7:");  // another device: no effect here
-    EXPECT_TRUE(Call(aux, ioctl::kDisplayPower, uint8_t{1}));
-}
+// The fault hook (a count, then falling through; one device only) is what the
+// hardware tests' failed requests rest on: Radios.FailedAttemptIsSentWholeAndRetriedAfterAPause
+// and UnitCare.TuningSendsTheChannelAndShowsTheOutcome fail if it misbehaves.
 
 // The shipped scenario file describes the built-in default world.
 TEST(ScenarioText, ShippedDefaultFileIsTheBuiltInWorld) {

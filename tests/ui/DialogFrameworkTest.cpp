@@ -36,7 +36,6 @@ class ProbeScreen : public CDialogBase {
 public:
     explicit ProbeScreen(QWidget* parent = nullptr) : CDialogBase(194, parent) {
         OnCommand(6, [this] { ++commands; });
-        OnCommand(7, [this] { EndDialog(kResultLanguage); });
     }
     int commands = 0;
     int penEvents = 0;  // downs, moves and ups that reached the screen
@@ -163,25 +162,10 @@ TEST(DialogTemplates, EveryButtonIsAtLeastAFingerWideAndHigh) {
     EXPECT_GT(checked, 500);
 }
 
-TEST(DialogTemplates, DialogUnitsFillTheScreen) {
-    EXPECT_EQ(UnitsToPixels(QRect(0, 0, 285, 214)), QRect(0, 0, 640, 480));
-    EXPECT_EQ(UnitsToPixels(QSize(188, 98)), QSize(422, 220));
-    // Neighbouring controls stay neighbours: no gap or overlap from rounding.
-    const QRect a = UnitsToPixels(QRect(6, 22, 66, 24)), b = UnitsToPixels(QRect(72, 22, 66, 24));
-    EXPECT_EQ(a.right() + 1, b.left());
-}
+// Screens built from their templates at their size, in dialog units scaled
+// to the screen: every picture of the gallery.
 
-TEST_F(DialogFramework, ScreenIsBuiltFromItsTemplateAtItsSize) {
-    ProbeScreen screen;
-    EXPECT_EQ(screen.size(), QSize(422, 220));
-    ASSERT_NE(screen.Item<QLabel>(1000), nullptr);
-    EXPECT_EQ(screen.ItemText(1000), "OUTSTATION SIGNAL QUALITY IS LOW OR NON-EXISTENT.");
-    EXPECT_TRUE(screen.Item<QAbstractButton>(6)->isHidden());
-    EXPECT_EQ(screen.GetDlgItem(4242), nullptr);
-    screen.SetItemText(4242, "nothing happens");
-}
-
-// Such a template in a pack gives way to the built-in one.
+// A pack template beyond the screen gives way to the built-in one.
 TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
     TempUnitRoot root;
     root.Put("\\NandFlash\\TamrikDialogsTST.dll",
@@ -260,30 +244,8 @@ TEST(DimTimerOnTheUnitsClock, DimsWhenTheUnitsClockHasRunTheDelay) {
     ResetUserActivity();
 }
 
-TEST_F(DialogFramework, LanguageCodeFromANestedScreenClosesItsParentWithTheSameCode) {
-    ProbeScreen parent;
-    int childResult = 0;
-    QTimer::singleShot(0, [&] {
-        ProbeScreen child(&parent);
-        QTimer::singleShot(0, [&] { Button(child, 7)->click(); });
-        childResult = parent.RunChild(child);
-    });
-    EXPECT_EQ(parent.DoModal(), kResultLanguage);
-    EXPECT_EQ(childResult, kResultLanguage);
-}
-
-TEST_F(DialogFramework, OkFromANestedScreenLeavesTheParentOpen) {
-    ProbeScreen parent;
-    QTimer::singleShot(0, [&] {
-        CKeyboardDialog child(QStringLiteral("NAME"), QString(), 8, &parent);
-        QTimer::singleShot(0, [&] { Button(child, 1)->click(); });
-        EXPECT_EQ(parent.RunChild(child), kResultOk);
-        EXPECT_TRUE(parent.isVisible());
-        parent.EndDialog(kResultCancel);
-    });
-    EXPECT_EQ(parent.DoModal(), kResultCancel);
-}
-
+// Codes passed up from nested screens: MainSetup.APassedUpCodeEndsTheProgramAfterTheBadgeFlash
+// and every modal flow the screen tests drive.
 TEST_F(DialogFramework, WindowTimersFireByIdentifierAndStopWithTheScreen) {
     ProbeScreen screen;
     screen.SetTimer(5, 1);
