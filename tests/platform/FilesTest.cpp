@@ -119,7 +119,7 @@ TEST(AttributeStore, DamagedLinesAreIgnoredAndDroppedAtTheNextSave) {
     TempUnitRoot root;
     root.Put("\\NandFlash\\keep", "x");
     root.Put("\\.attributes",
-             "2\tnandflash/keep\n99999999999999999999\tnandflash/keep\nabc\tx\n-1\tx\n 2\tx\n3\n\t\n2\t\n");
+             "2\tnandflash/keep\n1x\tx\n99999999999999999999\tnandflash/keep\nabc\tx\n-1\tx\n 2\tx\n3\n\t\n2\t\n");
     SetUnitRoot(root.Path());
     EXPECT_EQ(GetFileAttributes("\\NandFlash\\keep"), kAttrHidden);
     EXPECT_TRUE(AddFileAttributes("\\NandFlash\\keep", kAttrReadOnly));
