@@ -22,6 +22,7 @@
 #include "bench/BenchSummary.h"
 #include "bench/FftwBlock.h"
 #include "dsp/CorrelationKernel.h"
+#include "dsp/TargetIsa.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -171,12 +172,7 @@ inline int32_t LoadPair(const int16_t* p) {
     return v;
 }
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+CORR_TARGET_BEGIN("avx2")
 namespace avx2 {
 struct Ops {
     static constexpr int32_t W = 8;
@@ -201,18 +197,9 @@ struct Ops {
 };
 #include "bench/LimitKernels.h"
 }  // namespace avx2
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+CORR_TARGET_END
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vnni"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx512vnni")
-#endif
+CORR_TARGET_BEGIN("avx512f,avx512bw,avx512vnni")
 namespace vnni {
 struct Ops {
     static constexpr int32_t W = 16;
@@ -243,11 +230,7 @@ struct Ops {
 };
 #include "bench/LimitKernels.h"
 }  // namespace vnni
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+CORR_TARGET_END
 #endif
 
 struct LimitVariant {

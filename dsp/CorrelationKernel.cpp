@@ -1,4 +1,5 @@
 #include "dsp/CorrelationKernel.h"
+#include "dsp/TargetIsa.h"
 
 #include <algorithm>
 #include <atomic>
@@ -150,12 +151,7 @@ void KernelSse2(const int16_t* pairs, const int16_t* b, int32_t n, int32_t lagCo
     }
 }
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+CORR_TARGET_BEGIN("avx2")
 // Blue sliding past 8 lags per register, 6 registers per tile: for CPUs
 // where a load that straddles cache lines costs more than the ramps' extra
 // products (the plain AVX2 tile's loads straddle almost half the time).
@@ -184,18 +180,9 @@ struct Ops {
 #include "dsp/DirectSlide.h"
 #include "dsp/DirectSweep.h"
 }  // namespace avx2
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+CORR_TARGET_END
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vnni"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx512vnni")
-#endif
+CORR_TARGET_BEGIN("avx512f,avx512bw,avx512vnni")
 // 16 lags per register, 8 registers per tile (enough chains to cover the
 // fused multiply-add's latency); VNNI fuses the multiply and the add, and the
 // Red pairs, a cache line per load, are loaded once per tile and step.
@@ -228,11 +215,7 @@ struct Ops {
 #include "dsp/DirectSlide.h"
 #include "dsp/DirectSweep.h"
 }  // namespace avx512
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+CORR_TARGET_END
 
 __attribute__((target("avx2"))) void KernelAvx2Slide(const int16_t* pairs, const int16_t* b, int32_t n,
                                                      int32_t lagCount, int64_t* c) {

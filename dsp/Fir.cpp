@@ -1,4 +1,5 @@
 #include "dsp/Fir.h"
+#include "dsp/TargetIsa.h"
 
 #include <algorithm>
 #include <atomic>
@@ -73,12 +74,7 @@ void BlockPortable(const int32_t* c, int32_t m, const int32_t* w, int32_t n, uin
 }
 
 #ifdef FIR_X86
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+CORR_TARGET_BEGIN("avx2")
 inline __m256i Load(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
 
 // c[i] (at[-i] + at[i]) for eight outputs, added to s.
@@ -118,11 +114,7 @@ void BlockAvx2(const int32_t* c, int32_t m, const int32_t* w, int32_t n, uint32_
     }
     if (k < n) BlockPortable(c, m, w + k, n - k, acc + k);
 }
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+CORR_TARGET_END
 
 bool HasAvx2() {
     __builtin_cpu_init();
