@@ -125,31 +125,37 @@ TEST(CorrelationFile, HeaderOnlySkipsTraceAndAccumulators) {
     EXPECT_NE(run.Accumulator(0).size(), 3u);
 }
 
-TEST(CorrelationFileErrors, WrongMagicRaisesBeforeAnythingElse) {
+// A wrong magic, version or type; a Data size outside 89 ... 93; an
+// accumulator or trace of the wrong size or out of place; a missing last
+// accumulator and a hostile size in a chunk to be skipped.
+TEST(CorrelationFileErrors, EachDamageRaisesItsMessage) {
+    const auto with = [](size_t at, char byte) {
+        std::string bytes = HandFile();
+        bytes[at] = byte;
+        return bytes;
+    };
+    std::string disp = HandFile(), twoAccumulators = DataFields();
+    disp.replace(disp.find("Disp") + 4, 1, "\x06");
+    twoAccumulators[65] = 2;  // two announced, only Cor0 present
+    const char kType[] = "CCorrelation Read: Unknown file type", kCut[] = "CCorrelation Read: Corrupted file";
+    const std::pair<std::string, const char*> rows[] = {
+        {with(3, 'x'), kType},
+        {with(4, 3), kType},
+        {with(8, 2), kType},
+        {with(14, 94), kDataError},
+        {with(14, 88), kDataError},
+        {Chunks(DataFields(), Hex("'Cor0' 10 00 00 00") + std::string(16, '\0')), kDataError},
+        {disp, kDataError},
+        {Hex("'TkCo' 02 00 00 00 01 00") + kCor0, kDataError},  // accumulator before "Data"
+        {Chunks(twoAccumulators, kCor0), kCut},
+        {Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff")), kCut},
+    };
+    for (size_t row = 0; row < std::size(rows); ++row) EXPECT_EQ(ReadError(rows[row].first), rows[row].second) << row;
     CCorrelation run;
-    std::string bytes = HandFile();
-    bytes[3] = 'x';
-    std::istringstream in(bytes);
-    EXPECT_THROW(
-        {
-            try {
-                run.Read(in);
-            } catch (const archive::ArchiveError& e) {
-                EXPECT_STREQ(e.what(), "CCorrelation Read: Unknown file type");
-                throw;
-            }
-        },
-        archive::ArchiveError);
+    std::istringstream in(with(3, 'x'));  // raised before anything else is read
+    EXPECT_THROW(run.Read(in), archive::ArchiveError);
     EXPECT_EQ(in.tellg(), 4);
     EXPECT_EQ(run.MaxLag(), 1088);
-}
-
-TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
-    std::string version = HandFile(), type = HandFile();
-    version[4] = 3;
-    type[8] = 2;
-    EXPECT_EQ(ReadError(version), "CCorrelation Read: Unknown file type");
-    EXPECT_EQ(ReadError(type), "CCorrelation Read: Unknown file type");
 }
 
 // Counts that would size arrays: L, columns, traces, accumulators; a negative
@@ -194,30 +200,6 @@ TEST(CorrelationFile, LongRunsReopenAndTheirSampleCountSaturates) {
         run.AddRedSamples(more.data(), 100);
         EXPECT_EQ(run.RedSamplesReceived(), count == 0x7FFFFFFFu ? 0x7FFFFFFF : 36000100) << count;
     }
-}
-
-TEST(CorrelationFileErrors, DataSizeOutside89To93) {
-    std::string bytes = HandFile();
-    bytes[14] = 94;
-    EXPECT_EQ(ReadError(bytes), kDataError);
-    bytes[14] = 88;
-    EXPECT_EQ(ReadError(bytes), kDataError);
-}
-
-TEST(CorrelationFileErrors, AccumulatorOrTraceOfTheWrongSizeOrOutOfPlace) {
-    EXPECT_EQ(ReadError(Chunks(DataFields(), Hex("'Cor0' 10 00 00 00") + std::string(16, '\0'))), kDataError);
-    std::string disp = HandFile();
-    disp.replace(disp.find("Disp") + 4, 1, "\x06");
-    EXPECT_EQ(ReadError(disp), kDataError);
-    EXPECT_EQ(ReadError(Hex("'TkCo' 02 00 00 00 01 00") + kCor0), kDataError);  // accumulator before "Data"
-}
-
-TEST(CorrelationFileErrors, MissingLastAccumulatorRunsIntoTheEnd) {
-    std::string data = DataFields();
-    data[65] = 2;  // two accumulators announced, only Cor0 present
-    EXPECT_EQ(ReadError(Chunks(data, kCor0)), "CCorrelation Read: Corrupted file");
-    // So does a hostile size in a chunk to be skipped.
-    EXPECT_EQ(ReadError(Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff"))), "CCorrelation Read: Corrupted file");
 }
 
 // One object takes every cut in turn (a run costs milliseconds to build), so
