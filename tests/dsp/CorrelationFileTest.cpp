@@ -54,6 +54,14 @@ const std::string kCor0 = Hex("'Cor0' 18 00 00 00  fb ff ff ff ff ff ff ff  07 0
 
 std::string HandFile() { return Chunks(DataFields(), kCor0); }
 
+// A run read from the bytes.
+std::unique_ptr<CCorrelation> Reopened(const std::string& bytes, bool headerOnly = false) {
+    auto run = std::make_unique<CCorrelation>();
+    std::istringstream in(bytes);
+    run->Read(in, headerOnly);
+    return run;
+}
+
 std::string ReadError(const std::string& bytes, bool headerOnly = false) {
     CCorrelation run;
     std::istringstream in(bytes);
@@ -68,61 +76,49 @@ std::string ReadError(const std::string& bytes, bool headerOnly = false) {
 }  // namespace
 
 TEST(CorrelationFile, ReadThenWriteReproducesTheHandWrittenBytes) {
-    CCorrelation run;
-    std::istringstream in(HandFile());
-    run.Read(in);
-    EXPECT_EQ(run.MaxLag(), 1);
-    EXPECT_EQ(run.Accumulator(0), (std::vector<int64_t>{-5, 7, int64_t{1} << 32}));
-    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{100, -1}));
-    EXPECT_EQ(run.Info()[0], u"A");
-    EXPECT_EQ(run.Clock().ElapsedMs(), 1234u);
-    EXPECT_EQ(run.PostFilter(), 0);
+    const auto run = Reopened(HandFile());
+    EXPECT_EQ(run->MaxLag(), 1);
+    EXPECT_EQ(run->Accumulator(0), (std::vector<int64_t>{-5, 7, int64_t{1} << 32}));
+    EXPECT_EQ(run->DisplayColumns(), (std::vector<int16_t>{100, -1}));
+    EXPECT_EQ(run->Info()[0], u"A");
+    EXPECT_EQ(run->Clock().ElapsedMs(), 1234u);
+    EXPECT_EQ(run->PostFilter(), 0);
     std::ostringstream out;
-    run.Write(out);
+    run->Write(out);
     EXPECT_EQ(out.str(), HandFile());
 }
 
 TEST(CorrelationFile, OldDataChunkTakesElapsedFromSamplesCorrelated) {
-    CCorrelation run;
-    std::istringstream in(Chunks(DataFields(false), kCor0));
-    run.Read(in);
-    EXPECT_EQ(run.Clock().ElapsedMs(), 2000u);  // 20000 samples at 10000 Hz
-    EXPECT_FALSE(run.Clock().running);
+    const auto run = Reopened(Chunks(DataFields(false), kCor0));
+    EXPECT_EQ(run->Clock().ElapsedMs(), 2000u);  // 20000 samples at 10000 Hz
+    EXPECT_FALSE(run->Clock().running);
 }
 
 TEST(CorrelationFile, ThirtyTwoBitAccumulatorsAreSignExtended) {
-    CCorrelation run;
-    std::istringstream in(Chunks(DataFields(), Hex("'Cor0' 0c 00 00 00 ff ff ff ff ff ff ff ff ff ff ff ff")));
-    run.Read(in);
-    EXPECT_EQ(run.Accumulator(0), (std::vector<int64_t>{-1, -1, -1}));
+    const auto run = Reopened(Chunks(DataFields(), Hex("'Cor0' 0c 00 00 00 ff ff ff ff ff ff ff ff ff ff ff ff")));
+    EXPECT_EQ(run->Accumulator(0), (std::vector<int64_t>{-1, -1, -1}));
 }
 
 TEST(CorrelationFile, UnknownChunkBeforeDispIsSkipped) {
-    CCorrelation run;
-    std::istringstream in(Chunks(DataFields(), kCor0, Hex("'Xtra' 03 00 00 00 'abc'")));
-    run.Read(in);
-    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{100, -1}));
+    const auto run = Reopened(Chunks(DataFields(), kCor0, Hex("'Xtra' 03 00 00 00 'abc'")));
+    EXPECT_EQ(run->DisplayColumns(), (std::vector<int16_t>{100, -1}));
 }
 
 TEST(CorrelationFile, UnfilteredChunkReopensInPostFilterMode) {
-    CCorrelation run;
     const std::string corU = Hex("'CorU' 18 00 00 00") + std::string(24, '\1');
-    std::istringstream in(Chunks(DataFields(), corU + kCor0));
-    run.Read(in);
-    EXPECT_EQ(run.PostFilter(), 1);
-    EXPECT_EQ(run.UnfilteredAccumulator()[0], 0x0101010101010101);
+    const auto run = Reopened(Chunks(DataFields(), corU + kCor0));
+    EXPECT_EQ(run->PostFilter(), 1);
+    EXPECT_EQ(run->UnfilteredAccumulator()[0], 0x0101010101010101);
     // The post-filters are rebuilt from the Blue filters, notch on.
-    EXPECT_TRUE(run.PostFilterOf(0).Band().notchOn);
-    EXPECT_EQ(run.PostFilterOf(0).Taps(), 177);
+    EXPECT_TRUE(run->PostFilterOf(0).Band().notchOn);
+    EXPECT_EQ(run->PostFilterOf(0).Taps(), 177);
 }
 
 TEST(CorrelationFile, HeaderOnlySkipsTraceAndAccumulators) {
-    CCorrelation run;
-    std::istringstream in(HandFile());
-    run.Read(in, true);
-    EXPECT_EQ(run.Info()[0], u"A");
-    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{0, 0}));
-    EXPECT_NE(run.Accumulator(0).size(), 3u);
+    const auto run = Reopened(HandFile(), true);
+    EXPECT_EQ(run->Info()[0], u"A");
+    EXPECT_EQ(run->DisplayColumns(), (std::vector<int16_t>{0, 0}));
+    EXPECT_NE(run->Accumulator(0).size(), 3u);
 }
 
 // A wrong magic, version or type; a Data size outside 89 ... 93; an
