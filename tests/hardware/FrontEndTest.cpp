@@ -86,12 +86,11 @@ TEST_F(FrontEnd, HeadphoneVolumeStepsOnlyForAChange) {
 }
 
 TEST_F(FrontEnd, PowerSourceFromTheSupplyAndTheCharger) {
-    unit->World().supply = sim::Supply::Battery;
-    EXPECT_EQ(hw->GetPowerSource(), 2);
-    unit->World().supply = sim::Supply::External;
-    EXPECT_EQ(hw->GetPowerSource(), 1);
-    unit->World().supply = sim::Supply::Charging;
-    EXPECT_EQ(hw->GetPowerSource(), 1);  // charger still shut down
+    // Charging reads as external while the charger is still shut down.
+    for (const auto& [supply, source] : {std::pair{sim::Supply::Battery, 2}, {sim::Supply::External, 1}, {sim::Supply::Charging, 1}}) {
+        unit->World().supply = supply;
+        EXPECT_EQ(hw->GetPowerSource(), source) << source;
+    }
     hw->SetChargerShutdown(false);
     EXPECT_EQ(hw->GetPowerSource(), 0);
     EXPECT_EQ(unit->LineState(10).mode, sim::kModeInput);  // CHG back to an input
