@@ -231,6 +231,9 @@ TEST_F(FrontEnd, BacklightDisplayAndPowerOff) {
     hw->SetBacklight(10);
     EXPECT_EQ(Sent(IOCTL_PWC_START), 0u);
     EXPECT_NE(debug.find("\r\nIOCTL_PWC_CONFIG failed on PWC0- 31\r\n"), std::string::npos);
+    unit->FailRequests(IOCTL_PWC_START, 1);
+    hw->SetBacklight(20);
+    EXPECT_NE(debug.find("\r\nIOCTL_PWC_START failed on PWC0- 31\r\n"), std::string::npos);
     hw->SetDisplayPower(false);
     EXPECT_FALSE(unit->DisplayOn());
     hw->PowerOff();
