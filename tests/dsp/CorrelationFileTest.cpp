@@ -159,29 +159,18 @@ TEST(CorrelationFileErrors, EachDamageRaisesItsMessage) {
 // (NaN, infinity); window, cursor and suppression lags beyond L (the window's
 // INT_MIN ... INT_MAX overflowed the column arithmetic when OPEN drew the run).
 // Each hostile value raises the data error before anything is allocated.
-struct HostileField {
-    size_t offset;  // in the "Data" body
-    uint32_t value;
-};
-
-class CorrelationHostileCounts : public ::testing::TestWithParam<HostileField> {};
-
-TEST_P(CorrelationHostileCounts, RaiseTheDataErrorBeforeAllocating) {
-    std::string data = DataFields();
-    const HostileField f = GetParam();
-    for (int i = 0; i < 4; ++i) data[f.offset + i] = static_cast<char>(f.value >> (8 * i));
-    EXPECT_EQ(ReadError(Chunks(data, kCor0)), kDataError);
+TEST(CorrelationFileErrors, HostileCountsRaiseTheDataErrorBeforeAllocating) {
+    const std::pair<size_t, uint32_t> fields[] = {  // offset in the "Data" body, value
+        {8, 0xFFFFFFFF},  {8, 0x40000000},  {8, 200089},      {24, 0xFFFFFFFF}, {24, 0x01000000},
+        {65, 0},          {65, 6},          {69, 0},          {69, 4},          {85, 0xFFFFFFFF},
+        {0, 0x7FC00000},  {0, 0x7F800000},  {28, 0xFF800000}, {32, 0x7FC00000}, {40, 0x80000000},
+        {44, 0x7FFFFFFF}, {40, 2},          {59, 0xFFFFFFFE}, {50, 0x80000000}, {54, 3}};
+    for (const auto& [offset, value] : fields) {
+        std::string data = DataFields();
+        for (int i = 0; i < 4; ++i) data[offset + i] = static_cast<char>(value >> (8 * i));
+        EXPECT_EQ(ReadError(Chunks(data, kCor0)), kDataError) << offset << " " << value;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, CorrelationHostileCounts,
-    ::testing::Values(HostileField{8, 0xFFFFFFFF}, HostileField{8, 0x40000000}, HostileField{8, 200089},
-                      HostileField{24, 0xFFFFFFFF}, HostileField{24, 0x01000000}, HostileField{65, 0},
-                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4},
-                      HostileField{85, 0xFFFFFFFF}, HostileField{0, 0x7FC00000},
-                      HostileField{0, 0x7F800000}, HostileField{28, 0xFF800000}, HostileField{32, 0x7FC00000},
-                      HostileField{40, 0x80000000}, HostileField{44, 0x7FFFFFFF}, HostileField{40, 2},
-                      HostileField{59, 0xFFFFFFFE}, HostileField{50, 0x80000000}, HostileField{54, 3}));
 
 // An hour's run received far more than its raw store keeps, and a replay
 // counts on from the largest count without wrapping.

@@ -242,23 +242,19 @@ TEST(WaveRecord, SizeMismatchRaisesBeforeAnySampleIsRead) {
 // Hostile counters whose record size agrees with them: a zero slot count
 // (divides by zero), negative or huge ones (allocation), a read position off
 // the ring, a record cut short.
-class WaveRecordHostile : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(WaveRecordHostile, RaisesChunkSizeError) {
-    std::istringstream is(Hex(GetParam()));
-    CWave wave(2);
-    EXPECT_EQ(ReadError(wave, is), "CWave chunk size error");
-    EXPECT_EQ(wave.Size(), 3);
+TEST(WaveRecord, HostileCountersRaiseTheChunkSizeError) {
+    for (const char* record : {"0c 00 00 00 | 00 00 00 00 | 00 00 00 00 | 00 00 00 00",  // size 0
+                               "0a 00 00 00 | ff ff ff ff | ff ff ff ff | 00 00 00 00",  // size -1, total -1
+                               "0c 00 00 00 | ff ff ff 7f | 00 00 00 00 | 00 00 00 00",  // 2^31 - 1 slots
+                               "0c 00 00 00 | 04 00 00 00 | 00 00 00 00 | 04 00 00 00",  // reader off the ring
+                               "0c 00 00 00 | 04 00 00 00 | 00 00 00 00 | ff ff ff ff",  // negative reader
+                               "14 00 00 00 | 04 00 00 00 | 05 00 00 00 | 02 00 00 00 | 05 00 02 00",  // cut short
+                               "14 00 00 00 | 04 00"}) {                                 // no counters
+        std::istringstream is(Hex(record));
+        CWave wave(2);
+        EXPECT_EQ(ReadError(wave, is), "CWave chunk size error") << record;
+        EXPECT_EQ(wave.Size(), 3);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Counters, WaveRecordHostile,
-    ::testing::Values("0c 00 00 00 | 00 00 00 00 | 00 00 00 00 | 00 00 00 00",  // size 0
-                      "0a 00 00 00 | ff ff ff ff | ff ff ff ff | 00 00 00 00",  // size -1, total -1
-                      "0c 00 00 00 | ff ff ff 7f | 00 00 00 00 | 00 00 00 00",  // 2^31 - 1 slots
-                      "0c 00 00 00 | 04 00 00 00 | 00 00 00 00 | 04 00 00 00",  // reader off the ring
-                      "0c 00 00 00 | 04 00 00 00 | 00 00 00 00 | ff ff ff ff",  // negative reader
-                      "14 00 00 00 | 04 00 00 00 | 05 00 00 00 | 02 00 00 00 | 05 00 02 00",  // cut short
-                      "14 00 00 00 | 04 00"));                                  // no counters
 
 }  // namespace
