@@ -14,6 +14,17 @@ std::string Bytes(std::initializer_list<int> b) {
     for (int v : b) s += static_cast<char>(v);
     return s;
 }
+
+// The message an archive call raises, or "no error".
+template <class Call>
+std::string Raised(Call call) {
+    try {
+        call();
+    } catch (const ArchiveError& e) {
+        return e.what();
+    }
+    return "no error";
+}
 }  // namespace
 
 TEST(ArchiveEncoding, PrimitivesAreLittleEndianWithoutPadding) {
@@ -84,22 +95,12 @@ TEST(ArchiveString, BadCountRaisesTheReadError) {
                        Bytes({0xFF, 0xFF, 0xFF, 0xFF})}) {
         std::istringstream is(bytes);
         std::u16string s;
-        try {
-            CStringRead(s, is);
-            ADD_FAILURE() << "no error";
-        } catch (const ArchiveError& e) {
-            EXPECT_STREQ(e.what(), "CStringRead: Error reading string");
-        }
+        EXPECT_EQ(Raised([&] { CStringRead(s, is); }), "CStringRead: Error reading string");
     }
 }
 
 TEST(ArchiveString, WriteToAFailedStreamRaisesTheWriteError) {
     std::ostringstream os;
     os.setstate(std::ios::badbit);
-    try {
-        CStringWrite(u"abc", os);
-        FAIL() << "no error";
-    } catch (const ArchiveError& e) {
-        EXPECT_STREQ(e.what(), "CStringWrite: Error writing string");
-    }
+    EXPECT_EQ(Raised([&] { CStringWrite(u"abc", os); }), "CStringWrite: Error writing string");
 }

@@ -54,6 +54,14 @@ const std::string kCor0 = Hex("'Cor0' 18 00 00 00  fb ff ff ff ff ff ff ff  07 0
 
 std::string HandFile() { return Chunks(DataFields(), kCor0); }
 
+// A run read from the bytes.
+std::unique_ptr<CCorrelation> Reopened(const std::string& bytes, bool headerOnly = false) {
+    auto run = std::make_unique<CCorrelation>();
+    std::istringstream in(bytes);
+    run->Read(in, headerOnly);
+    return run;
+}
+
 std::string ReadError(const std::string& bytes, bool headerOnly = false) {
     CCorrelation run;
     std::istringstream in(bytes);
@@ -68,88 +76,82 @@ std::string ReadError(const std::string& bytes, bool headerOnly = false) {
 }  // namespace
 
 TEST(CorrelationFile, ReadThenWriteReproducesTheHandWrittenBytes) {
-    CCorrelation run;
-    std::istringstream in(HandFile());
-    run.Read(in);
-    EXPECT_EQ(run.MaxLag(), 1);
-    EXPECT_EQ(run.Accumulator(0), (std::vector<int64_t>{-5, 7, int64_t{1} << 32}));
-    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{100, -1}));
-    EXPECT_EQ(run.Info()[0], u"A");
-    EXPECT_EQ(run.Clock().ElapsedMs(), 1234u);
-    EXPECT_EQ(run.PostFilter(), 0);
+    const auto run = Reopened(HandFile());
+    EXPECT_EQ(run->MaxLag(), 1);
+    EXPECT_EQ(run->Accumulator(0), (std::vector<int64_t>{-5, 7, int64_t{1} << 32}));
+    EXPECT_EQ(run->DisplayColumns(), (std::vector<int16_t>{100, -1}));
+    EXPECT_EQ(run->Info()[0], u"A");
+    EXPECT_EQ(run->Clock().ElapsedMs(), 1234u);
+    EXPECT_EQ(run->PostFilter(), 0);
     std::ostringstream out;
-    run.Write(out);
+    run->Write(out);
     EXPECT_EQ(out.str(), HandFile());
 }
 
 TEST(CorrelationFile, OldDataChunkTakesElapsedFromSamplesCorrelated) {
-    CCorrelation run;
-    std::istringstream in(Chunks(DataFields(false), kCor0));
-    run.Read(in);
-    EXPECT_EQ(run.Clock().ElapsedMs(), 2000u);  // 20000 samples at 10000 Hz
-    EXPECT_FALSE(run.Clock().running);
+    const auto run = Reopened(Chunks(DataFields(false), kCor0));
+    EXPECT_EQ(run->Clock().ElapsedMs(), 2000u);  // 20000 samples at 10000 Hz
+    EXPECT_FALSE(run->Clock().running);
 }
 
 TEST(CorrelationFile, ThirtyTwoBitAccumulatorsAreSignExtended) {
-    CCorrelation run;
-    std::istringstream in(Chunks(DataFields(), Hex("'Cor0' 0c 00 00 00 ff ff ff ff ff ff ff ff ff ff ff ff")));
-    run.Read(in);
-    EXPECT_EQ(run.Accumulator(0), (std::vector<int64_t>{-1, -1, -1}));
+    const auto run = Reopened(Chunks(DataFields(), Hex("'Cor0' 0c 00 00 00 ff ff ff ff ff ff ff ff ff ff ff ff")));
+    EXPECT_EQ(run->Accumulator(0), (std::vector<int64_t>{-1, -1, -1}));
 }
 
 TEST(CorrelationFile, UnknownChunkBeforeDispIsSkipped) {
-    CCorrelation run;
-    std::istringstream in(Chunks(DataFields(), kCor0, Hex("'Xtra' 03 00 00 00 'abc'")));
-    run.Read(in);
-    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{100, -1}));
+    const auto run = Reopened(Chunks(DataFields(), kCor0, Hex("'Xtra' 03 00 00 00 'abc'")));
+    EXPECT_EQ(run->DisplayColumns(), (std::vector<int16_t>{100, -1}));
 }
 
 TEST(CorrelationFile, UnfilteredChunkReopensInPostFilterMode) {
-    CCorrelation run;
     const std::string corU = Hex("'CorU' 18 00 00 00") + std::string(24, '\1');
-    std::istringstream in(Chunks(DataFields(), corU + kCor0));
-    run.Read(in);
-    EXPECT_EQ(run.PostFilter(), 1);
-    EXPECT_EQ(run.UnfilteredAccumulator()[0], 0x0101010101010101);
+    const auto run = Reopened(Chunks(DataFields(), corU + kCor0));
+    EXPECT_EQ(run->PostFilter(), 1);
+    EXPECT_EQ(run->UnfilteredAccumulator()[0], 0x0101010101010101);
     // The post-filters are rebuilt from the Blue filters, notch on.
-    EXPECT_TRUE(run.PostFilterOf(0).Band().notchOn);
-    EXPECT_EQ(run.PostFilterOf(0).Taps(), 177);
+    EXPECT_TRUE(run->PostFilterOf(0).Band().notchOn);
+    EXPECT_EQ(run->PostFilterOf(0).Taps(), 177);
 }
 
 TEST(CorrelationFile, HeaderOnlySkipsTraceAndAccumulators) {
-    CCorrelation run;
-    std::istringstream in(HandFile());
-    run.Read(in, true);
-    EXPECT_EQ(run.Info()[0], u"A");
-    EXPECT_EQ(run.DisplayColumns(), (std::vector<int16_t>{0, 0}));
-    EXPECT_NE(run.Accumulator(0).size(), 3u);
+    const auto run = Reopened(HandFile(), true);
+    EXPECT_EQ(run->Info()[0], u"A");
+    EXPECT_EQ(run->DisplayColumns(), (std::vector<int16_t>{0, 0}));
+    EXPECT_NE(run->Accumulator(0).size(), 3u);
 }
 
-TEST(CorrelationFileErrors, WrongMagicRaisesBeforeAnythingElse) {
+// A wrong magic, version or type; a Data size outside 89 ... 93; an
+// accumulator or trace of the wrong size or out of place; a missing last
+// accumulator and a hostile size in a chunk to be skipped.
+TEST(CorrelationFileErrors, EachDamageRaisesItsMessage) {
+    const auto with = [](size_t at, char byte) {
+        std::string bytes = HandFile();
+        bytes[at] = byte;
+        return bytes;
+    };
+    std::string disp = HandFile(), twoAccumulators = DataFields();
+    disp.replace(disp.find("Disp") + 4, 1, "\x06");
+    twoAccumulators[65] = 2;  // two announced, only Cor0 present
+    const char kType[] = "CCorrelation Read: Unknown file type", kCut[] = "CCorrelation Read: Corrupted file";
+    const std::pair<std::string, const char*> rows[] = {
+        {with(3, 'x'), kType},
+        {with(4, 3), kType},
+        {with(8, 2), kType},
+        {with(14, 94), kDataError},
+        {with(14, 88), kDataError},
+        {Chunks(DataFields(), Hex("'Cor0' 10 00 00 00") + std::string(16, '\0')), kDataError},
+        {disp, kDataError},
+        {Hex("'TkCo' 02 00 00 00 01 00") + kCor0, kDataError},  // accumulator before "Data"
+        {Chunks(twoAccumulators, kCor0), kCut},
+        {Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff")), kCut},
+    };
+    for (size_t row = 0; row < std::size(rows); ++row) EXPECT_EQ(ReadError(rows[row].first), rows[row].second) << row;
     CCorrelation run;
-    std::string bytes = HandFile();
-    bytes[3] = 'x';
-    std::istringstream in(bytes);
-    EXPECT_THROW(
-        {
-            try {
-                run.Read(in);
-            } catch (const archive::ArchiveError& e) {
-                EXPECT_STREQ(e.what(), "CCorrelation Read: Unknown file type");
-                throw;
-            }
-        },
-        archive::ArchiveError);
+    std::istringstream in(with(3, 'x'));  // raised before anything else is read
+    EXPECT_THROW(run.Read(in), archive::ArchiveError);
     EXPECT_EQ(in.tellg(), 4);
     EXPECT_EQ(run.MaxLag(), 1088);
-}
-
-TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
-    std::string version = HandFile(), type = HandFile();
-    version[4] = 3;
-    type[8] = 2;
-    EXPECT_EQ(ReadError(version), "CCorrelation Read: Unknown file type");
-    EXPECT_EQ(ReadError(type), "CCorrelation Read: Unknown file type");
 }
 
 // Counts that would size arrays: L, columns, traces, accumulators; a negative
@@ -157,29 +159,18 @@ TEST(CorrelationFileErrors, VersionAndTypeMustMatch) {
 // (NaN, infinity); window, cursor and suppression lags beyond L (the window's
 // INT_MIN ... INT_MAX overflowed the column arithmetic when OPEN drew the run).
 // Each hostile value raises the data error before anything is allocated.
-struct HostileField {
-    size_t offset;  // in the "Data" body
-    uint32_t value;
-};
-
-class CorrelationHostileCounts : public ::testing::TestWithParam<HostileField> {};
-
-TEST_P(CorrelationHostileCounts, RaiseTheDataErrorBeforeAllocating) {
-    std::string data = DataFields();
-    const HostileField f = GetParam();
-    for (int i = 0; i < 4; ++i) data[f.offset + i] = static_cast<char>(f.value >> (8 * i));
-    EXPECT_EQ(ReadError(Chunks(data, kCor0)), kDataError);
+TEST(CorrelationFileErrors, HostileCountsRaiseTheDataErrorBeforeAllocating) {
+    const std::pair<size_t, uint32_t> fields[] = {  // offset in the "Data" body, value
+        {8, 0xFFFFFFFF},  {8, 0x40000000},  {8, 200089},      {24, 0xFFFFFFFF}, {24, 0x01000000},
+        {65, 0},          {65, 6},          {69, 0},          {69, 4},          {85, 0xFFFFFFFF},
+        {0, 0x7FC00000},  {0, 0x7F800000},  {28, 0xFF800000}, {32, 0x7FC00000}, {40, 0x80000000},
+        {44, 0x7FFFFFFF}, {40, 2},          {59, 0xFFFFFFFE}, {50, 0x80000000}, {54, 3}};
+    for (const auto& [offset, value] : fields) {
+        std::string data = DataFields();
+        for (int i = 0; i < 4; ++i) data[offset + i] = static_cast<char>(value >> (8 * i));
+        EXPECT_EQ(ReadError(Chunks(data, kCor0)), kDataError) << offset << " " << value;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, CorrelationHostileCounts,
-    ::testing::Values(HostileField{8, 0xFFFFFFFF}, HostileField{8, 0x40000000}, HostileField{8, 200089},
-                      HostileField{24, 0xFFFFFFFF}, HostileField{24, 0x01000000}, HostileField{65, 0},
-                      HostileField{65, 6}, HostileField{69, 0}, HostileField{69, 4},
-                      HostileField{85, 0xFFFFFFFF}, HostileField{0, 0x7FC00000},
-                      HostileField{0, 0x7F800000}, HostileField{28, 0xFF800000}, HostileField{32, 0x7FC00000},
-                      HostileField{40, 0x80000000}, HostileField{44, 0x7FFFFFFF}, HostileField{40, 2},
-                      HostileField{59, 0xFFFFFFFE}, HostileField{50, 0x80000000}, HostileField{54, 3}));
 
 // An hour's run received far more than its raw store keeps, and a replay
 // counts on from the largest count without wrapping.
@@ -194,30 +185,6 @@ TEST(CorrelationFile, LongRunsReopenAndTheirSampleCountSaturates) {
         run.AddRedSamples(more.data(), 100);
         EXPECT_EQ(run.RedSamplesReceived(), count == 0x7FFFFFFFu ? 0x7FFFFFFF : 36000100) << count;
     }
-}
-
-TEST(CorrelationFileErrors, DataSizeOutside89To93) {
-    std::string bytes = HandFile();
-    bytes[14] = 94;
-    EXPECT_EQ(ReadError(bytes), kDataError);
-    bytes[14] = 88;
-    EXPECT_EQ(ReadError(bytes), kDataError);
-}
-
-TEST(CorrelationFileErrors, AccumulatorOrTraceOfTheWrongSizeOrOutOfPlace) {
-    EXPECT_EQ(ReadError(Chunks(DataFields(), Hex("'Cor0' 10 00 00 00") + std::string(16, '\0'))), kDataError);
-    std::string disp = HandFile();
-    disp.replace(disp.find("Disp") + 4, 1, "\x06");
-    EXPECT_EQ(ReadError(disp), kDataError);
-    EXPECT_EQ(ReadError(Hex("'TkCo' 02 00 00 00 01 00") + kCor0), kDataError);  // accumulator before "Data"
-}
-
-TEST(CorrelationFileErrors, MissingLastAccumulatorRunsIntoTheEnd) {
-    std::string data = DataFields();
-    data[65] = 2;  // two accumulators announced, only Cor0 present
-    EXPECT_EQ(ReadError(Chunks(data, kCor0)), "CCorrelation Read: Corrupted file");
-    // So does a hostile size in a chunk to be skipped.
-    EXPECT_EQ(ReadError(Chunks(DataFields(), kCor0, Hex("'Xtra' ff ff ff ff"))), "CCorrelation Read: Corrupted file");
 }
 
 // One object takes every cut in turn (a run costs milliseconds to build), so

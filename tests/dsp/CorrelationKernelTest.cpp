@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <random>
@@ -49,18 +47,6 @@ std::vector<int64_t> WithKernel(const std::string& kernel, const std::vector<int
     corr::DirectEngine::SelectKernel("");
     return c;
 }
-
-// Names the kernels the suite runs here, so that a log shows what was checked.
-class KernelsOnThisCpu : public ::testing::Environment {
-public:
-    void SetUp() override {
-        std::string names;
-        for (const std::string& k : corr::DirectEngine::AvailableKernels()) names += " " + k;
-        std::printf("direct kernels checked on this CPU:%s (the engine runs %s)\n", names.c_str(),
-                    corr::DirectEngine::KernelName());
-    }
-};
-::testing::Environment* const kKernelsShown = ::testing::AddGlobalTestEnvironment(new KernelsOnThisCpu);
 
 }  // namespace
 

@@ -38,12 +38,10 @@ std::vector<int16_t> Tones(std::initializer_list<std::pair<double, double>> tone
 
 TEST(FrequencyAxis, LogarithmicFrom20HzToHalfTheRateAndBack) {
     const FrequencyAxis axis{10000.0f, false};
-    EXPECT_NEAR(axis.FrequencyAt(0), 20.0f, 1e-3);
-    EXPECT_NEAR(axis.FrequencyAt(240), 316.2278f, 1e-2);  // sqrt(20 * 5000)
-    EXPECT_NEAR(axis.FrequencyAt(480), 5000.0f, 0.05);
-    EXPECT_EQ(axis.ColumnOf(20.0f), 0);
-    EXPECT_EQ(axis.ColumnOf(316.2278f), 240);
-    EXPECT_EQ(axis.ColumnOf(5000.0f), 480);
+    for (const auto& [column, hz, within] : {std::tuple{0, 20.0f, 1e-3f}, {240, 316.2278f, 1e-2f}, {480, 5000.0f, 0.05f}}) {
+        EXPECT_NEAR(axis.FrequencyAt(static_cast<float>(column)), hz, within) << column;  // 240: sqrt(20 * 5000)
+        EXPECT_EQ(axis.ColumnOf(hz), column) << hz;
+    }
     // Nearest column: 240.4 and 240.6 columns' frequencies.
     EXPECT_EQ(axis.ColumnOf(axis.FrequencyAt(240.4f)), 240);
     EXPECT_EQ(axis.ColumnOf(axis.FrequencyAt(240.6f)), 241);
@@ -57,12 +55,10 @@ TEST(FrequencyAxis, LogarithmicFrom20HzToHalfTheRateAndBack) {
 
 TEST(FrequencyAxis, LinearFromZeroAndBack) {
     const FrequencyAxis axis{10000.0f, true};
-    EXPECT_FLOAT_EQ(axis.FrequencyAt(0), 0.0f);
-    EXPECT_FLOAT_EQ(axis.FrequencyAt(240), 2500.0f);
-    EXPECT_FLOAT_EQ(axis.FrequencyAt(480), 5000.0f);
-    EXPECT_EQ(axis.ColumnOf(0.0f), 0);
-    EXPECT_EQ(axis.ColumnOf(2500.0f), 240);
-    EXPECT_EQ(axis.ColumnOf(5000.0f), 480);
+    for (const auto& [column, hz] : {std::pair{0, 0.0f}, {240, 2500.0f}, {480, 5000.0f}}) {
+        EXPECT_FLOAT_EQ(axis.FrequencyAt(static_cast<float>(column)), hz) << column;
+        EXPECT_EQ(axis.ColumnOf(hz), column) << hz;
+    }
     EXPECT_EQ(axis.ColumnOf(5.1f), 0);  // 0.4896 columns
     EXPECT_EQ(axis.ColumnOf(5.3f), 1);  // 0.5088 columns
 }

@@ -86,12 +86,11 @@ TEST_F(FrontEnd, HeadphoneVolumeStepsOnlyForAChange) {
 }
 
 TEST_F(FrontEnd, PowerSourceFromTheSupplyAndTheCharger) {
-    unit->World().supply = sim::Supply::Battery;
-    EXPECT_EQ(hw->GetPowerSource(), 2);
-    unit->World().supply = sim::Supply::External;
-    EXPECT_EQ(hw->GetPowerSource(), 1);
-    unit->World().supply = sim::Supply::Charging;
-    EXPECT_EQ(hw->GetPowerSource(), 1);  // charger still shut down
+    // Charging reads as external while the charger is still shut down.
+    for (const auto& [supply, source] : {std::pair{sim::Supply::Battery, 2}, {sim::Supply::External, 1}, {sim::Supply::Charging, 1}}) {
+        unit->World().supply = supply;
+        EXPECT_EQ(hw->GetPowerSource(), source) << source;
+    }
     hw->SetChargerShutdown(false);
     EXPECT_EQ(hw->GetPowerSource(), 0);
     EXPECT_EQ(unit->LineState(10).mode, sim::kModeInput);  // CHG back to an input
@@ -232,6 +231,9 @@ TEST_F(FrontEnd, BacklightDisplayAndPowerOff) {
     hw->SetBacklight(10);
     EXPECT_EQ(Sent(IOCTL_PWC_START), 0u);
     EXPECT_NE(debug.find("\r\nIOCTL_PWC_CONFIG failed on PWC0- 31\r\n"), std::string::npos);
+    unit->FailRequests(IOCTL_PWC_START, 1);
+    hw->SetBacklight(20);
+    EXPECT_NE(debug.find("\r\nIOCTL_PWC_START failed on PWC0- 31\r\n"), std::string::npos);
     hw->SetDisplayPower(false);
     EXPECT_FALSE(unit->DisplayOn());
     hw->PowerOff();

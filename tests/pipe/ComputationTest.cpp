@@ -58,8 +58,6 @@ TEST(LeastSquares, TwoPointsGiveVelocityAndSourceDistance) {
               u"SENSOR SEPARATION: 200.0m\nLEAK DISTANCE: 25.0m\nCALCULATED VELOCITY: 1000.0m/s\nMEASURED TIME DELAY: 0.1500s");
 }
 
-TEST(LeastSquares, SelfTestPasses) { EXPECT_EQ(LinearRegressionSelfTest(), ""); }
-
 TEST(ResultTexts, EmptyWithoutPointsAndValuelessWithOneIncluded) {
     LinearRegression r;
     EXPECT_EQ(Lines(ComputeResults(r, 0, LengthUnit::Metres, TimeUnit::Seconds)), u"\n\n\n");
@@ -96,7 +94,7 @@ TEST(ResultTexts, PointsAtOneSeparationLeaveVelocityAndDistanceUndefined) {
     }
 }
 
-TEST(ComputationFile, WritesTheHandBuiltBytes) {
+TEST(ComputationFile, WritesTheHandBuiltBytesThatReadBackInFeetAndMilliseconds) {
     Computation c;
     c.points = Points({{100.0f, 0.05f}, {200.0f, 0.15f}});
     c.points.ToggleIncluded(1);
@@ -106,10 +104,7 @@ TEST(ComputationFile, WritesTheHandBuiltBytes) {
     WriteComputation(os, c, LengthUnit::Metres, TimeUnit::Seconds);
     EXPECT_EQ(os.str(), CompFile());
     EXPECT_EQ(os.str().size(), 10u + 8u + 40u + 16u);
-}
-
-TEST(ComputationFile, SavedInMetresAndSecondsReadsBackInFeetAndMilliseconds) {
-    Computation c;
+    c = Computation{};
     std::istringstream is(CompFile());
     const ComputationUnits stored = ReadComputation(is, c, LengthUnit::Feet, TimeUnit::Milliseconds);
     EXPECT_TRUE(stored.length == LengthUnit::Metres && stored.time == TimeUnit::Seconds);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <tuple>
@@ -24,6 +25,22 @@ TEST(DevicePaths, MapUnderTheUnitRootMatchingExistingNamesInAnyCase) {
     EXPECT_EQ(HostPath("\\NandFlash\\New.txt"), root.Path() / "NandFlash" / "New.txt");
     // Never out of the unit root.
     EXPECT_EQ(HostPath("\\..\\..\\etc\\passwd"), root.Path() / "etc" / "passwd");
+}
+
+// Without a chosen root (no --root) the unit lives where CORRELATOR_ROOT
+// names, its flash volume made. The first look-up fixes the root, so the
+// check runs in a fresh process.
+TEST(DevicePaths, WithoutAChosenRootTheEnvironmentNamesTheUnit) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::filesystem::path dir = std::filesystem::absolute(::testing::TempDir()) / "corr-default-root";
+    EXPECT_EXIT(
+        {
+            setenv("CORRELATOR_ROOT", dir.c_str(), 1);
+            const bool found = UnitRoot() == dir && std::filesystem::is_directory(dir / "NandFlash");
+            std::_Exit(found ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(FilePatterns, WildcardsMatchWholeNamesIgnoringCase) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "../pipe/Bytes.h"
 #include "FileSizeLimit.h"
 #include "TempUnitRoot.h"
 #include "platform/Files.h"
@@ -13,14 +14,8 @@
 
 namespace {
 
-void PutI32(std::string& s, size_t at, int32_t v) {
-    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
-}
-void PutF32(std::string& s, size_t at, float f) {
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    PutI32(s, at, static_cast<int32_t>(u));
-}
+void PutI32(std::string& s, size_t at, int32_t v) { s.replace(at, 4, bytes::I32(v)); }
+void PutF32(std::string& s, size_t at, float f) { s.replace(at, 4, bytes::F32(f)); }
 
 // A record as a user who changed things would have it: every checked field in
 // range but none at its default.
@@ -53,14 +48,7 @@ std::string UserRecord(size_t size = 704) {
 }
 
 std::string ConfigFile(const std::string& record, int32_t storedSize, int32_t version = 2) {
-    std::string f = "TKfg";
-    f += std::string(4, '\0');
-    PutI32(f, 4, version);
-    f += std::string("\x01\x00", 2);
-    f += "Data";
-    f += std::string(4, '\0');
-    PutI32(f, 14, storedSize);
-    return f + record;
+    return "TKfg" + bytes::I32(version) + bytes::I16(1) + "Data" + bytes::I32(storedSize) + record;
 }
 
 constexpr const char* kUserFields = "range 3 units 1 stations 21 off 6 light 7 lang DEU test 0 brand 1 notch 2 cuts 150,900 "

@@ -13,45 +13,25 @@
 #include "SyntheticRun.h"
 #include "TempUnitRoot.h"
 #include "ToolRun.h"
-#include "archive/Archive.h"
+#include "../pipe/Bytes.h"
 #include "tools/AnalyzeJob.h"
 
 namespace {
 
-ToolResult Call(CommandFn command, const Args& args) {
-    std::ostringstream out, err;
-    const int code = command(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
 double Number(const std::string& out, const std::string& key) { return std::stod(FieldOf(out, key)); }
 
 // A WAV of format 1 (int) or 3 (float) with the given channels, by hand.
-void WriteWav(const std::string& path, const std::vector<std::vector<float>>& channels, int bits, bool isFloat) {
+void WriteWav(const std::string& path, const std::vector<std::vector<float>>& channels, int16_t bits, bool isFloat) {
+    using namespace bytes;
+    const auto ch = static_cast<int16_t>(channels.size());
+    const auto align = static_cast<int16_t>(ch * bits / 8);
+    const auto data = static_cast<int32_t>(align * channels[0].size());
     std::ofstream os(path, std::ios::binary);
-    const auto ch = static_cast<uint32_t>(channels.size()), frames = static_cast<uint32_t>(channels[0].size());
-    const uint32_t align = ch * bits / 8, data = align * frames;
-    archive::WriteTag(os, archive::MakeTag("RIFF"));
-    archive::WriteUInt32(os, 36 + data);
-    archive::WriteTag(os, archive::MakeTag("WAVE"));
-    archive::WriteTag(os, archive::MakeTag("fmt "));
-    archive::WriteUInt32(os, 16);
-    archive::WriteInt16(os, isFloat ? 3 : 1);
-    archive::WriteInt16(os, static_cast<int16_t>(ch));
-    archive::WriteUInt32(os, 10000);
-    archive::WriteUInt32(os, 10000 * align);
-    archive::WriteInt16(os, static_cast<int16_t>(align));
-    archive::WriteInt16(os, static_cast<int16_t>(bits));
-    archive::WriteTag(os, archive::MakeTag("data"));
-    archive::WriteUInt32(os, data);
-    for (uint32_t i = 0; i < frames; ++i)
-        for (const auto& c : channels) {
-            if (isFloat) archive::WriteFloat(os, c[i]);
-            else {
-                const auto v = static_cast<int32_t>(std::lround(c[i] * 8388607.0));
-                for (int b = 0; b < 3; ++b) os.put(static_cast<char>(v >> (8 * b)));
-            }
-        }
+    os << "RIFF" + I32(36 + data) + "WAVEfmt " + I32(16) + I16(isFloat ? 3 : 1) + I16(ch) + I32(10000) +
+              I32(10000 * align) + I16(align) + I16(bits) + "data" + I32(data);
+    for (size_t i = 0; i < channels[0].size(); ++i)
+        for (const auto& c : channels)  // floats as they are, else 24 bits
+            os << (isFloat ? F32(c[i]) : I32(static_cast<int32_t>(std::lround(c[i] * 8388607.0))).substr(0, 3));
 }
 
 class Analyze : public ::testing::Test {

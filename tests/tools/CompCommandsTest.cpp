@@ -68,11 +68,9 @@ TEST(CorrtoolComp, AddCreatesThenExtendsAndAnUnreadableRunChangesNothing) {
     std::ofstream(root.Path() / "bad.corr") << "TkCo";
     EXPECT_EQ(Tool({"comp", "add", comp, r200, (root.Path() / "bad.corr").string()}).code, 1);
     r = Tool({"comp", "show", comp, "--ms"});
-    EXPECT_TRUE(HasLine(r.out, "points=2")) << r.out;
-    EXPECT_TRUE(HasLine(r.out, "storedTimeUnit=ms"));
-    EXPECT_TRUE(HasLine(r.out, "point[0]=100,50,1"));
-    EXPECT_TRUE(HasLine(r.out, "velocity=CALCULATED VELOCITY: 8.0000m/ms"));
-    EXPECT_TRUE(HasLine(r.out, "leakDistance=LEAK DISTANCE: 250.0m"));
+    for (const char* line : {"points=2", "storedTimeUnit=ms", "point[0]=100,50,1",
+                             "velocity=CALCULATED VELOCITY: 8.0000m/ms", "leakDistance=LEAK DISTANCE: 250.0m"})
+        EXPECT_TRUE(HasLine(r.out, line)) << line << "\n" << r.out;
     EXPECT_EQ(Tool({"comp", "add", comp}).code, 2);
     // Two runs over one separation fix no line ("nanm/s" once).
     r = Tool({"comp", "add", (root.Path() / "one.comp").string(), r100, r100});

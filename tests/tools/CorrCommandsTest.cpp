@@ -16,12 +16,6 @@
 
 namespace {
 
-ToolResult Call(CommandFn command, const Args& args) {
-    std::ostringstream out, err;
-    const int code = command(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
 class CorrReplay : public ::testing::Test {
 protected:
     TempUnitRoot root;

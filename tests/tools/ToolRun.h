@@ -25,6 +25,13 @@ inline ToolResult Tool(const Args& args) {
     return r;
 }
 
+// One command's function called directly, without the command table.
+inline ToolResult Call(CommandFn command, const Args& args) {
+    std::ostringstream out, err;
+    const int code = command(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
 // Whether the output holds this whole line (not the first line).
 inline bool HasLine(const std::string& out, const std::string& line) {
     return out.find("\n" + line + "\n") != std::string::npos;

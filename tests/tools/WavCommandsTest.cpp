@@ -6,28 +6,17 @@
 #include <fstream>
 #include <sstream>
 
+#include "../pipe/Bytes.h"
 #include "TempUnitRoot.h"
 #include "ToolRun.h"
 
 namespace {
 
 // 44-byte header at 10000 Hz; format, channels, block align and bits given.
-std::string Header(uint16_t format, uint16_t channels, uint16_t align, uint16_t bits, uint32_t dataSize) {
-    std::string h = "RIFF";
-    const auto u32 = [&h](uint32_t v) { for (int i = 0; i < 4; ++i) h += static_cast<char>(v >> (8 * i)); };
-    const auto u16 = [&h](uint16_t v) { h += static_cast<char>(v & 0xFF); h += static_cast<char>(v >> 8); };
-    u32(36 + dataSize);
-    h += "WAVEfmt ";
-    u32(16);
-    u16(format);
-    u16(channels);
-    u32(10000);
-    u32(10000u * align);
-    u16(align);
-    u16(bits);
-    h += "data";
-    u32(dataSize);
-    return h;
+std::string Header(int16_t format, int16_t channels, int16_t align, int16_t bits, int32_t dataSize) {
+    using namespace bytes;
+    return "RIFF" + I32(36 + dataSize) + "WAVEfmt " + I32(16) + I16(format) + I16(channels) + I32(10000) +
+           I32(10000 * align) + I16(align) + I16(bits) + "data" + I32(dataSize);
 }
 
 std::string WriteFile(const TempUnitRoot& root, const std::string& name, const std::string& bytes) {
