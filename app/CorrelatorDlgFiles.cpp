@@ -27,7 +27,7 @@
 namespace {
 
 constexpr int kStrSavePrompt = 109;
-constexpr int kStrFileName = 174, kStrPipe = 123, kStrFilters = 124, kStrElapsed = 187, kStrSnr = 188,
+constexpr int kStrFileName = 174, kStrInfoPipe = 123, kStrFilters = 124, kStrInfoElapsed = 187, kStrInfoSnr = 188,
               kStrComments = 128, kStrReference = 129;
 constexpr const char* kRunExtension = ".corr";
 constexpr int kStrNotSaved = 955;            // "CORRELATION NOT SAVED"
@@ -122,8 +122,8 @@ QImage CCorrelatorDlg::RunPictureNow(const QString& fileName) {
         filters += QString::fromStdU16String(run.PostFilterOf(k).BandText(run.SampleRate(), words));
     }
     const QString blank = QStringLiteral(" ");
-    in.labels = {LoadString(kStrFileName) + blank, LoadString(kStrPipe) + blank, LoadString(kStrFilters) + blank,
-                 LoadString(kStrElapsed) + blank, LoadString(kStrSnr) + blank};
+    in.labels = {LoadString(kStrFileName) + blank, LoadString(kStrInfoPipe) + blank, LoadString(kStrFilters) + blank,
+                 LoadString(kStrInfoElapsed) + blank, LoadString(kStrInfoSnr) + blank};
     // A survey pipe's description names its range.
     // After the right-to-left picture's left-to-right override a Persian
     // word would read backwards with its letters apart: it is embedded.

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr archive::Tag kMagic = archive::MakeTag("TkLR");
+constexpr archive::Tag kComputationMagic = archive::MakeTag("TkLR");
 constexpr archive::Tag kListTag = archive::MakeTag("LinR");
 constexpr archive::Tag kStationsTag = archive::MakeTag("LRDt");
 constexpr int32_t kFileKind = 2;
@@ -25,7 +25,7 @@ bool IsStation(int32_t code) { return code >= 0 && code <= 3; }
 
 void WriteComputation(std::ostream& os, const Computation& c, LengthUnit length, TimeUnit time) {
     using namespace archive;
-    WriteTag(os, kMagic);
+    WriteTag(os, kComputationMagic);
     WriteInt32(os, kFileKind);
     WriteInt16(os, kVersion);
     std::ostringstream body;
@@ -42,7 +42,7 @@ void WriteComputation(std::ostream& os, const Computation& c, LengthUnit length,
 ComputationUnits ReadComputation(std::istream& is, Computation& result, LengthUnit length, TimeUnit time) {
     using namespace archive;
     Computation c;  // the caller's stays as it was until the whole file has been read
-    Require(ReadTag(is) == kMagic && !is.fail(), kComputationUnknownType);
+    Require(ReadTag(is) == kComputationMagic && !is.fail(), kComputationUnknownType);
     int32_t kind = 0;
     ReadInt32(is, kind);
     Require(!is.fail() && kind == kFileKind, kComputationUnknownType);

@@ -138,7 +138,6 @@ const BuiltInMaterial kMaterials[] = {
     {2, kAsbestosCement}, {1, kPvcBands}, {1, kHdpe}, {1, kMdpe}, {1, kFibreglass},
     {2, kConcrete}, {2, kClay}, {1, kLdpe},
 };
-constexpr int kFirstUserSlot = 20;
 constexpr int32_t kUserGroup = 2;
 constexpr int32_t kEmptySlotGroup = 2;
 
@@ -197,7 +196,7 @@ MaterialEntry BuiltInEntry(int slot) {
     if (slot >= 0 && slot < static_cast<int>(std::size(kMaterials))) {
         entry.group = kMaterials[slot].group;
         FillBands(entry, kMaterials[slot].bands);
-    } else if (slot >= kFirstUserSlot && slot < CMaterials::kSlotCount) {
+    } else if (slot >= CMaterials::kFirstUserSlot && slot < CMaterials::kSlotCount) {
         entry.group = kUserGroup;
         FillBands(entry, kUserDefined);
     } else {

@@ -13,7 +13,7 @@ CMaterials* g_materials = nullptr;
 
 namespace {
 
-constexpr archive::Tag kMagic = archive::MakeTag("TKMd");
+constexpr archive::Tag kMaterialsMagic = archive::MakeTag("TKMd");
 constexpr archive::Tag kDataTag = archive::MakeTag("Data");
 constexpr int32_t kFileVersion = 2;
 constexpr int16_t kFileType = 1;
@@ -25,7 +25,6 @@ constexpr MaterialColour kSlotColours[] = {
 };
 constexpr MaterialColour kEmptySlotColour{150, 150, 130};  // slots 13-19
 constexpr MaterialColour kUserSlotColour{120, 120, 120};   // slots 20-23
-constexpr int kFirstUserSlot = 20;
 
 void Require(bool ok) {
     if (!ok) throw archive::ArchiveError(CMaterials::kUnknownFileType);
@@ -75,7 +74,7 @@ void CMaterials::ReloadNames() {
 void CMaterials::WriteTo(std::ostream& os) const {
     std::ostringstream data;
     for (const MaterialEntry& entry : m_slots) WriteEntry(data, entry);
-    archive::WriteTag(os, kMagic);
+    archive::WriteTag(os, kMaterialsMagic);
     archive::WriteInt32(os, kFileVersion);
     archive::WriteInt16(os, kFileType);
     archive::WriteChunk(os, kDataTag, data.str());
@@ -83,7 +82,7 @@ void CMaterials::WriteTo(std::ostream& os) const {
 
 void CMaterials::ReadFrom(std::istream& is) {
     using namespace archive;
-    Require(ReadTag(is) == kMagic && !is.fail());
+    Require(ReadTag(is) == kMaterialsMagic && !is.fail());
     int32_t version = 0;
     ReadInt32(is, version);
     Require(!is.fail() && version == kFileVersion);

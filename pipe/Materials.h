@@ -43,6 +43,7 @@ void SetMaterialNameSource(MaterialNameSource source);
 class CMaterials {
 public:
     static constexpr int kSlotCount = 24;
+    static constexpr int kFirstUserSlot = 20;  // slots from here on hold the user's own materials
     static constexpr const char* kFile = "\\NandFlash\\tamrik.db";
     static constexpr const char* kUnknownFileType = "CMaterials Read: Unknown file type";
 

@@ -17,7 +17,7 @@ std::set<ResourceLibrary*>& Loaded() {
     return loaded;
 }
 
-std::string Unescape(std::string_view s) {
+std::string UnescapeText(std::string_view s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\\' && i + 1 < s.size()) {
@@ -68,7 +68,7 @@ ResourceLibrary ResourceLibrary::Parse(std::string_view path, std::string_view t
             line.remove_prefix(7);
             const size_t sp = line.find(' ');
             if (ParseId(line.substr(0, sp), id))
-                lib.m_strings[id] = Utf8ToUtf16(sp == std::string_view::npos ? "" : Unescape(line.substr(sp + 1)));
+                lib.m_strings[id] = Utf8ToUtf16(sp == std::string_view::npos ? "" : UnescapeText(line.substr(sp + 1)));
         } else if (line.starts_with("dialog ") && ParseId(line.substr(7), id)) {
             dialog = &lib.m_dialogs[id];
             dialog->clear();

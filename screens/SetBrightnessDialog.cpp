@@ -11,7 +11,7 @@ namespace {
 constexpr int32_t kLevelMin = 1, kLevelMax = 10;  // never a dark screen
 constexpr int32_t kTimeMin = 0, kTimeMax = 6;
 constexpr int32_t kPercentPerStep = 10;
-constexpr int kValuePixelSize = 26;
+constexpr int kLevelPixelSize = 26;
 }  // namespace
 
 CSetBrightnessDialog::CSetBrightnessDialog(SensorHardware& hardware, QWidget* parent)
@@ -30,7 +30,7 @@ CSetBrightnessDialog::CSetBrightnessDialog(SensorHardware& hardware, QWidget* pa
     for (int id : {kIdBrightness, kIdDim, kIdDelay, kIdOff}) {
         if (QWidget* w = GetDlgItem(id)) {
             QFont large = w->font();
-            large.setPixelSize(kValuePixelSize);
+            large.setPixelSize(kLevelPixelSize);
             w->setFont(large);
         }
     }

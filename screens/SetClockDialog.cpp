@@ -6,7 +6,7 @@
 using unitcare::ClockField;
 
 namespace {
-constexpr int kValuePixelSize = 28;
+constexpr int kTimePixelSize = 28;
 }  // namespace
 
 const CSetClockDialog::ClockStep CSetClockDialog::kSteps[20] = {
@@ -32,7 +32,7 @@ CSetClockDialog::CSetClockDialog(QWidget* parent) : CDialogBase(kTemplate, paren
     for (int id : {kIdYear, kIdMonth, kIdDay, kIdHour, kIdMinute}) {
         if (QWidget* w = GetDlgItem(id)) {
             QFont large = w->font();
-            large.setPixelSize(kValuePixelSize);
+            large.setPixelSize(kTimePixelSize);
             w->setFont(large);
         }
     }

@@ -11,7 +11,7 @@ namespace {
 
 // The entry and the four results read from arm's length, px.
 constexpr int kEntryPixelSize = 36;
-constexpr int kValuePixelSize = 26;
+constexpr int kVelocityPixelSize = 26;
 constexpr int kKeyPixelSize = 28;
 
 void SetPixelSize(QWidget* w, int pixels) {
@@ -43,7 +43,7 @@ CSpeedSoundDialog::CSpeedSoundDialog(const CPipe& pipe, float delaySeconds, QWid
     SetPixelSize(GetDlgItem(kIdEntry), kEntryPixelSize);
     SetPixelSize(GetDlgItem(kIdUnit), kEntryPixelSize);
     for (int id : {kIdDelay, kIdCurrentVelocity, kIdCalculatedVelocity, kIdAccuracy})
-        SetPixelSize(GetDlgItem(id), kValuePixelSize);
+        SetPixelSize(GetDlgItem(id), kVelocityPixelSize);
     for (int id = kIdFirstDigit; id <= kIdClear; ++id) SetPixelSize(GetDlgItem(id), kKeyPixelSize);
 }
 

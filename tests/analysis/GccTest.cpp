@@ -20,7 +20,7 @@ constexpr int32_t kMaxLag = 200;
 constexpr double kRate = 10000;
 
 CrossSpectra SpectraOf(const std::vector<float>& red, const std::vector<float>& blue, bool gate = false) {
-    return Welch(red, blue, {kSegment, gate, 8});
+    return Welch(red, blue, {kSegment, gate, 8, {}});
 }
 
 std::vector<float> CurveOf(const CrossSpectra& s, Weighting w, double low = 0, double high = 0, bool notch = false) {

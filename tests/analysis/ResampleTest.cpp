@@ -23,7 +23,7 @@ TEST(ResampleToAnalysisRate, DelayBetweenChannelsKeptInTheNewRate) {
     const Audio b = ToAnalysisRate(a);
     EXPECT_EQ(b.rate, kAnalysisRate);
     EXPECT_NEAR(static_cast<double>(b.Frames()), n * kAnalysisRate / 48000, 1.0);
-    const CrossSpectra s = Welch(b.channels[0], b.channels[1], {4096, false, 8});
+    const CrossSpectra s = Welch(b.channels[0], b.channels[1], {4096, false, 8, {}});
     const std::vector<float> c =
         Correlate(s.rb, Weights(s, Weighting::Phat, BandMask(s.n, kAnalysisRate, 100, 4000), std::vector<bool>(s.rr.size())),
                   s.n, 100);
