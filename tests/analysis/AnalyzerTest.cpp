@@ -14,7 +14,6 @@ namespace {
 
 using namespace analysis;
 
-constexpr double kRate = 10000;
 constexpr double kVelocity = 1000;
 
 CPipe PipeOf(double length) {

@@ -17,7 +17,6 @@ using namespace analysis;
 constexpr int32_t kN = 1 << 17;
 constexpr int32_t kSegment = 4096;
 constexpr int32_t kMaxLag = 200;
-constexpr double kRate = 10000;
 
 CrossSpectra SpectraOf(const std::vector<float>& red, const std::vector<float>& blue, bool gate = false) {
     return Welch(red, blue, {kSegment, gate, 8, {}});

@@ -11,6 +11,8 @@
 
 #include "dsp/DSPLib.h"
 
+constexpr double kRate = 10000;  // samples per second of the synthetic pairs
+
 namespace synthetic {
 
 inline std::vector<float> Noise(int32_t n, uint32_t seed, double rms = 0.1) {

@@ -10,16 +10,6 @@
 #include "TempUnitRoot.h"
 #include "ToolRun.h"
 
-namespace {
-
-double Number(const std::string& out, const std::string& key) {
-    const std::string v = FieldOf(out, key);
-    EXPECT_FALSE(v.empty()) << key << " missing in\n" << out;
-    return v.empty() ? NAN : std::stod(v);
-}
-
-}  // namespace
-
 class AcquireCommand : public ::testing::Test {
 protected:
     TempUnitRoot root;
@@ -36,21 +26,21 @@ TEST_F(AcquireCommand, DefaultWorldIsFoundAtFullAndDecimatedRates) {
     for (const char* rate : {"10000", "2000"}) {
         const ToolResult r = Run({"--seconds", "6", "--rate", rate});
         ASSERT_EQ(r.code, 0) << r.err;
-        EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0) << r.out;
-        EXPECT_NEAR(Number(r.out, "distance_a_m"), Number(r.out, "scenario_distance_a_m"), 1.5) << r.out;
-        EXPECT_GT(Number(r.out, "snr"), 9.0);
-        EXPECT_EQ(Number(r.out, "blocks_overrun"), 0);
+        EXPECT_NEAR(NumberOf(r.out, "peak_lag"), NumberOf(r.out, "scenario_delay_samples"), 1.0) << r.out;
+        EXPECT_NEAR(NumberOf(r.out, "distance_a_m"), NumberOf(r.out, "scenario_distance_a_m"), 1.5) << r.out;
+        EXPECT_GT(NumberOf(r.out, "snr"), 9.0);
+        EXPECT_EQ(NumberOf(r.out, "blocks_overrun"), 0);
         // The loop restarts every finished acquisition: most of the time is correlated.
-        EXPECT_GT(Number(r.out, "samples_correlated"), 0.8 * 6 * std::stod(rate)) << r.out;
+        EXPECT_GT(NumberOf(r.out, "samples_correlated"), 0.8 * 6 * std::stod(rate)) << r.out;
     }
 }
 
 TEST_F(AcquireCommand, SwappedStationsTurnTheDelayRound) {
     const ToolResult r = Run({"--seconds", "5", "--stations", "2,1"});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_GT(Number(r.out, "scenario_delay_samples"), 0);
-    EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0);
-    EXPECT_NEAR(Number(r.out, "scenario_distance_a_m"), 130.0, 1e-9);  // leak 70 m from Red on 200 m
+    EXPECT_GT(NumberOf(r.out, "scenario_delay_samples"), 0);
+    EXPECT_NEAR(NumberOf(r.out, "peak_lag"), NumberOf(r.out, "scenario_delay_samples"), 1.0);
+    EXPECT_NEAR(NumberOf(r.out, "scenario_distance_a_m"), 130.0, 1e-9);  // leak 70 m from Red on 200 m
 }
 
 TEST_F(AcquireCommand, ScenarioFileWithDropoutsAndClippingStillLocates) {
@@ -59,7 +49,7 @@ TEST_F(AcquireCommand, ScenarioFileWithDropoutsAndClippingStillLocates) {
                            "station red noise 60 clip 3 0.02\nstation blue dropout 4 0.5\n";
     const ToolResult r = Run({"--seconds", "8", "--scenario", file.string()});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NEAR(Number(r.out, "peak_lag"), Number(r.out, "scenario_delay_samples"), 1.0) << r.out;
+    EXPECT_NEAR(NumberOf(r.out, "peak_lag"), NumberOf(r.out, "scenario_delay_samples"), 1.0) << r.out;
 }
 
 TEST_F(AcquireCommand, BadOptionsAndScenariosAreRefused) {

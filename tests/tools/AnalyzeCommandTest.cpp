@@ -18,8 +18,6 @@
 
 namespace {
 
-double Number(const std::string& out, const std::string& key) { return std::stod(FieldOf(out, key)); }
-
 // A WAV of format 1 (int) or 3 (float) with the given channels, by hand.
 void WriteWav(const std::string& path, const std::vector<std::vector<float>>& channels, int16_t bits, bool isFloat) {
     using namespace bytes;
@@ -66,10 +64,10 @@ TEST_F(Analyze, BasicMethodEqualsTheReplay) {
         EXPECT_EQ(FieldOf(analyze.out, "engine"), "unit");
         EXPECT_EQ(FieldOf(analyze.out, "snr"), FieldOf(replay.out, "snr"));
         EXPECT_EQ(FieldOf(analyze.out, "max_lag"), FieldOf(replay.out, "max_lag"));
-        EXPECT_NEAR(Number(analyze.out, "peak_lag"), Number(replay.out, "peak_lag"), 0.5);
-        EXPECT_NEAR(Number(analyze.out, "distance_a_m"), Number(replay.out, "distance_a_m"), 0.2);
-        EXPECT_LT(Number(analyze.out, "ci95_low_a_m"), 150.0);
-        EXPECT_GT(Number(analyze.out, "ci95_high_a_m"), 150.0);
+        EXPECT_NEAR(NumberOf(analyze.out, "peak_lag"), NumberOf(replay.out, "peak_lag"), 0.5);
+        EXPECT_NEAR(NumberOf(analyze.out, "distance_a_m"), NumberOf(replay.out, "distance_a_m"), 0.2);
+        EXPECT_LT(NumberOf(analyze.out, "ci95_low_a_m"), 150.0);
+        EXPECT_GT(NumberOf(analyze.out, "ci95_high_a_m"), 150.0);
     }
 }
 
@@ -87,8 +85,8 @@ TEST_F(Analyze, StereoAndMonoWavsLocateTheSameLeak) {
     ASSERT_EQ(stereo.code, 0) << stereo.err;
     ASSERT_EQ(mono.code, 0) << mono.err;
     EXPECT_EQ(FieldOf(stereo.out, "method"), "phat");
-    EXPECT_NEAR(Number(stereo.out, "distance_a_m"), 150.0, 0.1);
-    EXPECT_NEAR(Number(mono.out, "distance_a_m"), Number(stereo.out, "distance_a_m"), 0.05);
+    EXPECT_NEAR(NumberOf(stereo.out, "distance_a_m"), 150.0, 0.1);
+    EXPECT_NEAR(NumberOf(mono.out, "distance_a_m"), NumberOf(stereo.out, "distance_a_m"), 0.05);
     // The candidates list the best peak first, with the same keys.
     EXPECT_EQ(FieldOf(stereo.out, "peaks.0.distance_a_m"), FieldOf(stereo.out, "distance_a_m"));
     EXPECT_EQ(FieldOf(stereo.out, "peaks.0.peak_lag"), FieldOf(stereo.out, "peak_lag"));

@@ -1,6 +1,9 @@
 #pragma once
 // Runs corrtool in-process with string streams, and reads its "key=value" output.
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <sstream>
 #include <string>
 
@@ -43,4 +46,11 @@ inline std::string FieldOf(const std::string& out, const std::string& key) {
     for (std::string line; std::getline(lines, line);)
         if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
     return "";
+}
+
+// The number a key=value line holds; a failure, and NaN, when it is missing.
+inline double NumberOf(const std::string& out, const std::string& key) {
+    const std::string v = FieldOf(out, key);
+    EXPECT_FALSE(v.empty()) << key << " missing in\n" << out;
+    return v.empty() ? NAN : std::stod(v);
 }
