@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -142,10 +141,9 @@ TEST(AcquisitionRate, FollowsTheTravelTimeUpToTenfold) {
 }
 
 TEST(StartRange, TenPercentOverTheTravelTimeAndNeverBelow25Ms) {
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(10.0f, false, 1).range, 25.0f);
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(0.0f, false, 4).range, 25.0f);
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(std::nanf(""), false, 4).range, 25.0f);
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(1000.0f, true, 4).range, 1100.0f);
+    for (auto [ms, replay, survey, range] : {std::tuple{10.0f, false, 1, 25.0f}, {0.0f, false, 4, 25.0f},
+                                             {std::nanf(""), false, 4, 25.0f}, {1000.0f, true, 4, 1100.0f}})
+        EXPECT_FLOAT_EQ(runrules::RangeForStart(ms, replay, survey).range, range) << ms;
     struct Row { int32_t survey; float range; int32_t unit; };
     for (const Row& r : {Row{1, 250.0f, 1}, Row{2, 1.0f, 0}, Row{3, 2.0f, 0}, Row{0, 100.0f, 1}}) {
         const runrules::RunRange got = runrules::RangeForStart(1000.0f, true, r.survey);
@@ -340,8 +338,7 @@ TEST_F(LoopTest, StalledConverterIsRestartedOnTheSecondStarvedTick) {
     EXPECT_TRUE(loop->StallPending());
     EXPECT_EQ(view.stallShown, (std::vector<bool>{false, true}));
     tick();
-    EXPECT_EQ(hw->GetSamplingState(), SamplingStarted);
-    EXPECT_FALSE(loop->StallPending());
+    EXPECT_EQ(std::tuple(hw->GetSamplingState(), loop->StallPending()), std::tuple(SamplingStarted, false));
     unit->ClearFaults();
     const int32_t correlated = run.SamplesCorrelated();
     for (int i = 0; i < 10; ++i) tick();
@@ -400,12 +397,9 @@ TEST_F(LoopTest, OptimisationShowsOnePercentFirstAndIsAppliedAfterTheLastBand) {
     EXPECT_EQ(view.applied, 0);
     EXPECT_TRUE(loop->Optimising());
     Ticks(1);
-    EXPECT_EQ(view.applied, 1);
-    EXPECT_FALSE(loop->Optimising());
-    EXPECT_EQ(view.optimiseEnabled.back(), true);
+    EXPECT_EQ(std::tuple(view.applied, loop->Optimising(), view.optimiseEnabled.back()), std::tuple(1, false, true));
     EXPECT_EQ(loop->Optimiser().BestScore(), FilterOptimiser::kNoScore);
-    EXPECT_EQ(run.PostFilterOf(0).Band().lowCut, 0.03f);
-    EXPECT_EQ(run.PostFilterOf(0).Band().highCut, 0.12f);
+    EXPECT_EQ(std::pair(run.PostFilterOf(0).Band().lowCut, run.PostFilterOf(0).Band().highCut), std::pair(0.03f, 0.12f));
 }
 
 // A replay stops itself once its data end, and only once: a stopped replay
@@ -418,11 +412,9 @@ TEST_F(LoopTest, ReplayThatRanOutStopsOnceAndOptimises) {
     loop->SetRunning(true);
     loop->MarkRepainted();
     Ticks(40);  // no recording: the counters never move
-    EXPECT_EQ(view.autoStops, 1);
-    EXPECT_FALSE(loop->Running());
+    EXPECT_EQ(std::tuple(view.autoStops, loop->Running()), std::tuple(1, false));
     Ticks(200);
-    EXPECT_EQ(view.autoStops, 1);
-    EXPECT_EQ(view.OptimisationsStarted(), 1);
+    EXPECT_EQ(std::tuple(view.autoStops, view.OptimisationsStarted()), std::tuple(1, 1));
 }
 
 // ---- what a run keeps while the loop optimises, replays and fills its stores -----------
@@ -538,9 +530,8 @@ TEST_F(LoopTest, LiveRunAtTheSampleLimitStopsAndKeepsItsResult) {
     run.Clock().Start();
     loop->SetRunning(true);
     Ticks(30);
-    EXPECT_FALSE(loop->Running());
-    EXPECT_EQ(view.autoStops, 1);
-    EXPECT_EQ(std::count(view.status.begin(), view.status.end(), StatusMessage::SampleLimit), 1);
+    EXPECT_EQ(std::tuple(loop->Running(), view.autoStops, std::count(view.status.begin(), view.status.end(), StatusMessage::SampleLimit)),
+              std::tuple(false, 1, 1));
     EXPECT_GT(run.RedRaw().SampleTotal(), CWave::kMaxTotal - 3000);  // blocks were taken up to the limit
     EXPECT_EQ(run.RedRaw().SampleTotal(), run.BlueRaw().SampleTotal());
     EXPECT_GT(run.SamplesCorrelated(), 0);
