@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <chrono>
 #include <sstream>
 #include <thread>
@@ -16,7 +15,6 @@
 #include "screens/ComputeDialog.h"
 #include "screens/ComputeGraph.h"
 #include "screens/FileListDialog.h"
-#include "settings/Configuration.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <sstream>

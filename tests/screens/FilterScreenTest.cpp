@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QMouseEvent>
 #include <cmath>
 #include <sstream>
@@ -16,7 +14,6 @@
 #include "dsp/Correlation.h"
 #include "screens/FilterDialog.h"
 #include "screens/FilterSpectrumPanel.h"
-#include "settings/Configuration.h"
 
 namespace {
 

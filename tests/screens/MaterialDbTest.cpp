@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <sstream>
@@ -13,14 +11,12 @@
 #include "SamplePack.h"
 #include "ScreenDriver.h"
 #include "ScopedSettings.h"
-#include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
 #include "screens/DatabaseDialog.h"
 #include "screens/DbMaterialDialog.h"
 #include "screens/RestoreDefaultsDialog.h"
 #include "screens/SpeedSoundDialog.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/KeyboardDialog.h"
 #include "ui/Resources.h"

@@ -5,20 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "QtApp.h"
 #include "ScreenDriver.h"
 #include "UnitOnBench.h"
 #include "hardware/UserActivity.h"
-#include "platform/Paths.h"
 #include "screens/AdvancedConfigDialog.h"
 #include "screens/ConfigurationDialog.h"
-#include "settings/Configuration.h"
 
 namespace {
 
