@@ -20,7 +20,6 @@
 #include "TempUnitRoot.h"
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/DialogBase.h"
 #include "ui/PictureSet.h"

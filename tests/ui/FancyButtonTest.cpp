@@ -2,7 +2,6 @@
 // state repaints and painted colours of the owner-drawn buttons.
 
 #include "ScopedSettings.h"
-#include "settings/Configuration.h"
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
 #include "ui/PictureSet.h"
