@@ -42,6 +42,12 @@ protected:
         dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
         dlg->InitForDisplay();
     }
+    // The screen built and a run started on 200 m at 1250 m/s, then ticks x 100 ms.
+    void MakeRunning(int ticks) {
+        Make();
+        dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+        Ticks(ticks);
+    }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
             clock.Advance(RunLoop::kTickMs);

@@ -86,8 +86,7 @@ TEST_F(MainRun, StartAsksAboutReceptionAndACancelledPipeEntryKeepsTheRun) {
 
 TEST_F(MainRun, StartStopResumeFollowTheStateTable) {
     g_configuration.testMode = 1;  // the default world's radio levels lie under the default floor
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    MakeRunning(0);
     EXPECT_TRUE(dlg->Loop().Running());
     EXPECT_EQ(RunBar(), "00101");
     EXPECT_FALSE(Button(kIdSetup)->isEnabled() || Button(kIdFile)->isEnabled());
@@ -110,9 +109,7 @@ TEST_F(MainRun, StartStopResumeFollowTheStateTable) {
 }
 
 TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(25);
+    MakeRunning(25);
     dlg->grab();  // the paint fills the result labels
     CCorrelation* before = &dlg->Run();
     FilterBand third;
@@ -138,8 +135,7 @@ TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
 
 // On the suppression bar a drag across the graph marks the zone it covered.
 TEST_F(MainRun, DragOnTheSuppressionBarMarksTheZoneItCovers) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    MakeRunning(0);
     Button(kIdPeakSuppress)->click();
     const auto send = [&](QEvent::Type type, int x) {
         QMouseEvent e(type, QPointF(x, 200), QPointF(x, 200), Qt::LeftButton,
@@ -186,9 +182,7 @@ TEST_F(MainRun, FileBarClosesTheStartGateUntilReturn) {
 // A touch on the graph moves the cursor there and switches the auto cursor
 // off; the graph's edge pixels count as inside.
 TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(20);
+    MakeRunning(20);
     dlg->grab();
     const auto touch = [&](int x, int y) { Touch(dlg.get(), x, y); };
     touch(24, 91);
@@ -217,9 +211,7 @@ TEST_F(MainRun, ClockBefore2010OpensTheClockScreen) {
 TEST_F(MainRun, OptimiseFiltersShowsItsProgressThenTheBandItChose) {
     g_configuration.postFilter = 1;
     g_configuration.filterOptimisation = 1;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(30);
+    MakeRunning(30);
     Button(kIdMenu)->click();
     ASSERT_TRUE(Visible(kIdOptimiseFilters));
     ASSERT_TRUE(Button(kIdOptimiseFilters)->isEnabled());
@@ -244,8 +236,7 @@ TEST_F(MainRun, OptimiseFiltersShowsItsProgressThenTheBandItChose) {
 TEST_F(MainRun, EveryStartBeginsTheOptimisationScheduleAgain) {
     g_configuration.postFilter = 1;
     g_configuration.filterOptimisation = 2;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    MakeRunning(0);
     clock.Advance(30000);
     Ticks(1);
     ASSERT_EQ(dlg->Loop().SurveyCheckTimeMs(), 90000u);
@@ -274,9 +265,7 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
 // CANCEL afterwards changes nothing.
 TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     g_configuration.postFilter = 0;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(30);
+    MakeRunning(30);
     const int64_t before = dlg->Run().SamplesCorrelated();
     ASSERT_GT(before, 0);
     PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickPlastic);
@@ -314,9 +303,7 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
 // A touch on trace k's legend opens the filter screen on set k.
 TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
     g_configuration.multiFilter = 1;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(20);
+    MakeRunning(20);
     dlg->grab();  // the paint lays out the legends
     int shown = -1;
     WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
@@ -429,9 +416,7 @@ TEST_F(MainRun, ASaveThatWritesNothingSaysSoAndReplacesNothing) {
     const char* names[] = {"A1.corr", "A1_corr.wav", "A1_corr.png", "A1_corr.jpg"};
     for (const char* name : names) platform::WriteFileAtomic(data + name, "old");
     platform::SetFileAttributes(data + "A1.corr", platform::kAttrReadOnly);
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(10);
+    MakeRunning(10);
     Button(kIdStop)->click();
     const QString title = dlg->RunTitle();
     EXPECT_EQ(dlg->SaveRunAs("A1"), (std::array<bool, 4>{}));
@@ -447,9 +432,7 @@ TEST_F(MainRun, ASaveThatWritesNothingSaysSoAndReplacesNothing) {
 // its auto stop need real time: journey_1.)
 TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     std::filesystem::create_directories(platform::HostPath("\\NandFlash\\Data"));
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(40);
+    MakeRunning(40);
     Button(kIdStop)->click();
     dlg->ShowResultsNow();
     g_configuration.colourScheme = 1;
@@ -619,9 +602,7 @@ TEST(GraphPaint, LegendsStayInsideTheirPanesWhenARowIsEnlarged) {
 // text also while the notch is off.
 TEST_F(MainRun, ThreeBandLegendsShowTheNotchLineByPaneHeight) {
     g_configuration.multiFilter = 1;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(5);
+    MakeRunning(5);
     EXPECT_FLOAT_EQ(dlg->Run().PostFilterOf(1).Band().lowCut * dlg->Run().SampleRate(), 200.0f);  // the default bands
     ASSERT_FALSE(dlg->Run().PostFilterOf(2).Band().notchOn);
     const QImage screen = dlg->grab().toImage();

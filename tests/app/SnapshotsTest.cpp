@@ -19,11 +19,6 @@ namespace {
 
 class Snapshots : public MainRun {
 protected:
-    void MakeRunning(float length = 200.0f) {
-        Make();
-        dlg->StartOnPipe(PipeOf(length, 1250.0f));
-        Ticks(20);
-    }
     void SnapshotBar(int command) {
         if (!dlg->GetCheck(kIdSnapshotOptions)) Button(kIdSnapshotOptions)->click();
         Button(command)->click();
@@ -40,7 +35,7 @@ protected:
 }  // namespace
 
 TEST_F(Snapshots, BarCommandsPushTheCurrentResultAndRestartOrStopTheRun) {
-    MakeRunning();
+    MakeRunning(20);
     const auto state = [&] { return std::tuple(dlg->Run().ValidCount(), dlg->Loop().Running()); };
     SnapshotBar(kIdSnapshotContinue);  // running: it goes on
     EXPECT_EQ(state(), std::tuple(2, true));
@@ -53,7 +48,7 @@ TEST_F(Snapshots, BarCommandsPushTheCurrentResultAndRestartOrStopTheRun) {
 
 TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
     std::filesystem::create_directories(platform::HostPath("\\NandFlash\\Data"));
-    MakeRunning(200.0f);
+    MakeRunning(20);
     Button(kIdStop)->click();
     dlg->SaveRunAs("A1");
     const std::vector<int64_t> saved = dlg->Run().Accumulator(0);
@@ -118,7 +113,7 @@ TEST_F(Snapshots, MismatchMessageFitsTheStatusLineInEveryLanguage) {
 }
 
 TEST_F(Snapshots, ResetOnTheSnapshotBarDropsTheHistoryAndShowsStart) {
-    MakeRunning();
+    MakeRunning(20);
     SnapshotBar(kIdSnapshotContinue);
     SnapshotBar(kIdSnapshotContinue);
     ASSERT_EQ(dlg->Run().ValidCount(), 3);
@@ -131,7 +126,7 @@ TEST_F(Snapshots, ResetOnTheSnapshotBarDropsTheHistoryAndShowsStart) {
 
 TEST_F(Snapshots, RowButtonsEnlargeAndRestoreAndAnEnlargeButtonKeepsOneBand) {
     g_configuration.multiFilter = 1;
-    MakeRunning();
+    MakeRunning(20);
     ASSERT_EQ(dlg->TraceCount(), 3);
     EXPECT_FALSE(Button(kIdSnapshotOptions)->isEnabled());
     const QRect full = dlg->GetDlgItem(kIdRow1)->geometry();

@@ -97,6 +97,12 @@ protected:
         radio = std::make_unique<RadioLink>(*hw);
         loop = std::make_unique<RunLoop>(*hw, *radio, view);
     }
+    // Starts r's stopwatch and the loop on it, the graph just painted.
+    void Begin(CCorrelation& r) {
+        r.Clock().Start();
+        loop->SetRunning(true);
+        loop->MarkRepainted();
+    }
     // Advances the fake clock one period and ticks, n times.
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
@@ -243,9 +249,7 @@ TEST_F(LoopTest, ElapsedAndGraphEveryTwoSecondsRadioIconsEveryHalfSecond) {
     run.SetOptions(fft);
     run.Accumulator(0)[static_cast<size_t>(run.MaxLag() + 301)] = 500;
     run.View().cursorOnPeak = 1;
-    run.Clock().Start();
-    loop->SetRunning(true);
-    loop->MarkRepainted();
+    Begin(run);
     Ticks(100);  // 10 s
     EXPECT_EQ(view.elapsedAt.size(), 5u);
     EXPECT_EQ(view.graphAt.size(), 5u);
@@ -408,9 +412,7 @@ TEST_F(LoopTest, ReplayThatRanOutStopsOnceAndOptimises) {
     Make();
     g_replay = 1;
     run.SetPostFilter(1);
-    run.Clock().Start();
-    loop->SetRunning(true);
-    loop->MarkRepainted();
+    Begin(run);
     Ticks(40);  // no recording: the counters never move
     EXPECT_EQ(std::tuple(view.autoStops, loop->Running()), std::tuple(1, false));
     Ticks(200);
@@ -470,9 +472,7 @@ TEST_F(LoopTest, OptimisationEndingOnAnUpdateNeverStopsAReplayEarly) {
         replay.AttachRecording(Reader(wav));
         loop->RunReplaced();
         view = RecordingView();
-        replay.Clock().Start();
-        loop->SetRunning(true);
-        loop->MarkRepainted();
+        Begin(replay);
         for (int tick = 1; view.autoStops == 0 && tick < 400; ++tick) {
             counter.m_tick += RunLoop::kTickMs;
             if (tick == 1 + phase) loop->StartOptimisation(replay);
@@ -506,9 +506,7 @@ TEST_F(LoopTest, FftReplayOnTheScreenCorrelatesAsTheToolDoes) {
     Make();
     g_replay = 1;
     auto screen = prepared();
-    screen->Clock().Start();
-    loop->SetRunning(true);
-    loop->MarkRepainted();
+    Begin(*screen);
     while (view.autoStops == 0 && simulated.TickCountMs() < 200000) {
         simulated.Advance(RunLoop::kTickMs);
         loop->Tick(*screen);
