@@ -249,8 +249,7 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
     Make();
     g_configuration.colourScheme = 0;
     Button(kIdContrast)->click();
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::make_pair(g_configuration.colourScheme, stored.colourScheme), std::make_pair(1, 1));
     Button(kIdContrast)->click();
     EXPECT_EQ(g_configuration.colourScheme, 0);

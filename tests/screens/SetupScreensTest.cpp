@@ -57,8 +57,7 @@ TEST_F(SetupScreens, BlueWithRedOpensAsRedWithBlueAndOkStoresTheUsualPair) {
                            }),
                   Press(Config::kIdOk)});
     EXPECT_EQ(screen.DoModal(), kResultOk);
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::vector<int>({stored.stationA, stored.stationB, g_configuration.stationA}), std::vector<int>({1, 2, 1}));
 }
 
@@ -98,8 +97,7 @@ TEST_F(SetupScreens, AdvancedOkStoresWhatTheScreenShows) {
                   },
                   Press(Advanced::kIdOk)});
     EXPECT_EQ(screen.DoModal(), kResultOk);
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::vector<int>({stored.unitSystem, stored.velocityPerMs, stored.useFftEngine, stored.filterOptimisation,
                                 stored.postFilter, stored.peakSharpenOther, stored.sharpenSelection}),
               std::vector<int>({1, 1, 0, 2, 1, 1, 0}));

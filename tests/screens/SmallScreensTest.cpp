@@ -98,8 +98,7 @@ TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
     EXPECT_EQ(choose(1400), std::tuple(false, "Test Mode"));
     EXPECT_EQ(materials.Slot(2).name, u"STEEL");
     g_materials = nullptr;
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(stored.Language(), u"ENG");
 }
 
@@ -128,8 +127,7 @@ TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
     screen.InitForDisplay();
     EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 1);
     Button(screen, CLanguageDialog::kIdBranding1)->click();
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::tuple(g_configuration.branding, stored.branding, screen.GetCheck(CLanguageDialog::kIdBranding0),
                          screen.GetCheck(CLanguageDialog::kIdBranding1)), std::tuple(1, 1, 0, 1));
 }

@@ -27,12 +27,6 @@ protected:
         CloseAll();
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "a screen stayed open";
     }
-    // The configuration as the next start finds it.
-    CConfiguration Stored() {
-        CConfiguration c;
-        c.Load();
-        return c;
-    }
     int Checked(CSurveyDialog& s, std::initializer_list<int> ids) {
         int checked = 0, which = -1;
         for (int id : ids)
@@ -89,7 +83,7 @@ TEST_F(SurveyScreen, SetDefaultsStoresShortRangeAndMetallic) {
     driver.Queue({shown(3), Press(CSurveyDialog::kIdSetDefaults), shown(0), Press(CSurveyDialog::kIdShort), shown(1),
                   Press(CSurveyDialog::kIdSetDefaults), Press(CSurveyDialog::kIdAccept)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
-    const CConfiguration stored = Stored();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::tuple(stored.surveyRange, stored.surveyFilter, stored.unitSystem), std::tuple(0, 1, 1));
 }
 
@@ -99,7 +93,7 @@ TEST_F(SurveyScreen, CancelStoresNothing) {
     driver.Queue(
         {Press(CSurveyDialog::kIdMaximum), Press(CSurveyDialog::kIdPlastic), Press(CSurveyDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
-    EXPECT_EQ(std::tuple(g_configuration.surveyRange, Stored().surveyRange, Stored().surveyFilter), std::tuple(1, 1, 0));
+    EXPECT_EQ(std::tuple(g_configuration.surveyRange, StoredConfiguration().surveyRange, StoredConfiguration().surveyFilter), std::tuple(1, 1, 0));
 }
 
 // DEFINE CUSTOM SETTINGS keeps the band the filter screen accepts, at once;
@@ -112,17 +106,17 @@ TEST_F(SurveyScreen, CustomBandComesFromTheFilterScreenItRuns) {
     driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdQuickPlastic), Press(CFilterDialog::kIdCancel),
                   Press(CSurveyDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
-    EXPECT_EQ(Stored().surveyCustomCutoffs[1], 0.0f);
+    EXPECT_EQ(StoredConfiguration().surveyCustomCutoffs[1], 0.0f);
 
     driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdQuickPlastic), Press(CFilterDialog::kIdAccept),
                   Press(CSurveyDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
-    const CConfiguration stored = Stored();  // the preset itself waits for ACCEPT
+    const CConfiguration stored = StoredConfiguration();  // the preset itself waits for ACCEPT
     EXPECT_EQ(std::pair(stored.surveyCustomCutoffs[0], stored.surveyFilter), std::pair(0.0f, 0));
     EXPECT_FLOAT_EQ(stored.surveyCustomCutoffs[1], 200.0f);
 
     driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdAccept), Settle(),
                   Press(CSurveyDialog::kIdAccept)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(std::pair(screen.SelectedPreset(), Stored().surveyFilter), std::pair(3, 3));
+    EXPECT_EQ(std::pair(screen.SelectedPreset(), StoredConfiguration().surveyFilter), std::pair(3, 3));
 }

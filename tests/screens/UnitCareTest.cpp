@@ -357,8 +357,7 @@ TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
     // the screen showed the forced one.
     Click(screen, CProtectedSetup::kIdFlip);
     EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFlip), "Yes");
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(stored.bothPolarities & 1, 1);
     EXPECT_EQ(stored.postFilter, 1);
 }
@@ -370,8 +369,7 @@ TEST_F(UnitCare, ReceptionFloorAndSpanStepAndAreKept) {
     const float floor = g_configuration.rssiFloor, span = g_configuration.rssiSpan;
     Click(screen, CProtectedSetup::kIdMinRssi);
     Click(screen, CProtectedSetup::kIdRssiRange);
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(stored.rssiFloor, unitcare::NextRssiFloor(floor));
     EXPECT_EQ(stored.rssiSpan, unitcare::NextRssiSpan(span));
     EXPECT_NE(stored.rssiSpan, span);
@@ -386,8 +384,7 @@ TEST_F(UnitCare, TuningSendsTheChannelAndShowsTheOutcome) {
     Click(screen, CProtectedSetup::kIdBlueRadio);
     Click(screen, CProtectedSetup::kIdMinus1MHz);
     EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdBlueStatus), "Blue RF Setting (Fail) >");
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(stored.radio[1].frequency, g_configuration.radio[1].frequency);  // saved regardless
 }
 
@@ -552,7 +549,6 @@ TEST_F(UnitCare, TouchTestReportsAndLogsThePointsAndRecalibrationCopiesTheResult
     Click(screen, CTouchTest::kIdRecalibrate);
     EXPECT_EQ(g_configuration.TouchCalibration(), u"");
     platform::SetTouchCalibrator({});
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(stored.TouchCalibration(), u"");
 }
