@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
@@ -13,6 +12,7 @@
 
 #include "CommaLocale.h"
 #include "MainRunFixture.h"
+#include "SamplePack.h"
 #include "ScreenDriver.h"
 #include "app/GraphView.h"
 #include "app/RunPicture.h"
@@ -325,9 +325,7 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
 TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
     g_configuration.testMode = 1;
     InstallLanguageHooks();
-    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
-    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
-    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    PutSamplePack(root, "FAS");
     struct Row { int32_t configured; float rate, range; int32_t unit; const char16_t* description; const char16_t* code; };
     for (const Row& row : {Row{7, 10000.0f, 100.0f, 1, u"SURVEY SHORT RANGE", u"ENG"},
                            Row{2, 5000.0f, 1.0f, 0, u"SURVEY LONG RANGE", u"ENG"},

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 
 #include "MainRunFixture.h"
+#include "SamplePack.h"
 #include "ScreenDriver.h"
 #include "screens/FileListDialog.h"
 #include "settings/Language.h"
@@ -94,9 +94,7 @@ TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
 TEST_F(Snapshots, MismatchMessageFitsTheStatusLineInEveryLanguage) {
     InstallLanguageHooks();
     for (const char* code : {"ENG", "DEU", "FAS"}) {
-        QFile pack(QString(CORRELATOR_SOURCE_DIR) + "/resources/lang/" + code + ".txt");
-        if (pack.open(QIODevice::ReadOnly))
-            root.Put(std::string("\\NandFlash\\TamrikDialogs") + code + ".dll", pack.readAll().toStdString());
+        if (std::string(code) != "ENG") PutSamplePack(root, code);
         SetLanguage(QString(code).toStdU16String());
         Make();
         const QString message = LoadString(181);
