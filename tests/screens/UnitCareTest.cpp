@@ -358,8 +358,7 @@ TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
     Click(screen, CProtectedSetup::kIdFlip);
     EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFlip), "Yes");
     const CConfiguration stored = StoredConfiguration();
-    EXPECT_EQ(stored.bothPolarities & 1, 1);
-    EXPECT_EQ(stored.postFilter, 1);
+    EXPECT_EQ(std::pair(stored.bothPolarities & 1, stored.postFilter), std::pair(1, 1));
 }
 
 // The reception rating's floor and span each step on their own button and are kept.
@@ -400,9 +399,8 @@ TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
         Click(d, CRadioSetupDlg::kIdAccept);
     });
     Click(screen, CProtectedSetup::kIdSetManual);
-    EXPECT_EQ(g_configuration.redManual, 1);
-    EXPECT_EQ(g_configuration.radio[0].frequency, 447300000);
-    EXPECT_EQ(unit->RadioChannel(1), 12);
+    EXPECT_EQ(std::tuple(g_configuration.redManual, g_configuration.radio[0].frequency, unit->RadioChannel(1)),
+              std::tuple(1, 447300000, 12));
     EXPECT_TRUE(screen.ItemText(CProtectedSetup::kIdRedRadio).endsWith(" Man"));
     for (int id : CProtectedSetup::kTuningIds) EXPECT_FALSE(screen.GetDlgItem(id)->isEnabled()) << id;
     Click(screen, CProtectedSetup::kIdBlueRadio);  // Blue has no mark
@@ -422,8 +420,7 @@ TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
     CProtectedSetup screen(*hw, *radio);
     screen.InitForDisplay();
     WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) {
-        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdTitle), "ENTER SERIAL NUMBER");
-        EXPECT_EQ(d.ItemText(CKeyboardDialog::kIdText), "");
+        EXPECT_EQ(Texts(d, {CKeyboardDialog::kIdTitle, CKeyboardDialog::kIdText}), "ENTER SERIAL NUMBER\n");
         TypeAndAccept(d, "Q12-7");
     });
     Click(screen, CProtectedSetup::kIdSerial);
