@@ -151,8 +151,15 @@ TEST_F(MainRun, DragOnTheSuppressionBarMarksTheZoneItCovers) {
     EXPECT_GT(run.SuppressionLimit(), 0);  // ... to right of it
     const int32_t first = run.SuppressionFirst(), limit = run.SuppressionLimit();
     send(QEvent::MouseMove, 500);  // the pen is up: nothing changes
-    EXPECT_EQ(run.SuppressionFirst(), first);
-    EXPECT_EQ(run.SuppressionLimit(), limit);
+    EXPECT_EQ(std::pair(run.SuppressionFirst(), run.SuppressionLimit()), std::pair(first, limit));
+    // SET LEFT and SET RIGHT are never both checked (the gallery shows SET RIGHT after SET LEFT).
+    Button(kIdSetRight)->click();
+    EXPECT_EQ(dlg->Mode(), GraphMode::SetRight);
+    Button(kIdSetLeft)->click();
+    EXPECT_EQ(dlg->GetCheck(kIdSetRight), 0);
+    Button(kIdReturn)->click();
+    EXPECT_EQ(dlg->Mode(), GraphMode::None);
+    EXPECT_TRUE(Visible(kIdListen) && !Visible(kIdSetLeft));
 }
 
 TEST_F(MainRun, FileBarClosesTheStartGateUntilReturn) {
