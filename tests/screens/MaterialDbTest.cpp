@@ -214,22 +214,14 @@ TEST_F(MaterialDb, RefusedEntriesStoreNothingAndCancelPutsTheMaterialBack) {
     };
     std::vector<Step> steps = {Press(D::kIdEditEntry)};
     for (std::string zero : {"0", "0.0", ""}) {
-        for (Step& s : field(D::kVelocity, zero)) steps.push_back(s);
-        steps.push_back(Press(D::kIdAcceptEntry));
-        steps.push_back(refused(zero.empty() ? D::kNoNumberString : D::kBadVelocityString));
+        steps = steps + field(D::kVelocity, zero);
+        steps = steps + std::vector<Step>{Press(D::kIdAcceptEntry), refused(zero.empty() ? D::kNoNumberString : D::kBadVelocityString)};
     }
-    steps.push_back(Press(D::kIdCancelEntry));
-    steps.push_back(Press(D::kIdNewEntry));
-    steps.push_back(Shows(D::kIdAcceptEntry, "ACCEPT NEW ENTRY"));
-    for (auto& f : {field(D::kMinimum, "0"), field(D::kMaximum, "0"), field(D::kVelocity, "900")})
-        for (const Step& s : f) steps.push_back(s);
-    steps.push_back(Press(D::kIdAcceptEntry));
-    steps.push_back(refused(D::kEmptyRangeString));
-    steps.push_back(Press(D::kIdCancelEntry));
-    steps.push_back([](CDialogBase& s) { EXPECT_EQ(Lines(s).size(), 4); });
-    // What was deleted comes back with CANCEL.
-    steps.push_back(Press(D::kIdDeleteEntry));
-    steps.push_back(Press(D::kIdCancel));
+    steps = steps + std::vector<Step>{Press(D::kIdCancelEntry), Press(D::kIdNewEntry), Shows(D::kIdAcceptEntry, "ACCEPT NEW ENTRY")};
+    steps = steps + field(D::kMinimum, "0") + field(D::kMaximum, "0") + field(D::kVelocity, "900");
+    steps = steps + std::vector<Step>{Press(D::kIdAcceptEntry), refused(D::kEmptyRangeString), Press(D::kIdCancelEntry),
+                                      [](CDialogBase& s) { EXPECT_EQ(Lines(s).size(), 4); },
+                                      Press(D::kIdDeleteEntry), Press(D::kIdCancel)};  // CANCEL puts back what was deleted
     ASSERT_EQ(Table(3, steps), kResultCancel);
     EXPECT_EQ(Bytes(*g_materials), [&] { CMaterials m; m.Slot(3) = before; return Bytes(m); }());
 }

@@ -38,11 +38,6 @@ std::vector<Step> Chain(int slot, int band, std::string keys, int complete = CLe
             Type(std::move(keys)), Press(complete)};
 }
 
-std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 std::string Record(const CPipe& pipe) {
     std::ostringstream os;
     pipe.Write(os);
