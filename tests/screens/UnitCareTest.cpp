@@ -486,6 +486,8 @@ TEST_F(UnitCare, ClockKeepsDay31InAprilAndThePlatformRefusesIt) {
         EXPECT_EQ(d.ItemText(CSetClockDialog::kIdMonth), "01");  // the clock kept its date
         Click(d, 1033);
         Click(d, 1033);  // 31 March exists
+        Click(d, 1032);  // a day back and forward again
+        Click(d, 1031);
         Click(d, CSetClockDialog::kIdOk);
     });
     screen.DoModal();
