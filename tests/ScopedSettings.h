@@ -19,3 +19,10 @@ private:
     ConfigurationRecord m_configuration;
     FactoryRecordData m_factory;
 };
+
+// The configuration as the next start reads it.
+inline CConfiguration StoredConfiguration() {
+    CConfiguration stored;
+    stored.Load();
+    return stored;
+}

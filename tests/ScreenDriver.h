@@ -92,6 +92,12 @@ inline QString Texts(CDialogBase& screen, std::initializer_list<int> ids) {
     return texts.join('\n');
 }
 
+// One queue of steps after another.
+inline std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 inline Step Press(int id) {
     return [id](CDialogBase& screen) {
         auto* button = screen.Item<QAbstractButton>(id);

@@ -6,13 +6,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <memory>
 
 #include "UnitOnBench.h"
 #include "app/CorrelatorDlg.h"
 #include "hardware/UserActivity.h"
 #include "pipe/Pipe.h"
-#include "settings/Configuration.h"
 
 // One section of length m at velocity m/s.
 inline CPipe PipeOf(float length, float velocity) {
@@ -44,6 +42,12 @@ protected:
         dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
         dlg->InitForDisplay();
     }
+    // The screen built and a run started on 200 m at 1250 m/s, then ticks x 100 ms.
+    void MakeRunning(int ticks) {
+        Make();
+        dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+        Ticks(ticks);
+    }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
             clock.Advance(RunLoop::kTickMs);
@@ -52,6 +56,12 @@ protected:
     }
     QAbstractButton* Button(int id) { return dlg->Item<QAbstractButton>(id); }
     bool Visible(int id) { return !dlg->GetDlgItem(id)->isHidden(); }
+    // START SURVEY STOP RESUME RESET, 1 where shown: the run bar in one comparison.
+    std::string RunBar() {
+        std::string shown;
+        for (int id : {kIdStart, kIdSurvey, kIdStop, kIdResume, kIdReset}) shown += Visible(id) ? '1' : '0';
+        return shown;
+    }
 
     std::unique_ptr<CCorrelatorDlg> dlg;
 };

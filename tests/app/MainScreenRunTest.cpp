@@ -5,50 +5,24 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
-#include <filesystem>
-#include <functional>
 
 #include "CommaLocale.h"
 #include "MainRunFixture.h"
+#include "SamplePack.h"
 #include "ScreenDriver.h"
-#include "app/CorrelatorDlg.h"
 #include "app/GraphView.h"
 #include "app/RunPicture.h"
 #include "hardware/Power.h"
-#include "hardware/SensorHardware.h"
-#include "hardware/UserActivity.h"
-#include "platform/Clock.h"
-#include "platform/DeviceIo.h"
 #include "platform/Files.h"
-#include "platform/Paths.h"
 #include "screens/FilterDialog.h"
 #include "screens/ListenDialog.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
-#include "sim/VirtualUnit.h"
 #include "ui/PictureSet.h"
 #include "ui/Resources.h"
-
-// ---- the START gate and the user-activity rule -------------------------------------
-
-TEST_F(MainRun, NoReceptionWithoutTestModeOrReplayDisablesStartSurveyResume) {
-    sim::Scenario world = sim::DefaultScenario();
-    for (auto& station : world.stations) station.rssi = -140.0;  // nothing heard
-    Make(world);
-    Ticks(5);
-    for (int id : {kIdStart, kIdSurvey, kIdResume}) EXPECT_FALSE(Button(id)->isEnabled()) << id;
-    g_configuration.testMode = 1;
-    Ticks(5);
-    for (int id : {kIdStart, kIdSurvey, kIdResume}) EXPECT_TRUE(Button(id)->isEnabled()) << id;
-}
 
 // ---- START's rate and range, STOP, RESET ------------------------------------------
 
@@ -112,19 +86,16 @@ TEST_F(MainRun, StartAsksAboutReceptionAndACancelledPipeEntryKeepsTheRun) {
 
 TEST_F(MainRun, StartStopResumeFollowTheStateTable) {
     g_configuration.testMode = 1;  // the default world's radio levels lie under the default floor
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    MakeRunning(0);
     EXPECT_TRUE(dlg->Loop().Running());
-    EXPECT_TRUE(Visible(kIdStop) && Visible(kIdReset));
-    EXPECT_FALSE(Visible(kIdStart) || Visible(kIdSurvey) || Visible(kIdResume));
+    EXPECT_EQ(RunBar(), "00101");
     EXPECT_FALSE(Button(kIdSetup)->isEnabled() || Button(kIdFile)->isEnabled());
     Ticks(30);
     EXPECT_GT(dlg->Run().SamplesCorrelated(), 0);
 
     Button(kIdStop)->click();
     EXPECT_FALSE(dlg->Loop().Running());
-    EXPECT_TRUE(Visible(kIdResume) && Visible(kIdReset));
-    EXPECT_FALSE(Visible(kIdStart) || Visible(kIdStop));
+    EXPECT_EQ(RunBar(), "00011");
     EXPECT_TRUE(Button(kIdSetup)->isEnabled() && Button(kIdFile)->isEnabled());
     const uint32_t stopped = dlg->Run().Clock().ElapsedMs();
     Ticks(10);
@@ -132,15 +103,13 @@ TEST_F(MainRun, StartStopResumeFollowTheStateTable) {
 
     Button(kIdResume)->click();
     EXPECT_TRUE(dlg->Loop().Running());
-    EXPECT_TRUE(Visible(kIdStop));
+    EXPECT_EQ(RunBar(), "00101");
     Ticks(10);
     EXPECT_GE(dlg->Run().Clock().ElapsedMs(), stopped + 1000);
 }
 
 TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(25);
+    MakeRunning(25);
     dlg->grab();  // the paint fills the result labels
     CCorrelation* before = &dlg->Run();
     FilterBand third;
@@ -151,38 +120,22 @@ TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
     g_defaultBands = 0;  // as after FILTERS
     Button(kIdReset)->click();
     EXPECT_NE(&dlg->Run(), before);
-    EXPECT_EQ(dlg->Run().SamplesCorrelated(), 0);
-    EXPECT_EQ(g_defaultBands, 1);
+    EXPECT_EQ(std::tuple(dlg->Run().SamplesCorrelated(), g_defaultBands), std::tuple(0, 1));
     EXPECT_FLOAT_EQ(dlg->Run().PostFilterOf(0).Band().lowCut, band.lowCut);  // the filters' settings stay
     EXPECT_FLOAT_EQ(dlg->Run().PostFilterOf(2).Band().highCut, 0.1f);
     EXPECT_EQ(Texts(*dlg, {kIdPipeLabel, kIdFilterLabel, kIdSnrLabel, kIdElapsedLabel, kIdDistanceA, kIdDistanceB}),
               QStringList({LoadString(195), LoadString(194), LoadString(197), LoadString(196)}).join(" \n") + " \n\n");
-    EXPECT_TRUE(Visible(kIdStart) && Visible(kIdSurvey));
-    EXPECT_FALSE(Visible(kIdResume) || Visible(kIdReset));
-    EXPECT_EQ(dlg->MainPipe().GetSectionCount(), 1);  // the run's pipe came back
-    EXPECT_TRUE(dlg->PipeEntryPending());
-    EXPECT_EQ(dlg->GetCheck(kIdAutoCursor), 1);
+    EXPECT_EQ(RunBar(), "11000");
+    // The run's pipe came back, to be confirmed at START; the auto cursor is on.
+    EXPECT_EQ(std::tuple(dlg->MainPipe().GetSectionCount(), dlg->PipeEntryPending(), dlg->GetCheck(kIdAutoCursor)),
+              std::tuple(1, true, 1));
 }
 
 // ---- bars ------------------------------------------------------------------------------
 
-TEST_F(MainRun, SetLeftAndSetRightAreNeverBothChecked) {
-    Make();
-    Button(kIdPeakSuppress)->click();  // SET LEFT then SET RIGHT: the gallery's suppression picture
-    Button(kIdSetRight)->click();
-    EXPECT_EQ(dlg->Mode(), GraphMode::SetRight);
-    Button(kIdSetLeft)->click();
-    EXPECT_EQ(dlg->GetCheck(kIdSetRight), 0);
-    Button(kIdReturn)->click();
-    EXPECT_EQ(dlg->Mode(), GraphMode::None);
-    EXPECT_TRUE(Visible(kIdListen));
-    EXPECT_FALSE(Visible(kIdSetLeft));
-}
-
 // On the suppression bar a drag across the graph marks the zone it covered.
 TEST_F(MainRun, DragOnTheSuppressionBarMarksTheZoneItCovers) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    MakeRunning(0);
     Button(kIdPeakSuppress)->click();
     const auto send = [&](QEvent::Type type, int x) {
         QMouseEvent e(type, QPointF(x, 200), QPointF(x, 200), Qt::LeftButton,
@@ -198,37 +151,49 @@ TEST_F(MainRun, DragOnTheSuppressionBarMarksTheZoneItCovers) {
     EXPECT_GT(run.SuppressionLimit(), 0);  // ... to right of it
     const int32_t first = run.SuppressionFirst(), limit = run.SuppressionLimit();
     send(QEvent::MouseMove, 500);  // the pen is up: nothing changes
-    EXPECT_EQ(run.SuppressionFirst(), first);
-    EXPECT_EQ(run.SuppressionLimit(), limit);
+    EXPECT_EQ(std::pair(run.SuppressionFirst(), run.SuppressionLimit()), std::pair(first, limit));
+    // SET LEFT and SET RIGHT are never both checked (the gallery shows SET RIGHT after SET LEFT).
+    Button(kIdSetRight)->click();
+    EXPECT_EQ(dlg->Mode(), GraphMode::SetRight);
+    Button(kIdSetLeft)->click();
+    EXPECT_EQ(dlg->GetCheck(kIdSetRight), 0);
+    Button(kIdReturn)->click();
+    EXPECT_EQ(dlg->Mode(), GraphMode::None);
+    EXPECT_TRUE(Visible(kIdListen) && !Visible(kIdSetLeft));
 }
 
 TEST_F(MainRun, FileBarClosesTheStartGateUntilReturn) {
     g_configuration.testMode = 1;
     Make();
+    const auto gate = [&] {  // START, SURVEY, RESUME enabled
+        std::string on;
+        for (int id : {kIdStart, kIdSurvey, kIdResume}) on += Button(id)->isEnabled() ? '1' : '0';
+        return on;
+    };
     Ticks(5);
-    ASSERT_TRUE(Button(kIdStart)->isEnabled());
+    ASSERT_EQ(gate(), "111");
     Button(kIdFile)->click();
     EXPECT_TRUE(Visible(kIdSave) && Visible(kIdOpen) && Visible(kIdInfo) && Visible(kIdReturn));
     EXPECT_FALSE(Visible(kIdSnapshotMode));
     Ticks(5);
-    EXPECT_FALSE(Button(kIdStart)->isEnabled());
+    EXPECT_EQ(gate(), "000");
     Button(kIdFile)->click();  // checked: back to the main bar
-    EXPECT_TRUE(Button(kIdStart)->isEnabled());
+    EXPECT_EQ(gate(), "111");
     EXPECT_TRUE(Visible(kIdListen));
+    g_configuration.testMode = 0;  // nothing heard outside test mode: the gate stays shut
+    for (auto& station : unit->World().stations) station.rssi = -140.0;
+    Ticks(200);
+    EXPECT_EQ(gate(), "000");
 }
 
 // A touch on the graph moves the cursor there and switches the auto cursor
 // off; the graph's edge pixels count as inside.
 TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(20);
+    MakeRunning(20);
     dlg->grab();
     const auto touch = [&](int x, int y) { Touch(dlg.get(), x, y); };
     touch(24, 91);
-    EXPECT_EQ(dlg->GetCheck(kIdAutoCursor), 0);
-    EXPECT_EQ(dlg->Run().View().cursorOnPeak, 0);
-    EXPECT_TRUE(dlg->ResultsChanged());
+    EXPECT_EQ(std::tuple(dlg->GetCheck(kIdAutoCursor), dlg->Run().View().cursorOnPeak, dlg->ResultsChanged()), std::tuple(0, 0, true));
     EXPECT_EQ(dlg->Run().View().cursorLag, dlg->Run().LeftLag());
     touch(607, 315);
     EXPECT_GT(dlg->Run().View().cursorLag, 0);
@@ -253,9 +218,7 @@ TEST_F(MainRun, ClockBefore2010OpensTheClockScreen) {
 TEST_F(MainRun, OptimiseFiltersShowsItsProgressThenTheBandItChose) {
     g_configuration.postFilter = 1;
     g_configuration.filterOptimisation = 1;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(30);
+    MakeRunning(30);
     Button(kIdMenu)->click();
     ASSERT_TRUE(Visible(kIdOptimiseFilters));
     ASSERT_TRUE(Button(kIdOptimiseFilters)->isEnabled());
@@ -280,8 +243,7 @@ TEST_F(MainRun, OptimiseFiltersShowsItsProgressThenTheBandItChose) {
 TEST_F(MainRun, EveryStartBeginsTheOptimisationScheduleAgain) {
     g_configuration.postFilter = 1;
     g_configuration.filterOptimisation = 2;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
+    MakeRunning(0);
     clock.Advance(30000);
     Ticks(1);
     ASSERT_EQ(dlg->Loop().SurveyCheckTimeMs(), 90000u);
@@ -294,10 +256,8 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
     Make();
     g_configuration.colourScheme = 0;
     Button(kIdContrast)->click();
-    EXPECT_EQ(g_configuration.colourScheme, 1);
-    CConfiguration stored;
-    stored.Load();
-    EXPECT_EQ(stored.colourScheme, 1);
+    const CConfiguration stored = StoredConfiguration();
+    EXPECT_EQ(std::make_pair(g_configuration.colourScheme, stored.colourScheme), std::make_pair(1, 1));
     Button(kIdContrast)->click();
     EXPECT_EQ(g_configuration.colourScheme, 0);
 }
@@ -311,9 +271,7 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
 // CANCEL afterwards changes nothing.
 TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     g_configuration.postFilter = 0;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(30);
+    MakeRunning(30);
     const int64_t before = dlg->Run().SamplesCorrelated();
     ASSERT_GT(before, 0);
     PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickPlastic);
@@ -322,9 +280,7 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     CCorrelation& run = dlg->Run();
     EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
     EXPECT_FLOAT_EQ(run.RedFilter(0).Band().highCut * run.SampleRate(), 200.0f);
-    EXPECT_EQ(g_defaultBands, 0);
-    EXPECT_EQ(run.SamplesCorrelated(), 0);
-    EXPECT_TRUE(run.Clock().running);
+    EXPECT_EQ(std::tuple(g_defaultBands, run.SamplesCorrelated(), run.Clock().running), std::tuple(0, 0, true));
     EXPECT_TRUE(dlg->ItemText(kIdFilterLabel).contains(QStringLiteral("0-200Hz"))) << dlg->ItemText(kIdFilterLabel).toStdString();
     Ticks(10);
     EXPECT_GT(run.SamplesCorrelated(), 0);
@@ -346,16 +302,14 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     Button(kIdFilters)->click();
     EXPECT_EQ(run.SamplesCorrelated(), 0);
     EXPECT_FALSE(dlg->ItemText(kIdFilterLabel).contains(QStringLiteral("0-200Hz")));
-    EXPECT_EQ(dlg->ItemText(kIdSnrLabel), LoadString(197) + " " + LeftToRight(QStringLiteral("---")));
-    EXPECT_EQ(dlg->ItemText(kIdElapsedLabel), LoadString(196) + " " + LeftToRight(QStringLiteral("0.0s")));
+    EXPECT_EQ(Texts(*dlg, {kIdSnrLabel, kIdElapsedLabel}), LoadString(197) + " " + LeftToRight(QStringLiteral("---")) + "\n" +
+                                                            LoadString(196) + " " + LeftToRight(QStringLiteral("0.0s")));
 }
 
 // A touch on trace k's legend opens the filter screen on set k.
 TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
     g_configuration.multiFilter = 1;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(20);
+    MakeRunning(20);
     dlg->grab();  // the paint lays out the legends
     int shown = -1;
     WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
@@ -378,9 +332,7 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
 TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
     g_configuration.testMode = 1;
     InstallLanguageHooks();
-    QFile pack(QStringLiteral(CORRELATOR_SOURCE_DIR "/resources/lang/FAS.txt"));
-    ASSERT_TRUE(pack.open(QIODevice::ReadOnly));
-    root.Put("\\NandFlash\\TamrikDialogsFAS.dll", pack.readAll().toStdString());
+    PutSamplePack(root, "FAS");
     struct Row { int32_t configured; float rate, range; int32_t unit; const char16_t* description; const char16_t* code; };
     for (const Row& row : {Row{7, 10000.0f, 100.0f, 1, u"SURVEY SHORT RANGE", u"ENG"},
                            Row{2, 5000.0f, 1.0f, 0, u"SURVEY LONG RANGE", u"ENG"},
@@ -392,19 +344,14 @@ TEST_F(MainRun, SurveyRunsOverTheConfiguredRangeWithoutDistances) {
         Ticks(5);
         Button(kIdSurvey)->click();
         const CCorrelation& run = dlg->Run();
-        EXPECT_TRUE(dlg->Loop().Running());
-        EXPECT_TRUE(run.Pipe().IsSurvey());
-        EXPECT_EQ(run.Pipe().GetSectionCount(), 0);
-        EXPECT_FLOAT_EQ(run.SampleRate(), row.rate);
-        EXPECT_FLOAT_EQ(run.Range(), row.range);
-        EXPECT_EQ(run.RangeUnit(), row.unit);
-        EXPECT_TRUE(Visible(kIdStop) && Visible(kIdReset));
+        EXPECT_EQ(std::tuple(dlg->Loop().Running(), run.Pipe().IsSurvey(), run.Pipe().GetSectionCount(), run.SampleRate(),
+                             run.Range(), run.RangeUnit()), std::tuple(true, true, 0, row.rate, row.range, row.unit));
+        EXPECT_EQ(RunBar(), "00101");
         EXPECT_EQ(dlg->ItemText(kIdPipeLabel), LoadString(195) + " " + LoadString(141)) << "as the run starts";
         Ticks(30);
         dlg->grab();
         EXPECT_GT(run.SamplesCorrelated(), 0);
-        EXPECT_TRUE(dlg->ItemText(kIdDistanceA).isEmpty() && dlg->ItemText(kIdDistanceB).isEmpty());
-        EXPECT_EQ(dlg->ItemText(kIdPipeLabel), LoadString(195) + " " + LoadString(141));
+        EXPECT_EQ(Texts(*dlg, {kIdDistanceA, kIdDistanceB, kIdPipeLabel}), "\n\n" + LoadString(195) + " " + LoadString(141));
         EXPECT_FALSE(dlg->ItemText(kIdCursorDelayText).isEmpty());
         // The saved picture's pipe line names the range.
         RunPictureInput expected;
@@ -473,9 +420,7 @@ TEST_F(MainRun, ASaveThatWritesNothingSaysSoAndReplacesNothing) {
     const char* names[] = {"A1.corr", "A1_corr.wav", "A1_corr.png", "A1_corr.jpg"};
     for (const char* name : names) platform::WriteFileAtomic(data + name, "old");
     platform::SetFileAttributes(data + "A1.corr", platform::kAttrReadOnly);
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(10);
+    MakeRunning(10);
     Button(kIdStop)->click();
     const QString title = dlg->RunTitle();
     EXPECT_EQ(dlg->SaveRunAs("A1"), (std::array<bool, 4>{}));
@@ -491,15 +436,12 @@ TEST_F(MainRun, ASaveThatWritesNothingSaysSoAndReplacesNothing) {
 // its auto stop need real time: journey_1.)
 TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     std::filesystem::create_directories(platform::HostPath("\\NandFlash\\Data"));
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(40);
+    MakeRunning(40);
     Button(kIdStop)->click();
     dlg->ShowResultsNow();
     g_configuration.colourScheme = 1;
     dlg->Run().Info()[0] = u"MAIN ST";
-    const std::array<bool, 4> written = dlg->SaveRunAs("A1");
-    for (bool ok : written) EXPECT_TRUE(ok);
+    EXPECT_EQ(dlg->SaveRunAs("A1"), (std::array<bool, 4>{true, true, true, true}));
     EXPECT_EQ(dlg->RunTitle(), QStringLiteral("A1.corr"));
     for (const char* name : {"A1.corr", "A1_corr.wav"})
         EXPECT_TRUE(std::filesystem::exists(platform::HostPath(std::string("\\NandFlash\\Data\\") + name))) << name;
@@ -507,9 +449,8 @@ TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
         const QImage decoded(QString::fromStdString(platform::HostPath(std::string("\\NandFlash\\Data\\") + name).string()));
         ASSERT_EQ(decoded.size(), QSize(800, 600)) << name;
         const QColor corner = decoded.pixelColor(790, 595);  // the picture's own background
-        EXPECT_NEAR(corner.red(), 0xEC, 6);
-        EXPECT_NEAR(corner.green(), 0xE9, 6);
-        EXPECT_NEAR(corner.blue(), 0xD8, 6);
+        for (auto [got, want] : {std::pair{corner.red(), 0xEC}, {corner.green(), 0xE9}, {corner.blue(), 0xD8}})
+            EXPECT_NEAR(got, want, 6) << name;
         EXPECT_GT(decoded.pixelColor(400, 100).lightness(), 200) << name;  // top of the graph: white, not black
     }
     EXPECT_EQ(g_configuration.colourScheme, 1);  // the screen keeps its scheme
@@ -520,8 +461,7 @@ TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
     EXPECT_EQ(dlg->RunTitle(), QStringLiteral("A1.corr"));
     EXPECT_EQ(dlg->Run().Info()[0], u"MAIN ST");
     ASSERT_NE(dlg->Run().Recording(), nullptr);
-    EXPECT_TRUE(Visible(kIdStart) && Visible(kIdReset));
-    EXPECT_FALSE(Visible(kIdStop) || Visible(kIdSurvey) || Visible(kIdResume));
+    EXPECT_EQ(RunBar(), "10001");
     EXPECT_FALSE(dlg->PipeEntryPending());  // START offers the opened run's pipe
     EXPECT_EQ(dlg->MainPipe().GetSectionCount(), 1);
 
@@ -666,9 +606,7 @@ TEST(GraphPaint, LegendsStayInsideTheirPanesWhenARowIsEnlarged) {
 // text also while the notch is off.
 TEST_F(MainRun, ThreeBandLegendsShowTheNotchLineByPaneHeight) {
     g_configuration.multiFilter = 1;
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(5);
+    MakeRunning(5);
     EXPECT_FLOAT_EQ(dlg->Run().PostFilterOf(1).Band().lowCut * dlg->Run().SampleRate(), 200.0f);  // the default bands
     ASSERT_FALSE(dlg->Run().PostFilterOf(2).Band().notchOn);
     const QImage screen = dlg->grab().toImage();

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <memory>
 
 #include "ScreenDriver.h"
 #include "UnitOnBench.h"
@@ -13,7 +11,6 @@
 #include "hardware/UserActivity.h"
 #include "screens/AdvancedConfigDialog.h"
 #include "screens/ConfigurationDialog.h"
-#include "settings/Configuration.h"
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "ScopedSettings.h"
 #include "TempUnitRoot.h"
 #include "app/CorrelatorDlg.h"
-#include "settings/Configuration.h"
 
 namespace {
 

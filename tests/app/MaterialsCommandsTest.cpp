@@ -24,9 +24,7 @@ protected:
 };
 
 TEST_F(MaterialsCommands, VelocityCalcAppliesTheOutOfBracketVelocityToTheRunsPipe) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(30);
+    MakeRunning(30);
     dlg->grab();  // the paint moves the cursor to the peak
     const float delay = dlg->CursorDelay();
     ASSERT_GT(std::fabs(delay), 0.0001f) << "the default world's leak gives a delay";
@@ -43,9 +41,7 @@ TEST_F(MaterialsCommands, VelocityCalcAppliesTheOutOfBracketVelocityToTheRunsPip
 // The unit's window has no system menu, so the about screen once had no way
 // in; MENU offers it, shown in normal colours over a resting run.
 TEST_F(MaterialsCommands, AboutOpensFromTheMenuBarAndGivesTheColoursBack) {
-    Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(3);
+    MakeRunning(3);
     g_configuration.colourScheme = 1;
     Driver driver;
     driver.Queue({Paused(CAboutDlg::kTemplateDefault),

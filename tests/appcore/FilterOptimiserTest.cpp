@@ -82,11 +82,9 @@ TEST(FrequencyList, ToneOnBothChannelsPutsEveryStepAtTheTone) {
         FillTone(blue, 3000, 400, rate);
         red.SetPos(1000);
         const std::array<float, 11> list = optimiser.BuildList(red, blue, rate);
-        EXPECT_EQ(list[0], 0.0f);
-        EXPECT_EQ(list[10], 0.0f);
+        EXPECT_EQ(std::pair(list[0], list[10]), std::pair(0.0f, 0.0f));
         for (int m = 1; m <= 9; ++m) EXPECT_NEAR(list[static_cast<size_t>(m)], 400.0f, 2 * rate / 1024) << m << " at " << rate;
-        EXPECT_EQ(red.GetPos(), 1000);
-        EXPECT_EQ(blue.GetPos(), 0);
+        EXPECT_EQ(std::pair(red.GetPos(), blue.GetPos()), std::pair(1000, 0));
     }
 }
 
@@ -157,11 +155,9 @@ TEST_P(OptimisedBand, NeverMakesTheRunWorse) {
     const FilterBand& applied = run.PostFilterOf(0).Band();
     EXPECT_EQ(optimiser.BestIsInForce(), row.keepsBandInForce);
     if (row.keepsBandInForce) {
-        EXPECT_EQ(applied.lowCut, inForce.lowCut);
-        EXPECT_EQ(applied.highCut, inForce.highCut);
+        EXPECT_EQ(std::pair(applied.lowCut, applied.highCut), std::pair(inForce.lowCut, inForce.highCut));
     } else {
-        EXPECT_EQ(run.RedFilter(0).Band().lowCut, applied.lowCut);
-        EXPECT_EQ(run.BlueFilter(0).Band().highCut, applied.highCut);
+        EXPECT_EQ(std::pair(run.RedFilter(0).Band().lowCut, run.BlueFilter(0).Band().highCut), std::pair(applied.lowCut, applied.highCut));
         EXPECT_EQ(applied.lowCut > 0, row.rumble > 0);  // the rumble is cut off
         EXPECT_GT(run.Snr(), snrBefore);  // the trace shows the new band
     }

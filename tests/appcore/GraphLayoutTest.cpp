@@ -17,10 +17,9 @@ TEST(GraphArea, EdgePixelsCountAsInside) {
 // The gallery shows equal panes and an enlarged top row; the middle row here.
 TEST(GraphPanes, AnEnlargedRowTakesWhatStripsLeave) {
     const auto enlarged = PaneRects(kGraphArea, 3, 2);
-    EXPECT_EQ(enlarged[0].Height(), 26);
-    EXPECT_EQ(enlarged[2].Height(), 26);
-    EXPECT_EQ(enlarged[1].bottom, enlarged[0].top - 4);  // 3 pixels apart
-    EXPECT_EQ(enlarged[2].top, 91);
+    // Strips of 26 pixels, 3 pixels apart.
+    EXPECT_EQ(std::tuple(enlarged[0].Height(), enlarged[2].Height(), enlarged[1].bottom, enlarged[2].top),
+              std::tuple(26, 26, enlarged[0].top - 4, 91));
 }
 
 TEST(GraphColumns, PixelAndColumnMapBothWays) {
@@ -66,12 +65,11 @@ TEST(GraphSnr, TextAndQualityIconAtTheirThresholds) {
 
 TEST(GraphWarnings, CentreWithinAQuarterMillisecondInclusive) {
     const float travel = 0.05f;
-    EXPECT_EQ(WarningFor(0.00025f, travel, true), GraphWarning::CentreCorrelation);
-    EXPECT_EQ(WarningFor(-0.00025f, travel, true), GraphWarning::CentreCorrelation);
-    EXPECT_EQ(WarningFor(0.00026f, travel, true), GraphWarning::None);
-    EXPECT_EQ(WarningFor(0.0f, travel, false), GraphWarning::None);  // results unchanged
-    EXPECT_EQ(WarningFor(0.051f, travel, false), GraphWarning::OutOfBracket);
-    EXPECT_EQ(WarningFor(-0.051f, travel, true), GraphWarning::OutOfBracket);
+    using W = GraphWarning;  // the fourth row: results unchanged
+    for (auto [delay, changed, warning] : {std::tuple{0.00025f, true, W::CentreCorrelation}, {-0.00025f, true, W::CentreCorrelation},
+                                           {0.00026f, true, W::None}, {0.0f, false, W::None},
+                                           {0.051f, false, W::OutOfBracket}, {-0.051f, true, W::OutOfBracket}})
+        EXPECT_EQ(WarningFor(delay, travel, changed), warning) << delay;
 }
 
 TEST(GraphDistances, LeakPlacedOnACopyOfThePipe) {
@@ -83,8 +81,7 @@ TEST(GraphDistances, LeakPlacedOnACopyOfThePipe) {
     pipe.SetSurveyRange(4);
     // A delay of +0.1 s puts the leak 150 m from A; the caller's pipe keeps its own delay.
     const DistanceTexts d = DistancesFor(pipe, 0.1f, 0, true);
-    EXPECT_EQ(d.fromA, u"150.0m");
-    EXPECT_EQ(d.fromB, u"50.0m");
+    EXPECT_EQ(d.fromA + u" " + d.fromB, u"150.0m 50.0m");
     EXPECT_EQ(pipe.GetDelay(DelayUnit::Seconds), 0.0f);
     EXPECT_TRUE(DistancesFor(pipe, 0.1f, 0, false).fromA.empty());
     pipe.SetSurveyRange(1);

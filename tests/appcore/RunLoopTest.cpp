@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -98,6 +97,12 @@ protected:
         radio = std::make_unique<RadioLink>(*hw);
         loop = std::make_unique<RunLoop>(*hw, *radio, view);
     }
+    // Starts r's stopwatch and the loop on it, the graph just painted.
+    void Begin(CCorrelation& r) {
+        r.Clock().Start();
+        loop->SetRunning(true);
+        loop->MarkRepainted();
+    }
     // Advances the fake clock one period and ticks, n times.
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) {
@@ -142,10 +147,9 @@ TEST(AcquisitionRate, FollowsTheTravelTimeUpToTenfold) {
 }
 
 TEST(StartRange, TenPercentOverTheTravelTimeAndNeverBelow25Ms) {
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(10.0f, false, 1).range, 25.0f);
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(0.0f, false, 4).range, 25.0f);
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(std::nanf(""), false, 4).range, 25.0f);
-    EXPECT_FLOAT_EQ(runrules::RangeForStart(1000.0f, true, 4).range, 1100.0f);
+    for (auto [ms, replay, survey, range] : {std::tuple{10.0f, false, 1, 25.0f}, {0.0f, false, 4, 25.0f},
+                                             {std::nanf(""), false, 4, 25.0f}, {1000.0f, true, 4, 1100.0f}})
+        EXPECT_FLOAT_EQ(runrules::RangeForStart(ms, replay, survey).range, range) << ms;
     struct Row { int32_t survey; float range; int32_t unit; };
     for (const Row& r : {Row{1, 250.0f, 1}, Row{2, 1.0f, 0}, Row{3, 2.0f, 0}, Row{0, 100.0f, 1}}) {
         const runrules::RunRange got = runrules::RangeForStart(1000.0f, true, r.survey);
@@ -245,9 +249,7 @@ TEST_F(LoopTest, ElapsedAndGraphEveryTwoSecondsRadioIconsEveryHalfSecond) {
     run.SetOptions(fft);
     run.Accumulator(0)[static_cast<size_t>(run.MaxLag() + 301)] = 500;
     run.View().cursorOnPeak = 1;
-    run.Clock().Start();
-    loop->SetRunning(true);
-    loop->MarkRepainted();
+    Begin(run);
     Ticks(100);  // 10 s
     EXPECT_EQ(view.elapsedAt.size(), 5u);
     EXPECT_EQ(view.graphAt.size(), 5u);
@@ -340,8 +342,7 @@ TEST_F(LoopTest, StalledConverterIsRestartedOnTheSecondStarvedTick) {
     EXPECT_TRUE(loop->StallPending());
     EXPECT_EQ(view.stallShown, (std::vector<bool>{false, true}));
     tick();
-    EXPECT_EQ(hw->GetSamplingState(), SamplingStarted);
-    EXPECT_FALSE(loop->StallPending());
+    EXPECT_EQ(std::tuple(hw->GetSamplingState(), loop->StallPending()), std::tuple(SamplingStarted, false));
     unit->ClearFaults();
     const int32_t correlated = run.SamplesCorrelated();
     for (int i = 0; i < 10; ++i) tick();
@@ -400,12 +401,9 @@ TEST_F(LoopTest, OptimisationShowsOnePercentFirstAndIsAppliedAfterTheLastBand) {
     EXPECT_EQ(view.applied, 0);
     EXPECT_TRUE(loop->Optimising());
     Ticks(1);
-    EXPECT_EQ(view.applied, 1);
-    EXPECT_FALSE(loop->Optimising());
-    EXPECT_EQ(view.optimiseEnabled.back(), true);
+    EXPECT_EQ(std::tuple(view.applied, loop->Optimising(), view.optimiseEnabled.back()), std::tuple(1, false, true));
     EXPECT_EQ(loop->Optimiser().BestScore(), FilterOptimiser::kNoScore);
-    EXPECT_EQ(run.PostFilterOf(0).Band().lowCut, 0.03f);
-    EXPECT_EQ(run.PostFilterOf(0).Band().highCut, 0.12f);
+    EXPECT_EQ(std::pair(run.PostFilterOf(0).Band().lowCut, run.PostFilterOf(0).Band().highCut), std::pair(0.03f, 0.12f));
 }
 
 // A replay stops itself once its data end, and only once: a stopped replay
@@ -414,15 +412,11 @@ TEST_F(LoopTest, ReplayThatRanOutStopsOnceAndOptimises) {
     Make();
     g_replay = 1;
     run.SetPostFilter(1);
-    run.Clock().Start();
-    loop->SetRunning(true);
-    loop->MarkRepainted();
+    Begin(run);
     Ticks(40);  // no recording: the counters never move
-    EXPECT_EQ(view.autoStops, 1);
-    EXPECT_FALSE(loop->Running());
+    EXPECT_EQ(std::tuple(view.autoStops, loop->Running()), std::tuple(1, false));
     Ticks(200);
-    EXPECT_EQ(view.autoStops, 1);
-    EXPECT_EQ(view.OptimisationsStarted(), 1);
+    EXPECT_EQ(std::tuple(view.autoStops, view.OptimisationsStarted()), std::tuple(1, 1));
 }
 
 // ---- what a run keeps while the loop optimises, replays and fills its stores -----------
@@ -478,9 +472,7 @@ TEST_F(LoopTest, OptimisationEndingOnAnUpdateNeverStopsAReplayEarly) {
         replay.AttachRecording(Reader(wav));
         loop->RunReplaced();
         view = RecordingView();
-        replay.Clock().Start();
-        loop->SetRunning(true);
-        loop->MarkRepainted();
+        Begin(replay);
         for (int tick = 1; view.autoStops == 0 && tick < 400; ++tick) {
             counter.m_tick += RunLoop::kTickMs;
             if (tick == 1 + phase) loop->StartOptimisation(replay);
@@ -514,9 +506,7 @@ TEST_F(LoopTest, FftReplayOnTheScreenCorrelatesAsTheToolDoes) {
     Make();
     g_replay = 1;
     auto screen = prepared();
-    screen->Clock().Start();
-    loop->SetRunning(true);
-    loop->MarkRepainted();
+    Begin(*screen);
     while (view.autoStops == 0 && simulated.TickCountMs() < 200000) {
         simulated.Advance(RunLoop::kTickMs);
         loop->Tick(*screen);
@@ -538,9 +528,8 @@ TEST_F(LoopTest, LiveRunAtTheSampleLimitStopsAndKeepsItsResult) {
     run.Clock().Start();
     loop->SetRunning(true);
     Ticks(30);
-    EXPECT_FALSE(loop->Running());
-    EXPECT_EQ(view.autoStops, 1);
-    EXPECT_EQ(std::count(view.status.begin(), view.status.end(), StatusMessage::SampleLimit), 1);
+    EXPECT_EQ(std::tuple(loop->Running(), view.autoStops, std::count(view.status.begin(), view.status.end(), StatusMessage::SampleLimit)),
+              std::tuple(false, 1, 1));
     EXPECT_GT(run.RedRaw().SampleTotal(), CWave::kMaxTotal - 3000);  // blocks were taken up to the limit
     EXPECT_EQ(run.RedRaw().SampleTotal(), run.BlueRaw().SampleTotal());
     EXPECT_GT(run.SamplesCorrelated(), 0);

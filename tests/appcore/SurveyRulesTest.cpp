@@ -27,12 +27,8 @@ TEST_F(SurveyRun, UnknownConfiguredRangeRunsAsShort) {
     for (int32_t configured : {7, -1, 0}) {
         settings.surveyRange = configured;
         const survey::RangeSettings r = survey::PrepareRun(*run, settings, true);
-        EXPECT_EQ(r.outputRate, 10000) << configured;
-        EXPECT_FLOAT_EQ(run->SampleRate(), 10000.0f);
-        EXPECT_FLOAT_EQ(run->Range(), 100.0f);
-        EXPECT_EQ(run->RangeUnit(), 1);
-        EXPECT_EQ(run->MaxLag(), 1000 + CCorrelation::kGuardLags);
-        EXPECT_EQ(run->Pipe().GetSurveyRange(), 0);
+        EXPECT_EQ(std::tuple(r.outputRate, run->SampleRate(), run->Range(), run->RangeUnit(), run->MaxLag(), run->Pipe().GetSurveyRange()),
+                  std::tuple(10000, 10000.0f, 100.0f, 1, 1000 + CCorrelation::kGuardLags, 0)) << configured;
     }
     settings.surveyRange = 3;
     const survey::RangeSettings r = survey::PrepareRun(*run, settings, true);
@@ -89,7 +85,6 @@ TEST_F(SurveyRun, MultiFilterGivesTheThreeFixedBandsInsteadOfAPreset) {
     settings.surveyFilter = survey::kPresetMetallic;
     survey::PrepareRun(*run, settings, true);
     EXPECT_EQ(run->TraceCount(), 3);
-    EXPECT_EQ(run->RedFilter(0).BandText(10000.0f), u"0-200Hz");
-    EXPECT_EQ(run->BlueFilter(1).BandText(10000.0f), u"200-400Hz");
-    EXPECT_EQ(run->PostFilterOf(2).BandText(10000.0f), u"400Hz+");
+    EXPECT_EQ(run->RedFilter(0).BandText(10000.0f) + u"," + run->BlueFilter(1).BandText(10000.0f) + u"," +
+                  run->PostFilterOf(2).BandText(10000.0f), u"0-200Hz,200-400Hz,400Hz+");
 }

@@ -9,8 +9,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 #include "TempUnitRoot.h"

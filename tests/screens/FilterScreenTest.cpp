@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QMouseEvent>
 #include <cmath>
 #include <sstream>
@@ -16,7 +14,6 @@
 #include "dsp/Correlation.h"
 #include "screens/FilterDialog.h"
 #include "screens/FilterSpectrumPanel.h"
-#include "settings/Configuration.h"
 
 namespace {
 
@@ -134,18 +131,19 @@ TEST_F(FilterScreen, ThreeTracesChooseTheSetInsteadOfAutomaticSettings) {
     run.RedFilter(2).SetBand(FilterBand{0.01f, 0.02f, false, 0, 0});
     CFilterDialog screen(run);
     screen.InitForDisplay();
-    EXPECT_TRUE(screen.GetDlgItem(CFilterDialog::kIdAutomatic)->isHidden());
-    EXPECT_FALSE(screen.GetDlgItem(CFilterDialog::kIdSelectSet)->isHidden());
-    EXPECT_TRUE(screen.GetDlgItem(CFilterDialog::kIdFilterSet1)->isHidden());
+    const auto hidden = [&](std::initializer_list<int> ids) {
+        std::string h;
+        for (int id : ids) h += screen.GetDlgItem(id)->isHidden() ? '1' : '0';
+        return h;
+    };
+    EXPECT_EQ(hidden({CFilterDialog::kIdAutomatic, CFilterDialog::kIdSelectSet, CFilterDialog::kIdFilterSet1}), "101");
 
     screen.show();
     screen.Item<QAbstractButton>(CFilterDialog::kIdSelectSet)->click();  // the gallery shows the set choice
     screen.Item<QAbstractButton>(CFilterDialog::kIdFilterSet1)->click();  // set 3 - 1 = 2
     EXPECT_EQ(screen.Editor().CurrentSet(), 2);
-    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdLowLabel), "LOW CUTOFF: 100Hz");
-    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdHighLabel), "HIGH CUTOFF: 200Hz");
-    EXPECT_FALSE(screen.GetDlgItem(CFilterDialog::kIdSetLow)->isHidden());
-    EXPECT_TRUE(screen.GetDlgItem(CFilterDialog::kIdFilterSet3)->isHidden());
+    EXPECT_EQ(Texts(screen, {CFilterDialog::kIdLowLabel, CFilterDialog::kIdHighLabel}), "LOW CUTOFF: 100Hz\nHIGH CUTOFF: 200Hz");
+    EXPECT_EQ(hidden({CFilterDialog::kIdSetLow, CFilterDialog::kIdFilterSet3}), "01");
     screen.hide();
 }
 
@@ -160,8 +158,7 @@ TEST_F(FilterScreen, AutomaticSettingsOnSilenceLeaveTheBandOpen) {
     EXPECT_EQ(screen.Spectrum().DominantHz(), 0.0f);
     screen.Item<QAbstractButton>(CFilterDialog::kIdAutomatic)->click();
     EXPECT_EQ(screen.GetCheck(CFilterDialog::kIdAutomatic), 1);
-    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdLowLabel), "LOW CUTOFF: None");
-    EXPECT_EQ(screen.ItemText(CFilterDialog::kIdHighLabel), "HIGH CUTOFF: None");
+    EXPECT_EQ(Texts(screen, {CFilterDialog::kIdLowLabel, CFilterDialog::kIdHighLabel}), "LOW CUTOFF: None\nHIGH CUTOFF: None");
     // Samples arrive: the next refresh follows the tone.
     FeedTone(600.0);
     screen.RefreshSpectrum();

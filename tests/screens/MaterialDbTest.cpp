@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <sstream>
@@ -13,14 +11,12 @@
 #include "SamplePack.h"
 #include "ScreenDriver.h"
 #include "ScopedSettings.h"
-#include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
 #include "screens/DatabaseDialog.h"
 #include "screens/DbMaterialDialog.h"
 #include "screens/RestoreDefaultsDialog.h"
 #include "screens/SpeedSoundDialog.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/KeyboardDialog.h"
 #include "ui/Resources.h"
@@ -190,9 +186,8 @@ TEST_F(MaterialDb, DeleteEntryShiftsTheBandsAndZeroesTheLast) {
                          },
                          Press(D::kIdDown), Press(D::kIdDown), Press(D::kIdDown), Press(D::kIdDeleteEntry),
                          [](CDialogBase& s) {
-                             EXPECT_EQ(Lines(s).size(), 35);
-                             EXPECT_EQ(Lines(s).at(3).toStdString(), "40 - 49mm: 1004.0m/s");
-                             EXPECT_EQ(static_cast<D&>(s).SelectedRow(), 3);
+                             EXPECT_EQ(std::tuple(Lines(s).size(), Lines(s).at(3).toStdString(), static_cast<D&>(s).SelectedRow()),
+                                       std::tuple(35, "40 - 49mm: 1004.0m/s", 3));
                              s.Item<QListWidget>(D::kIdBandList)->setCurrentRow(34);
                          },
                          Press(D::kIdDeleteEntry),  // the last line: the selection moves to the new last
@@ -200,10 +195,7 @@ TEST_F(MaterialDb, DeleteEntryShiftsTheBandsAndZeroesTheLast) {
                          Press(D::kIdAccept)}),
               kResultOk);
     for (int i = 3; i < 34; ++i) EXPECT_EQ(user.bands[i].velocity, before.bands[i + 1].velocity) << i;
-    for (int i : {34, 35}) {
-        EXPECT_TRUE(user.bands[i].IsEmpty());
-        EXPECT_EQ(user.bands[i].velocity, 0.0f);
-    }
+    for (int i : {34, 35}) EXPECT_TRUE(user.bands[i].IsEmpty() && user.bands[i].velocity == 0.0f) << i;
     EXPECT_EQ(user.bands[35].general[0].high, before.bands[35].general[0].high);  // cut-offs stay
 }
 
@@ -222,22 +214,14 @@ TEST_F(MaterialDb, RefusedEntriesStoreNothingAndCancelPutsTheMaterialBack) {
     };
     std::vector<Step> steps = {Press(D::kIdEditEntry)};
     for (std::string zero : {"0", "0.0", ""}) {
-        for (Step& s : field(D::kVelocity, zero)) steps.push_back(s);
-        steps.push_back(Press(D::kIdAcceptEntry));
-        steps.push_back(refused(zero.empty() ? D::kNoNumberString : D::kBadVelocityString));
+        steps = steps + field(D::kVelocity, zero);
+        steps = steps + std::vector<Step>{Press(D::kIdAcceptEntry), refused(zero.empty() ? D::kNoNumberString : D::kBadVelocityString)};
     }
-    steps.push_back(Press(D::kIdCancelEntry));
-    steps.push_back(Press(D::kIdNewEntry));
-    steps.push_back(Shows(D::kIdAcceptEntry, "ACCEPT NEW ENTRY"));
-    for (auto& f : {field(D::kMinimum, "0"), field(D::kMaximum, "0"), field(D::kVelocity, "900")})
-        for (const Step& s : f) steps.push_back(s);
-    steps.push_back(Press(D::kIdAcceptEntry));
-    steps.push_back(refused(D::kEmptyRangeString));
-    steps.push_back(Press(D::kIdCancelEntry));
-    steps.push_back([](CDialogBase& s) { EXPECT_EQ(Lines(s).size(), 4); });
-    // What was deleted comes back with CANCEL.
-    steps.push_back(Press(D::kIdDeleteEntry));
-    steps.push_back(Press(D::kIdCancel));
+    steps = steps + std::vector<Step>{Press(D::kIdCancelEntry), Press(D::kIdNewEntry), Shows(D::kIdAcceptEntry, "ACCEPT NEW ENTRY")};
+    steps = steps + field(D::kMinimum, "0") + field(D::kMaximum, "0") + field(D::kVelocity, "900");
+    steps = steps + std::vector<Step>{Press(D::kIdAcceptEntry), refused(D::kEmptyRangeString), Press(D::kIdCancelEntry),
+                                      [](CDialogBase& s) { EXPECT_EQ(Lines(s).size(), 4); },
+                                      Press(D::kIdDeleteEntry), Press(D::kIdCancel)};  // CANCEL puts back what was deleted
     ASSERT_EQ(Table(3, steps), kResultCancel);
     EXPECT_EQ(Bytes(*g_materials), [&] { CMaterials m; m.Slot(3) = before; return Bytes(m); }());
 }
@@ -249,9 +233,8 @@ TEST_F(MaterialDb, NewEntryAppendsAndUntouchedImperialFieldsKeepTheirValue) {
     ASSERT_EQ(Table(3, {Press(D::kIdNewEntry), TableKeys("3"), Press(D::kIdEnter), TableKeys("4"), Press(D::kIdEnter),
                         TableKeys("3500"), Press(D::kIdAcceptEntry),
                         [](CDialogBase& s) {
-                            EXPECT_EQ(Lines(s).size(), 5);
-                            EXPECT_EQ(Lines(s).at(4).toStdString(), "3.0 - 4.0in: 3500.0ft/s");
-                            EXPECT_EQ(static_cast<D&>(s).SelectedRow(), 4);
+                            EXPECT_EQ(std::tuple(Lines(s).size(), Lines(s).at(4).toStdString(), static_cast<D&>(s).SelectedRow()),
+                                      std::tuple(5, "3.0 - 4.0in: 3500.0ft/s", 4));
                         },
                         Press(D::kIdUp), Press(D::kIdEditEntry), Press(D::kIdFirstFieldEdit + D::kVelocity),
                         Press(D::kIdClear), TableKeys("3800"), Press(D::kIdAcceptEntry), Press(D::kIdAccept)}),

@@ -3,22 +3,18 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <sstream>
 
 #include "QtApp.h"
 #include "ScreenDriver.h"
 #include "ScopedSettings.h"
 #include "SamplePack.h"
-#include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "pipe/Pipe.h"
 #include "screens/DiameterDialog.h"
 #include "screens/LengthDialog.h"
 #include "screens/MaterialDialog.h"
 #include "screens/MultiPipeDialog.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/FancyButton.h"
 #include "ui/Resources.h"
@@ -40,11 +36,6 @@ Step Type(std::string keys) {
 std::vector<Step> Chain(int slot, int band, std::string keys, int complete = CLengthDialog::kIdStart) {
     return {Press(CMaterialDialog::kIdFirstMaterial + slot), Press(CDiameterDialog::kIdFirstBand + band),
             Type(std::move(keys)), Press(complete)};
-}
-
-std::vector<Step> operator+(std::vector<Step> a, const std::vector<Step>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 std::string Record(const CPipe& pipe) {
@@ -116,28 +107,20 @@ TEST_F(PipeEntry, AnEmptiedMaterialNameHasNoButtonOnAnyMaterialScreen) {
     CMultiPipeDialog editor(ThreeSections());
     driver.Queue({Press(CMultiPipeDialog::kIdFirstInsert + 1),
                   OnScreen(CMaterialDialog::kTemplate, [](CDialogBase& s) {
-                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdFirstMaterial + 2)->isVisible());
-                      EXPECT_TRUE(s.GetDlgItem(CMaterialDialog::kIdFirstMaterial + 3)->isVisible());
-                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdSurvey)->isVisible());
-                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdUseExisting)->isVisible());
-                      EXPECT_FALSE(s.GetDlgItem(CMaterialDialog::kIdViewEdit)->isVisible());
+                      std::string shown;
+                      for (int id : {CMaterialDialog::kIdFirstMaterial + 2, CMaterialDialog::kIdFirstMaterial + 3,
+                                     int(CMaterialDialog::kIdSurvey), int(CMaterialDialog::kIdUseExisting), int(CMaterialDialog::kIdViewEdit)})
+                          shown += s.GetDlgItem(id)->isVisible() ? '1' : '0';
+                      EXPECT_EQ(shown, "01000");
                   }),
                   Press(CMaterialDialog::kIdBack), Press(CMultiPipeDialog::kIdBack)});
     EXPECT_EQ(editor.DoModal(), kResultCancel);
 }
 
 TEST_F(PipeEntry, SurveyAndTheExistingDefinitionAreOfferedOnlyWhenTheCallerDoes) {
-    struct Row {
-        bool surveyAllowed, existingOffered;
-        int sections;
-        bool survey, existing;
-    };
-    const Row rows[] = {
-        {true, false, 3, true, false},
-        {false, true, 3, false, true},
-        {true, true, 0, true, false},  // nothing to reuse
-    };
-    for (const Row& r : rows) {
+    struct Row { bool surveyAllowed, existingOffered; int sections; bool survey, existing; };
+    for (const Row& r : {Row{true, false, 3, true, false}, Row{false, true, 3, false, true},
+                         Row{true, true, 0, true, false}}) {  // the last: nothing to reuse
         CPipe pipe = ThreeSections();
         while (pipe.GetSectionCount() > r.sections) pipe.RemoveSection(0);
         CMaterialDialog screen;
@@ -145,9 +128,8 @@ TEST_F(PipeEntry, SurveyAndTheExistingDefinitionAreOfferedOnlyWhenTheCallerDoes)
         screen.SetSurveyAllowed(r.surveyAllowed);
         screen.SetExistingOffered(r.existingOffered);
         screen.InitForDisplay();
-        EXPECT_EQ(Shown(screen, CMaterialDialog::kIdSurvey), r.survey);
-        EXPECT_EQ(Shown(screen, CMaterialDialog::kIdUseExisting), r.existing);
-        EXPECT_EQ(Shown(screen, CMaterialDialog::kIdViewEdit), r.existing);
+        EXPECT_EQ(std::vector({Shown(screen, CMaterialDialog::kIdSurvey), Shown(screen, CMaterialDialog::kIdUseExisting),
+                               Shown(screen, CMaterialDialog::kIdViewEdit)}), std::vector({r.survey, r.existing, r.existing}));
     }
 }
 
@@ -159,8 +141,7 @@ TEST_F(PipeEntry, SurveyChoiceReturnsTheSurveyNameAndLeavesThePipe) {
     screen.SetPipe(caller);
     driver.Queue({Press(CMaterialDialog::kIdSurvey)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_TRUE(screen.SurveyChosen());
-    EXPECT_EQ(screen.ResultName(), "(SURVEY)");
+    EXPECT_EQ(std::pair(screen.SurveyChosen(), screen.ResultName()), std::pair(true, QStringLiteral("(SURVEY)")));
     EXPECT_EQ(Record(screen.Pipe()), Record(caller));
 }
 
@@ -178,14 +159,11 @@ TEST_F(PipeEntry, TwelvePointFiveImperialIsStoredInFeetAndReportsMetres) {
     ASSERT_EQ(screen.DoModal(), kResultOk);
     ASSERT_EQ(screen.Pipe().GetSectionCount(), 1);
     const PipeSegment& s = screen.Pipe().GetSection(0);
-    EXPECT_EQ(s.GetLengthUnit(), LengthUnit::Feet);
-    EXPECT_EQ(s.GetLength(LengthUnit::Feet), 12.5f);
+    EXPECT_EQ(std::tuple(s.GetLengthUnit(), s.GetLength(LengthUnit::Feet), s.GetMaterial(), s.GetVelocity()),
+              std::tuple(LengthUnit::Feet, 12.5f, std::u16string(u"STEEL"), materials.Slot(2).bands[1].velocity));
     EXPECT_NEAR(s.GetLength(LengthUnit::Metres), 3.81f, 1e-5f);
-    EXPECT_EQ(s.GetMaterial(), u"STEEL");
-    EXPECT_EQ(s.GetVelocity(), materials.Slot(2).bands[1].velocity);
     // A new pipe of that section keeps the caller's stations and sensor.
-    EXPECT_EQ(static_cast<int>(screen.Pipe().GetStationA()), 3);
-    EXPECT_EQ(screen.Pipe().GetSensorType(), 1);
+    EXPECT_EQ(std::tuple(static_cast<int>(screen.Pipe().GetStationA()), screen.Pipe().GetSensorType()), std::tuple(3, 1));
     EXPECT_EQ(screen.ResultName(), "12.5ft STEEL");
 }
 

@@ -5,20 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <fstream>
 #include <iterator>
-#include <string>
-#include <vector>
 
 #include "QtApp.h"
 #include "ScreenDriver.h"
 #include "UnitOnBench.h"
 #include "hardware/UserActivity.h"
-#include "platform/Paths.h"
 #include "screens/AdvancedConfigDialog.h"
 #include "screens/ConfigurationDialog.h"
-#include "settings/Configuration.h"
 
 namespace {
 
@@ -59,13 +53,11 @@ TEST_F(SetupScreens, BlueWithRedOpensAsRedWithBlueAndOkStoresTheUsualPair) {
     Config screen(*hw, *radio);
     driver.Queue({OnScreen(Config::kTemplate,
                            [](CDialogBase& s) {
-                               EXPECT_EQ(s.GetCheck(Config::kIdRedWithBlue), 1);
-                               EXPECT_EQ(s.GetCheck(Config::kIdRedWithBase), 0);
+                               EXPECT_EQ(std::pair(s.GetCheck(Config::kIdRedWithBlue), s.GetCheck(Config::kIdRedWithBase)), std::pair(1, 0));
                            }),
                   Press(Config::kIdOk)});
     EXPECT_EQ(screen.DoModal(), kResultOk);
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::vector<int>({stored.stationA, stored.stationB, g_configuration.stationA}), std::vector<int>({1, 2, 1}));
 }
 
@@ -101,13 +93,11 @@ TEST_F(SetupScreens, AdvancedOkStoresWhatTheScreenShows) {
                   label("OTHER: 1"), Press(Advanced::kIdSelectMaterial), label("PLASTIC: 1"),
                   Press(Advanced::kIdFrequencyDomain), Press(Advanced::kIdAutomatic),
                   [](CDialogBase& s) {
-                      EXPECT_EQ(s.GetCheck(Advanced::kIdTimeDomain), 1);
-                      EXPECT_EQ(s.GetCheck(Advanced::kIdFrequencyDomain), 0);
+                      EXPECT_EQ(std::pair(s.GetCheck(Advanced::kIdTimeDomain), s.GetCheck(Advanced::kIdFrequencyDomain)), std::pair(1, 0));
                   },
                   Press(Advanced::kIdOk)});
     EXPECT_EQ(screen.DoModal(), kResultOk);
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(std::vector<int>({stored.unitSystem, stored.velocityPerMs, stored.useFftEngine, stored.filterOptimisation,
                                 stored.postFilter, stored.peakSharpenOther, stored.sharpenSelection}),
               std::vector<int>({1, 1, 0, 2, 1, 1, 0}));
@@ -151,9 +141,8 @@ TEST_F(SetupScreens, TheBaseInputGoingFallsBackToRedWithBlueAndComingBackOffersI
     ASSERT_EQ(screen.Choice(), setup::StationChoice::BlueWithBase);
     unit->World().stD = unit->World().stE = 0;
     screen.CheckAvailability();
-    EXPECT_EQ(screen.Choice(), setup::StationChoice::RedWithBlue);
-    EXPECT_EQ(screen.GetCheck(Config::kIdRedWithBlue), 1);
-    EXPECT_FALSE(screen.GetDlgItem(Config::kIdBlueWithBase)->isEnabled());
+    EXPECT_EQ(std::tuple(screen.Choice(), screen.GetCheck(Config::kIdRedWithBlue), screen.GetDlgItem(Config::kIdBlueWithBase)->isEnabled()),
+              std::tuple(setup::StationChoice::RedWithBlue, 1, false));
     unit->World().stD = unit->World().stE = 1;
     screen.CheckAvailability();
     EXPECT_TRUE(screen.GetDlgItem(Config::kIdBlueWithBase)->isEnabled());

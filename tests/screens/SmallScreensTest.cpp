@@ -11,12 +11,10 @@
 #include "ScopedSettings.h"
 #include "QtApp.h"
 #include "SamplePack.h"
-#include "TempUnitRoot.h"
 #include "pipe/Materials.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
 #include "screens/LanguageDialog.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/Resources.h"
 
@@ -89,26 +87,18 @@ TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
     PutSamplePack(root, "DEU");
     CMaterials materials;
     g_materials = &materials;
-    {
+    const auto choose = [this](int id) {
         CLanguageDialog screen;
-        QTimer::singleShot(0, [&] { Button(screen, 1401)->click(); });
+        QTimer::singleShot(0, [&] { Button(screen, id)->click(); });
         EXPECT_EQ(screen.DoModal(), kResultLanguage);
-    }
-    EXPECT_NE(CurrentLanguagePack(), nullptr);
-    EXPECT_EQ(LoadString(198), "Testbetrieb");
-    EXPECT_EQ(materials.Slot(2).name, u"STAHL");
-    EXPECT_EQ(materials.Slot(20).name, u"BENUTZERMATERIAL 1");
-    {
-        CLanguageDialog screen;
-        QTimer::singleShot(0, [&] { Button(screen, 1400)->click(); });
-        EXPECT_EQ(screen.DoModal(), kResultLanguage);
-    }
-    EXPECT_EQ(CurrentLanguagePack(), nullptr);
-    EXPECT_EQ(LoadString(198), "Test Mode");
+        return std::tuple(CurrentLanguagePack() != nullptr, LoadString(198).toStdString());
+    };
+    EXPECT_EQ(choose(1401), std::tuple(true, "Testbetrieb"));
+    EXPECT_EQ(materials.Slot(2).name + u"," + materials.Slot(20).name, u"STAHL,BENUTZERMATERIAL 1");
+    EXPECT_EQ(choose(1400), std::tuple(false, "Test Mode"));
     EXPECT_EQ(materials.Slot(2).name, u"STEEL");
     g_materials = nullptr;
-    CConfiguration stored;
-    stored.Load();
+    const CConfiguration stored = StoredConfiguration();
     EXPECT_EQ(stored.Language(), u"ENG");
 }
 
@@ -137,12 +127,9 @@ TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
     screen.InitForDisplay();
     EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 1);
     Button(screen, CLanguageDialog::kIdBranding1)->click();
-    EXPECT_EQ(g_configuration.branding, 1);
-    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 0);
-    EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding1), 1);
-    CConfiguration stored;
-    stored.Load();
-    EXPECT_EQ(stored.branding, 1);
+    const CConfiguration stored = StoredConfiguration();
+    EXPECT_EQ(std::tuple(g_configuration.branding, stored.branding, screen.GetCheck(CLanguageDialog::kIdBranding0),
+                         screen.GetCheck(CLanguageDialog::kIdBranding1)), std::tuple(1, 1, 0, 1));
 }
 
 TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
 #include "QtApp.h"
 #include "ScopedSettings.h"
 #include "ScreenDriver.h"
@@ -13,7 +11,6 @@
 #include "dsp/Correlation.h"
 #include "screens/FilterDialog.h"
 #include "screens/SurveyDialog.h"
-#include "settings/Configuration.h"
 
 namespace {
 
@@ -29,12 +26,6 @@ protected:
     void TearDown() override {
         CloseAll();
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << "a screen stayed open";
-    }
-    // The configuration as the next start finds it.
-    CConfiguration Stored() {
-        CConfiguration c;
-        c.Load();
-        return c;
     }
     int Checked(CSurveyDialog& s, std::initializer_list<int> ids) {
         int checked = 0, which = -1;
@@ -85,18 +76,15 @@ TEST_F(SurveyScreen, SetDefaultsStoresShortRangeAndMetallic) {
     // The short range shows checked in medium's place; touching it brings medium back.
     const auto shown = [](int range) {
         return [range](CDialogBase& s) {
-            EXPECT_EQ(s.GetDlgItem(CSurveyDialog::kIdShort)->isVisible(), range == 0);
-            EXPECT_EQ(s.GetDlgItem(CSurveyDialog::kIdMedium)->isVisible(), range != 0);
-            EXPECT_EQ(static_cast<CSurveyDialog&>(s).SelectedRange(), range);
+            EXPECT_EQ(std::tuple(s.GetDlgItem(CSurveyDialog::kIdShort)->isVisible(), s.GetDlgItem(CSurveyDialog::kIdMedium)->isVisible(),
+                                 static_cast<CSurveyDialog&>(s).SelectedRange()), std::tuple(range == 0, range != 0, range));
         };
     };
     driver.Queue({shown(3), Press(CSurveyDialog::kIdSetDefaults), shown(0), Press(CSurveyDialog::kIdShort), shown(1),
                   Press(CSurveyDialog::kIdSetDefaults), Press(CSurveyDialog::kIdAccept)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
-    const CConfiguration stored = Stored();
-    EXPECT_EQ(stored.surveyRange, 0);
-    EXPECT_EQ(stored.surveyFilter, 1);
-    EXPECT_EQ(stored.unitSystem, 1);
+    const CConfiguration stored = StoredConfiguration();
+    EXPECT_EQ(std::tuple(stored.surveyRange, stored.surveyFilter, stored.unitSystem), std::tuple(0, 1, 1));
 }
 
 TEST_F(SurveyScreen, CancelStoresNothing) {
@@ -105,9 +93,7 @@ TEST_F(SurveyScreen, CancelStoresNothing) {
     driver.Queue(
         {Press(CSurveyDialog::kIdMaximum), Press(CSurveyDialog::kIdPlastic), Press(CSurveyDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
-    EXPECT_EQ(g_configuration.surveyRange, 1);
-    EXPECT_EQ(Stored().surveyRange, 1);
-    EXPECT_EQ(Stored().surveyFilter, 0);
+    EXPECT_EQ(std::tuple(g_configuration.surveyRange, StoredConfiguration().surveyRange, StoredConfiguration().surveyFilter), std::tuple(1, 1, 0));
 }
 
 // DEFINE CUSTOM SETTINGS keeps the band the filter screen accepts, at once;
@@ -120,19 +106,17 @@ TEST_F(SurveyScreen, CustomBandComesFromTheFilterScreenItRuns) {
     driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdQuickPlastic), Press(CFilterDialog::kIdCancel),
                   Press(CSurveyDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
-    EXPECT_EQ(Stored().surveyCustomCutoffs[1], 0.0f);
+    EXPECT_EQ(StoredConfiguration().surveyCustomCutoffs[1], 0.0f);
 
     driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdQuickPlastic), Press(CFilterDialog::kIdAccept),
                   Press(CSurveyDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
-    const CConfiguration stored = Stored();
-    EXPECT_EQ(stored.surveyCustomCutoffs[0], 0.0f);
+    const CConfiguration stored = StoredConfiguration();  // the preset itself waits for ACCEPT
+    EXPECT_EQ(std::pair(stored.surveyCustomCutoffs[0], stored.surveyFilter), std::pair(0.0f, 0));
     EXPECT_FLOAT_EQ(stored.surveyCustomCutoffs[1], 200.0f);
-    EXPECT_EQ(stored.surveyFilter, 0);  // the preset itself waits for ACCEPT
 
     driver.Queue({Press(CSurveyDialog::kIdCustom), Press(CFilterDialog::kIdAccept), Settle(),
                   Press(CSurveyDialog::kIdAccept)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
-    EXPECT_EQ(screen.SelectedPreset(), 3);
-    EXPECT_EQ(Stored().surveyFilter, 3);
+    EXPECT_EQ(std::pair(screen.SelectedPreset(), StoredConfiguration().surveyFilter), std::pair(3, 3));
 }

@@ -20,7 +20,6 @@
 #include "TempUnitRoot.h"
 #include "hardware/UserActivity.h"
 #include "platform/Clock.h"
-#include "settings/Configuration.h"
 #include "settings/Language.h"
 #include "ui/DialogBase.h"
 #include "ui/PictureSet.h"
@@ -101,11 +100,8 @@ TEST(DialogTemplates, ParseControlsFlagsAndEscapedCaptions) {
         "control static 1000 \"two\\nlines\" 0 0 285 214 center\n",
         &error);
     ASSERT_TRUE(t) << error.toStdString();
-    EXPECT_EQ(t->units, QSize(188, 98));
-    EXPECT_EQ(t->fontPoints, 9);
-    ASSERT_EQ(t->controls.size(), 2u);
-    EXPECT_EQ(t->controls[0].caption, "SAY \"YES\"");
-    EXPECT_EQ(t->controls[0].flags, unsigned(kFlagHidden | kFlagDisabled));
+    EXPECT_EQ(std::tuple(t->units, t->fontPoints, t->controls.size()), std::tuple(QSize(188, 98), 9, size_t{2}));
+    EXPECT_EQ(std::pair(t->controls[0].caption, t->controls[0].flags), std::pair(QString("SAY \"YES\""), unsigned(kFlagHidden | kFlagDisabled)));
     EXPECT_EQ(t->Find(1000)->caption, "two\nlines");
     EXPECT_EQ(t->Find(99), nullptr);
 }
@@ -174,8 +170,7 @@ TEST_F(DialogFramework, APackTemplateBeyondTheBoundsGivesWayToTheBuiltInOne) {
     const auto huge = LoadDialogTemplate(194), small = LoadDialogTemplate(195);
     SetLanguage(u"ENG");
     ASSERT_TRUE(huge && small);
-    EXPECT_EQ(huge->units, QSize(188, 98));  // the built-in one
-    EXPECT_EQ(small->units, QSize(100, 50));
+    EXPECT_EQ(std::pair(huge->units, small->units), std::pair(QSize(188, 98), QSize(100, 50)));  // the built-in one, the pack's
 }
 
 // A touch on a dimmed display used to reach the screen (moving the graph's
@@ -218,8 +213,7 @@ TEST_F(DialogFramework, TouchOnADimmedDisplayOnlyWakesItFromPenDown) {
     SendMouse(screen, QEvent::MouseButtonRelease, onSurface, Qt::NoButton);
     SendMouse(button, QEvent::MouseButtonPress, onButton, Qt::LeftButton);
     SendMouse(button, QEvent::MouseButtonRelease, onButton, Qt::NoButton);
-    EXPECT_EQ(screen.penEvents, 2);
-    EXPECT_EQ(screen.commands, 1);
+    EXPECT_EQ(std::pair(screen.penEvents, screen.commands), std::pair(2, 1));
 }
 
 // The time to dim ran on a real-time timer, so --speed did not shorten it and
@@ -264,12 +258,13 @@ TEST_F(DialogFramework, ControlColoursAndPicturesFollowASchemeChange) {
     auto* battery = screen.Item<QLabel>(1000);
     battery->setPixmap(Picture(BatteryBarsPicture(3)));
     screen.show();
-    EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::white));
-    EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::black));
+    const auto colours = [&] {  // the ground and the text
+        return std::pair{screen.grab().toImage().pixelColor(2, 2), screen.palette().color(QPalette::WindowText)};
+    };
+    EXPECT_EQ(colours(), std::pair(QColor(Qt::white), QColor(Qt::black)));
     g_configuration.colourScheme = 1;
     ReloadPictures();
-    EXPECT_EQ(screen.grab().toImage().pixelColor(2, 2), QColor(Qt::black));
-    EXPECT_EQ(screen.palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(colours(), std::pair(QColor(Qt::black), QColor(Qt::white)));
     EXPECT_EQ(battery->pixmap().toImage(), PictureVariant(BatteryBarsPicture(3), true).toImage());
     screen.hide();
     g_configuration.colourScheme = 0;

@@ -2,7 +2,6 @@
 // state repaints and painted colours of the owner-drawn buttons.
 
 #include "ScopedSettings.h"
-#include "settings/Configuration.h"
 #include "ui/BmpButton.h"
 #include "ui/FancyButton.h"
 #include "ui/PictureSet.h"
@@ -195,11 +194,10 @@ TEST_P(SliderPaint, GrooveAndHandleShowInTheSchemeColours) {
     const QImage image = slider.grab().toImage();
     const int full = row.direction == Qt::LeftToRight ? 285 : 4;
     const int empty = 290 - 1 - full;
-    EXPECT_EQ(PixelAt(image, full, 18), row.handle);
-    EXPECT_EQ(PixelAt(image, full, 2), row.scheme ? 0x000000u : 0xFFFFFFu);
-    EXPECT_EQ(PixelAt(image, 145, 18), row.grooveFill);
-    EXPECT_EQ(PixelAt(image, 145, 14), row.groovePen);
-    EXPECT_EQ(PixelAt(image, empty, 18), row.grooveFill);
+    // The handle and the ground above it, the groove's middle and its edge, the empty end.
+    std::vector<QRgb> seen;
+    for (auto [x, y] : {std::pair{full, 18}, {full, 2}, {145, 18}, {145, 14}, {empty, 18}}) seen.push_back(PixelAt(image, x, y));
+    EXPECT_EQ(seen, (std::vector<QRgb>{row.handle, row.scheme ? 0x000000u : 0xFFFFFFu, row.grooveFill, row.groovePen, row.grooveFill}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -221,8 +219,7 @@ TEST_F(BmpButtonPaint, StatePictureIsStretchedOverTheButtonAndAStateWithoutOneDr
     EXPECT_EQ(PixelAt(button.grab().toImage(), 8, 5), 0xFFFFFFu);
     button.setDown(true);
     const QImage pressed = button.grab().toImage();
-    EXPECT_EQ(PixelAt(pressed, 8, 5), 0xFF0000u);
-    EXPECT_EQ(PixelAt(pressed, 31, 24), 0xFF0000u);
+    EXPECT_EQ(std::pair(PixelAt(pressed, 8, 5), PixelAt(pressed, 31, 24)), std::pair(0xFF0000u, 0xFF0000u));
     // A state without a picture (disabled here) draws nothing.
     button.setDown(false);
     button.setEnabled(false);
