@@ -24,6 +24,11 @@ public:
     explicit ArchiveError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// What a reader demands of its file: unless ok, the owner's message as an ArchiveError.
+inline void Require(bool ok, const char* message) {
+    if (!ok) throw ArchiveError(message);
+}
+
 // A four-character chunk tag; compared character by character, case-sensitive.
 using Tag = std::array<char, 4>;
 constexpr Tag MakeTag(const char (&s)[5]) { return {s[0], s[1], s[2], s[3]}; }

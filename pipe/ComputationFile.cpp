@@ -15,10 +15,6 @@ constexpr int32_t kFileKind = 2;
 constexpr int16_t kVersion = 1;
 constexpr int32_t kStationsSize = 8;
 
-void Require(bool ok, const char* message) {
-    if (!ok) throw archive::ArchiveError(message);
-}
-
 bool IsStation(int32_t code) { return code >= 0 && code <= 3; }
 
 }  // namespace
@@ -42,20 +38,20 @@ void WriteComputation(std::ostream& os, const Computation& c, LengthUnit length,
 ComputationUnits ReadComputation(std::istream& is, Computation& result, LengthUnit length, TimeUnit time) {
     using namespace archive;
     Computation c;  // the caller's stays as it was until the whole file has been read
-    Require(ReadTag(is) == kComputationMagic && !is.fail(), kComputationUnknownType);
+    archive::Require(ReadTag(is) == kComputationMagic && !is.fail(), kComputationUnknownType);
     int32_t kind = 0;
     ReadInt32(is, kind);
-    Require(!is.fail() && kind == kFileKind, kComputationUnknownType);
+    archive::Require(!is.fail() && kind == kFileKind, kComputationUnknownType);
     int16_t version = 0;
     ReadInt16(is, version);
-    Require(!is.fail() && version == kVersion, kComputationUnsupportedVersion);
+    archive::Require(!is.fail() && version == kVersion, kComputationUnsupportedVersion);
 
-    Require(ReadTag(is) == kListTag && !is.fail(), kComputationUnknownType);
+    archive::Require(ReadTag(is) == kListTag && !is.fail(), kComputationUnknownType);
     int32_t bodySize = 0, storedLength = 0, storedTime = 0;
     ReadInt32(is, bodySize);  // the list carries its own size
     ReadInt32(is, storedLength);
     ReadInt32(is, storedTime);
-    Require(!is.fail(), kComputationUnknownType);
+    archive::Require(!is.fail(), kComputationUnknownType);
     const ComputationUnits stored{static_cast<LengthUnit>(storedLength), static_cast<TimeUnit>(storedTime)};
     c.points.Read(is);
     for (size_t i = 0; i < c.points.Size(); ++i) {
@@ -64,17 +60,17 @@ ComputationUnits ReadComputation(std::istream& is, Computation& result, LengthUn
         p.y = ConvertTime(p.y, stored.time, time);
         // A separation or delay that is no number (or overflows in the
         // display unit) has no place on the graph or in the fit.
-        Require(std::isfinite(p.x) && std::isfinite(p.y), kComputationUnknownType);
+        archive::Require(std::isfinite(p.x) && std::isfinite(p.y), kComputationUnknownType);
     }
 
-    Require(ReadTag(is) == kStationsTag && !is.fail(), kComputationUnknownType);
+    archive::Require(ReadTag(is) == kStationsTag && !is.fail(), kComputationUnknownType);
     int32_t size = 0, left = 0, right = 0;
     ReadInt32(is, size);
-    Require(!is.fail() && size == kStationsSize, kComputationUnknownType);
+    archive::Require(!is.fail() && size == kStationsSize, kComputationUnknownType);
     ReadInt32(is, left);
     ReadInt32(is, right);
     // The codes pick the station pictures; only 0-3 have one.
-    Require(!is.fail() && IsStation(left) && IsStation(right), kComputationUnknownType);
+    archive::Require(!is.fail() && IsStation(left) && IsStation(right), kComputationUnknownType);
     c.leftStation = left;
     c.rightStation = right;
     result = std::move(c);

@@ -26,10 +26,6 @@ constexpr MaterialColour kSlotColours[] = {
 constexpr MaterialColour kEmptySlotColour{150, 150, 130};  // slots 13-19
 constexpr MaterialColour kUserSlotColour{120, 120, 120};   // slots 20-23
 
-void Require(bool ok) {
-    if (!ok) throw archive::ArchiveError(CMaterials::kUnknownFileType);
-}
-
 void WriteEntry(std::ostream& os, const MaterialEntry& entry) {
     archive::CStringWrite(entry.name, os);
     archive::WriteInt32(os, entry.group);
@@ -39,9 +35,9 @@ void WriteEntry(std::ostream& os, const MaterialEntry& entry) {
 void ReadEntry(std::istream& is, MaterialEntry& entry) {
     archive::CStringRead(entry.name, is);
     archive::ReadInt32(is, entry.group);
-    Require(!is.fail());
+    archive::Require(!is.fail(), CMaterials::kUnknownFileType);
     for (DiameterBand& band : entry.bands) ReadDiameterBand(is, band);
-    Require(!is.fail());
+    archive::Require(!is.fail(), CMaterials::kUnknownFileType);
 }
 
 bool ValidBand(int band) { return band >= 0 && band < MaterialEntry::kBandCount; }
@@ -82,17 +78,17 @@ void CMaterials::WriteTo(std::ostream& os) const {
 
 void CMaterials::ReadFrom(std::istream& is) {
     using namespace archive;
-    Require(ReadTag(is) == kMaterialsMagic && !is.fail());
+    archive::Require(ReadTag(is) == kMaterialsMagic && !is.fail(), CMaterials::kUnknownFileType);
     int32_t version = 0;
     ReadInt32(is, version);
-    Require(!is.fail() && version == kFileVersion);
+    archive::Require(!is.fail() && version == kFileVersion, CMaterials::kUnknownFileType);
     int16_t type = 0;
     ReadInt16(is, type);
-    Require(!is.fail() && type == kFileType);
-    Require(ReadTag(is) == kDataTag && !is.fail());
+    archive::Require(!is.fail() && type == kFileType, CMaterials::kUnknownFileType);
+    archive::Require(ReadTag(is) == kDataTag && !is.fail(), CMaterials::kUnknownFileType);
     int32_t size = 0;
     ReadInt32(is, size);  // the slots say how long the block is
-    Require(!is.fail());
+    archive::Require(!is.fail(), CMaterials::kUnknownFileType);
     // Read whole into a copy, so that a short file leaves the table as it was.
     auto read = std::make_unique<std::array<MaterialEntry, kSlotCount>>();
     for (MaterialEntry& entry : *read) ReadEntry(is, entry);

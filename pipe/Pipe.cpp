@@ -22,10 +22,6 @@ constexpr int32_t kHydrophone = 1;
 
 bool IsSurveyRange(int32_t range) { return range >= kSurveyShort && range <= kSurveyMaximum; }
 
-void Require(bool ok) {
-    if (!ok) throw archive::ArchiveError(kPipeRecordError);
-}
-
 }  // namespace
 
 std::u16string SurveyRangeText(int32_t range) {
@@ -165,28 +161,28 @@ void CPipe::Read(std::istream& is) {
     archive::ReadFloat(is, read.m_delay);
     archive::ReadFloat(is, read.m_sampleRate);
     archive::ReadInt32(is, packed);
-    Require(!is.fail());
+    archive::Require(!is.fail(), kPipeRecordError);
     // Ten slots are all a pipe has; a larger count would index past them.
-    Require(read.m_count >= 0 && read.m_count <= kMaxSections);
+    archive::Require(read.m_count >= 0 && read.m_count <= kMaxSections, kPipeRecordError);
     // The stations select converter sources and radio ports.
-    Require(IsStationCode(stationA) && IsStationCode(stationB));
+    archive::Require(IsStationCode(stationA) && IsStationCode(stationB), kPipeRecordError);
     read.m_stationA = static_cast<StationCode>(stationA);
     read.m_stationB = static_cast<StationCode>(stationB);
     // Delays convert through the rate; 0 would make every one infinite.
-    Require(std::isfinite(read.m_sampleRate) && read.m_sampleRate > 0.0f);
+    archive::Require(std::isfinite(read.m_sampleRate) && read.m_sampleRate > 0.0f, kPipeRecordError);
     read.m_surveyRange = (packed >> 4) & 15;
     read.m_sensorType = packed & 15;
-    Require(std::isfinite(read.m_delay));
+    archive::Require(std::isfinite(read.m_delay), kPipeRecordError);
     for (int i = 0; i < read.m_count; ++i) {
         PipeSegment& s = read.m_sections[static_cast<size_t>(i)];
         s.Read(is);
         // Lengths and travel times size the run's lag range and place the leak.
         const float metres = s.GetLength(LengthUnit::Metres);
-        Require(!is.fail() && std::isfinite(metres) && metres >= 0.0f &&
-                std::isfinite(s.GetTime(TimeUnit::Seconds)));
+        archive::Require(!is.fail() && std::isfinite(metres) && metres >= 0.0f &&
+                std::isfinite(s.GetTime(TimeUnit::Seconds)), kPipeRecordError);
     }
-    Require(std::isfinite(read.GetTotalLength(LengthUnit::Metres)) &&
-            std::isfinite(read.GetTotalTime(DelayUnit::Samples)));
+    archive::Require(std::isfinite(read.GetTotalLength(LengthUnit::Metres)) &&
+            std::isfinite(read.GetTotalTime(DelayUnit::Samples)), kPipeRecordError);
     *this = read;
 }
 

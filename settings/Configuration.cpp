@@ -37,10 +37,6 @@ void StoreBounded(char16_t (&field)[N], std::u16string_view text) {
     std::copy_n(text.begin(), n, field);
 }
 
-void Require(bool ok) {
-    if (!ok) throw archive::ArchiveError(kUnknownFileType);
-}
-
 }  // namespace
 
 CConfiguration::CConfiguration() {
@@ -95,24 +91,24 @@ bool CConfiguration::Validate() const {
 
 void CConfiguration::ReadFrom(std::istream& is) {
     using namespace archive;
-    Require(ReadTag(is) == kMagic && is.good());
+    archive::Require(ReadTag(is) == kMagic && is.good(), kUnknownFileType);
     int32_t version = 0;
     ReadInt32(is, version);
-    Require(is.good() && version == kFileVersion);
+    archive::Require(is.good() && version == kFileVersion, kUnknownFileType);
     int16_t type = 0;
     ReadInt16(is, type);
-    Require(is.good() && type == kFileType);
-    Require(ReadTag(is) == kDataTag && is.good());
+    archive::Require(is.good() && type == kFileType, kUnknownFileType);
+    archive::Require(ReadTag(is) == kDataTag && is.good(), kUnknownFileType);
     int32_t size = 0;
     ReadInt32(is, size);
-    Require(is.good() && size >= 0);
+    archive::Require(is.good() && size >= 0, kUnknownFileType);
 
     // The record is read whole before it replaces anything, so that a
     // truncated file leaves the defaults (radio records included).
     const size_t n = static_cast<size_t>(std::min(size, kRecordSize));
     std::string bytes;
     ReadBytes(is, bytes, n);
-    Require(!is.fail());
+    archive::Require(!is.fail(), kUnknownFileType);
 
     uint32_t tables[3];
     for (int i = 0; i < 3; ++i) tables[i] = radio[i].bandTable;

@@ -21,10 +21,10 @@
 
 namespace {
 
-constexpr const char* kData = "\\NandFlash\\Data\\";
+constexpr const char* kDataFolder = "\\NandFlash\\Data\\";
 
 // Letters, digits, '.', '-' and blanks on the shared keyboard, switching pads as needed.
-Step Type(std::string keys) {
+Step TypeText(std::string keys) {
     return [keys](CDialogBase& screen) {
         for (char k : keys) {
             const bool digitPad = screen.GetDlgItem(CTextKeypadDialog::kIdAlpha)->isVisible();
@@ -51,8 +51,8 @@ protected:
         platform::CreateDirectory("\\NandFlash\\Data");
     }
     void TearDown() override { EXPECT_EQ(QApplication::activeModalWidget(), nullptr); }
-    void Put(const std::string& name, const std::string& bytes = "x") { root.Put(kData + name, bytes); }
-    bool Exists(const std::string& name) { return platform::PathExists(kData + name); }
+    void Put(const std::string& name, const std::string& bytes = "x") { root.Put(kDataFolder + name, bytes); }
+    bool Exists(const std::string& name) { return platform::PathExists(kDataFolder + name); }
 
     TempUnitRoot root;
     ScopedSettings settings;
@@ -65,7 +65,7 @@ TEST_F(FileScreens, InformationCancelKeepsTheTexts) {
     const CInformationDialog::Texts texts{u"T", u"C1", u"C2", u"C3", u"REF"};
     CInformationDialog screen;
     screen.SetTexts(texts);
-    driver.Queue({Type("XYZ"), Press(CInformationDialog::kIdNext), Press(CTextKeypadDialog::kIdClear),
+    driver.Queue({TypeText("XYZ"), Press(CInformationDialog::kIdNext), Press(CTextKeypadDialog::kIdClear),
                   Press(CTextKeypadDialog::kIdCancel)});
     ASSERT_EQ(screen.DoModal(), kResultCancel);
     EXPECT_EQ(screen.GetTexts(), texts);
@@ -80,7 +80,7 @@ TEST_F(FileScreens, TheNextSaveStartsWithThePreviousName) {
     {
         CFilenameDialog first;
         first.SetExtension(".corr");
-        driver.Queue({Press(CTextKeypadDialog::kIdClear), Type("MAIN ST 4"), Press(CTextKeypadDialog::kIdEnter)});
+        driver.Queue({Press(CTextKeypadDialog::kIdClear), TypeText("MAIN ST 4"), Press(CTextKeypadDialog::kIdEnter)});
         ASSERT_EQ(first.DoModal(), kResultOk);
     }
     CFilenameDialog next;
@@ -103,9 +103,9 @@ TEST_F(FileScreens, UnusableNamesKeepEnterDisabled) {
             EXPECT_EQ(s.GetDlgItem(CTextKeypadDialog::kIdEnter)->isEnabled(), enabled) << s.ItemText(1062).toStdString();
         });
     };
-    driver.Queue({Press(CTextKeypadDialog::kIdClear), enterEnabled(false), Type(".."), enterEnabled(false), Press(CTextKeypadDialog::kIdClear),
-                  Type("RUN.."), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete), enterEnabled(false),
-                  Type("5"), enterEnabled(true), Type(" "), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete),
+    driver.Queue({Press(CTextKeypadDialog::kIdClear), enterEnabled(false), TypeText(".."), enterEnabled(false), Press(CTextKeypadDialog::kIdClear),
+                  TypeText("RUN.."), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete), enterEnabled(false),
+                  TypeText("5"), enterEnabled(true), TypeText(" "), enterEnabled(false), Press(CTextKeypadDialog::kIdDelete),
                   Press(CTextKeypadDialog::kIdEnter)});
     ASSERT_EQ(screen.DoModal(), kResultOk);
     EXPECT_EQ(screen.Name(), "RUN.5");

@@ -22,7 +22,7 @@
 namespace {
 
 // Digits and points on the length keypad.
-Step Type(std::string keys) {
+Step TypeDigits(std::string keys) {
     return [keys](CDialogBase& screen) {
         ASSERT_EQ(screen.TemplateId(), CLengthDialog::kTemplate);
         for (char k : keys) {
@@ -35,7 +35,7 @@ Step Type(std::string keys) {
 // Material slot, band index, length keys and the button that completes the chain.
 std::vector<Step> Chain(int slot, int band, std::string keys, int complete = CLengthDialog::kIdStart) {
     return {Press(CMaterialDialog::kIdFirstMaterial + slot), Press(CDiameterDialog::kIdFirstBand + band),
-            Type(std::move(keys)), Press(complete)};
+            TypeDigits(std::move(keys)), Press(complete)};
 }
 
 std::string Record(const CPipe& pipe) {
@@ -151,7 +151,7 @@ TEST_F(PipeEntry, TwelvePointFiveImperialIsStoredInFeetAndReportsMetres) {
     CMaterialDialog screen;
     screen.SetPipe(caller);
     driver.Queue({Press(CMaterialDialog::kIdFirstMaterial + 2), Press(CDiameterDialog::kIdFirstBand + 1),
-                  Type("12.5"), OnScreen(CLengthDialog::kTemplate, [](CDialogBase& s) {
+                  TypeDigits("12.5"), OnScreen(CLengthDialog::kTemplate, [](CDialogBase& s) {
                       EXPECT_EQ(s.ItemText(CLengthDialog::kIdEntry), "12.5");
                       EXPECT_EQ(s.ItemText(CLengthDialog::kIdUnit), "ft");
                   }),
@@ -179,9 +179,9 @@ TEST_P(BackAtAnyDepth, LeavesTheCallersPipeAsItWas) {
     const std::vector<std::vector<Step>> paths = {
         {Press(M::kIdBack)},
         {Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdBack), Press(M::kIdBack)},
-        {Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdFirstBand + 2), Type("50"),
+        {Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdFirstBand + 2), TypeDigits("50"),
          Press(CLengthDialog::kIdBack), Press(CDiameterDialog::kIdBack), Press(M::kIdBack)},
-        std::vector<Step>{Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdFirstBand + 2), Type("50"),
+        std::vector<Step>{Press(M::kIdFirstMaterial + 0), Press(CDiameterDialog::kIdFirstBand + 2), TypeDigits("50"),
                           Press(CLengthDialog::kIdMultiSection), Press(E::kIdFirstInsert + 1)} +
             Chain(6, 0, "3") +
             std::vector<Step>{Press(E::kIdBack), Press(CLengthDialog::kIdBack), Press(CDiameterDialog::kIdBack),
@@ -277,7 +277,7 @@ TEST_F(PipeEntry, EveryDigitKeyTypesItsDigit) {
     length.InitForDisplay();
     for (char digit = '0'; digit <= '9'; ++digit) {
         length.Item<QAbstractButton>(CLengthDialog::kIdClear)->click();
-        Type(std::string(1, digit))(length);
+        TypeDigits(std::string(1, digit))(length);
         EXPECT_EQ(length.ItemText(CLengthDialog::kIdEntry), QString(QChar(digit)));
     }
 }
