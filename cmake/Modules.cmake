@@ -27,8 +27,7 @@ endfunction()
 # corr_test_suite(FOLDER [DEPS targets...])
 # One GoogleTest program per tests/ folder, made of every .cpp in it.
 # CORRELATOR_TEST_OPTIONS: compile options for the suites' own sources only
-# (scripts/test builds them at -O1, and at -O0 in the checked build: their code
-# runs little and compiles long).
+# (scripts/test builds them at -O0: their code runs little and compiles long).
 function(corr_test_suite folder)
   cmake_parse_arguments(T "" "" "DEPS;ENV" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
