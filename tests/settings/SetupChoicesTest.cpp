@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "settings/Configuration.h"
@@ -71,4 +72,26 @@ TEST(SetupSharpness, StepsStayWithinZeroToFifteenOnTheSelectedSetting) {
     StepSharpness(s, -1);
     EXPECT_EQ(s.peakSharpenPlastic, 14);
     EXPECT_EQ(s.peakSharpenOther, 0);
+}
+
+// The screen opens on what the unit stores, and accepting it unchanged stores
+// the same: an imperial unit must not turn metric on OK.
+TEST(SetupRecord, AcceptingUnchangedKeepsEveryStoredChoice) {
+    CConfiguration stored;
+    stored.unitSystem = 1;
+    stored.velocityPerMs = 1;
+    stored.useFftEngine = 1;
+    stored.multiFilter = 1;
+    stored.linearFrequencyAxis = 1;
+    stored.filterOptimisation = static_cast<int32_t>(Optimisation::Disabled);
+    stored.peakSharpenPlastic = 7;
+    stored.peakSharpenOther = 9;
+    stored.sharpenSelection = 1;
+    const auto choices = [](const ConfigurationRecord& r) {
+        return std::make_tuple(r.unitSystem, r.velocityPerMs, r.useFftEngine, r.multiFilter, r.linearFrequencyAxis,
+                               r.filterOptimisation, r.peakSharpenPlastic, r.peakSharpenOther, r.sharpenSelection);
+    };
+    CConfiguration accepted;
+    StoreAdvanced(AdvancedFrom(stored), accepted);
+    EXPECT_EQ(choices(accepted), choices(stored));
 }
