@@ -130,7 +130,7 @@ TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRightAndTheDatabaseFromTheRight) {
 // entry's material screens are checked in PipeEntryTest).
 TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
     using M = CDbMaterialDialog;
-    const int steel = M::kIdFirstMaterial + 2;
+    constexpr int steel = M::kIdFirstMaterial + 2;
     CDbMaterialDialog screen;
     std::vector<Step> steps = {Press(steel), Press(M::kIdEditName),
                                OnScreen(CKeyboardDialog::kTemplate, [](CDialogBase& s) {
@@ -139,7 +139,7 @@ TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
                                })};
     for (int i = 0; i < 5; ++i) steps.push_back(Press(CKeyboardDialog::kIdDelete));
     steps.push_back(Press(kResultOk));
-    steps.push_back(OnScreen(M::kTemplate, [steel](CDialogBase& s) {
+    steps.push_back(OnScreen(M::kTemplate, [](CDialogBase& s) {
         EXPECT_TRUE(s.GetDlgItem(steel)->isHidden());
         EXPECT_FALSE(s.GetDlgItem(M::kIdEditName)->isEnabled());
     }));
