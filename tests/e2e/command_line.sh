@@ -19,6 +19,11 @@ for option in --root --unit --scenario --script --gallery --speed --help --versi
 done
 [ "$(nodisplay "$correlator" --version)" = "correlator $version" ] || fail "correlator --version"
 [ "$(nodisplay "$corrtool" --version)" = "corrtool $version" ] || fail "corrtool --version"
+# An option left without its value ends the start at once, naming it.
+msg="$(QT_QPA_PLATFORM=offscreen timeout 30 "$correlator" -platform offscreen --root 2>&1)"
+rc=$?
+[ "$rc" -eq 2 ] || fail "--root without a value: status $rc"
+grep -q -- "--root needs a value" <<<"$msg" || fail "--root without a value: $msg"
 
 # Standard error to a pipe is no terminal: a long command writes no progress there.
 err="$("$corrtool" --root "$root" acquire --seconds 2 --out "$root/run" 2>&1 >/dev/null)" || fail "acquire exited with $?"
