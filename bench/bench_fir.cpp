@@ -75,6 +75,7 @@ void BM_FirOurs(benchmark::State& state, const char* path) {
 BENCHMARK(BM_FirBaseline)->Arg(89)->Arg(177);
 BENCHMARK_CAPTURE(BM_FirOurs, single_pushes, "scalar")->Arg(89)->Arg(177);
 BENCHMARK_CAPTURE(BM_FirOurs, blocks, "blocks")->Arg(89)->Arg(177);
+BENCHMARK_CAPTURE(BM_FirOurs, avx2, "avx2")->Arg(89)->Arg(177);
 BENCHMARK_CAPTURE(BM_FirOurs, best, "")->Arg(89)->Arg(177);
 
 BENCHMARK_MAIN();

@@ -81,8 +81,10 @@ private:
     int32_t m_length = 1;
 };
 
-// The block path Filter runs: "avx2" (x86 with AVX2), "blocks" (the same
-// blocks in portable code) or "scalar" (single pushes, the definition).
+// The block path Filter runs: "avx2-pairs" (x86 with AVX2: two taps per
+// 16-bit multiply-add while the samples fit 15 bits, else as "avx2"), "avx2"
+// (eight 32-bit lanes), "blocks" (the same blocks in portable code) or
+// "scalar" (single pushes, the definition).
 const char* PathName() noexcept;
 // Selects a path by name (tests and benchmarks); an empty name restores the
 // best. False, and no change, when this CPU cannot run it.

@@ -119,24 +119,39 @@ TEST(FirStreaming, SameOutputForAnyBlockSplit) {
 }
 
 // Every block path equals single pushes bit for bit: random taps over the
-// whole 32-bit range and full 16-bit samples, so that the sums wrap and every
-// lane must wrap as Push does; chunks around the block size, single pushes
-// between them, filtered in place.
-class FirBlockPath : public ::testing::TestWithParam<std::tuple<const char*, int>> {
+// whole 32-bit range, so that the sums wrap and every lane must wrap as Push
+// does; chunks around the block size, single pushes between them, filtered
+// in place. Samples of 16 bits, of 15 bits (where two share a 16-bit sum),
+// and of 15 bits with the extremes and a few samples just beyond them, so
+// that blocks change paths mid-stream.
+enum class Width { kFull, kFifteen, kEdges };
+
+class FirBlockPath : public ::testing::TestWithParam<std::tuple<const char*, int, Width>> {
 protected:
     void TearDown() override { fir::SelectPath(""); }
 };
 
+std::vector<int16_t> WidthSamples(Width width, std::mt19937& gen) {
+    std::vector<int16_t> x(6000);
+    std::uniform_int_distribution<int> fifteen(-16384, 16383);
+    for (int16_t& v : x) v = static_cast<int16_t>(width == Width::kFull ? static_cast<int>(gen()) : fifteen(gen));
+    if (width == Width::kEdges) {
+        for (size_t i = 100; i < 300; ++i) x[i] = i % 3 ? -16384 : 16383;
+        // Two apart, so that one pair of taps would add them past 16 bits.
+        for (size_t at = 700; at + 2 < x.size(); at += 530) x[at] = x[at + 2] = at / 530 % 2 ? 16384 : -16385;
+    }
+    return x;
+}
+
 TEST_P(FirBlockPath, EqualsSinglePushesForAnySplit) {
-    const auto [path, length] = GetParam();
+    const auto [path, length, width] = GetParam();
     if (!fir::SelectPath(path)) GTEST_SKIP() << path << " does not run on this CPU";
     std::mt19937 gen(static_cast<unsigned>(length));
     fir::Taps taps;
     taps.length = length;
     taps.half.resize(static_cast<size_t>(length / 2 + 1));
     for (int32_t& c : taps.half) c = static_cast<int32_t>(gen());
-    std::vector<int16_t> x(6000);
-    for (int16_t& v : x) v = static_cast<int16_t>(gen());
+    const std::vector<int16_t> x = WidthSamples(width, gen);
     fir::State reference(length), state(length);
     std::vector<int16_t> want(x.size()), got = x;
     for (size_t i = 0; i < x.size(); ++i) want[i] = fir::Output(reference.Push(taps, x[i]));
@@ -151,8 +166,9 @@ TEST_P(FirBlockPath, EqualsSinglePushesForAnySplit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PathsAndLengths, FirBlockPath,
-                         ::testing::Combine(::testing::Values("blocks", "avx2"),
-                                            ::testing::Values(1, 3, 5, 17, 89, 177, 4095)));
+                         ::testing::Combine(::testing::Values("blocks", "avx2", "avx2-pairs"),
+                                            ::testing::Values(1, 3, 5, 17, 89, 177, 4095),
+                                            ::testing::Values(Width::kFull, Width::kFifteen, Width::kEdges)));
 
 TEST(FirStreaming, ResetForgetsTheHistory) {
     const std::vector<int16_t> x = Noise(500, 2);
