@@ -124,12 +124,7 @@ std::vector<Complex> BuildTwiddles(int32_t n) {
 
 std::vector<Complex> BuildSpanTwiddles(int32_t n) {
     if (n < 8) return {};
-    const std::vector<Complex> table = BuildTwiddles(n);
-    std::vector<Complex> spans(static_cast<size_t>(n - 4));
-    for (int32_t m = 8; m <= n; m <<= 1)
-        for (int32_t k = 0; k < m / 2; ++k)
-            spans[static_cast<size_t>(m / 2 - 4 + k)] = table[static_cast<size_t>(k * (n / m))];
-    return spans;
+    return vec::LaySpanTwiddles(BuildTwiddles(n).data(), n);
 }
 
 const std::vector<Complex>& TwiddleCache::Table(int32_t n) {

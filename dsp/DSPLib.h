@@ -52,9 +52,8 @@ TwiddleCache& ProgramTwiddles();
 
 // The table of size n as built for the cache (pure; exposed for tests).
 std::vector<Complex> BuildTwiddles(int32_t n);
-// The same values laid out span by span for vector loads: for every span
-// m = 8, 16, ..., n the m/2 twiddles exp(-2 pi i k / m), k < m/2, contiguous
-// from entry m/2 - 4 (n - 4 entries in all; empty below n = 8).
+// The same values laid out span by span for the vector butterflies
+// (vec::LaySpanTwiddles; empty below n = 8).
 std::vector<Complex> BuildSpanTwiddles(int32_t n);
 
 // Unscaled forward DFT of n complex values in place: X[k] = sum x[j] w^(jk),

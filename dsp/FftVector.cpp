@@ -10,6 +10,25 @@
 
 namespace dsp::vec {
 
+std::vector<Complex> LaySpanTwiddles(const Complex* w, int32_t n) {
+#ifdef DSP_HAVE_X86
+    std::vector<Complex> spans(2 * static_cast<size_t>(n - 4));
+    for (int32_t m = 8; m <= n; m <<= 1) {
+        Complex* run = spans.data() + (m - 8);
+        for (int32_t k = 0; k < m / 2; ++k) {
+            const Complex t = w[static_cast<size_t>(k * (n / m))];
+            run[2 * (k & ~3) + (k & 3)] = {t.re, t.re};
+            run[2 * (k & ~3) + 4 + (k & 3)] = {t.im, t.im};
+        }
+    }
+#else
+    std::vector<Complex> spans(static_cast<size_t>(n - 4));
+    for (int32_t m = 8; m <= n; m <<= 1)
+        for (int32_t k = 0; k < m / 2; ++k) spans[static_cast<size_t>(m / 2 - 4 + k)] = w[static_cast<size_t>(k * (n / m))];
+#endif
+    return spans;
+}
+
 #ifdef DSP_HAVE_X86
 namespace {
 
@@ -38,6 +57,25 @@ DSP_VECTOR inline __m256 Mul(__m256 x, __m256 w) noexcept {
     const __m256 re = _mm256_moveldup_ps(w);
     return Inverse ? _mm256_fmsubadd_ps(x, re, cross) : _mm256_fmaddsub_ps(x, re, cross);
 }
+// The same product from a span table's twiddles: re = (wr, wr, ...) and
+// im = (wi, wi, ...) as Mul would duplicate them, without the shuffles.
+template <bool Inverse>
+DSP_VECTOR inline __m256 Mul(__m256 x, __m256 re, __m256 im) noexcept {
+    const __m256 cross = _mm256_mul_ps(SwapParts(x), im);
+    return Inverse ? _mm256_fmsubadd_ps(x, re, cross) : _mm256_fmaddsub_ps(x, re, cross);
+}
+// Twiddles k ... k + 3 of a span's run in the table (see LaySpanTwiddles).
+struct Twiddles {
+    __m256 re, im;
+};
+DSP_VECTOR inline Twiddles TwiddlesAt(const Complex* run, int32_t k) noexcept {
+    return {Load(run + 2 * k), Load(run + 2 * k + 4)};
+}
+template <bool Inverse>
+DSP_VECTOR inline __m256 Mul(__m256 x, Twiddles w) noexcept {
+    return Mul<Inverse>(x, w.re, w.im);
+}
+
 // -i x, or +i x for the inverse.
 template <bool Inverse>
 DSP_VECTOR inline __m256 Rotate(__m256 x) noexcept {
@@ -71,7 +109,7 @@ DSP_VECTOR void Span(Complex* x, int32_t n, int32_t m, const Complex* w) noexcep
     for (int32_t j = 0; j < n; j += m) {
         for (int32_t k = 0; k < half; k += 4) {
             const __m256 a = Load(x + j + k);
-            const __m256 t = Mul<Inverse>(Load(x + j + k + half), Load(w + k));
+            const __m256 t = Mul<Inverse>(Load(x + j + k + half), TwiddlesAt(w, k));
             Store(x + j + k, _mm256_add_ps(a, t));
             Store(x + j + k + half, _mm256_sub_ps(a, t));
         }
@@ -89,12 +127,12 @@ DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, con
     for (int32_t j = 0; j < n; j += 2 * m) {
         Complex* g = x + j;
         for (int32_t k = 0; k < q; k += 4) {
-            const __m256 wm = Load(w + k);
+            const Twiddles wm = TwiddlesAt(w, k);
             const __m256 x0 = Load(g + k), x1 = Load(g + k + q), x2 = Load(g + k + 2 * q), x3 = Load(g + k + 3 * q);
             const __m256 t0 = Mul<Inverse>(x1, wm), t1 = Mul<Inverse>(x3, wm);
             const __m256 a0 = _mm256_add_ps(x0, t0), a1 = _mm256_sub_ps(x0, t0);
             const __m256 a2 = _mm256_add_ps(x2, t1), a3 = _mm256_sub_ps(x2, t1);
-            const __m256 u = Mul<Inverse>(a2, Load(w2 + k)), v = Mul<Inverse>(a3, Load(w2 + k + q));
+            const __m256 u = Mul<Inverse>(a2, TwiddlesAt(w2, k)), v = Mul<Inverse>(a3, TwiddlesAt(w2, k + q));
             put(g + k, _mm256_add_ps(a0, u));
             put(g + k + 2 * q, _mm256_sub_ps(a0, u));
             put(g + k + q, _mm256_add_ps(a1, v));
@@ -110,13 +148,13 @@ DSP_VECTOR void LaterSpans(Complex* x, int32_t n, const Complex* spans) noexcept
     int32_t stages = 0;
     for (int32_t s = 8; s <= n; s <<= 1) ++stages;
     if (stages % 2) {  // an odd count starts with one span alone
-        Span<Inverse>(x, n, m, spans + m / 2 - 4);
+        Span<Inverse>(x, n, m, spans + m - 8);
         m <<= 1;
     }
     const float scale = 1.0f / static_cast<float>(n);  // exact: a power of two
-    for (; m < n / 4; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4);
+    for (; m < n / 4; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m - 8, spans + 2 * m - 8);
     if (m < n)  // the last pass scales the inverse as it stores
-        SpanPair<Inverse, Inverse>(x, n, m, spans + m / 2 - 4, spans + m - 4, scale);
+        SpanPair<Inverse, Inverse>(x, n, m, spans + m - 8, spans + 2 * m - 8, scale);
     else if (Inverse)
         for (int32_t i = 0; i < n; i += 4) Store(x + i, _mm256_mul_ps(Load(x + i), _mm256_set1_ps(scale)));
 }

@@ -4,10 +4,18 @@
 // Name() tells what runs.
 
 #include <cstdint>
+#include <vector>
 
 #include "dsp/DSPLib.h"
 
 namespace dsp::vec {
+
+// The twiddles of a transform of n >= 8 points laid out span by span for
+// the functions below, from the size-n table w: for every span m = 8, 16,
+// ..., n, its m/2 twiddles exp(-2 pi i k / m), k < m/2, from entry m - 8,
+// each group of four as four (re, re) and then four (im, im) on x86-64; from
+// entry m/2 - 4, as they are, elsewhere.
+std::vector<Complex> LaySpanTwiddles(const Complex* w, int32_t n);
 
 // True when this CPU runs the functions below (checked once).
 bool Available() noexcept;
@@ -18,12 +26,12 @@ const char* Name() noexcept;
 // scaled by 1/n: the bit reversal, then Butterflies. False, x untouched,
 // where this architecture has no such path (the caller reverses the order
 // itself and calls Butterflies).
-//  spans : BuildSpanTwiddles(n)
+//  spans : LaySpanTwiddles for n
 bool ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
 
 // Every butterfly of a transform of n >= 8 points whose input is already in
 // bit-reversed order, the inverse scaled by 1/n.
-//  spans : BuildSpanTwiddles(n)
+//  spans : LaySpanTwiddles for n
 void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noexcept;
 
 // The real pair's split and merge steps over bins 1 ... h/2 of the packed
