@@ -5,6 +5,7 @@
 #include "app/ModuleSelfTests.h"
 #include "dsp/CorrelationKernel.h"
 #include "dsp/FftVector.h"
+#include "dsp/Fir.h"
 #include "tools/Corrtool.h"
 
 namespace {
@@ -49,11 +50,11 @@ int CmdSelftest(const Args&, std::ostream& out, std::ostream& err) {
             if (text.back() != '\n') err << '\n';
         }
     }
-    // The direct engine's inner loop this CPU chose, every one it runs, and
-    // the FFT's butterflies.
+    // The direct engine's inner loop this CPU chose, every one it runs, the
+    // FFT's butterflies and the band filters' path.
     out << "direct_kernel=" << corr::DirectEngine::KernelName() << "\ndirect_kernels=";
     const std::vector<std::string> kernels = corr::DirectEngine::AvailableKernels();
     for (size_t i = 0; i < kernels.size(); ++i) out << (i ? "," : "") << kernels[i];
-    out << "\nfft_butterflies=" << dsp::vec::Name() << "\nselftests=" << run << "\nfailed=" << failed << '\n';
+    out << "\nfft_butterflies=" << dsp::vec::Name() << "\nfir_path=" << fir::PathName() << "\nselftests=" << run << "\nfailed=" << failed << '\n';
     return failed ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include "TempUnitRoot.h"
 #include "ToolRun.h"
 #include "dsp/CorrelationKernel.h"
+#include "dsp/Fir.h"
 #include "platform/Terminal.h"
 
 namespace {
@@ -101,5 +102,6 @@ TEST(CorrtoolSelftest, ChecksEveryDirectKernelAndNamesTheChosenOne) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(FieldOf(r.out, "direct-kernels"), "pass") << r.err;
     EXPECT_EQ(FieldOf(r.out, "direct_kernel"), corr::DirectEngine::KernelName());
+    EXPECT_EQ(FieldOf(r.out, "fir_path"), fir::PathName());
     EXPECT_EQ(FieldOf(r.out, "failed"), "0");
 }
