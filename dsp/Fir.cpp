@@ -155,6 +155,26 @@ inline __m256i PairsAt(const int16_t* w) {
     return _mm256_or_si256(a, _mm256_slli_epi32(b, 16));
 }
 
+// The pairs without high halves added to R registers of outputs from `from`.
+template <int R>
+inline void LowPairs(const PairTaps& t, const uint32_t* after, const uint32_t* before, int32_t from, __m256i* out) {
+    __m256i sum[R];
+#pragma GCC unroll 8
+    for (int r = 0; r < R; ++r) sum[r] = _mm256_loadu_si256(out + from / 8 + r);
+    for (int32_t p = t.hiPairs; p < t.pairs; ++p) {
+        const int32_t i = 1 + 2 * p;
+        const __m256i tl = _mm256_set1_epi32(static_cast<int32_t>(t.lo[p]));
+#pragma GCC unroll 8
+        for (int r = 0; r < R; ++r) {
+            const int32_t at = from + 8 * r;
+            const __m256i s = _mm256_add_epi16(Load(after + at + i), Load(before + at - i - 1));
+            sum[r] = _mm256_add_epi32(sum[r], _mm256_madd_epi16(s, tl));
+        }
+    }
+#pragma GCC unroll 8
+    for (int r = 0; r < R; ++r) _mm256_storeu_si256(out + from / 8 + r, sum[r]);
+}
+
 // Blocks on 16-bit samples of at most 15 bits, so that the sum of the two
 // samples a symmetric pair of taps shares still fits 16 bits. After = words
 // (w[j], w[j + 1]), before = (w[j + 1], w[j]): for taps i, i + 1 the late
@@ -181,8 +201,9 @@ void BlockPairsAvx2(const PairTaps& t, int32_t m, const int16_t* w, int32_t n, u
     const __m256i centreLo = _mm256_set1_epi32(static_cast<int32_t>(t.centreLo));
     const __m256i centreHi = _mm256_set1_epi32(static_cast<int32_t>(t.centreHi));
     auto* out = reinterpret_cast<__m256i*>(acc);
-    int32_t k = 0;
-    for (; k + 32 <= n; k += 32) {
+    const int32_t whole = n / 32 * 32;
+    // The centre and the pairs with high halves, four registers at a time...
+    for (int32_t k = 0; k < whole; k += 32) {
         __m256i lo[4], hi[4];
 #pragma GCC unroll 4
         for (int r = 0; r < 4; ++r) {
@@ -190,33 +211,26 @@ void BlockPairsAvx2(const PairTaps& t, int32_t m, const int16_t* w, int32_t n, u
             lo[r] = _mm256_madd_epi16(centre, centreLo);
             hi[r] = _mm256_madd_epi16(centre, centreHi);
         }
-        int32_t p = 0;
-        for (; p < t.hiPairs; ++p) {
+        for (int32_t p = 0; p < t.hiPairs; ++p) {
             const int32_t i = 1 + 2 * p;
             const __m256i tl = _mm256_set1_epi32(static_cast<int32_t>(t.lo[p]));
             const __m256i th = _mm256_set1_epi32(static_cast<int32_t>(t.hi[p]));
-    #pragma GCC unroll 4
-        for (int r = 0; r < 4; ++r) {
+#pragma GCC unroll 4
+            for (int r = 0; r < 4; ++r) {
                 const int32_t at = k + 8 * r;
                 const __m256i s = _mm256_add_epi16(Load(after + at + i), Load(before + at - i - 1));
                 lo[r] = _mm256_add_epi32(lo[r], _mm256_madd_epi16(s, tl));
                 hi[r] = _mm256_add_epi32(hi[r], _mm256_madd_epi16(s, th));
             }
         }
-        for (; p < t.pairs; ++p) {
-            const int32_t i = 1 + 2 * p;
-            const __m256i tl = _mm256_set1_epi32(static_cast<int32_t>(t.lo[p]));
-    #pragma GCC unroll 4
-        for (int r = 0; r < 4; ++r) {
-                const int32_t at = k + 8 * r;
-                const __m256i s = _mm256_add_epi16(Load(after + at + i), Load(before + at - i - 1));
-                lo[r] = _mm256_add_epi32(lo[r], _mm256_madd_epi16(s, tl));
-            }
-        }
 #pragma GCC unroll 4
         for (int r = 0; r < 4; ++r)
             _mm256_storeu_si256(out + k / 8 + r, _mm256_add_epi32(lo[r], _mm256_slli_epi32(hi[r], 16)));
     }
+    // ... then the rest, eight registers at a time (four at the end).
+    int32_t k = 0;
+    for (; k + 64 <= whole; k += 64) LowPairs<8>(t, after, before, k, out);
+    for (; k < whole; k += 32) LowPairs<4>(t, after, before, k, out);
     // The last outputs one at a time, from the same words.
     for (; k < n; ++k) {
         const auto madd = [](uint32_t s, uint32_t c) {
