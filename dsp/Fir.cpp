@@ -175,6 +175,69 @@ inline void LowPairs(const PairTaps& t, const uint32_t* after, const uint32_t* b
     for (int r = 0; r < R; ++r) _mm256_storeu_si256(out + from / 8 + r, sum[r]);
 }
 
+// The words after[j] = (w[j - 1], w[j]) and before[j] = (w[j], w[j - 1])
+// for j < words.
+void PairWords(const int16_t* w, int32_t words, uint32_t* after, uint32_t* before) {
+    int32_t j = 0;
+    for (; j + 8 <= words; j += 8) {
+        const __m256i p = PairsAt(w - 1 + j);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(after + j), p);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(before + j),
+                           _mm256_or_si256(_mm256_srli_epi32(p, 16), _mm256_slli_epi32(p, 16)));
+    }
+    for (; j < words; ++j) {
+        const uint32_t a = static_cast<uint16_t>(w[j - 1]), b = static_cast<uint16_t>(w[j]);
+        after[j] = a | b << 16;
+        before[j] = b | a << 16;
+    }
+}
+
+// The centre and the pairs with high halves for the 32 outputs from k.
+inline void CentreAndHighPairs(const PairTaps& t, const uint32_t* after, const uint32_t* before, int32_t k,
+                               __m256i* out) {
+    const __m256i centreLo = _mm256_set1_epi32(static_cast<int32_t>(t.centreLo));
+    const __m256i centreHi = _mm256_set1_epi32(static_cast<int32_t>(t.centreHi));
+    __m256i lo[4], hi[4];
+#pragma GCC unroll 4
+    for (int r = 0; r < 4; ++r) {
+        const __m256i centre = Load(after + k + 8 * r);  // (w[k + m], w[k + m + 1]) against (c0, 0)
+        lo[r] = _mm256_madd_epi16(centre, centreLo);
+        hi[r] = _mm256_madd_epi16(centre, centreHi);
+    }
+    for (int32_t p = 0; p < t.hiPairs; ++p) {
+        const int32_t i = 1 + 2 * p;
+        const __m256i tl = _mm256_set1_epi32(static_cast<int32_t>(t.lo[p]));
+        const __m256i th = _mm256_set1_epi32(static_cast<int32_t>(t.hi[p]));
+#pragma GCC unroll 4
+        for (int r = 0; r < 4; ++r) {
+            const int32_t at = k + 8 * r;
+            const __m256i s = _mm256_add_epi16(Load(after + at + i), Load(before + at - i - 1));
+            lo[r] = _mm256_add_epi32(lo[r], _mm256_madd_epi16(s, tl));
+            hi[r] = _mm256_add_epi32(hi[r], _mm256_madd_epi16(s, th));
+        }
+    }
+#pragma GCC unroll 4
+    for (int r = 0; r < 4; ++r)
+        _mm256_storeu_si256(out + k / 8 + r, _mm256_add_epi32(lo[r], _mm256_slli_epi32(hi[r], 16)));
+}
+
+// Output k alone, from the same words.
+uint32_t OnePairsOutput(const PairTaps& t, const uint32_t* after, const uint32_t* before, int32_t k) {
+    const auto madd = [](uint32_t s, uint32_t c) {
+        const auto part = [](uint32_t v, int shift) { return static_cast<int32_t>(static_cast<int16_t>(v >> shift)); };
+        return static_cast<uint32_t>(part(s, 0) * part(c, 0)) + static_cast<uint32_t>(part(s, 16) * part(c, 16));
+    };
+    uint32_t lo = madd(after[k], t.centreLo), hi = madd(after[k], t.centreHi);
+    for (int32_t p = 0; p < t.pairs; ++p) {
+        const int32_t i = 1 + 2 * p;
+        const uint32_t a = after[k + i], b = before[k - i - 1];
+        const uint32_t s = ((a + b) & 0xFFFFu) | ((a >> 16) + (b >> 16)) << 16;
+        lo += madd(s, t.lo[p]);
+        hi += madd(s, t.hi[p]);
+    }
+    return lo + (hi << 16);
+}
+
 // Blocks on 16-bit samples of at most 15 bits, so that the sum of the two
 // samples a symmetric pair of taps shares still fits 16 bits. After = words
 // (w[j], w[j + 1]), before = (w[j + 1], w[j]): for taps i, i + 1 the late
@@ -182,71 +245,18 @@ inline void LowPairs(const PairTaps& t, const uint32_t* after, const uint32_t* b
 // the same order, so one 16-bit add and one vpmaddwd per half do two taps.
 // w holds n + 2m samples and one readable sample on either side.
 void BlockPairsAvx2(const PairTaps& t, int32_t m, const int16_t* w, int32_t n, uint32_t* acc) {
-    const int32_t words = n + 2 * m + 1;  // j = -1 ... n + 2m - 1
     alignas(32) uint32_t afterBuf[kMaxLength + State::kBlock + 8], beforeBuf[kMaxLength + State::kBlock + 8];
-    int32_t j = 0;
-    for (; j + 8 <= words; j += 8) {
-        const __m256i p = PairsAt(w - 1 + j);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(afterBuf + j), p);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(beforeBuf + j),
-                           _mm256_or_si256(_mm256_srli_epi32(p, 16), _mm256_slli_epi32(p, 16)));
-    }
-    for (; j < words; ++j) {
-        const uint32_t a = static_cast<uint16_t>(w[j - 1]), b = static_cast<uint16_t>(w[j]);
-        afterBuf[j] = a | b << 16;
-        beforeBuf[j] = b | a << 16;
-    }
+    PairWords(w, n + 2 * m + 1, afterBuf, beforeBuf);  // j = -1 ... n + 2m - 1
     const uint32_t* after = afterBuf + 1 + m;    // after[k + i]: the late pair of output k
     const uint32_t* before = beforeBuf + 1 + m;  // before[k - i - 1]: the early pair
-    const __m256i centreLo = _mm256_set1_epi32(static_cast<int32_t>(t.centreLo));
-    const __m256i centreHi = _mm256_set1_epi32(static_cast<int32_t>(t.centreHi));
     auto* out = reinterpret_cast<__m256i*>(acc);
     const int32_t whole = n / 32 * 32;
-    // The centre and the pairs with high halves, four registers at a time...
-    for (int32_t k = 0; k < whole; k += 32) {
-        __m256i lo[4], hi[4];
-#pragma GCC unroll 4
-        for (int r = 0; r < 4; ++r) {
-            const __m256i centre = Load(after + k + 8 * r);  // (w[k + m], w[k + m + 1]) against (c0, 0)
-            lo[r] = _mm256_madd_epi16(centre, centreLo);
-            hi[r] = _mm256_madd_epi16(centre, centreHi);
-        }
-        for (int32_t p = 0; p < t.hiPairs; ++p) {
-            const int32_t i = 1 + 2 * p;
-            const __m256i tl = _mm256_set1_epi32(static_cast<int32_t>(t.lo[p]));
-            const __m256i th = _mm256_set1_epi32(static_cast<int32_t>(t.hi[p]));
-#pragma GCC unroll 4
-            for (int r = 0; r < 4; ++r) {
-                const int32_t at = k + 8 * r;
-                const __m256i s = _mm256_add_epi16(Load(after + at + i), Load(before + at - i - 1));
-                lo[r] = _mm256_add_epi32(lo[r], _mm256_madd_epi16(s, tl));
-                hi[r] = _mm256_add_epi32(hi[r], _mm256_madd_epi16(s, th));
-            }
-        }
-#pragma GCC unroll 4
-        for (int r = 0; r < 4; ++r)
-            _mm256_storeu_si256(out + k / 8 + r, _mm256_add_epi32(lo[r], _mm256_slli_epi32(hi[r], 16)));
-    }
-    // ... then the rest, eight registers at a time (four at the end).
+    for (int32_t k = 0; k < whole; k += 32) CentreAndHighPairs(t, after, before, k, out);
+    // The other pairs eight registers at a time (four at the end).
     int32_t k = 0;
     for (; k + 64 <= whole; k += 64) LowPairs<8>(t, after, before, k, out);
     for (; k < whole; k += 32) LowPairs<4>(t, after, before, k, out);
-    // The last outputs one at a time, from the same words.
-    for (; k < n; ++k) {
-        const auto madd = [](uint32_t s, uint32_t c) {
-            const auto part = [](uint32_t v, int shift) { return static_cast<int32_t>(static_cast<int16_t>(v >> shift)); };
-            return static_cast<uint32_t>(part(s, 0) * part(c, 0)) + static_cast<uint32_t>(part(s, 16) * part(c, 16));
-        };
-        uint32_t lo = madd(after[k], t.centreLo), hi = madd(after[k], t.centreHi);
-        for (int32_t p = 0; p < t.pairs; ++p) {
-            const int32_t i = 1 + 2 * p;
-            const uint32_t a = after[k + i], b = before[k - i - 1];
-            const uint32_t s = ((a + b) & 0xFFFFu) | ((a >> 16) + (b >> 16)) << 16;
-            lo += madd(s, t.lo[p]);
-            hi += madd(s, t.hi[p]);
-        }
-        acc[k] = lo + (hi << 16);
-    }
+    for (; k < n; ++k) acc[k] = OnePairsOutput(t, after, before, k);
 }
 
 // Whether every sample lies in -16384 ... 16383; count is a multiple of 16.
