@@ -124,7 +124,7 @@ struct PairTaps {
     uint32_t centreLo, centreHi;              // the centre tap alone
     uint32_t lo[kMaxLength / 4 + 1], hi[kMaxLength / 4 + 1];
     int32_t pairs = 0;                        // pairs (1, 2), (3, 4) ... up to tap m
-    int32_t hiPairs = 0;                      // pairs before this one have every hi zero after
+    int32_t hiPairs = 0;                      // from this pair on, every high half is zero
 };
 
 inline uint32_t Half16(int32_t c, bool high) {
