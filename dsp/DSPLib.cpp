@@ -141,6 +141,24 @@ const std::vector<Complex>& TwiddleCache::SpanTable(int32_t n) {
     return *slot;
 }
 
+const std::vector<Complex>& TwiddleCache::ScrambledTable(int32_t n) {
+    const std::vector<Complex>& table = Table(n);
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto& slot = m_scrambled[n];
+    if (!slot) {
+        const int32_t h = n / 2;
+        const int bits = __builtin_ctz(static_cast<uint32_t>(h));
+        auto reversed = std::make_unique<std::vector<Complex>>(static_cast<size_t>(h));
+        for (int32_t p = 0; p < h; ++p) {
+            uint32_t k = 0;
+            for (int b = 0; b < bits; ++b) k |= ((static_cast<uint32_t>(p) >> b) & 1u) << (bits - 1 - b);
+            (*reversed)[static_cast<size_t>(p)] = table[k];
+        }
+        slot = std::move(reversed);
+    }
+    return *slot;
+}
+
 size_t TwiddleCache::Count() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_tables.size();
@@ -170,14 +188,28 @@ void FftKernel(Complex* data, int32_t n, const Complex* w, bool inverse, const C
         Transform<false>(data, n, w);
 }
 
+namespace {
+
+// Bins 0 and h of the real pair, which pair with no other bin.
+void ForwardEdges(Complex* z, int32_t h) noexcept {
+    const Complex z0 = z[0];
+    z[h] = {z0.re - z0.im, 0.0f};
+    z[0] = {z0.re + z0.im, 0.0f};
+}
+
+void InverseEdges(Complex* z, int32_t h) noexcept {
+    const float x0 = z[0].re, xh = z[h].re;
+    z[0] = {0.5f * (x0 + xh), 0.5f * (x0 - xh)};
+}
+
+}  // namespace
+
 void RealForwardKernel(float* data, int32_t n, const Complex* w, const Complex* wHalf,
                        const Complex* spans) noexcept {
     const int32_t h = n / 2;
     Complex* z = reinterpret_cast<Complex*>(data);
     FftKernel(z, h, wHalf, false, spans);
-    const Complex z0 = z[0];
-    z[h] = {z0.re - z0.im, 0.0f};
-    z[0] = {z0.re + z0.im, 0.0f};
+    ForwardEdges(z, h);
     if (spans && vec::Available()) {
         vec::RealForwardSplit(z, n, w);
         return;
@@ -196,8 +228,7 @@ void RealInverseKernel(float* data, int32_t n, const Complex* w, const Complex* 
                        const Complex* spans) noexcept {
     const int32_t h = n / 2;
     Complex* z = reinterpret_cast<Complex*>(data);
-    const float x0 = z[0].re, xh = z[h].re;
-    z[0] = {0.5f * (x0 + xh), 0.5f * (x0 - xh)};
+    InverseEdges(z, h);
     if (spans && vec::Available()) {
         vec::RealInverseMerge(z, n, w);
         FftKernel(z, h, wHalf, true, spans);
@@ -224,6 +255,24 @@ void FftInverse(Complex* data, int32_t n, TwiddleCache& cache) {
 void RealFftForward(float* data, int32_t n, TwiddleCache& cache) {
     RealForwardKernel(data, n, cache.Table(n).data(), cache.Table(n / 2).data(),
                       cache.SpanTable(n / 2).data());
+}
+
+void RealFftForwardAnyOrder(float* data, int32_t n, TwiddleCache& cache) {
+    const int32_t h = n / 2;
+    if (!vec::ScramblesAt(h)) return RealFftForward(data, n, cache);
+    Complex* z = reinterpret_cast<Complex*>(data);
+    vec::ScrambledTransform(z, h, cache.SpanTable(h).data());
+    ForwardEdges(z, h);
+    vec::ScrambledSplit(z, n, cache.ScrambledTable(n).data(), false);
+}
+
+void RealFftInverseAnyOrder(float* data, int32_t n, TwiddleCache& cache) {
+    const int32_t h = n / 2;
+    if (!vec::ScramblesAt(h)) return RealFftInverse(data, n, cache);
+    Complex* z = reinterpret_cast<Complex*>(data);
+    InverseEdges(z, h);
+    vec::ScrambledSplit(z, n, cache.ScrambledTable(n).data(), true);
+    vec::Butterflies(z, h, cache.SpanTable(h).data(), true);
 }
 
 void RealFftInverse(float* data, int32_t n, TwiddleCache& cache) {

@@ -40,11 +40,16 @@ public:
     // The per-span layout of the size-n table (BuildSpanTwiddles), built on
     // first use, kept apart from the tables above (Count and Holds ignore it).
     const std::vector<Complex>& SpanTable(int32_t n);
+    // The size-n table's entries in bit-reversed order over log2(n/2) bits
+    // (entry p = table[rev(p)], n/2 entries), for the real pair's bins in
+    // that order; built on first use, apart as SpanTable.
+    const std::vector<Complex>& ScrambledTable(int32_t n);
 
 private:
     mutable std::mutex m_lock;
     std::map<int32_t, std::unique_ptr<const std::vector<Complex>>> m_tables;
     std::map<int32_t, std::unique_ptr<const std::vector<Complex>>> m_spans;
+    std::map<int32_t, std::unique_ptr<const std::vector<Complex>>> m_scrambled;
 };
 
 // The one cache the whole program shares.
@@ -68,6 +73,13 @@ void FftInverse(Complex* data, int32_t n, TwiddleCache& cache = ProgramTwiddles(
 void RealFftForward(float* data, int32_t n, TwiddleCache& cache = ProgramTwiddles());
 // The exact inverse of RealFftForward: bins 0 ... n/2 back to n reals.
 void RealFftInverse(float* data, int32_t n, TwiddleCache& cache = ProgramTwiddles());
+// The same pair with bins 1 ... n/2 - 1 in an order the vector butterflies
+// reach without reordering passes (bit-reversed where they run, natural
+// elsewhere); bins 0 and n/2 stay where RealFftForward puts them. Only for
+// work that treats every bin alike, such as a product of two spectra: the
+// inverse takes a spectrum in the order the forward gave.
+void RealFftForwardAnyOrder(float* data, int32_t n, TwiddleCache& cache = ProgramTwiddles());
+void RealFftInverseAnyOrder(float* data, int32_t n, TwiddleCache& cache = ProgramTwiddles());
 
 // The butterflies alone, on tables the caller already holds; no allocation.
 //  w : the size-n table; wHalf : the size-n/2 table

@@ -196,10 +196,11 @@ void FftBlock(const int16_t* red, const int16_t* blue, int32_t lags, int32_t fft
     std::fill(b, b + lags + 1, 0.0f);
     steps.reversed(blue, newSamples, b + fftSize - lags);
     std::fill(b + fftSize - lags + 1, b + fftSize + 2, 0.0f);
-    dsp::RealFftForward(a, fftSize);
-    dsp::RealFftForward(b, fftSize);
+    // The product treats every bin alike, so the spectra may come in any order.
+    dsp::RealFftForwardAnyOrder(a, fftSize);
+    dsp::RealFftForwardAnyOrder(b, fftSize);
     steps.multiply(a, b, fftSize / 2 + 1);
-    dsp::RealFftInverse(a, fftSize);
+    dsp::RealFftInverseAnyOrder(a, fftSize);
     steps.roundInto(a, lags + 1, c + lags);              // lags 0 ... +L
     steps.roundInto(a + fftSize - lags, lags, c);        // lags -L ... -1
 }

@@ -246,6 +246,72 @@ DSP_VECTOR void ReverseWithFirstSpans(Complex* x, int32_t n) noexcept {
     }
 }
 
+// ---- The forward transform by decimation in frequency: natural order in,
+// bit-reversed order out, so that a spectrum the inverse (by decimation in
+// time) takes as it is needs no reordering pass either way.
+
+// Spans 4 and 2 inside one group of four values, forward: with
+// a0 = v0 + v2, a2 = v0 - v2, a1 = v1 + v3, a3 = -i (v1 - v3), the group
+// becomes (a0 + a1, a0 - a1, a2 + a3, a2 - a3).
+DSP_VECTOR inline __m256 LastTwoSpansOf(__m256 v) noexcept {
+    const __m128 lo = _mm256_castps256_ps128(v), hi = _mm256_extractf128_ps(v, 1);
+    const __m128 sum = _mm_add_ps(lo, hi), difference = _mm_sub_ps(lo, hi);
+    // -i (x + iy) = y - ix: the second value's parts swapped, the new imaginary part negated.
+    const __m128 turned = _mm_xor_ps(_mm_permute_ps(difference, 0xB4), _mm_setr_ps(0.0f, 0.0f, 0.0f, -0.0f));
+    const __m256 a = _mm256_insertf128_ps(_mm256_castps128_ps256(sum), turned, 1);  // (a0, a1, a2, a3)
+    const __m256 sign2 = _mm256_setr_ps(1, 1, -1, -1, 1, 1, -1, -1);
+    return _mm256_add_ps(_mm256_permute_ps(a, 0x44), _mm256_mul_ps(_mm256_permute_ps(a, 0xEE), sign2));
+}
+
+// Spans 2m and then m in one pass: for each pair of values a span apart,
+// (a + b, (a - b) w^k). Last: the pass ends at span 8, and spans 4 and 2
+// are applied to every group of four as it is stored.
+template <bool Last>
+DSP_VECTOR void DifPair(Complex* x, int32_t n, int32_t m, const Complex* w2m, const Complex* wm) noexcept {
+    const auto put = [](Complex* p, __m256 v) DSP_VECTOR { Store(p, Last ? LastTwoSpansOf(v) : v); };
+    const int32_t q = m / 2;
+    for (int32_t j = 0; j < n; j += 2 * m) {
+        Complex* g = x + j;
+        for (int32_t k = 0; k < q; k += 4) {
+            const __m256 x0 = Load(g + k), x1 = Load(g + k + q), x2 = Load(g + k + 2 * q), x3 = Load(g + k + 3 * q);
+            const __m256 y0 = _mm256_add_ps(x0, x2), y1 = _mm256_add_ps(x1, x3);
+            const __m256 y2 = Mul<false>(_mm256_sub_ps(x0, x2), TwiddlesAt(w2m, k));
+            const __m256 y3 = Mul<false>(_mm256_sub_ps(x1, x3), TwiddlesAt(w2m, k + q));
+            const Twiddles t = TwiddlesAt(wm, k);
+            put(g + k, _mm256_add_ps(y0, y1));
+            put(g + k + q, Mul<false>(_mm256_sub_ps(y0, y1), t));
+            put(g + k + 2 * q, _mm256_add_ps(y2, y3));
+            put(g + k + 3 * q, Mul<false>(_mm256_sub_ps(y2, y3), t));
+        }
+    }
+}
+
+// Span 8 alone (an odd count of spans from 8), then spans 4 and 2.
+DSP_VECTOR void DifEight(Complex* x, int32_t n, const Complex* w8) noexcept {
+    const Twiddles t = TwiddlesAt(w8, 0);
+    for (int32_t j = 0; j < n; j += 8) {
+        const __m256 a = Load(x + j), b = Load(x + j + 4);
+        Store(x + j, LastTwoSpansOf(_mm256_add_ps(a, b)));
+        Store(x + j + 4, LastTwoSpansOf(Mul<false>(_mm256_sub_ps(a, b), t)));
+    }
+}
+
+// The whole forward transform of n >= 64 points, bit-reversed out.
+DSP_VECTOR void DifTransform(Complex* x, int32_t n, const Complex* spans) noexcept {
+    const auto run = [spans](int32_t m) { return spans + (m - 8); };  // span m's twiddles
+    int32_t m = n / 2;  // the pair (2m, m) in hand
+    int32_t stages = 0;
+    for (int32_t s = 8; s <= n; s <<= 1) ++stages;
+    const int32_t lowest = stages % 2 ? 16 : 8;  // where the pairs end
+    for (; m > lowest; m >>= 2) DifPair<false>(x, n, m, run(2 * m), run(m));
+    if (stages % 2) {
+        DifPair<false>(x, n, 16, run(32), run(16));
+        DifEight(x, n, run(8));
+    } else {
+        DifPair<true>(x, n, 8, run(16), run(8));
+    }
+}
+
 DSP_VECTOR inline __m256 Halve(__m256 v) noexcept { return _mm256_mul_ps(v, _mm256_set1_ps(0.5f)); }
 
 }  // namespace
@@ -320,6 +386,56 @@ DSP_VECTOR void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexce
         z[k] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
         z[h - k] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
     }
+}
+
+// ---- The real pair's split and merge on a spectrum in bit-reversed order
+// (slot p holds bin rev(p)). The slots of one octave [s, 2s) hold bins whose
+// partners h - k lie in the same octave, mirrored: slot p pairs with slot
+// 3s - 1 - p. The twiddles come in the same order: reversed[p] = w[rev(p)].
+namespace {
+
+// Slots p and its mirror one at a time, as the vector step computes them;
+// at p = mirror the second value is the one that stays.
+template <bool Inverse>
+DSP_VECTOR void ScrambledPair(Complex* z, int32_t p, int32_t mirror, Complex wk) noexcept {
+    const Complex a = z[p], b = z[mirror];
+    const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
+    const Complex t = Inverse ? Complex{d.re * wk.re + d.im * wk.im, d.im * wk.re - d.re * wk.im}
+                              : Complex{d.re * wk.re - d.im * wk.im, d.re * wk.im + d.im * wk.re};
+    const Complex o = Inverse ? Complex{-t.im, t.re} : Complex{t.im, -t.re};
+    z[p] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
+    z[mirror] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
+}
+
+template <bool Inverse>
+DSP_VECTOR void ScrambledSplitOrMerge(Complex* z, int32_t n, const Complex* reversed) noexcept {
+    const int32_t h = n / 2;
+    for (int32_t s = 1; s < h; s <<= 1) {
+        const int32_t end = s + s / 2 + (s == 1);  // the octave's first half (slot 1 is its own mirror)
+        int32_t p = s;
+        for (; s >= 8 && p + 4 <= end; p += 4) {
+            Complex* high = z + 3 * s - 4 - p;  // slots 3s - 4 - p ... 3s - 1 - p, the mirrors reversed
+            const __m256 a = Load(z + p), bc = Conj(Reverse(Load(high)));
+            const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
+            const __m256 o = Rotate<Inverse>(Mul<Inverse>(d, Load(reversed + p)));
+            Store(z + p, Halve(_mm256_add_ps(e, o)));
+            Store(high, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
+        }
+        for (; p < end; ++p) ScrambledPair<Inverse>(z, p, 3 * s - 1 - p, reversed[p]);
+    }
+}
+
+}  // namespace
+
+bool ScramblesAt(int32_t h) noexcept { return h >= 64 && Available(); }
+
+void ScrambledTransform(Complex* x, int32_t n, const Complex* spans) noexcept { DifTransform(x, n, spans); }
+
+void ScrambledSplit(Complex* z, int32_t n, const Complex* reversed, bool inverse) noexcept {
+    if (inverse)
+        ScrambledSplitOrMerge<true>(z, n, reversed);
+    else
+        ScrambledSplitOrMerge<false>(z, n, reversed);
 }
 
 #elif defined(DSP_HAVE_NEON)
@@ -467,6 +583,9 @@ void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noex
 
 void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept { SplitOrMerge<false>(z, n, w); }
 void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept { SplitOrMerge<true>(z, n, w); }
+bool ScramblesAt(int32_t) noexcept { return false; }
+void ScrambledTransform(Complex*, int32_t, const Complex*) noexcept {}
+void ScrambledSplit(Complex*, int32_t, const Complex*, bool) noexcept {}
 
 #else  // no vector butterflies on this architecture
 
@@ -476,6 +595,9 @@ bool ReversedTransform(Complex*, int32_t, const Complex*, bool) noexcept { retur
 void Butterflies(Complex*, int32_t, const Complex*, bool) noexcept {}
 void RealForwardSplit(Complex*, int32_t, const Complex*) noexcept {}
 void RealInverseMerge(Complex*, int32_t, const Complex*) noexcept {}
+bool ScramblesAt(int32_t) noexcept { return false; }
+void ScrambledTransform(Complex*, int32_t, const Complex*) noexcept {}
+void ScrambledSplit(Complex*, int32_t, const Complex*, bool) noexcept {}
 
 #endif
 

@@ -39,4 +39,18 @@ void Butterflies(Complex* x, int32_t n, const Complex* spans, bool inverse) noex
 void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept;
 void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept;
 
+// ---- The same transforms with the spectrum in bit-reversed order (slot p
+// holds bin rev(p) over log2 of the complex size), which saves the
+// reordering passes where only a product of spectra is wanted.
+
+// True when the functions below run a complex transform of h points.
+bool ScramblesAt(int32_t h) noexcept;
+// The forward transform of n points in natural order, out in bit-reversed
+// order (decimation in frequency); Butterflies(x, n, spans, true) is its
+// inverse.
+void ScrambledTransform(Complex* x, int32_t n, const Complex* spans) noexcept;
+// RealForwardSplit (inverse false) or RealInverseMerge on the bit-reversed
+// half-size spectrum z of n reals, with reversed[p] = w[rev(p)] for p < n/2.
+void ScrambledSplit(Complex* z, int32_t n, const Complex* reversed, bool inverse) noexcept;
+
 }  // namespace dsp::vec

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dsp/DSPLib.h"
+#include "dsp/FftVector.h"
 
 namespace {
 
@@ -142,5 +143,42 @@ TEST_P(VectorButterflies, AgreeWithThePlainOnesBothWays) {
 // 8 and 16: one span alone and one pair; 2048: an odd count of spans from 8;
 // 4096 and 32768: the correlation's sizes (8192 and 65536 real).
 INSTANTIATE_TEST_SUITE_P(Sizes, VectorButterflies, ::testing::Values(8, 16, 2048, 4096, 32768));
+
+// ---- The real pair in any order: where the vector butterflies reorder, slot
+// p holds the natural pair's bin rev(p) (bins 0 and n/2 where they were),
+// elsewhere every bin stays; either way the inverse takes it back.
+
+uint32_t ReversedBits(uint32_t v, int bits) {
+    uint32_t r = 0;
+    for (int b = 0; b < bits; ++b) r |= ((v >> b) & 1u) << (bits - 1 - b);
+    return r;
+}
+
+class AnyOrderPair : public ::testing::TestWithParam<int> {};
+
+TEST_P(AnyOrderPair, HoldsTheNaturalBinsInItsOrderAndInvertsThem) {
+    const int n = GetParam(), h = n / 2;
+    std::vector<float> x(static_cast<size_t>(n) + 2, 0.0f);
+    std::mt19937 gen(static_cast<unsigned>(n));
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    for (int i = 0; i < n; ++i) x[static_cast<size_t>(i)] = u(gen);
+    std::vector<float> natural = x, any = x;
+    dsp::RealFftForward(natural.data(), n);
+    dsp::RealFftForwardAnyOrder(any.data(), n);
+    const bool reorders = dsp::vec::ScramblesAt(h);
+    std::vector<float> expected(natural.size());
+    for (int p = 0; p <= h; ++p) {
+        const int bin = p == h || !reorders ? p : static_cast<int>(ReversedBits(static_cast<uint32_t>(p), __builtin_ctz(h)));
+        expected[2 * static_cast<size_t>(p)] = natural[2 * static_cast<size_t>(bin)];
+        expected[2 * static_cast<size_t>(p) + 1] = natural[2 * static_cast<size_t>(bin) + 1];
+    }
+    EXPECT_LT(Apart(any.data(), expected.data(), expected.size()), 2e-6) << "reordered " << reorders;
+    dsp::RealFftInverseAnyOrder(any.data(), n);
+    for (int i = 0; i < n; ++i) ASSERT_NEAR(any[static_cast<size_t>(i)], x[static_cast<size_t>(i)], 1e-5) << i;
+}
+
+// 16: too small to reorder; 128 and 256: the smallest reordered sizes, with
+// an even and an odd count of spans; 8192 and 65536: the correlation's.
+INSTANTIATE_TEST_SUITE_P(Sizes, AnyOrderPair, ::testing::Values(16, 128, 256, 8192, 65536));
 
 }  // namespace
