@@ -97,19 +97,21 @@ DSP_VECTOR inline __m256 FirstTwoSpansOf(__m256 v) noexcept {
     return _mm256_add_ps(lo, _mm256_mul_ps(t, sign4));
 }
 
-template <bool Inverse>
-DSP_VECTOR void FirstTwoSpans(Complex* x, int32_t n) noexcept {
-    for (int32_t j = 0; j < n; j += 4) Store(x + j, FirstTwoSpansOf<Inverse>(Load(x + j)));
+// Four values as a pass loads them: with spans 2 and 4 applied first when
+// the pass is span 8's and takes them over (First).
+template <bool Inverse, bool First>
+DSP_VECTOR inline __m256 LoadGroup(const Complex* p) noexcept {
+    return First ? FirstTwoSpansOf<Inverse>(Load(p)) : Load(p);
 }
 
 // One radix-2 span m over the whole transform.
-template <bool Inverse>
+template <bool Inverse, bool First = false>
 DSP_VECTOR void Span(Complex* x, int32_t n, int32_t m, const Complex* w) noexcept {
     const int32_t half = m / 2;
     for (int32_t j = 0; j < n; j += m) {
         for (int32_t k = 0; k < half; k += 4) {
-            const __m256 a = Load(x + j + k);
-            const __m256 t = Mul<Inverse>(Load(x + j + k + half), TwiddlesAt(w, k));
+            const __m256 a = LoadGroup<Inverse, First>(x + j + k);
+            const __m256 t = Mul<Inverse>(LoadGroup<Inverse, First>(x + j + k + half), TwiddlesAt(w, k));
             Store(x + j + k, _mm256_add_ps(a, t));
             Store(x + j + k + half, _mm256_sub_ps(a, t));
         }
@@ -118,7 +120,7 @@ DSP_VECTOR void Span(Complex* x, int32_t n, int32_t m, const Complex* w) noexcep
 
 // Spans m and 2m in one pass: each value is loaded and stored once for both.
 // Scaled: every result times `scale` as it is stored (the inverse's last pass).
-template <bool Inverse, bool Scaled = false>
+template <bool Inverse, bool Scaled = false, bool First = false>
 DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, const Complex* w2,
                          float scale = 1.0f) noexcept {
     const __m256 factor = _mm256_set1_ps(scale);
@@ -128,7 +130,8 @@ DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, con
         Complex* g = x + j;
         for (int32_t k = 0; k < q; k += 4) {
             const Twiddles wm = TwiddlesAt(w, k);
-            const __m256 x0 = Load(g + k), x1 = Load(g + k + q), x2 = Load(g + k + 2 * q), x3 = Load(g + k + 3 * q);
+            const __m256 x0 = LoadGroup<Inverse, First>(g + k), x1 = LoadGroup<Inverse, First>(g + k + q);
+            const __m256 x2 = LoadGroup<Inverse, First>(g + k + 2 * q), x3 = LoadGroup<Inverse, First>(g + k + 3 * q);
             const __m256 t0 = Mul<Inverse>(x1, wm), t1 = Mul<Inverse>(x3, wm);
             const __m256 a0 = _mm256_add_ps(x0, t0), a1 = _mm256_sub_ps(x0, t0);
             const __m256 a2 = _mm256_add_ps(x2, t1), a3 = _mm256_sub_ps(x2, t1);
@@ -141,17 +144,24 @@ DSP_VECTOR void SpanPair(Complex* x, int32_t n, int32_t m, const Complex* w, con
     }
 }
 
-// Spans 8 ... n, and the inverse's scale.
-template <bool Inverse>
+// Spans 8 ... n, and the inverse's scale; First: spans 2 and 4 as well,
+// applied as the first pass loads its values.
+template <bool Inverse, bool First = false>
 DSP_VECTOR void LaterSpans(Complex* x, int32_t n, const Complex* spans) noexcept {
-    int32_t m = 8;
     int32_t stages = 0;
     for (int32_t s = 8; s <= n; s <<= 1) ++stages;
-    if (stages % 2) {  // an odd count starts with one span alone
-        Span<Inverse>(x, n, m, spans + m - 8);
-        m <<= 1;
-    }
     const float scale = 1.0f / static_cast<float>(n);  // exact: a power of two
+    int32_t m = 8;
+    if (stages % 2) {  // an odd count starts with one span alone
+        Span<Inverse, First>(x, n, m, spans);
+        m <<= 1;
+    } else if (n == 16) {  // one pair, the first and the last
+        SpanPair<Inverse, Inverse, First>(x, n, m, spans, spans + 8, scale);
+        return;
+    } else {
+        SpanPair<Inverse, false, First>(x, n, m, spans, spans + 8);
+        m <<= 2;
+    }
     for (; m < n / 4; m <<= 2) SpanPair<Inverse>(x, n, m, spans + m - 8, spans + 2 * m - 8);
     if (m < n)  // the last pass scales the inverse as it stores
         SpanPair<Inverse, Inverse>(x, n, m, spans + m - 8, spans + 2 * m - 8, scale);
@@ -159,10 +169,10 @@ DSP_VECTOR void LaterSpans(Complex* x, int32_t n, const Complex* spans) noexcept
         for (int32_t i = 0; i < n; i += 4) Store(x + i, _mm256_mul_ps(Load(x + i), _mm256_set1_ps(scale)));
 }
 
+// Every span of a transform whose input is in bit-reversed order.
 template <bool Inverse>
 DSP_VECTOR void Transform(Complex* x, int32_t n, const Complex* spans) noexcept {
-    FirstTwoSpans<Inverse>(x, n);
-    LaterSpans<Inverse>(x, n, spans);
+    LaterSpans<Inverse, true>(x, n, spans);
 }
 
 // Bit reversal by tiles. An index of n >= 64 points splits into a top and a
