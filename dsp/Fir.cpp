@@ -344,7 +344,7 @@ void Accumulate(const Path& path, const Taps& taps, const int16_t* line, int32_t
     path.kernel(taps.half.data(), m, wide, n, acc);
 }
 
-void Outputs(const Path& path, const uint32_t* acc, int32_t n, int16_t* out) {
+void Outputs([[maybe_unused]] const Path& path, const uint32_t* acc, int32_t n, int16_t* out) {
 #ifdef FIR_X86
     if (path.kernel == BlockAvx2) return OutputsAvx2(acc, n, out);
 #endif
