@@ -17,6 +17,14 @@ void CopyFromStore(CWave& store, int32_t from, int32_t count, int16_t* destinati
     for (int32_t i = got; i < count; ++i) destination[i] = store.ReadSample();
 }
 
+// The samples first ... first + count - 1 of a store: where they lie when
+// they are contiguous, else copied into `spare`.
+const int16_t* StoredOrCopied(CWave& store, int32_t first, int32_t count, int16_t* spare) noexcept {
+    if (const int16_t* run = store.StoredRun(first, count)) return run;
+    CopyFromStore(store, first, count, spare);
+    return spare;
+}
+
 // Moves a position that fell behind the oldest stored sample of either store
 // up to the oldest one it can use; the accumulators keep their sums.
 int32_t SkipForward(int32_t position, int32_t lags, const CWave& red, const CWave& blue) noexcept {
@@ -99,12 +107,11 @@ int32_t CCorrelation::CorrelateFft(int32_t /*limit: one whole block per call*/) 
     for (int32_t k = 0; k < m_traceCount; ++k) {
         const int32_t p = m_position[k];
         if (m_acc[k].size() != lagCount) m_acc[k].resize(lagCount, 0);
-        CopyFromStore(m_redFiltered[k], p - m_maxLag, size, m_workA.data());
-        CopyFromStore(m_blueFiltered[k], p, newSamples, m_workB.data());
+        const int16_t* red = StoredOrCopied(m_redFiltered[k], p - m_maxLag, size, m_workA.data());
+        const int16_t* blue = StoredOrCopied(m_blueFiltered[k], p, newSamples, m_workB.data());
         m_redFiltered[k].SetPos(p + newSamples - m_maxLag);
         m_blueFiltered[k].SetPos(p + newSamples);
-        corr::FftBlock(m_workA.data(), m_workB.data(), m_maxLag, size, m_fftA.data(), m_fftB.data(),
-                       m_acc[k].data());
+        corr::FftBlock(red, blue, m_maxLag, size, m_fftA.data(), m_fftB.data(), m_acc[k].data());
         m_position[k] += newSamples;
     }
     m_samplesCorrelated += newSamples;

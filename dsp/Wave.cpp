@@ -89,6 +89,13 @@ void CWave::SetPos(int32_t p) noexcept {
     m_readPos = Wrap(static_cast<int64_t>(m_head) - (static_cast<int64_t>(m_total) - p), m_size);
 }
 
+const int16_t* CWave::StoredRun(int32_t first, int32_t count) const noexcept {
+    if (count <= 0 || first < FirstSample() || int64_t{first} + count > m_total) return nullptr;
+    const int32_t slot = Wrap(static_cast<int64_t>(m_head) - (static_cast<int64_t>(m_total) - first), m_size);
+    if (int64_t{slot} + count > SlotsAllocated()) return nullptr;
+    return m_buffer.data() + slot;
+}
+
 int32_t CWave::UnreadCount() const noexcept { return Wrap(static_cast<int64_t>(m_head) - m_readPos, m_size); }
 
 int32_t CWave::FirstSample() const noexcept { return std::max(0, m_total - m_size); }

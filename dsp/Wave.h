@@ -67,6 +67,10 @@ public:
     // oldest sample, FirstSample, sits in the writer's slot: at that position
     // nothing counts as unread, though ReadSample yields it and its followers.
     void SetPos(int32_t p) noexcept;
+    // Samples first ... first + count - 1 where they lie in the ring, when
+    // every one is held and they do not wrap round its end; null otherwise.
+    // The read position is untouched.
+    const int16_t* StoredRun(int32_t first, int32_t count) const noexcept;
     // Sample number of the next sample to read.
     int32_t GetPos() const noexcept { return m_total - UnreadCount(); }
     // Samples written but not yet read, 0 ... size - 1.

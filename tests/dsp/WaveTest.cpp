@@ -145,6 +145,27 @@ TEST(WavePosition, FarPositionsStayInsideTheRing) {
     }
 }
 
+// Runs of held samples are handed out where they lie; a run that wraps round
+// the ring's end or reaches past what is held is not, and reading a run
+// leaves the read position where it was.
+TEST(WavePosition, StoredRunsAreTheHeldSamplesWhereTheyDoNotWrap) {
+    CWave wave(15);            // 16 slots
+    Write(wave, Ramp(0, 40));  // 24 ... 39 held; 32 ... 39 in slots 0 ... 7, the writer at slot 8
+    wave.SetPos(30);
+    const int32_t unread = wave.UnreadCount();
+    const auto run = [&wave](int32_t first, int32_t count) {
+        const int16_t* p = wave.StoredRun(first, count);
+        return p ? std::vector<int16_t>(p, p + count) : std::vector<int16_t>{};
+    };
+    EXPECT_EQ(run(32, 8), Ramp(32, 8));
+    EXPECT_EQ(run(24, 8), Ramp(24, 8));  // the oldest, from the writer's slot on
+    EXPECT_EQ(wave.StoredRun(30, 4), nullptr);  // slots 14, 15, 0, 1
+    EXPECT_EQ(wave.StoredRun(23, 2), nullptr);  // 23 is overwritten
+    EXPECT_EQ(wave.StoredRun(38, 3), nullptr);  // 40 is not written yet
+    EXPECT_EQ(wave.StoredRun(32, 0), nullptr);
+    EXPECT_EQ(wave.UnreadCount(), unread);
+}
+
 // ---- Level and envelope for the listen screen.
 
 TEST(WaveLevel, FewerThan1000SamplesGiveOneThenASquareWaveGivesItsPower) {
