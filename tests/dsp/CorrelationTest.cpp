@@ -134,6 +134,30 @@ TEST(CorrelationInput, BlockInputEqualsSampleBySampleInput) {
     EXPECT_EQ(byBlock.RedSamplesReceived(), 5000);
 }
 
+// The FFT engine over many blocks, one of them round the end of the stores'
+// ring, at full sample width: every block adds its exact sums over 65536,
+// rounded (within a count of rounding each block).
+TEST(CorrelationFftBlocks, EachBlockAddsItsOwnSamplesRoundTheRing) {
+    const int32_t total = CCorrelation::kFilteredCapacity + 12000, fresh = 6016;
+    const auto red = Noise(total, 8), blue = Noise(total, 9);
+    // Blocks are absorbed as the samples arrive, while the stores hold them.
+    CCorrelation live(500, 100, 100.0f, 1, 10000.0f, Engine(true));
+    int32_t blocks = 0;
+    for (int32_t fed = 0; fed < total; fed += 4000) {
+        const int32_t n = std::min(4000, total - fed);
+        live.AddRedSamples(red.data() + fed, n);
+        live.AddBlueSamples(blue.data() + fed, n);
+        while (live.Correlate(1) == fresh) ++blocks;
+    }
+    ASSERT_GT(int64_t{blocks} * fresh, CCorrelation::kFilteredCapacity);  // some block went round the ring
+    for (int32_t lag : {-1088, -700, -1, 0, 1, 333, 1088}) {
+        double expected = 0;
+        for (int32_t b = 0; b < blocks; ++b)
+            expected += std::floor(static_cast<double>(Expected(red, blue, 1088 + b * fresh, fresh, lag)) / 65536.0 + 0.5);
+        EXPECT_NEAR(static_cast<double>(live.Accumulator(0)[static_cast<size_t>(lag + 1088)]), expected, 3.0) << lag;
+    }
+}
+
 // After a filtered-store overrun the trace continues from the oldest sample
 // still held (+ L); the sums come from real samples, never from stale slots.
 class CorrelationOverrun : public ::testing::TestWithParam<bool> {};

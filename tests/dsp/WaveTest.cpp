@@ -160,6 +160,7 @@ TEST(WavePosition, StoredRunsAreTheHeldSamplesWhereTheyDoNotWrap) {
     EXPECT_EQ(run(32, 8), Ramp(32, 8));
     EXPECT_EQ(run(24, 8), Ramp(24, 8));  // the oldest, from the writer's slot on
     EXPECT_EQ(wave.StoredRun(30, 4), nullptr);  // slots 14, 15, 0, 1
+    EXPECT_EQ(wave.StoredRun(24, 9), nullptr);  // one past the ring's end
     EXPECT_EQ(wave.StoredRun(23, 2), nullptr);  // 23 is overwritten
     EXPECT_EQ(wave.StoredRun(38, 3), nullptr);  // 40 is not written yet
     EXPECT_EQ(wave.StoredRun(32, 0), nullptr);
