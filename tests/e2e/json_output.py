@@ -4,7 +4,7 @@
 # whose values are the ones its key=value lines show; computation numbers are
 # metres and seconds whatever units the file keeps and the lines are shown in.
 #
-#   json_output.py CORRTOOL [--devices]
+#   json_output.py [EMULATOR ...] CORRTOOL [--devices]
 import json
 import os
 import struct
@@ -12,8 +12,10 @@ import subprocess
 import sys
 import tempfile
 
-corrtool = sys.argv[1]
-with_devices = "--devices" in sys.argv[2:]
+# The command that runs corrtool: its path, after the emulator's words when
+# the build is for another architecture.
+corrtool = [a for a in sys.argv[1:] if a != "--devices"]
+with_devices = "--devices" in sys.argv[1:]
 failures = []
 
 
@@ -23,7 +25,7 @@ def fail(what):
 
 
 def tool(root, *args):
-    done = subprocess.run([corrtool, "--root", root, *args], capture_output=True, text=True, timeout=120)
+    done = subprocess.run([*corrtool, "--root", root, *args], capture_output=True, text=True, timeout=120)
     return done.returncode, done.stdout, done.stderr
 
 
