@@ -354,60 +354,15 @@ bool ReversedTransform(Complex* x, int32_t n, const Complex* spans, bool inverse
     return true;
 }
 
-// With a = z[k], b = z[h - k], d = a - conj(b), e = a + conj(b):
-//   z[k] = (e - i d w[k]) / 2 and z[h - k] = conj(e + i d w[k]) / 2,
-// since w[h - k] = -conj(w[k]). Four k per step while the two runs stay apart.
-DSP_VECTOR void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept {
-    const int32_t h = n / 2, last = n / 4;
-    int32_t k = 1;
-    for (; k + 4 <= last; k += 4) {
-        const __m256 a = Load(z + k), bc = Conj(Reverse(Load(z + h - k - 3)));
-        const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
-        const __m256 o = Rotate<false>(Mul<false>(d, Load(w + k)));
-        Store(z + k, Halve(_mm256_add_ps(e, o)));
-        Store(z + h - k - 3, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
-    }
-    for (; k <= last; ++k) {
-        const Complex a = z[k], b = z[h - k], wk = w[k];
-        const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
-        const Complex p{d.re * wk.re - d.im * wk.im, d.re * wk.im + d.im * wk.re};
-        const Complex o{p.im, -p.re};
-        z[k] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
-        z[h - k] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
-    }
-}
-
-// The inverse: z[k] = (e + i d conj(w[k])) / 2, z[h - k] = conj(e - i d conj(w[k])) / 2.
-DSP_VECTOR void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept {
-    const int32_t h = n / 2, last = n / 4;
-    int32_t k = 1;
-    for (; k + 4 <= last; k += 4) {
-        const __m256 a = Load(z + k), bc = Conj(Reverse(Load(z + h - k - 3)));
-        const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
-        const __m256 o = Rotate<true>(Mul<true>(d, Load(w + k)));
-        Store(z + k, Halve(_mm256_add_ps(e, o)));
-        Store(z + h - k - 3, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
-    }
-    for (; k <= last; ++k) {
-        const Complex a = z[k], b = z[h - k], wk = w[k];
-        const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
-        const Complex p{d.re * wk.re + d.im * wk.im, d.im * wk.re - d.re * wk.im};
-        const Complex o{-p.im, p.re};
-        z[k] = {0.5f * (e.re + o.re), 0.5f * (e.im + o.im)};
-        z[h - k] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
-    }
-}
-
-// ---- The real pair's split and merge on a spectrum in bit-reversed order
-// (slot p holds bin rev(p)). The slots of one octave [s, 2s) hold bins whose
-// partners h - k lie in the same octave, mirrored: slot p pairs with slot
-// 3s - 1 - p. The twiddles come in the same order: reversed[p] = w[rev(p)].
 namespace {
 
-// Slots p and its mirror one at a time, as the vector step computes them;
-// at p = mirror the second value is the one that stays.
+// The split (Inverse false) or the merge of one pair of bins: with a = z[p],
+// b = z[mirror] (bins k and h - k), d = a - conj(b), e = a + conj(b):
+//   split: z[p] = (e - i d w[k]) / 2, z[mirror] = conj(e + i d w[k]) / 2,
+//   merge: z[p] = (e + i d conj(w[k])) / 2, z[mirror] = conj(e - i d conj(w[k])) / 2,
+// since w[h - k] = -conj(w[k]). At p = mirror the second value stays.
 template <bool Inverse>
-DSP_VECTOR void ScrambledPair(Complex* z, int32_t p, int32_t mirror, Complex wk) noexcept {
+DSP_VECTOR void SplitPair(Complex* z, int32_t p, int32_t mirror, Complex wk) noexcept {
     const Complex a = z[p], b = z[mirror];
     const Complex e{a.re + b.re, a.im - b.im}, d{a.re - b.re, a.im + b.im};
     const Complex t = Inverse ? Complex{d.re * wk.re + d.im * wk.im, d.im * wk.re - d.re * wk.im}
@@ -417,21 +372,46 @@ DSP_VECTOR void ScrambledPair(Complex* z, int32_t p, int32_t mirror, Complex wk)
     z[mirror] = {0.5f * (e.re - o.re), -0.5f * (e.im - o.im)};
 }
 
+// The same for four pairs: low holds the four bins from k, high their
+// partners in reverse order, w their twiddles.
+template <bool Inverse>
+DSP_VECTOR inline void SplitFour(Complex* low, Complex* high, __m256 w) noexcept {
+    const __m256 a = Load(low), bc = Conj(Reverse(Load(high)));
+    const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
+    const __m256 o = Rotate<Inverse>(Mul<Inverse>(d, w));
+    Store(low, Halve(_mm256_add_ps(e, o)));
+    Store(high, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
+}
+
+// Bins 1 ... n/4 and their partners, four at a time while the runs stay apart.
+template <bool Inverse>
+DSP_VECTOR void SplitOrMerge(Complex* z, int32_t n, const Complex* w) noexcept {
+    const int32_t h = n / 2, last = n / 4;
+    int32_t k = 1;
+    for (; k + 4 <= last; k += 4) SplitFour<Inverse>(z + k, z + h - k - 3, Load(w + k));
+    for (; k <= last; ++k) SplitPair<Inverse>(z, k, h - k, w[k]);
+}
+
+}  // namespace
+
+void RealForwardSplit(Complex* z, int32_t n, const Complex* w) noexcept { SplitOrMerge<false>(z, n, w); }
+void RealInverseMerge(Complex* z, int32_t n, const Complex* w) noexcept { SplitOrMerge<true>(z, n, w); }
+
+// ---- The real pair's split and merge on a spectrum in bit-reversed order
+// (slot p holds bin rev(p)). The slots of one octave [s, 2s) hold bins whose
+// partners h - k lie in the same octave, mirrored: slot p pairs with slot
+// 3s - 1 - p. The twiddles come in the same order: reversed[p] = w[rev(p)].
+namespace {
+
 template <bool Inverse>
 DSP_VECTOR void ScrambledSplitOrMerge(Complex* z, int32_t n, const Complex* reversed) noexcept {
     const int32_t h = n / 2;
     for (int32_t s = 1; s < h; s <<= 1) {
         const int32_t end = s + s / 2 + (s == 1);  // the octave's first half (slot 1 is its own mirror)
         int32_t p = s;
-        for (; s >= 8 && p + 4 <= end; p += 4) {
-            Complex* high = z + 3 * s - 4 - p;  // slots 3s - 4 - p ... 3s - 1 - p, the mirrors reversed
-            const __m256 a = Load(z + p), bc = Conj(Reverse(Load(high)));
-            const __m256 e = _mm256_add_ps(a, bc), d = _mm256_sub_ps(a, bc);
-            const __m256 o = Rotate<Inverse>(Mul<Inverse>(d, Load(reversed + p)));
-            Store(z + p, Halve(_mm256_add_ps(e, o)));
-            Store(high, Halve(Conj(Reverse(_mm256_sub_ps(e, o)))));
-        }
-        for (; p < end; ++p) ScrambledPair<Inverse>(z, p, 3 * s - 1 - p, reversed[p]);
+        // Slots 3s - 4 - p ... 3s - 1 - p hold the mirrors, reversed.
+        for (; s >= 8 && p + 4 <= end; p += 4) SplitFour<Inverse>(z + p, z + 3 * s - 4 - p, Load(reversed + p));
+        for (; p < end; ++p) SplitPair<Inverse>(z, p, 3 * s - 1 - p, reversed[p]);
     }
 }
 
