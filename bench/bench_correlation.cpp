@@ -353,6 +353,25 @@ void BM_DirectSse2(benchmark::State& state) { DirectKernel(state, "sse2"); }
 void BM_DirectNeon(benchmark::State& state) { DirectKernel(state, "neon"); }
 void BM_DirectScalar(benchmark::State& state) { DirectKernel(state, "scalar"); }
 
+// One feed of a run, each of range(2) traces' lags shared among range(1)
+// threads, in wall-clock time; one thread is the baseline. A post-filter run
+// correlates one trace whatever it shows, a pre-filter run three.
+void BM_DirectTeam(benchmark::State& state) {
+    constexpr int32_t kFeed = 10000;  // samples a replay's feed brings each trace
+    const auto lags = static_cast<int32_t>(state.range(0));
+    std::vector<Inputs> traces;
+    std::vector<corr::DirectTeam::Block> blocks;
+    for (int64_t k = 0; k < state.range(2); ++k) traces.emplace_back(lags, kFeed);
+    for (Inputs& in : traces) blocks.push_back({in.red.data(), in.blue.data(), in.acc.data()});
+    corr::DirectTeam team;
+    team.SetThreads(static_cast<int32_t>(state.range(1)));
+    for (auto _ : state) {
+        team.Accumulate(blocks, kFeed, 2 * lags + 1);
+        benchmark::DoNotOptimize(traces[0].acc.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kFeed);
+}
+
 void BM_FftEngine(benchmark::State& state) {
     const int32_t lags = static_cast<int32_t>(state.range(0));
     const int32_t size = corr::FftSizeForLag(lags), fresh = size - 2 * lags;
@@ -433,6 +452,15 @@ void PrintSummary(const RateReporter& rates) {
                 std::printf("  %-34s %10.3g  %6s of the limit  %6s of the FFT library\n", e.kernel.c_str(), rate,
                             Ratio(rate, limitRate).c_str(), Ratio(rate, fftw).c_str());
         }
+        for (const std::string traces : {"1", "3"}) {
+            const auto team = [&](const char* threads) {
+                return rates.Rate("BM_DirectTeam" + at + "/" + threads + "/" + traces + "/real_time");
+            };
+            const double one = team("1"), two = team("2");
+            if (two > 0.0)
+                std::printf("  direct, %s trace(s) on 2 threads      %10.3g  %6s of one thread (%.3g), wall clock\n",
+                            traces.c_str(), two, Ratio(two, one).c_str(), one);
+        }
     }
 }
 
@@ -449,6 +477,10 @@ BENCHMARK(BM_DirectAvx2Slide)->Arg(1088)->Arg(20088)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_DirectSse2)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectNeon)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectScalar)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DirectTeam)
+    ->ArgsProduct({{1088, 20088}, {1, 2}, {1, 3}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FftEngine)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);
 #ifdef BENCH_HAVE_FFTW
 BENCHMARK(BM_FftwBlock)->Arg(1088)->Arg(20088)->Unit(benchmark::kMillisecond);

@@ -108,6 +108,10 @@ public:
     // Copied from the configuration's postFilter at run start.
     void SetPostFilter(int32_t on) { m_postFilter = on; }
     int32_t PostFilter() const noexcept { return m_postFilter; }
+    // Threads the direct engine may use for one call to Correlate: 1, the
+    // default, keeps it on the calling thread. Results are the same for any count.
+    void SetDirectThreads(int32_t threads) { m_direct.SetThreads(threads); }
+    int32_t DirectThreads() const noexcept { return m_direct.Threads(); }
     // The FFT engine runs when the options ask for it and its block for this
     // run's lags fits the filtered stores (up to 63035 lags); a longer pipe is
     // correlated by the direct engine, in the run's post-filter mode.
@@ -250,7 +254,8 @@ private:
     int32_t CorrelateFft(int32_t limit);
     int32_t CorrelateDirectRaw(int32_t limit);
     int32_t CorrelateDirectFiltered(int32_t limit);
-    void DirectBlock(CWave& red, CWave& blue, int32_t p, int32_t n, std::vector<int64_t>& c);
+    corr::DirectTeam::Block DirectBlock(int32_t slot, CWave& red, CWave& blue, int32_t p, int32_t n,
+                                        std::vector<int64_t>& c);
     void FilterInto(std::array<CFilter, kTraces>& filters, std::array<CWave, kTraces>& stores,
                     const int16_t* x, int32_t n);
     int32_t GuardWidth() const noexcept { return FilterBeforeCorrelating() ? 0 : kGuardLags; }
@@ -300,8 +305,10 @@ private:
     std::array<std::vector<float>, 3> m_optimiseWork;
 
     // Engine work areas, grown on demand and kept.
-    corr::DirectEngine m_engine;
-    std::vector<int16_t> m_workA, m_workB, m_input;
+    corr::DirectTeam m_direct;
+    // Samples of a block that wrap round a store's end, one pair per trace.
+    std::array<std::vector<int16_t>, kTraces> m_spareRed, m_spareBlue;
+    std::vector<int16_t> m_input;
     std::vector<int16_t> m_playback;
 };
 

@@ -50,17 +50,21 @@ int32_t CCorrelation::Correlate(int32_t limit) {
     return CorrelateDirectFiltered(limit);
 }
 
-void CCorrelation::DirectBlock(CWave& red, CWave& blue, int32_t p, int32_t n, std::vector<int64_t>& c) {
+// Trace slot's block of n samples from Red sample p: both stores are read past
+// it, and the samples are taken where they lie or copied into the slot's spares.
+corr::DirectTeam::Block CCorrelation::DirectBlock(int32_t slot, CWave& red, CWave& blue, int32_t p, int32_t n,
+                                                  std::vector<int64_t>& c) {
     const int32_t lagCount = 2 * m_maxLag + 1;
     if (c.size() != static_cast<size_t>(lagCount)) c.resize(static_cast<size_t>(lagCount), 0);
-    Grow(m_workA, int64_t{n} + 2 * m_maxLag);
-    Grow(m_workB, n);
-    m_engine.Reserve(n, lagCount);
-    CopyFromStore(red, p - m_maxLag, n + 2 * m_maxLag, m_workA.data());
-    CopyFromStore(blue, p, n, m_workB.data());
+    std::vector<int16_t>& spareRed = m_spareRed[static_cast<size_t>(slot)];
+    std::vector<int16_t>& spareBlue = m_spareBlue[static_cast<size_t>(slot)];
+    Grow(spareRed, int64_t{n} + 2 * m_maxLag);
+    Grow(spareBlue, n);
+    const int16_t* a = StoredOrCopied(red, p - m_maxLag, n + 2 * m_maxLag, spareRed.data());
+    const int16_t* b = StoredOrCopied(blue, p, n, spareBlue.data());
     red.SetPos(p + n - m_maxLag);
     blue.SetPos(p + n);
-    m_engine.Accumulate(m_workA.data(), m_workB.data(), n, lagCount, c.data());
+    return {a, b, c.data()};
 }
 
 int32_t CCorrelation::CorrelateDirectRaw(int32_t limit) {
@@ -68,7 +72,7 @@ int32_t CCorrelation::CorrelateDirectRaw(int32_t limit) {
     m_rawPosition = SkipForward(m_rawPosition, m_maxLag, m_redRaw, m_blueRaw);
     const int32_t n = std::min(limit, Available(m_rawPosition, m_maxLag, m_redRaw, m_blueRaw));
     if (n < 1) return 0;
-    DirectBlock(m_redRaw, m_blueRaw, m_rawPosition, n, m_unfiltered);
+    m_direct.Accumulate({DirectBlock(0, m_redRaw, m_blueRaw, m_rawPosition, n, m_unfiltered)}, n, 2 * m_maxLag + 1);
     m_rawPosition += n;
     m_samplesCorrelated += n;
     return n;
@@ -82,10 +86,12 @@ int32_t CCorrelation::CorrelateDirectFiltered(int32_t limit) {
         n = std::min(n, Available(m_position[k], m_maxLag, m_redFiltered[k], m_blueFiltered[k]));
     }
     if (n < 1) return 0;
+    std::vector<corr::DirectTeam::Block> blocks;
     for (int32_t k = 0; k < m_traceCount; ++k) {
-        DirectBlock(m_redFiltered[k], m_blueFiltered[k], m_position[k], n, m_acc[k]);
+        blocks.push_back(DirectBlock(k, m_redFiltered[k], m_blueFiltered[k], m_position[k], n, m_acc[k]));
         m_position[k] += n;
     }
+    m_direct.Accumulate(blocks, n, 2 * m_maxLag + 1);
     m_samplesCorrelated += n;
     return n;
 }
@@ -101,14 +107,14 @@ int32_t CCorrelation::CorrelateFft(int32_t /*limit: one whole block per call*/) 
         m_fftA.assign(static_cast<size_t>(size) + 2, 0.0f);
         m_fftB.assign(static_cast<size_t>(size) + 2, 0.0f);
     }
-    Grow(m_workA, size);
-    Grow(m_workB, newSamples);
+    Grow(m_spareRed[0], size);
+    Grow(m_spareBlue[0], newSamples);
     const size_t lagCount = 2 * static_cast<size_t>(m_maxLag) + 1;
     for (int32_t k = 0; k < m_traceCount; ++k) {
         const int32_t p = m_position[k];
         if (m_acc[k].size() != lagCount) m_acc[k].resize(lagCount, 0);
-        const int16_t* red = StoredOrCopied(m_redFiltered[k], p - m_maxLag, size, m_workA.data());
-        const int16_t* blue = StoredOrCopied(m_blueFiltered[k], p, newSamples, m_workB.data());
+        const int16_t* red = StoredOrCopied(m_redFiltered[k], p - m_maxLag, size, m_spareRed[0].data());
+        const int16_t* blue = StoredOrCopied(m_blueFiltered[k], p, newSamples, m_spareBlue[0].data());
         m_redFiltered[k].SetPos(p + newSamples - m_maxLag);
         m_blueFiltered[k].SetPos(p + newSamples);
         corr::FftBlock(red, blue, m_maxLag, size, m_fftA.data(), m_fftB.data(), m_acc[k].data());

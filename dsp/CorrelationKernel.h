@@ -15,6 +15,7 @@
 // through one N-point real transform pair, scaled by 2^-16 and rounded.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,45 @@ private:
     std::vector<int16_t> m_pairs;
     // 32-bit sums of every lag within one partial-sum block (windowed kernels).
     std::vector<int32_t> m_part;
+};
+
+// Direct blocks of several traces at once, each block's lags shared among
+// threads: the calling one and up to Threads() - 1 helpers, started at the
+// first block big enough to share and kept until the team goes or its count
+// changes. Every lag is one DirectEngine's sum, so the results are identical
+// to DirectEngine::Accumulate on each block, whatever the count of threads.
+class DirectTeam {
+public:
+    static constexpr int32_t kMaxThreads = 64;
+    // Blocks of fewer products than this run on the calling thread alone:
+    // waking a helper would cost more than it saves.
+    static constexpr int64_t kSharedProducts = int64_t{1} << 24;
+
+    struct Block {
+        const int16_t* a;  // n + lagCount - 1 samples
+        const int16_t* b;  // n samples
+        int64_t* c;        // lagCount accumulators
+    };
+
+    DirectTeam();
+    ~DirectTeam();
+    DirectTeam(const DirectTeam&) = delete;
+    DirectTeam& operator=(const DirectTeam&) = delete;
+
+    // 1 (the default: the calling thread alone) ... kMaxThreads.
+    void SetThreads(int32_t threads);
+    int32_t Threads() const noexcept { return m_threads; }
+    // DirectEngine::Accumulate on every block. Where a helper cannot be
+    // started, the threads there are share its part.
+    void Accumulate(const std::vector<Block>& blocks, int32_t n, int32_t lagCount);
+
+private:
+    struct Crew;
+    void StopCrew() noexcept;
+
+    int32_t m_threads = 1;
+    DirectEngine m_engine;         // the calling thread's
+    std::unique_ptr<Crew> m_crew;  // the helpers, once started
 };
 
 // The FFT block for one trace.

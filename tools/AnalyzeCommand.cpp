@@ -7,6 +7,7 @@
 #include "tools/AnalyzeJob.h"
 #include "tools/Corrtool.h"
 #include "tools/Progress.h"
+#include "tools/RunCommon.h"
 
 namespace {
 constexpr int64_t kProgressSteps = 1000;
@@ -16,6 +17,7 @@ int CmdAnalyze(const Args& args, std::ostream& out, std::ostream& err) {
     AnalyzeJob job;
     bool json = false;
     if (!ParseAnalyzeArgs(args, job, json, err)) return 2;
+    job.threads = JobThreads(0, kMaxJobs);
     // The results go out whole or not at all.
     std::ostringstream results;
     try {

@@ -177,6 +177,7 @@ RunInput ReadRun(const AnalyzeJob& job, const std::optional<std::pair<float, flo
     in.pipe = run.Pipe();
     if (!basic) return in;
     StartReplay(run, {std::nullopt, std::nullopt, std::nullopt, band});
+    run.SetDirectThreads(job.threads);
     const int64_t total = std::max<int64_t>(run.Recording() ? run.Recording()->FrameCount() : 0, 1);
     ReplayRecording(run, kFeedFrames, [&](int64_t fed) {
         if (progress) progress(static_cast<double>(fed) / static_cast<double>(total));

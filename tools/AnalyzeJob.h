@@ -26,6 +26,7 @@ struct AnalyzeJob {
     int32_t peaks = analysis::kDefaultPeaks;
     double velocityErrorPct = 100 * analysis::kDefaultVelocityError;
     std::string comp;       // a velocity computation whose fit gives the velocity error instead
+    int32_t threads = 1;    // the direct engine's, where a saved run replays through it
 };
 
 // Told the share of a job done, 0 ... 1, as it goes.

@@ -1,6 +1,7 @@
 // corrtool batch: many pairs analysed on every core, one JSON line each in
 // the manifest's order.
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -72,10 +73,13 @@ int CmdBatch(const Args& args, std::ostream& out, std::ostream& err) {
     std::vector<ManifestEntry> entries = ReadManifest(manifest, folder);
     std::ostream* progress = platform::StderrIsTerminal() ? &err : nullptr;
     bool anyFailed = false;
-    // Pairs taken in turn by the workers; the lines are written in manifest
-    // order as soon as each one and all before it are done.
+    // Pairs taken in turn by the workers, cores left over shared by each
+    // pair's direct engine; the lines are written in manifest order as soon
+    // as each one and all before it are done.
+    const int32_t workers = JobThreads(o.jobs, entries.size());
+    for (ManifestEntry& e : entries) e.job.threads = std::max(1, JobThreads(o.jobs, kMaxJobs) / workers);
     RunInOrder(
-        entries.size(), JobThreads(o.jobs, entries.size()),
+        entries.size(), workers,
         [&](size_t i) {
             bool failed = false;
             std::string line = Analysed(entries[i], failed);

@@ -125,8 +125,9 @@ namespace {
 
 // One replay, its lines to out and its messages to err; progress on a
 // terminal only when asked.
+// threads: what the direct engine may use for this run.
 int ReplayOne(const ReplayOptions& o, const std::string& file, std::ostream& out, std::ostream& err,
-              bool progress) {
+              bool progress, int32_t threads) {
     std::ifstream corr(file, std::ios::binary);
     if (!corr.is_open()) {
         err << "corrtool: cannot open " << file << '\n';
@@ -145,6 +146,7 @@ int ReplayOne(const ReplayOptions& o, const std::string& file, std::ostream& out
     }
     CCorrelation& run = *opened.run;
     StartReplay(run, {o.fft, o.postFilter, o.traces, o.band});
+    run.SetDirectThreads(threads);
     int64_t frames = 0;
     if (progress) {
         CProgress shown(err, "corr replay", run.Recording() ? run.Recording()->FrameCount() : 0);
@@ -180,17 +182,20 @@ int ReplayOne(const ReplayOptions& o, const std::string& file, std::ostream& out
 int CmdCorrReplay(const Args& args, std::ostream& out, std::ostream& err) {
     ReplayOptions o;
     if (!ParseReplay(args, o, err)) return 2;
-    if (o.files.size() == 1) return ReplayOne(o, o.files[0], out, err, true);
-    // Several runs on every core: each one's lines and messages in the
-    // files' order, the worst status last.
+    // Every core (or --jobs threads in all): runs side by side, and what is
+    // left over shared by each run's direct engine. Each run's lines and
+    // messages come in the files' order, the worst status last.
+    const int32_t threads = JobThreads(o.jobs, kMaxJobs);
+    if (o.files.size() == 1) return ReplayOne(o, o.files[0], out, err, true, threads);
+    const int32_t runs = JobThreads(o.jobs, o.files.size());
     int status = 0;
     RunInOrder(
-        o.files.size(), JobThreads(o.jobs, o.files.size()),
+        o.files.size(), runs,
         [&](size_t i) {
             std::ostringstream lines, messages;
             JobOutput done;
             try {
-                done.status = ReplayOne(o, o.files[i], lines, messages, false);
+                done.status = ReplayOne(o, o.files[i], lines, messages, false, std::max(1, threads / runs));
             } catch (const std::exception& e) {
                 messages << "corrtool: " << o.files[i] << ": " << e.what() << '\n';
                 done.status = 1;

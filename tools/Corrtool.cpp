@@ -23,7 +23,8 @@ const std::string kReplayOptions = std::string(
     "  --post-filter 0|1       correlate filtered samples (0) or filter the correlation (1)\n"
     "  --traces 1|3            one trace, or three on the band and its halves\n") +
     kEngineOption + kBandOption + kOutOption +
-    "  --jobs N                several files: replays at a time (default: every core)\n" + kJsonOption;
+    "  --jobs N                threads in all (default: every core): files replay side by\n"
+    "                          side, and a run's direct engine shares its lags among the rest\n" + kJsonOption;
 const std::string kAcquireOptions = std::string(
     "  --unit virtual|audio[:DEVICE[@RATE]]  the virtual unit (default) or an audio capture device\n"
     "  --seconds N             seconds of sampling, up to 3600 (default 10)\n"

@@ -197,6 +197,42 @@ TEST(DirectWrapping, ShorterBlockAfterLongerGivesTheSameSums) {
     EXPECT_EQ(c, TripleLoop(a, b, 20, 177));
 }
 
+// Blocks shared among threads give every lag the definition's sum, wrapping
+// included: one block and several, ragged last slices, more threads than the
+// lags make slices for, and counts changed between calls.
+TEST(DirectTeam, SharedBlocksEqualTheDefinitionForAnyThreadCount) {
+    const int32_t n = 2100, lagCount = 8011;  // n lagCount is just over the shared minimum
+    ASSERT_GE(int64_t{n} * lagCount, corr::DirectTeam::kSharedProducts);
+    std::vector<std::vector<int16_t>> a, b;
+    std::vector<std::vector<int64_t>> expected;
+    for (uint32_t k = 0; k < 3; ++k) {
+        a.push_back(Random(static_cast<size_t>(n + lagCount - 1), -32768, 32767, 20 + k));
+        b.push_back(Random(static_cast<size_t>(n), -32768, 32767, 30 + k));
+        std::fill_n(a[k].begin(), 700, int16_t{-32768});  // partial sums that wrap
+        expected.emplace_back(static_cast<size_t>(lagCount), 5 - int64_t{k});
+        corr::DirectBlockScalar(a[k].data(), b[k].data(), n, lagCount, expected[k].data());
+    }
+    corr::DirectTeam team;
+    for (int32_t threads : {2, 3, 64, 1, 2}) {
+        team.SetThreads(threads);
+        for (size_t blocks : {size_t{1}, size_t{3}}) {
+            std::vector<std::vector<int64_t>> c;
+            std::vector<corr::DirectTeam::Block> shared;
+            for (size_t k = 0; k < blocks; ++k) {
+                c.emplace_back(static_cast<size_t>(lagCount), 5 - static_cast<int64_t>(k));
+                c[k].resize(c[k].size() + 128, 99);  // beyond the lags: never written
+                shared.push_back({a[k].data(), b[k].data(), c[k].data()});
+            }
+            team.Accumulate(shared, n, lagCount);
+            for (size_t k = 0; k < blocks; ++k) {
+                auto lags = expected[k];
+                lags.resize(lags.size() + 128, 99);
+                EXPECT_EQ(c[k], lags) << threads << ' ' << blocks << ' ' << k;
+            }
+        }
+    }
+}
+
 // The same at every transform size the program uses (L from 88 to 200088):
 // the least and the greatest L of each size, so the fewest and the most new
 // samples per block. A correlated pair makes sums up to millions of counts.

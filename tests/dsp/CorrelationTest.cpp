@@ -158,6 +158,32 @@ TEST(CorrelationFftBlocks, EachBlockAddsItsOwnSamplesRoundTheRing) {
     }
 }
 
+// The direct engine with its blocks shared among threads adds each lag's exact
+// sum in both modes: the filtered trace over many feeds, some round the end of
+// the stores' ring, and a post-filter run's raw samples.
+TEST(CorrelationDirectThreads, SharedBlocksAddTheExactSumsRoundTheRing) {
+    const int32_t total = CCorrelation::kFilteredCapacity + 12000, feed = 9000;
+    const auto red = Noise(total, 8), blue = Noise(total, 9);
+    for (int32_t postFilter : {0, 1}) {
+        CCorrelation run(500, 100, 100.0f, 1, 10000.0f, Engine(false));
+        run.SetPostFilter(postFilter);
+        run.SetDirectThreads(3);
+        for (int32_t fed = 0; fed < total; fed += feed) {
+            const int32_t n = std::min(feed, total - fed);
+            run.AddRedSamples(red.data() + fed, n);
+            run.AddBlueSamples(blue.data() + fed, n);
+            while (run.Correlate(std::numeric_limits<int32_t>::max()) > 0) {
+            }
+        }
+        const int32_t absorbed = (postFilter ? run.RawPosition() : run.Position(0)) - 1088;
+        ASSERT_EQ(absorbed, total - 2 * 1088);
+        const auto& sums = postFilter ? run.UnfilteredAccumulator() : run.Accumulator(0);
+        for (int32_t lag : {-1088, -700, -1, 0, 1, 333, 1088})
+            EXPECT_EQ(sums[static_cast<size_t>(lag + 1088)], Expected(red, blue, 1088, absorbed, lag))
+                << postFilter << ' ' << lag;
+    }
+}
+
 // After a filtered-store overrun the trace continues from the oldest sample
 // still held (+ L); the sums come from real samples, never from stale slots.
 class CorrelationOverrun : public ::testing::TestWithParam<bool> {};

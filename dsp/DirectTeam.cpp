@@ -1,0 +1,127 @@
+// DirectTeam: the direct engine's blocks, their lags shared among threads.
+// Each block's lags are cut into slices, several per thread; every thread,
+// the caller's included, takes the next slice left until none is, so a helper
+// that wakes late, or a core slowed by other work, leaves its share to the
+// others. Helpers wait for the next round between calls: a replay calls once
+// per feed of samples, and starting threads each time would cost a share.
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "dsp/CorrelationKernel.h"
+
+namespace corr {
+namespace {
+
+// Slices start on whole registers of the widest kernel.
+constexpr int32_t kSliceAlign = 64;
+constexpr int32_t kSlicesPerThread = 8;
+
+struct Slices {
+    const std::vector<DirectTeam::Block>* blocks;
+    int32_t n, lagCount, width, perBlock;
+    std::atomic<int32_t> next{0};
+
+    void RunWith(DirectEngine& engine) noexcept {
+        const int32_t count = perBlock * static_cast<int32_t>(blocks->size());
+        for (int32_t i; (i = next.fetch_add(1)) < count;) {
+            const DirectTeam::Block& block = (*blocks)[static_cast<size_t>(i / perBlock)];
+            const int32_t first = (i % perBlock) * width;
+            engine.Accumulate(block.a + first, block.b, n, std::min(width, lagCount - first), block.c + first);
+        }
+    }
+};
+
+}  // namespace
+
+struct DirectTeam::Crew {
+    std::mutex lock;
+    std::condition_variable wake, done;
+    uint64_t round = 0;        // one per shared call
+    Slices* slices = nullptr;  // the current round's
+    int32_t busy = 0;          // helpers not yet through the current round
+    bool stop = false;
+    std::vector<DirectEngine> engines;  // one per helper
+    std::vector<std::thread> threads;
+
+    void Help(DirectEngine& engine) noexcept {
+        uint64_t seen = 0;
+        for (;;) {
+            std::unique_lock hold(lock);
+            wake.wait(hold, [&] { return stop || round != seen; });
+            if (stop) return;
+            seen = round;
+            Slices* work = slices;
+            hold.unlock();
+            work->RunWith(engine);
+            hold.lock();
+            if (--busy == 0) done.notify_one();
+        }
+    }
+};
+
+DirectTeam::DirectTeam() = default;
+
+DirectTeam::~DirectTeam() { StopCrew(); }
+
+void DirectTeam::StopCrew() noexcept {
+    if (!m_crew) return;
+    {
+        std::lock_guard hold(m_crew->lock);
+        m_crew->stop = true;
+    }
+    m_crew->wake.notify_all();
+    for (std::thread& t : m_crew->threads) t.join();
+    m_crew.reset();
+}
+
+void DirectTeam::SetThreads(int32_t threads) {
+    threads = std::clamp(threads, 1, kMaxThreads);
+    if (threads == m_threads) return;
+    StopCrew();
+    m_threads = threads;
+}
+
+void DirectTeam::Accumulate(const std::vector<Block>& blocks, int32_t n, int32_t lagCount) {
+    if (n <= 0 || lagCount <= 0 || blocks.empty()) return;
+    const int64_t products = int64_t{n} * lagCount * static_cast<int64_t>(blocks.size());
+    if (products < kSharedProducts || m_threads == 1) {
+        m_engine.Reserve(n, lagCount);
+        for (const Block& block : blocks) m_engine.Accumulate(block.a, block.b, n, lagCount, block.c);
+        return;
+    }
+    if (!m_crew) {
+        m_crew = std::make_unique<Crew>();
+        m_crew->engines.resize(static_cast<size_t>(m_threads - 1));
+        m_crew->threads.reserve(m_crew->engines.size());
+        try {
+            for (DirectEngine& engine : m_crew->engines)
+                m_crew->threads.emplace_back([crew = m_crew.get(), &engine] { crew->Help(engine); });
+        } catch (const std::system_error&) {
+            // Fewer helpers: the slices they would have taken are still there.
+        }
+    }
+    const int32_t slicesWanted = kSlicesPerThread * m_threads;
+    const int32_t share = (lagCount + slicesWanted - 1) / slicesWanted;
+    const int32_t width = (share + kSliceAlign - 1) / kSliceAlign * kSliceAlign;
+    Slices slices{&blocks, n, lagCount, width, (lagCount + width - 1) / width};
+    m_engine.Reserve(n, width);
+    for (DirectEngine& engine : m_crew->engines) engine.Reserve(n, width);
+    Crew& crew = *m_crew;
+    {
+        std::lock_guard hold(crew.lock);
+        crew.slices = &slices;
+        crew.busy = static_cast<int32_t>(crew.threads.size());
+        ++crew.round;
+    }
+    crew.wake.notify_all();
+    slices.RunWith(m_engine);
+    std::unique_lock hold(crew.lock);
+    crew.done.wait(hold, [&] { return crew.busy == 0; });
+}
+
+}  // namespace corr
