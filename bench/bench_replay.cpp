@@ -3,8 +3,10 @@
 // and replayed in feeds of 10000 frames, every feed correlated, then the peak
 // and the display. Engine by engine, with the CPU seconds of each stage as
 // counters (read: WAV frames into memory; filter: the sample inputs, band
-// filters and stores; correlate: the engine; analyse: peak, SNR, display).
-// The FIR baseline replays with the scalar filter definition in the same run.
+// filters and stores; correlate: the engine; analyse: peak, SNR, display),
+// the helpers' included, and the whole replay's wall-clock seconds. The FIR
+// baseline replays with the scalar filter definition in the same run; the
+// direct engine runs alone, then with its blocks shared among every core.
 //
 // The recording is synthesised once (a leak 4000 samples nearer Red, three
 // bands) into $TMPDIR/bench_replay/, about 144 MB, and kept for the next run
@@ -15,6 +17,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -23,6 +26,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dsp/Correlation.h"
@@ -36,11 +40,15 @@ constexpr int32_t kFramesPerFeed = 10000;
 constexpr int32_t kLeakLead = 4000;  // samples the leak reaches Red before Blue
 int32_t g_minutes = 60;
 
-double ThreadSeconds() {
+double Seconds(clockid_t clock) {
     timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
+
+// The process's: a stage's helpers count with it, and they take nothing while
+// they wait.
+double CpuSeconds() { return Seconds(CLOCK_PROCESS_CPUTIME_ID); }
 
 std::filesystem::path Folder() {
     const char* tmp = std::getenv("TMPDIR");
@@ -110,9 +118,9 @@ Stages Replay(CCorrelation& run) {
     Stages s;
     std::vector<int16_t> frames(2 * kFramesPerFeed), red(kFramesPerFeed), blue(kFramesPerFeed);
     for (;;) {
-        double t = ThreadSeconds();
+        double t = CpuSeconds();
         const int32_t got = run.Recording()->ReadFrames(kFramesPerFeed, frames.data());
-        double now = ThreadSeconds();
+        double now = CpuSeconds();
         s.read += now - t;
         t = now;
         for (int32_t i = 0; i < got; ++i) {
@@ -121,27 +129,28 @@ Stages Replay(CCorrelation& run) {
         }
         run.AddRedSamples(red.data(), got);
         run.AddBlueSamples(blue.data(), got);
-        now = ThreadSeconds();
+        now = CpuSeconds();
         s.filter += now - t;
         t = now;
         while (run.Correlate(std::numeric_limits<int32_t>::max()) > 0) {
         }
-        now = ThreadSeconds();
+        now = CpuSeconds();
         s.correlate += now - t;
         if (got == 0) break;
     }
-    const double t = ThreadSeconds();
+    const double t = CpuSeconds();
     std::ostringstream sink;
     PrintPeak(run, sink);
-    s.analyse = ThreadSeconds() - t;
+    s.analyse = CpuSeconds() - t;
     return s;
 }
 
-void BM_Replay(benchmark::State& state, bool fft, const char* fir) {
+void BM_Replay(benchmark::State& state, bool fft, const char* fir, int32_t threads) {
     EnsureRecording();
     const std::string name = RunName();
     fir::SelectPath(fir);
     Stages total;
+    double wall = 0;
     int64_t lag = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -149,23 +158,27 @@ void BM_Replay(benchmark::State& state, bool fft, const char* fir) {
         auto wav = std::make_unique<std::ifstream>(name + "_corr.wav", std::ios::binary);
         OpenedRun opened = OpenRunFromStreams(&corr, std::move(wav), CorrelationOptions{fft, true});
         state.ResumeTiming();
-        const double t = ThreadSeconds();
+        const double t = CpuSeconds(), start = Seconds(CLOCK_MONOTONIC);
         StartReplay(*opened.run, {fft, 1, 3, {}});
-        total.filter += ThreadSeconds() - t;  // the priming
+        opened.run->SetDirectThreads(threads);
+        total.filter += CpuSeconds() - t;  // the priming
         const Stages s = Replay(*opened.run);
         total.read += s.read;
         total.filter += s.filter;
         total.correlate += s.correlate;
         total.analyse += s.analyse;
+        wall += Seconds(CLOCK_MONOTONIC) - start;
         lag = opened.run->FindPeak(opened.run->SelectedAccumulator()).peakIndex - opened.run->MaxLag();
     }
-    state.SetLabel(std::string(fft ? "fft" : "direct post-filter") + ", FIR " + fir::PathName());
+    state.SetLabel(std::string(fft ? "fft" : "direct post-filter") + ", FIR " + fir::PathName() + ", " +
+                   std::to_string(threads) + " thread(s)");
     fir::SelectPath("");
     const auto perIteration = [&](double v) { return benchmark::Counter(v / static_cast<double>(state.iterations())); };
     state.counters["read_s"] = perIteration(total.read);
     state.counters["filter_s"] = perIteration(total.filter);
     state.counters["correlate_s"] = perIteration(total.correlate);
     state.counters["analyse_s"] = perIteration(total.analyse);
+    state.counters["wall_s"] = perIteration(wall);
     state.counters["peak_lag"] = static_cast<double>(lag);
     state.SetItemsProcessed(state.iterations() * int64_t{g_minutes} * 60 * kRate);
 }
@@ -181,9 +194,15 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    benchmark::RegisterBenchmark("Replay/fft/fir_scalar", BM_Replay, true, "scalar")->Unit(benchmark::kSecond)->Iterations(1);
-    benchmark::RegisterBenchmark("Replay/fft", BM_Replay, true, "")->Unit(benchmark::kSecond)->Iterations(1);
-    benchmark::RegisterBenchmark("Replay/direct", BM_Replay, false, "")->Unit(benchmark::kSecond)->Iterations(1);
+    const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    benchmark::RegisterBenchmark("Replay/fft/fir_scalar", BM_Replay, true, "scalar", 1)->Unit(benchmark::kSecond)->Iterations(1);
+    benchmark::RegisterBenchmark("Replay/fft", BM_Replay, true, "", 1)->Unit(benchmark::kSecond)->Iterations(1);
+    benchmark::RegisterBenchmark("Replay/direct", BM_Replay, false, "", 1)->Unit(benchmark::kSecond)->Iterations(1);
+    if (cores > 1)
+        benchmark::RegisterBenchmark("Replay/direct/every_core", BM_Replay, false, "", cores)
+            ->Unit(benchmark::kSecond)
+            ->Iterations(1)
+            ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -36,31 +37,74 @@ struct Slices {
     }
 };
 
+// Waits up to kSpin for ready() without giving up the core; true when it came.
+// Between a replay's feeds the helpers are back within this, so they are
+// not put to sleep and woken each time.
+constexpr auto kSpin = std::chrono::microseconds(300);
+
+inline void CpuRelax() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+template <typename Ready>
+bool SpinUntil(Ready ready) noexcept {
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    for (int32_t i = 0;; ++i) {
+        if (ready()) return true;
+        if ((i & 63) == 63 && std::chrono::steady_clock::now() >= until) return false;
+        CpuRelax();
+    }
+}
+
 }  // namespace
 
 struct DirectTeam::Crew {
-    std::mutex lock;
+    std::mutex lock;  // for sleeping: the atomics below are also set under it
     std::condition_variable wake, done;
-    uint64_t round = 0;        // one per shared call
-    Slices* slices = nullptr;  // the current round's
-    int32_t busy = 0;          // helpers not yet through the current round
-    bool stop = false;
+    std::atomic<uint64_t> round{0};            // one per shared call
+    std::atomic<Slices*> slices{nullptr};      // the current round's
+    std::atomic<int32_t> busy{0};              // helpers not yet through the current round
+    std::atomic<bool> stop{false};
     std::vector<DirectEngine> engines;  // one per helper
     std::vector<std::thread> threads;
 
     void Help(DirectEngine& engine) noexcept {
         uint64_t seen = 0;
+        const auto posted = [&] { return stop.load(std::memory_order_acquire) || round.load(std::memory_order_acquire) != seen; };
         for (;;) {
-            std::unique_lock hold(lock);
-            wake.wait(hold, [&] { return stop || round != seen; });
-            if (stop) return;
-            seen = round;
-            Slices* work = slices;
-            hold.unlock();
-            work->RunWith(engine);
-            hold.lock();
-            if (--busy == 0) done.notify_one();
+            if (!SpinUntil(posted)) {
+                std::unique_lock hold(lock);
+                wake.wait(hold, posted);
+            }
+            if (stop.load(std::memory_order_acquire)) return;
+            seen = round.load(std::memory_order_acquire);
+            slices.load(std::memory_order_acquire)->RunWith(engine);
+            if (busy.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+                std::lock_guard hold(lock);
+                done.notify_one();
+            }
         }
+    }
+
+    // Runs one round: the caller takes slices with the helpers, then waits
+    // for the last of them.
+    void Round(Slices& work, DirectEngine& mine) noexcept {
+        {
+            std::lock_guard hold(lock);
+            slices.store(&work, std::memory_order_release);
+            busy.store(static_cast<int32_t>(threads.size()), std::memory_order_release);
+            round.fetch_add(1, std::memory_order_acq_rel);
+        }
+        wake.notify_all();
+        work.RunWith(mine);
+        const auto through = [&] { return busy.load(std::memory_order_acquire) == 0; };
+        if (SpinUntil(through)) return;
+        std::unique_lock hold(lock);
+        done.wait(hold, through);
     }
 };
 
@@ -72,7 +116,7 @@ void DirectTeam::StopCrew() noexcept {
     if (!m_crew) return;
     {
         std::lock_guard hold(m_crew->lock);
-        m_crew->stop = true;
+        m_crew->stop.store(true, std::memory_order_release);
     }
     m_crew->wake.notify_all();
     for (std::thread& t : m_crew->threads) t.join();
@@ -111,17 +155,7 @@ void DirectTeam::Accumulate(const std::vector<Block>& blocks, int32_t n, int32_t
     Slices slices{&blocks, n, lagCount, width, (lagCount + width - 1) / width};
     m_engine.Reserve(n, width);
     for (DirectEngine& engine : m_crew->engines) engine.Reserve(n, width);
-    Crew& crew = *m_crew;
-    {
-        std::lock_guard hold(crew.lock);
-        crew.slices = &slices;
-        crew.busy = static_cast<int32_t>(crew.threads.size());
-        ++crew.round;
-    }
-    crew.wake.notify_all();
-    slices.RunWith(m_engine);
-    std::unique_lock hold(crew.lock);
-    crew.done.wait(hold, [&] { return crew.busy == 0; });
+    m_crew->Round(slices, m_engine);
 }
 
 }  // namespace corr

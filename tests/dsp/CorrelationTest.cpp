@@ -159,15 +159,24 @@ TEST(CorrelationFftBlocks, EachBlockAddsItsOwnSamplesRoundTheRing) {
 }
 
 // The direct engine with its blocks shared among threads adds each lag's exact
-// sum in both modes: the filtered trace over many feeds, some round the end of
-// the stores' ring, and a post-filter run's raw samples.
+// sum in both modes, over many feeds, some round the end of the stores' ring:
+// a post-filter run's raw samples against the definition, and each of three
+// filtered traces against a one-trace run of its band on one thread.
 TEST(CorrelationDirectThreads, SharedBlocksAddTheExactSumsRoundTheRing) {
     const int32_t total = CCorrelation::kFilteredCapacity + 12000, feed = 9000;
     const auto red = Noise(total, 8), blue = Noise(total, 9);
-    for (int32_t postFilter : {0, 1}) {
+    const auto replay = [&](int32_t postFilter, int32_t traces, int32_t firstBand, int32_t threads) {
         CCorrelation run(500, 100, 100.0f, 1, 10000.0f, Engine(false));
+        run.SetTraceCount(traces);
         run.SetPostFilter(postFilter);
-        run.SetDirectThreads(3);
+        run.SetDirectThreads(threads);
+        for (int32_t k = 0; k < traces; ++k) {
+            FilterBand band;
+            band.lowCut = 0.02f * static_cast<float>(firstBand + k + 1);
+            band.highCut = 0.35f;
+            run.RedFilter(k).SetBand(band);
+            run.BlueFilter(k).SetBand(band);
+        }
         for (int32_t fed = 0; fed < total; fed += feed) {
             const int32_t n = std::min(feed, total - fed);
             run.AddRedSamples(red.data() + fed, n);
@@ -175,13 +184,17 @@ TEST(CorrelationDirectThreads, SharedBlocksAddTheExactSumsRoundTheRing) {
             while (run.Correlate(std::numeric_limits<int32_t>::max()) > 0) {
             }
         }
-        const int32_t absorbed = (postFilter ? run.RawPosition() : run.Position(0)) - 1088;
-        ASSERT_EQ(absorbed, total - 2 * 1088);
-        const auto& sums = postFilter ? run.UnfilteredAccumulator() : run.Accumulator(0);
-        for (int32_t lag : {-1088, -700, -1, 0, 1, 333, 1088})
-            EXPECT_EQ(sums[static_cast<size_t>(lag + 1088)], Expected(red, blue, 1088, absorbed, lag))
-                << postFilter << ' ' << lag;
-    }
+        EXPECT_EQ((postFilter ? run.RawPosition() : run.Position(0)) - 1088, total - 2 * 1088);
+        std::vector<std::vector<int64_t>> sums;
+        if (postFilter) sums.push_back(run.UnfilteredAccumulator());
+        else for (int32_t k = 0; k < traces; ++k) sums.push_back(run.Accumulator(k));
+        return sums;
+    };
+    const auto raw = replay(1, 3, 0, 3)[0];
+    for (int32_t lag : {-1088, -700, -1, 0, 1, 333, 1088})
+        EXPECT_EQ(raw[static_cast<size_t>(lag + 1088)], Expected(red, blue, 1088, total - 2 * 1088, lag)) << lag;
+    const auto shared = replay(0, 3, 0, 3);
+    for (int32_t k = 0; k < 3; ++k) EXPECT_EQ(shared[k], replay(0, 1, k, 1)[0]) << k;
 }
 
 // After a filtered-store overrun the trace continues from the oldest sample
