@@ -85,7 +85,8 @@ public:
     DirectTeam(const DirectTeam&) = delete;
     DirectTeam& operator=(const DirectTeam&) = delete;
 
-    // 1 (the default: the calling thread alone) ... kMaxThreads.
+    // 1 (the default: the calling thread alone) ... kMaxThreads, and at most
+    // the cores the system reports.
     void SetThreads(int32_t threads);
     int32_t Threads() const noexcept { return m_threads; }
     // DirectEngine::Accumulate on every block. Where a helper cannot be

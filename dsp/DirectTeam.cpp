@@ -124,7 +124,10 @@ void DirectTeam::StopCrew() noexcept {
 }
 
 void DirectTeam::SetThreads(int32_t threads) {
-    threads = std::clamp(threads, 1, kMaxThreads);
+    // More threads than cores would only take turns, and a waiting helper
+    // spins for a while.
+    const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::clamp(threads, 1, std::min(kMaxThreads, cores));
     if (threads == m_threads) return;
     StopCrew();
     m_threads = threads;
