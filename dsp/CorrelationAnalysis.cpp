@@ -225,11 +225,18 @@ void CCorrelation::SetVisibleWindow(float from, float to, int32_t unit) {
     const auto samples = [&](float v) {
         return ConvertDelay(v, static_cast<DelayUnit>(unit), DelayUnit::Samples, m_sampleRate);
     };
-    m_leftDelay = from;
-    m_rightDelay = to;
     m_windowUnit = unit;
     m_leftLag = std::clamp(Truncate<int32_t>(std::ceil(samples(from))), -m_maxLag, m_maxLag);
     m_rightLag = std::clamp(Truncate<int32_t>(std::floor(samples(to))), -m_maxLag, m_maxLag);
+    // A delay no float holds (a stored window taken into smaller units) is
+    // kept as its lag's, so that the run is saved with a window it can read.
+    const auto kept = [&](float delay, int32_t lag) {
+        if (std::isfinite(delay)) return delay;
+        const float own = ConvertDelay(static_cast<float>(lag), DelayUnit::Samples, static_cast<DelayUnit>(unit), m_sampleRate);
+        return std::isfinite(own) ? own : 0.0f;
+    };
+    m_leftDelay = kept(from, m_leftLag);
+    m_rightDelay = kept(to, m_rightLag);
 }
 
 float CCorrelation::VisibleLeft(int32_t unit) const {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <memory>
 #include <sstream>
 #include <string>
@@ -185,6 +187,25 @@ TEST(CorrelationFile, LongRunsReopenAndTheirSampleCountSaturates) {
         run.AddRedSamples(more.data(), 100);
         EXPECT_EQ(run.RedSamplesReceived(), count == 0x7FFFFFFFu ? 0x7FFFFFFF : 36000100) << count;
     }
+}
+
+// A stored window of finite delays whose unit converts to a delay in samples
+// beyond a float (a hostile file's window, zoomed to on the screen) leaves a
+// run that saves and reads back, its window clamped to the lags.
+TEST(CorrelationFile, AWindowBeyondAFloatInSamplesStillSavesAndReadsBack) {
+    constexpr int32_t kMs = static_cast<int32_t>(DelayUnit::Milliseconds);
+    constexpr int32_t kSamples = static_cast<int32_t>(DelayUnit::Samples);
+    CCorrelation run;
+    run.SetVisibleWindow(-3e38f, 3e38f, kMs);
+    ASSERT_TRUE(std::isinf(run.VisibleRight(kSamples)));
+    run.SetVisibleWindow(run.VisibleLeft(kSamples), run.VisibleRight(kSamples), kSamples);
+    std::ostringstream saved;
+    run.Write(saved);
+    CCorrelation back;
+    std::istringstream in(saved.str());
+    ASSERT_NO_THROW(back.Read(in));
+    EXPECT_EQ(back.VisibleLeft(kSamples), -1088.0f);
+    EXPECT_EQ(back.VisibleRight(kSamples), 1088.0f);
 }
 
 // One object takes every cut in turn (a run costs milliseconds to build), so
