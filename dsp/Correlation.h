@@ -111,7 +111,6 @@ public:
     // Threads the direct engine may use for one call to Correlate: 1, the
     // default, keeps it on the calling thread. Results are the same for any count.
     void SetDirectThreads(int32_t threads) { m_direct.SetThreads(threads); }
-    int32_t DirectThreads() const noexcept { return m_direct.Threads(); }
     // The FFT engine runs when the options ask for it and its block for this
     // run's lags fits the filtered stores (up to 63035 lags); a longer pipe is
     // correlated by the direct engine, in the run's post-filter mode.

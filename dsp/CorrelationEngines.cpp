@@ -72,7 +72,8 @@ int32_t CCorrelation::CorrelateDirectRaw(int32_t limit) {
     m_rawPosition = SkipForward(m_rawPosition, m_maxLag, m_redRaw, m_blueRaw);
     const int32_t n = std::min(limit, Available(m_rawPosition, m_maxLag, m_redRaw, m_blueRaw));
     if (n < 1) return 0;
-    m_direct.Accumulate({DirectBlock(0, m_redRaw, m_blueRaw, m_rawPosition, n, m_unfiltered)}, n, 2 * m_maxLag + 1);
+    const corr::DirectTeam::Block block = DirectBlock(0, m_redRaw, m_blueRaw, m_rawPosition, n, m_unfiltered);
+    m_direct.Accumulate({&block, 1}, n, 2 * m_maxLag + 1);
     m_rawPosition += n;
     m_samplesCorrelated += n;
     return n;
@@ -86,12 +87,12 @@ int32_t CCorrelation::CorrelateDirectFiltered(int32_t limit) {
         n = std::min(n, Available(m_position[k], m_maxLag, m_redFiltered[k], m_blueFiltered[k]));
     }
     if (n < 1) return 0;
-    std::vector<corr::DirectTeam::Block> blocks;
+    std::array<corr::DirectTeam::Block, kTraces> blocks{};
     for (int32_t k = 0; k < m_traceCount; ++k) {
-        blocks.push_back(DirectBlock(k, m_redFiltered[k], m_blueFiltered[k], m_position[k], n, m_acc[k]));
+        blocks[k] = DirectBlock(k, m_redFiltered[k], m_blueFiltered[k], m_position[k], n, m_acc[k]);
         m_position[k] += n;
     }
-    m_direct.Accumulate(blocks, n, 2 * m_maxLag + 1);
+    m_direct.Accumulate({blocks.data(), static_cast<size_t>(m_traceCount)}, n, 2 * m_maxLag + 1);
     m_samplesCorrelated += n;
     return n;
 }

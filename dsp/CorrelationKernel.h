@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,7 +92,7 @@ public:
     int32_t Threads() const noexcept { return m_threads; }
     // DirectEngine::Accumulate on every block. Where a helper cannot be
     // started, the threads there are share its part.
-    void Accumulate(const std::vector<Block>& blocks, int32_t n, int32_t lagCount);
+    void Accumulate(std::span<const Block> blocks, int32_t n, int32_t lagCount);
 
 private:
     struct Crew;

@@ -23,14 +23,14 @@ constexpr int32_t kSliceAlign = 64;
 constexpr int32_t kSlicesPerThread = 8;
 
 struct Slices {
-    const std::vector<DirectTeam::Block>* blocks;
+    std::span<const DirectTeam::Block> blocks;
     int32_t n, lagCount, width, perBlock;
     std::atomic<int32_t> next{0};
 
     void RunWith(DirectEngine& engine) noexcept {
-        const int32_t count = perBlock * static_cast<int32_t>(blocks->size());
+        const int32_t count = perBlock * static_cast<int32_t>(blocks.size());
         for (int32_t i; (i = next.fetch_add(1)) < count;) {
-            const DirectTeam::Block& block = (*blocks)[static_cast<size_t>(i / perBlock)];
+            const DirectTeam::Block& block = blocks[static_cast<size_t>(i / perBlock)];
             const int32_t first = (i % perBlock) * width;
             engine.Accumulate(block.a + first, block.b, n, std::min(width, lagCount - first), block.c + first);
         }
@@ -133,7 +133,7 @@ void DirectTeam::SetThreads(int32_t threads) {
     m_threads = threads;
 }
 
-void DirectTeam::Accumulate(const std::vector<Block>& blocks, int32_t n, int32_t lagCount) {
+void DirectTeam::Accumulate(std::span<const Block> blocks, int32_t n, int32_t lagCount) {
     if (n <= 0 || lagCount <= 0 || blocks.empty()) return;
     const int64_t products = int64_t{n} * lagCount * static_cast<int64_t>(blocks.size());
     if (products < kSharedProducts || m_threads == 1) {
@@ -155,7 +155,7 @@ void DirectTeam::Accumulate(const std::vector<Block>& blocks, int32_t n, int32_t
     const int32_t slicesWanted = kSlicesPerThread * m_threads;
     const int32_t share = (lagCount + slicesWanted - 1) / slicesWanted;
     const int32_t width = (share + kSliceAlign - 1) / kSliceAlign * kSliceAlign;
-    Slices slices{&blocks, n, lagCount, width, (lagCount + width - 1) / width};
+    Slices slices{blocks, n, lagCount, width, (lagCount + width - 1) / width};
     m_engine.Reserve(n, width);
     for (DirectEngine& engine : m_crew->engines) engine.Reserve(n, width);
     m_crew->Round(slices, m_engine);
