@@ -57,6 +57,9 @@ TEST_F(AcquireCommand, BadOptionsAndScenariosAreRefused) {
     EXPECT_EQ(r.code, 2);
     EXPECT_NE(r.err.find("bad value for --rate"), std::string::npos);
     EXPECT_EQ(Run({"--pipe", "100:0"}).code, 2);
+    r = Run({"--second", "8"});  // a misspelt option is no licence to acquire with defaults
+    EXPECT_EQ(r.code, 2);
+    EXPECT_EQ(r.out, "");
     const auto file = root.Path() / "bad.txt";
     std::ofstream(file) << "section 100 1000\nleak 10 abc\n";
     r = Run({"--scenario", file.string()});
