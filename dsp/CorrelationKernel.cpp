@@ -1,4 +1,5 @@
 #include "dsp/CorrelationKernel.h"
+#include "dsp/DirectBlocks.h"
 #include "dsp/TargetIsa.h"
 
 #include <algorithm>
@@ -17,20 +18,7 @@
 namespace corr {
 namespace {
 
-// Length of the next partial sum when rem products are left: 511 while that
-// many remain, then the largest of 256 ... 16 that fits, then single products.
-inline int32_t BlockLength(int32_t rem) noexcept {
-    if (rem >= kPartialProducts) return kPartialProducts;
-    for (int32_t len = 256; len >= 16; len >>= 1)
-        if (rem >= len) return len;
-    return 1;
-}
-
-// Widest register any kernel reads (16 lags): the work area is padded to it.
-constexpr int32_t kLagPad = 16;
-// Samples a windowed kernel reads past a block's last product (its widest
-// window of Blue pairs): the work area is padded by as many.
-constexpr int32_t kSweepPad = 32;
+using namespace direct;
 
 int32_t RoundUp(int32_t v, int32_t step) noexcept { return (v + step - 1) / step * step; }
 
@@ -47,14 +35,6 @@ using KernelFn = void (*)(const int16_t* red, const int16_t* b, int32_t n, int32
                           int64_t* c);
 
 #ifdef CORR_HAVE_X86
-
-inline int32_t LoadPair(const int16_t* p) noexcept {
-    int32_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-constexpr int16_t kZeroPair[2] = {0, 0};
 
 // 8 T consecutive lags over one partial-sum block of len products. pairs
 // points at the pair of the tile's first lag and the block's first product;
@@ -187,31 +167,7 @@ CORR_TARGET_BEGIN("avx512f,avx512bw,avx512vnni")
 // fused multiply-add's latency); VNNI fuses the multiply and the add, and the
 // Red pairs, a cache line per load, are loaded once per tile and step.
 namespace avx512 {
-struct Ops {
-    static constexpr int32_t W = 16;
-    using Acc = __m512i;
-    static Acc Zero() noexcept { return _mm512_setzero_si512(); }
-    static Acc Red(const int16_t* p) noexcept { return _mm512_loadu_si512(p); }
-    using Blue = int32_t;  // broadcast by the multiply, from memory
-    static Blue Spread(const int16_t* bp) noexcept { return LoadPair(bp); }
-    static Acc Dot(Acc acc, Acc red, Blue b) noexcept { return _mm512_dpwssd_epi32(acc, red, _mm512_set1_epi32(b)); }
-    static void Flush(Acc acc, int64_t* out) noexcept {
-        // Halves through memory and zero-masked widening: the plain forms
-        // start from an undefined register, which the compiler reports.
-        alignas(64) int32_t lanes[16];
-        _mm512_store_si512(lanes, acc);
-        const __m512i lo = _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes)));
-        const __m512i hi =
-            _mm512_maskz_cvtepi32_epi64(0xFF, _mm256_load_si256(reinterpret_cast<const __m256i*>(lanes + 8)));
-        _mm512_storeu_si512(out, _mm512_add_epi64(_mm512_loadu_si512(out), lo));
-        _mm512_storeu_si512(out + 8, _mm512_add_epi64(_mm512_loadu_si512(out + 8), hi));
-    }
-    // The windowed loop's (DirectSweep.h).
-    static Acc Pair(const int16_t* bp) noexcept { return _mm512_set1_epi32(LoadPair(bp)); }
-    static Acc DotPair(Acc acc, Acc red, Acc bb) noexcept { return _mm512_dpwssd_epi32(acc, red, bb); }
-    static Acc Get(const int32_t* p) noexcept { return _mm512_loadu_si512(p); }
-    static void Put(int32_t* p, Acc acc) noexcept { _mm512_storeu_si512(p, acc); }
-};
+#include "dsp/DirectOpsAvx512.h"
 #include "dsp/DirectSlide.h"
 #include "dsp/DirectSweep.h"
 }  // namespace avx512
@@ -398,15 +354,8 @@ void DirectEngine::Accumulate(const int16_t* a, const int16_t* b, int32_t n, int
         kernel.fn(a, b, n, lagCount, c);
         return;
     }
-    const int32_t count = n + lagCount - 1;  // samples of a
     int16_t* p = m_pairs.data();
-    for (int32_t m = 0; m + 1 < count; ++m) {
-        p[2 * m] = a[m];
-        p[2 * m + 1] = a[m + 1];
-    }
-    p[2 * (count - 1)] = a[count - 1];
-    // Lags past the end of a tile read zeros, which add nothing.
-    std::fill(p + 2 * count - 1, p + m_pairs.size(), int16_t{0});
+    BuildPairs(a, n + lagCount - 1, p, p + m_pairs.size());
     if (kernel.partFn)
         kernel.partFn(p, b, n, lagCount, c, m_part.data());
     else

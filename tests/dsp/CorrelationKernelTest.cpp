@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <iostream>
 #include <random>
 #include <string>
@@ -89,85 +88,6 @@ TEST_P(DirectOracle, MatchesTripleLoopAtEveryLag) {
 INSTANTIATE_TEST_SUITE_P(BlocksAndTiles, DirectOracle,
                          ::testing::Combine(::testing::Values(1, 2, 15, 17, 511, 512, 1000, 1022, 1533, 2047),
                                             ::testing::Values(1, 9, 47, 48, 65, 177, 2177)));
-
-// The AVX-512 kernels' loops and tiles (16 lags per register; 8 registers
-// sliding, 12 registers by 16 Blue pairs sweeping) with plain lanes in place
-// of the vector unit, so that every machine checks their geometry; a CPU with
-// AVX-512 VNNI also runs the kernels themselves above.
-namespace lanes16 {
-using corr::kPartialProducts;
-int32_t BlockLength(int32_t rem) {
-    if (rem >= kPartialProducts) return kPartialProducts;
-    for (int32_t len = 256; len >= 16; len >>= 1)
-        if (rem >= len) return len;
-    return 1;
-}
-constexpr int16_t kZeroPair[2] = {0, 0};
-struct Ops {
-    static constexpr int32_t W = 16;
-    struct Acc {
-        uint32_t lane[16];
-    };
-    static Acc Zero() { return {}; }
-    static Acc Red(const int16_t* p) {
-        Acc r;
-        std::memcpy(r.lane, p, sizeof r.lane);
-        return r;
-    }
-    using Blue = uint32_t;
-    static Blue Spread(const int16_t* bp) { return static_cast<uint16_t>(bp[0]) | uint32_t{static_cast<uint16_t>(bp[1])} << 16; }
-    // The sum plus both products of two pairs, modulo 2^32.
-    static uint32_t PairDot(uint32_t sum, uint32_t r, uint32_t b) {
-        const auto lo = [](uint32_t v) { return int32_t{static_cast<int16_t>(v & 0xFFFF)}; };
-        const auto hi = [](uint32_t v) { return int32_t{static_cast<int16_t>(v >> 16)}; };
-        return sum + static_cast<uint32_t>(lo(r) * lo(b)) + static_cast<uint32_t>(hi(r) * hi(b));
-    }
-    static Acc Dot(Acc acc, Acc red, Blue b) {
-        for (int l = 0; l < W; ++l) acc.lane[l] = PairDot(acc.lane[l], red.lane[l], b);
-        return acc;
-    }
-    static void Flush(Acc acc, int64_t* out) {
-        for (int l = 0; l < W; ++l) out[l] += static_cast<int32_t>(acc.lane[l]);
-    }
-    static Acc Pair(const int16_t* bp) {
-        Acc a;
-        std::fill(a.lane, a.lane + W, Spread(bp));
-        return a;
-    }
-    static Acc DotPair(Acc acc, Acc red, Acc bb) {
-        for (int l = 0; l < W; ++l) acc.lane[l] = PairDot(acc.lane[l], red.lane[l], bb.lane[l]);
-        return acc;
-    }
-    static Acc Get(const int32_t* p) {
-        Acc a;
-        std::memcpy(a.lane, p, sizeof a.lane);
-        return a;
-    }
-    static void Put(int32_t* p, Acc a) { std::memcpy(p, a.lane, sizeof a.lane); }
-};
-constexpr int32_t kSweepPad = 32;
-#include "dsp/DirectSlide.h"
-#include "dsp/DirectSweep.h"
-}  // namespace lanes16
-
-TEST(DirectWrapping, SixteenLaneTilesMatchTheDefinition) {
-    const int32_t n = 511 + 256 + 17, lagCount = 2 * 192 + 35;  // whole tiles of both, registers, a part
-    auto a = Random(static_cast<size_t>(n + lagCount - 1), -32768, 32767, 13);
-    const auto b = Random(static_cast<size_t>(n), -32768, 32767, 14);
-    std::fill(a.begin(), a.begin() + 300, int16_t{-32768});  // partial sums that wrap
-    std::vector<int16_t> pairs(2 * static_cast<size_t>(n + lagCount + 256), 0);
-    std::vector<int32_t> part(lagCount + 16);
-    for (int32_t m = 0; m < n + lagCount - 1; ++m) {
-        pairs[2 * m] = a[m];
-        pairs[2 * m + 1] = m + 1 < n + lagCount - 1 ? a[m + 1] : 0;
-    }
-    std::vector<int64_t> expected(lagCount, 7), slid(lagCount, 7), swept(lagCount, 7);
-    corr::DirectBlockScalar(a.data(), b.data(), n, lagCount, expected.data());
-    lanes16::SlideKernel<8>(pairs.data(), b.data(), n, lagCount, slid.data());
-    lanes16::SweepKernel<12, 16>(pairs.data(), b.data(), n, lagCount, swept.data(), part.data());
-    EXPECT_EQ(slid, expected);
-    EXPECT_EQ(swept, expected);
-}
 
 // Samples beyond 12 bits overflow the 32-bit partial sums; every kernel must
 // wrap exactly where the definition does, so results never depend on the CPU.
