@@ -213,7 +213,13 @@ struct Ops {
         return v;
     }
     static Acc Spread(const int16_t* bp) { return _mm512_set1_epi32(LoadPair(bp)); }
-    static Acc Dot(Acc acc, Acc r, Acc b) { return _mm512_dpwssd_epi32(acc, r, b); }
+    // The sum stays in its register: left free, GCC copies each VNNI sum
+    // out and back at every step.
+    static Acc Dot(Acc acc, Acc r, Acc b) {
+        acc = _mm512_dpwssd_epi32(acc, r, b);
+        asm("" : "+v"(acc));
+        return acc;
+    }
     static Acc Get(const int32_t* p) { return _mm512_loadu_si512(p); }
     static void Put(int32_t* p, Acc acc) { _mm512_storeu_si512(p, acc); }
     static void Widen(Acc acc, int64_t* out) {

@@ -167,6 +167,13 @@ CORR_TARGET_BEGIN("avx512f,avx512bw,avx512vnni")
 // fused multiply-add's latency); VNNI fuses the multiply and the add, and the
 // Red pairs, a cache line per load, are loaded once per tile and step.
 namespace avx512 {
+// An accumulator stays in the register its multiply-add wrote: left free,
+// GCC copies every VNNI sum out and back at each step, which doubles the
+// work of the vector ports the multiply-adds need.
+inline __m512i InPlace(__m512i v) noexcept {
+    asm("" : "+v"(v));
+    return v;
+}
 #include "dsp/DirectOpsAvx512.h"
 #include "dsp/DirectSlide.h"
 #include "dsp/DirectSweep.h"

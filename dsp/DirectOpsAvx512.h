@@ -2,7 +2,9 @@
 // (see DirectSlide.h and DirectSweep.h for what each must do). Included by
 // CorrelationKernel.cpp inside its AVX-512 target region, and by the kernel
 // tests over a portable model of the same instructions, so that a machine
-// without them still checks these lanes and loops.
+// without them still checks these lanes and loops. Defined before it:
+//   LoadPair(bp)  the Blue pair bp[0], bp[1] as one 32-bit value
+//   InPlace(v)    v, kept in the register it was computed in
 
 struct Ops {
     static constexpr int32_t W = 16;
@@ -11,7 +13,9 @@ struct Ops {
     static Acc Red(const int16_t* p) noexcept { return _mm512_loadu_si512(p); }
     using Blue = int32_t;  // broadcast by the multiply, from memory
     static Blue Spread(const int16_t* bp) noexcept { return LoadPair(bp); }
-    static Acc Dot(Acc acc, Acc red, Blue b) noexcept { return _mm512_dpwssd_epi32(acc, red, _mm512_set1_epi32(b)); }
+    static Acc Dot(Acc acc, Acc red, Blue b) noexcept {
+        return InPlace(_mm512_dpwssd_epi32(acc, red, _mm512_set1_epi32(b)));
+    }
     static void Flush(Acc acc, int64_t* out) noexcept {
         // Halves through memory and zero-masked widening: the plain forms
         // start from an undefined register, which the compiler reports.

@@ -32,6 +32,8 @@ inline simde__m512i _mm512_maskz_cvtepi32_epi64(simde__mmask8 k, simde__m256i a)
     return simde_mm512_load_si512(out);
 }
 
+inline simde__m512i InPlace(simde__m512i v) noexcept { return v; }  // a hint to the compiler alone
+
 #include "dsp/DirectOpsAvx512.h"
 #include "dsp/DirectSlide.h"
 #include "dsp/DirectSweep.h"
