@@ -199,19 +199,6 @@ TEST_F(Radios, SignalBarsFollowTheWorldsRadioLevels) {
     EXPECT_EQ(Sent(IOCTL_AUX_CONVERT), 6u);  // two conversions per radio, the first discarded
 }
 
-TEST_F(Radios, OldReadingsLeaveTheWindowAfterTwenty) {
-    unit->World().Of(sim::Station::Blue).dropout = {10.0, 0.5};  // lost from 5 s to 5.5 s
-    clock.Advance(5100);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(radio->GetSignalBars(2), 0);
-    clock.Advance(1000);
-    unit->World().Of(sim::Station::Blue).rssi = -18;
-    int bars = 0;
-    for (int i = 0; i < 19; ++i) bars = radio->GetSignalBars(2);
-    EXPECT_LT(bars, 10);  // one lost reading still in the window
-    EXPECT_EQ(radio->GetSignalBars(2), 10);
-    EXPECT_EQ(radio->Window(2).Count(), 20);
-}
-
 TEST_F(Radios, FailedReadingsLowerTheRating) {
     unit->World().Of(sim::Station::Red).rssi = -18;
     EXPECT_EQ(radio->GetSignalBars(1), 10);

@@ -88,15 +88,6 @@ TEST(MaterialDatabase, ForeignOrDamagedFilesFallBackToBuiltInSilently) {
     }
 }
 
-// Past the listed bands every byte is zero (names, groups and listed bands of
-// every slot: materials_built_in).
-TEST(BuiltInMaterials, ZeroBandsPastTheList) {
-    const CMaterials t;
-    EXPECT_EQ(t.Slot(4).ListedBandCount(), 2);
-    EXPECT_EQ(t.Slot(4).bands[2].general[0].high, 0);
-    EXPECT_EQ(t.Slot(4).bands[35].velocity, 0.0f);
-}
-
 TEST(MaterialColours, ByFirstSlotWithTheExactName) {
     const CMaterials t;
     EXPECT_EQ(t.ColourForName(u"STEEL"), (MaterialColour{0, 150, 0}));
