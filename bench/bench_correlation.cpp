@@ -184,7 +184,11 @@ struct Ops {
         return v;
     }
     static Acc Spread(const int16_t* bp) { return _mm256_set1_epi32(LoadPair(bp)); }
-    static Acc Dot(Acc acc, Acc r, Acc b) { return _mm256_add_epi32(acc, _mm256_madd_epi16(r, b)); }
+    static Acc Dot(Acc acc, Acc r, Acc b) {
+        acc = _mm256_add_epi32(acc, _mm256_madd_epi16(r, b));
+        asm("" : "+v"(acc));  // as the AVX-512 Dot below
+        return acc;
+    }
     static Acc Get(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
     static void Put(int32_t* p, Acc acc) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), acc); }
     static void Widen(Acc acc, int64_t* out) {
