@@ -19,6 +19,8 @@
 #include <deque>
 #include <functional>
 #include <initializer_list>
+#include <utility>
+#include <string>
 #include <vector>
 
 #include "ui/DialogBase.h"
@@ -85,6 +87,14 @@ inline void WhenShown(int templateId, std::function<void(CDialogBase&)> act) {
     poll->start();
 }
 
+// A screen built and initialised as for display, not shown:
+// Opened<CStatusDialog> screen(*hw, *radio);
+template <class Screen>
+struct Opened : Screen {
+    template <class... Args>
+    explicit Opened(Args&&... args) : Screen(std::forward<Args>(args)...) { this->InitForDisplay(); }
+};
+
 // The texts of the items ids, one a line: one comparison for a screen's rows.
 inline QString Texts(CDialogBase& screen, std::initializer_list<int> ids) {
     QStringList texts;
@@ -105,6 +115,13 @@ inline Step Press(int id) {
         ASSERT_TRUE(button->isVisible() && button->isEnabled())
             << "control " << id << " on screen " << screen.TemplateId() << " cannot be pressed";
         button->click();
+    };
+}
+
+// Digits and points on a keypad whose digit keys start at firstDigit.
+inline Step Keys(int firstDigit, int point, std::string keys) {
+    return [=](CDialogBase& screen) {
+        for (char k : keys) screen.Item<QAbstractButton>(k == '.' ? point : firstDigit + (k - '0'))->click();
     };
 }
 

@@ -114,8 +114,7 @@ TEST_F(ComputeScreen, FilesShowInTheDisplayUnitsAndABrokenOneChangesNothing) {
     root.Put(std::string(kData) + "CUT.comp", CompBytes(Points({{1.0f, 1.0f}})).substr(0, 40));
     g_configuration.unitSystem = 1;
     g_configuration.velocityPerMs = 1;
-    C screen;
-    screen.InitForDisplay();
+    Opened<C> screen;
     ASSERT_TRUE(screen.ReadFile(std::string(kData) + "M.comp"));
     EXPECT_EQ(Texts(screen, {C::kIdSeparation, C::kIdDelay, C::kIdVelocity, C::kIdSeparationAxis, C::kIdDelayAxis}),
               "SENSOR SEPARATION: 328.1ft\nMEASURED TIME DELAY: 50.0ms\nCALCULATED VELOCITY: 3.2808ft/ms\n"

@@ -118,8 +118,7 @@ TEST_F(FileScreens, UnusableNamesKeepEnterDisabled) {
 TEST_F(FileScreens, EighteenFilesGiveTwoPagesAndNextOnlyOnTheFirst) {
     for (int i = 0; i < 18; ++i) Put("R" + std::to_string(100 + i) + ".corr");
     Put("other.comp");
-    CFileListDialog screen;
-    screen.InitForDisplay();
+    Opened<CFileListDialog> screen;
     auto* list = screen.Item<QListWidget>(CFileListDialog::kIdList);
     const auto pages = [&] {  // entries, NEXT and PREVIOUS enabled
         return std::tuple{list->count(), screen.GetDlgItem(CFileListDialog::kIdNextPage)->isEnabled(),
@@ -195,8 +194,7 @@ TEST_F(FileScreens, DetailsComeFromTheHeaderAndAnUnreadableFileSaysSo) {
     run->Write(corr);
     Put("A1.corr", corr.str());
     Put("B2.corr", corr.str().substr(0, 40));  // cut inside the header
-    CFileListDialog screen;
-    screen.InitForDisplay();
+    Opened<CFileListDialog> screen;
     const int d = CFileListDialog::kIdFirstDetail;
     EXPECT_EQ(Texts(screen, {d, d + 1, d + 4, d + 6, d + 7, d + 9, d + 10}),
               "TYPE: CORRELATION\nRECORDED AUDIO: 1.0s\nSTATIONS: YELLOW - BLUE\nTITLE: MAIN ST\nCOMMENTS: VALVE 12\n"

@@ -129,8 +129,7 @@ TEST_F(FilterScreen, DraggingTheHighMarkerMovesTheHighCutoff) {
 TEST_F(FilterScreen, ThreeTracesChooseTheSetInsteadOfAutomaticSettings) {
     run.SetTraceCount(3);
     run.RedFilter(2).SetBand(FilterBand{0.01f, 0.02f, false, 0, 0});
-    CFilterDialog screen(run);
-    screen.InitForDisplay();
+    Opened<CFilterDialog> screen(run);
     const auto hidden = [&](std::initializer_list<int> ids) {
         std::string h;
         for (int id : ids) h += screen.GetDlgItem(id)->isHidden() ? '1' : '0';
@@ -153,8 +152,7 @@ TEST_F(FilterScreen, ThreeTracesChooseTheSetInsteadOfAutomaticSettings) {
 // settings then leave the band open and the labels say so.
 TEST_F(FilterScreen, AutomaticSettingsOnSilenceLeaveTheBandOpen) {
     FeedTone(0.0, 3000);
-    CFilterDialog screen(run);
-    screen.InitForDisplay();
+    Opened<CFilterDialog> screen(run);
     EXPECT_EQ(screen.Spectrum().DominantHz(), 0.0f);
     screen.Item<QAbstractButton>(CFilterDialog::kIdAutomatic)->click();
     EXPECT_EQ(screen.GetCheck(CFilterDialog::kIdAutomatic), 1);

@@ -25,12 +25,6 @@ namespace {
 
 using D = CDatabaseDialog;
 
-// Digits and points on a keypad whose digit keys start at firstDigit.
-Step Keys(int firstDigit, int point, std::string keys) {
-    return [=](CDialogBase& screen) {
-        for (char k : keys) screen.Item<QAbstractButton>(k == '.' ? point : firstDigit + (k - '0'))->click();
-    };
-}
 Step SpeedKeys(std::string keys) { return Keys(CSpeedSoundDialog::kIdFirstDigit, CSpeedSoundDialog::kIdPoint, keys); }
 Step TableKeys(std::string keys) { return Keys(D::kIdFirstDigit, D::kIdPoint, keys); }
 
@@ -113,13 +107,11 @@ TEST_F(MaterialDb, SpeedOfSoundOffersNoApplyWithoutAUsableVelocity) {
 TEST_F(MaterialDb, PersianSpeedLinesReadLeftToRightAndTheDatabaseFromTheRight) {
     PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
-    CSpeedSoundDialog screen(Pipe200(), 0.02f);
-    screen.InitForDisplay();
+    Opened<CSpeedSoundDialog> screen(Pipe200(), 0.02f);
     for (int id : {CSpeedSoundDialog::kIdDelay, CSpeedSoundDialog::kIdCurrentVelocity})
         EXPECT_TRUE(screen.ItemText(id).startsWith(QChar(0x202D))) << id;
     // The material database reads from the right, its grid and its bottom row alike.
-    CDbMaterialDialog database;
-    database.InitForDisplay();
+    Opened<CDbMaterialDialog> database;
     const auto x = [&database](int id) { return database.GetDlgItem(id)->x(); };
     EXPECT_GT(x(CDbMaterialDialog::kIdFirstMaterial), x(CDbMaterialDialog::kIdFirstMaterial + 1));
     EXPECT_GT(x(CDbMaterialDialog::kIdEditName), x(CDbMaterialDialog::kIdEditVelocity));
@@ -155,8 +147,7 @@ TEST_F(MaterialDb, EditNameSavesAtOnceAndAnEmptiedNameLosesItsButton) {
 // The material names in the velocity table show whole: the four
 // user-defined materials differ only in their last character.
 TEST_F(MaterialDb, VelocityTableShowsEveryMaterialNameWhole) {
-    D screen(21);
-    screen.InitForDisplay();
+    Opened<D> screen(21);
     screen.show();
     auto* list = screen.Item<QListWidget>(D::kIdMaterialList);
     QApplication::processEvents();

@@ -23,13 +23,7 @@ namespace {
 
 // Digits and points on the length keypad.
 Step TypeDigits(std::string keys) {
-    return [keys](CDialogBase& screen) {
-        ASSERT_EQ(screen.TemplateId(), CLengthDialog::kTemplate);
-        for (char k : keys) {
-            const int id = k == '.' ? int(CLengthDialog::kIdPoint) : CLengthDialog::kIdFirstDigit + (k - '0');
-            screen.Item<QAbstractButton>(id)->click();
-        }
-    };
+    return OnScreen(CLengthDialog::kTemplate, Keys(CLengthDialog::kIdFirstDigit, CLengthDialog::kIdPoint, keys));
 }
 
 // Material slot, band index, length keys and the button that completes the chain.
@@ -95,8 +89,7 @@ protected:
 
 TEST_F(PipeEntry, AnEmptiedMaterialNameHasNoButtonOnAnyMaterialScreen) {
     materials.Slot(2).name.clear();
-    CMaterialDialog screen;
-    screen.InitForDisplay();
+    Opened<CMaterialDialog> screen;
     EXPECT_FALSE(Shown(screen, CMaterialDialog::kIdFirstMaterial + 2));
     EXPECT_EQ(screen.ItemText(CMaterialDialog::kIdFirstMaterial + 3), "COPPER");
     int shown = 0;
@@ -211,8 +204,7 @@ TEST_F(PipeEntry, EditorHidesDeleteWithOneSectionAndEveryInsertWithTen) {
     for (int count = 1; count <= CPipe::kMaxSections; ++count) {
         pipe.AddSection(FromTable(1, 0, 10.0f));
         if (count != 1 && count != CPipe::kMaxSections) continue;
-        E editor(pipe);
-        editor.InitForDisplay();
+        Opened<E> editor(pipe);
         for (int row = 0; row < E::kRows; ++row) {
             EXPECT_EQ(Shown(editor, E::kIdFirstDelete + row), count > 1 && row < count) << row << " of " << count;
             EXPECT_EQ(Shown(editor, E::kIdFirstInsert + row), count < 10 && row <= count) << row << " of " << count;
@@ -230,8 +222,7 @@ TEST_F(PipeEntry, ThirtySixBandsFitReadablyAndABandWithoutVelocityCannotBeChosen
         m.bands[static_cast<size_t>(i)].maxDiameter = i == 35 ? 0.0f : 50.0f * static_cast<float>(i) + 49.0f;
         m.bands[static_cast<size_t>(i)].velocity = i == 5 ? 0.0f : 1000.0f;
     }
-    CDiameterDialog screen(20, PipeSegment(), CPipe(10000.0f));
-    screen.InitForDisplay();
+    Opened<CDiameterDialog> screen(20, PipeSegment(), CPipe(10000.0f));
     for (int i = 0; i < MaterialEntry::kBandCount; ++i) {
         auto* b = screen.Item<CFancyButton>(CDiameterDialog::kIdFirstBand + i);
         ASSERT_FALSE(b->isHidden()) << i;
@@ -255,12 +246,10 @@ TEST_F(PipeEntry, PersianScreensMirrorWhatTheyPlaceAndKeypadsKeepTheirOrder) {
     PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
     materials.ReloadNames();
-    CMaterialDialog material;
-    material.InitForDisplay();
+    Opened<CMaterialDialog> material;
     const auto x = [](CDialogBase& s, int id) { return s.GetDlgItem(id)->geometry().center().x(); };
     EXPECT_GT(x(material, CMaterialDialog::kIdFirstMaterial), x(material, CMaterialDialog::kIdFirstMaterial + 1));
-    CMultiPipeDialog editor(ThreeSections());
-    editor.InitForDisplay();
+    Opened<CMultiPipeDialog> editor(ThreeSections());
     EXPECT_LT(x(editor, CMultiPipeDialog::kIdFirstDelete), x(editor, CMultiPipeDialog::kIdFirstInsert));
     CLengthDialog length(FromTable(0, 1, 0.0f), CPipe(10000.0f));
     const int seven = x(length, CLengthDialog::kIdFirstDigit + 7), nine = x(length, CLengthDialog::kIdFirstDigit + 9);
@@ -273,8 +262,7 @@ TEST_F(PipeEntry, PersianScreensMirrorWhatTheyPlaceAndKeypadsKeepTheirOrder) {
 
 // Every key of the pad types its own digit.
 TEST_F(PipeEntry, EveryDigitKeyTypesItsDigit) {
-    CLengthDialog length(FromTable(0, 1, 0.0f), CPipe(10000.0f));
-    length.InitForDisplay();
+    Opened<CLengthDialog> length(FromTable(0, 1, 0.0f), CPipe(10000.0f));
     for (char digit = '0'; digit <= '9'; ++digit) {
         length.Item<QAbstractButton>(CLengthDialog::kIdClear)->click();
         TypeDigits(std::string(1, digit))(length);

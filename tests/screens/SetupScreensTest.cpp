@@ -118,8 +118,7 @@ TEST_P(BasePairs, NeedASensorOnTheBaseInputAndPlatformVersion110) {
     Install(World(row.osVersion, row.sensor));
     g_configuration.stationA = 1;
     g_configuration.stationB = 0;
-    Config screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<Config> screen(*hw, *radio);
     for (int id : {Config::kIdRedWithBase, Config::kIdBlueWithBase})
         EXPECT_EQ(screen.GetDlgItem(id)->isEnabled(), row.usable) << id;
     for (int id : {Config::kIdRedWithBaseAvailable, Config::kIdBlueWithBaseAvailable})
@@ -134,8 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, BasePairs,
 
 TEST_F(SetupScreens, TheBaseInputGoingFallsBackToRedWithBlueAndComingBackOffersItAgain) {
     Install(World("1.20", true));
-    Config screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<Config> screen(*hw, *radio);
     ASSERT_TRUE(screen.TimerRunning(Config::kIdTimer));
     screen.Item<QAbstractButton>(Config::kIdBlueWithBase)->click();
     ASSERT_EQ(screen.Choice(), setup::StationChoice::BlueWithBase);

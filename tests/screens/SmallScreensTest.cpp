@@ -11,6 +11,7 @@
 #include "ScopedSettings.h"
 #include "QtApp.h"
 #include "SamplePack.h"
+#include "ScreenDriver.h"
 #include "pipe/Materials.h"
 #include "screens/AboutDlg.h"
 #include "screens/BadSignalDlg.h"
@@ -37,8 +38,7 @@ protected:
 
 TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
     PutSamplePack(root, "DEU");
-    CLanguageDialog screen;
-    screen.InitForDisplay();
+    Opened<CLanguageDialog> screen;
     std::vector<std::u16string> offered;
     for (const LanguageChoice& c : LanguageChoices())
         if (screen.GetDlgItem(c.id)->isEnabled()) offered.push_back(c.code);
@@ -51,8 +51,7 @@ TEST_F(Screens, WithOnlyTheGermanPackFourLanguagesAreOffered) {
 TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
     PutSamplePack(root, "DEU");
     SetLanguage(u"DEU");
-    CLangCheckDlg screen;
-    screen.InitForDisplay();
+    Opened<CLangCheckDlg> screen;
     const int rows = static_cast<int>(CLangCheckDlg::CheckedStrings().size());
     for (int i = 0; i < 2 * rows; ++i) {
         auto* label = screen.Item<QLabel>(CLangCheckDlg::kIdFirstRow + i);
@@ -69,8 +68,7 @@ TEST_F(Screens, LanguageCheckShowsEachTextWholeOnItsRow) {
 TEST_F(Screens, PersianLanguageCheckAlignsBothColumnsToTheRight) {
     PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
-    CLangCheckDlg screen;
-    screen.InitForDisplay();
+    Opened<CLangCheckDlg> screen;
     screen.show();
     const QImage page = screen.grab().toImage();
     screen.hide();
@@ -98,8 +96,7 @@ TEST_F(Screens, ChoosingGermanThenEnglishReleasesThePackAndStoresEng) {
     EXPECT_EQ(choose(1400), std::tuple(false, "Test Mode"));
     EXPECT_EQ(materials.Slot(2).name, u"STEEL");
     g_materials = nullptr;
-    const CConfiguration stored = StoredConfiguration();
-    EXPECT_EQ(stored.Language(), u"ENG");
+    EXPECT_EQ(StoredConfiguration().Language(), u"ENG");
 }
 
 TEST_F(Screens, PackTemplatesReplaceTheBuiltInOnesAndMissingOnesFallBack) {
@@ -123,20 +120,17 @@ TEST_F(Screens, ACancelledLanguageScreenChangesNothing) {
 
 TEST_F(Screens, HiddenCornersSetTheBrandingAndMarkTheCurrentOne) {
     g_configuration.branding = 0;
-    CLanguageDialog screen;
-    screen.InitForDisplay();
+    Opened<CLanguageDialog> screen;
     EXPECT_EQ(screen.GetCheck(CLanguageDialog::kIdBranding0), 1);
     Button(screen, CLanguageDialog::kIdBranding1)->click();
-    const CConfiguration stored = StoredConfiguration();
-    EXPECT_EQ(std::tuple(g_configuration.branding, stored.branding, screen.GetCheck(CLanguageDialog::kIdBranding0),
+    EXPECT_EQ(std::tuple(g_configuration.branding, StoredConfiguration().branding, screen.GetCheck(CLanguageDialog::kIdBranding0),
                          screen.GetCheck(CLanguageDialog::kIdBranding1)), std::tuple(1, 1, 0, 1));
 }
 
 TEST_F(Screens, OutsideTestModeTheBadSignalQuestionOffersOnlyCancel) {
     for (int testMode : {0, 1}) {
         g_configuration.testMode = static_cast<uint8_t>(testMode);
-        CBadSignalDlg dlg;
-        dlg.InitForDisplay();
+        Opened<CBadSignalDlg> dlg;
         std::vector<bool> shown;  // CANCEL, YES, NO, the question
         for (int id : {CBadSignalDlg::kIdCancel, CBadSignalDlg::kIdYes, CBadSignalDlg::kIdNo, CBadSignalDlg::kIdQuestion})
             shown.push_back(!dlg.GetDlgItem(id)->isHidden());

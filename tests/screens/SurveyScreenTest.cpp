@@ -60,8 +60,7 @@ TEST_F(SurveyScreen, OpeningChecksTheStoredRangeAndPresetAlone) {
                          Row{0, -4, CSurveyDialog::kIdShort, CSurveyDialog::kIdOpen}}) {
         g_configuration.surveyRange = r.range;
         g_configuration.surveyFilter = r.preset;
-        CSurveyDialog screen;
-        screen.InitForDisplay();
+        Opened<CSurveyDialog> screen;
         EXPECT_EQ(Checked(screen, kRanges), r.rangeId) << r.range;
         EXPECT_EQ(Checked(screen, kPresets), r.presetId) << r.preset;
     }

@@ -106,19 +106,16 @@ protected:
 TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
     unit->ClearRequests();
     {
-        CListenDialog screen(*hw, *radio);
-        screen.InitForDisplay();
+        Opened<CListenDialog> screen(*hw, *radio);
         EXPECT_EQ(VolumeSteps(), std::make_pair(15, 7));
         EXPECT_EQ(screen.Item<QSlider>(CListenDialog::kIdVolume)->value(), 7);
         for (int i = 0; i < 3; ++i) Click(screen, CListenDialog::kIdVolumeUp);  // 13
     }
     unit->ClearRequests();
-    CListenDialog again(*hw, *radio);
-    again.InitForDisplay();
+    Opened<CListenDialog> again(*hw, *radio);
     EXPECT_EQ(VolumeSteps(), std::make_pair(0, 0));
     EXPECT_EQ(again.Item<QSlider>(CListenDialog::kIdVolume)->value(), 13);
-    Click(again, CListenDialog::kIdVolumeUp);
-    Click(again, CListenDialog::kIdVolumeUp);
+    for (int i = 0; i < 2; ++i) Click(again, CListenDialog::kIdVolumeUp);
     EXPECT_EQ(hw->GetHeadphoneVolume(), 15);
     EXPECT_EQ(again.Item<QSlider>(CListenDialog::kIdVolume)->value(), 15);
 }
@@ -128,8 +125,7 @@ TEST_F(UnitCare, ListenFirstOpeningResetsTheVolumeAndLaterOpeningsKeepIt) {
 TEST_F(UnitCare, ListenStepButtonsMoveTheVolumeTheWayTheMirroredSliderShows) {
     PutSamplePack(root, "FAS");
     SetLanguage(u"FAS");
-    CListenDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CListenDialog> screen(*hw, *radio);
     auto* down = screen.Item<QAbstractButton>(CListenDialog::kIdVolumeDown);
     auto* up = screen.Item<QAbstractButton>(CListenDialog::kIdVolumeUp);
     auto* slider = screen.Item<QSlider>(CListenDialog::kIdVolume);
@@ -148,8 +144,7 @@ TEST_F(UnitCare, ListenStepButtonsMoveTheVolumeTheWayTheMirroredSliderShows) {
 TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
     hw->SetListenSourceLeft(2);  // no button stands for it
     hw->SetListenSourceRight(1);
-    CListenDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CListenDialog> screen(*hw, *radio);
     const auto checks = [&] {  // the left selectors' checks, then the right ones'
         std::string c;
         for (const auto& ids : {CListenDialog::kLeftIds, CListenDialog::kRightIds})
@@ -167,8 +162,7 @@ TEST_F(UnitCare, ListenSelectorsCheckOnlyAKnownCodesButton) {
 TEST_F(UnitCare, ListenStationWithoutReceptionBlinksWithTheCountdown) {
     unit->World().Of(sim::Station::Red).rssi = -135.0;
     unit->World().Of(sim::Station::Blue).rssi = -20.0;
-    CListenDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CListenDialog> screen(*hw, *radio);
     const auto shown = [&](int id) { return screen.Item<QLabel>(id)->pixmap().cacheKey(); };
     const qint64 zeroBars = Picture(SignalBarsPicture(0)).cacheKey();
     const qint64 none = Picture(kPictureNoReception).cacheKey();
@@ -184,8 +178,7 @@ TEST_F(UnitCare, ListenStationWithoutReceptionBlinksWithTheCountdown) {
 TEST_F(UnitCare, ListenDrawsBothChannelsInTheirStationsRowsAndShowsLevels) {
     g_configuration.testMode = 1;
     FillLevelStores();
-    CListenDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CListenDialog> screen(*hw, *radio);
     screen.Refresh();
     EXPECT_EQ(screen.EnvelopeOf(0).size(), size_t{CListenDialog::kColumns});
     EXPECT_TRUE(screen.ItemText(CListenDialog::kIdLevelLeft).endsWith("dB"));
@@ -206,8 +199,7 @@ TEST_F(UnitCare, ListenDrawsBothChannelsInTheirStationsRowsAndShowsLevels) {
 TEST_F(UnitCare, StatusRowsFollowTheUnitsPowerAndClock) {
     unit->World().battery = 7.2;
     unit->World().supply = sim::Supply::External;
-    CStatusDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CStatusDialog> screen(*hw, *radio);
     screen.Refresh();
     using S = CStatusDialog;
     EXPECT_EQ(Texts(screen, {S::kIdBattery, S::kIdPowerSource, S::kIdCharging, S::kIdDate, S::kIdRedFrequency, S::kIdSensorType}),
@@ -226,8 +218,7 @@ TEST_F(UnitCare, StatusShowsAnUnreadableBatteryAsUnavailable) {
     unit->SetMissing("SPI3:");
     hw = std::make_unique<SensorHardware>();
     radio = std::make_unique<RadioLink>(*hw);
-    CStatusDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CStatusDialog> screen(*hw, *radio);
     screen.Refresh();
     EXPECT_EQ(Texts(screen, {CStatusDialog::kIdBattery, CStatusDialog::kIdBatteryAdc}), "BATTERY STATE: ---\nBATTERY ADC: ---");
 }
@@ -238,8 +229,7 @@ TEST_F(UnitCare, StatusSmoothingRestartsAtEachOpeningAndEngineeringRowsNeedTestM
         return std::make_pair(parts[1], parts[2]);
     };
     g_configuration.testMode = 0;
-    CStatusDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CStatusDialog> screen(*hw, *radio);
     screen.Refresh();
     unit->World().Of(sim::Station::Red).rssi = -100.0;
     screen.Refresh();
@@ -272,8 +262,7 @@ int RightmostInk(QWidget& label) {
 TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
     g_configuration.SetLanguage(u"FAS");
     g_configuration.testMode = 1;
-    CStatusDialog screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CStatusDialog> screen(*hw, *radio);
     screen.Refresh();
     // The label ends in a right-to-left mark, so a Latin label and its value stay apart.
     EXPECT_TRUE(screen.ItemText(CStatusDialog::kIdBattery).contains(QStringLiteral("STATE:\u200F \u202D")));
@@ -284,8 +273,7 @@ TEST_F(UnitCare, StatusValuesRunLeftToRightAndRowsAlignRightInPersian) {
 }
 
 TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouch) {
-    CPowerDlg screen(*hw);
-    screen.InitForDisplay();
+    Opened<CPowerDlg> screen(*hw);
     const auto onAfter = [&](int ms) {  // whether the display is on after ms and a tick
         clock.Advance(ms);
         screen.Tick();
@@ -306,8 +294,7 @@ TEST_F(UnitCare, PowerScreenTurnsTheDisplayOffFiveSecondsAfterOpeningAndEachTouc
 TEST_F(UnitCare, PowerScreenBlinksRedOnlyWhileCharging) {
     constexpr uint32_t kRedLine = 26, kGreenLine = 27;  // lit at 0
     hw->SetChargerShutdown(false);
-    CPowerDlg screen(*hw);
-    screen.InitForDisplay();
+    Opened<CPowerDlg> screen(*hw);
     for (const sim::Supply supply : {sim::Supply::Charging, sim::Supply::Battery}) {
         unit->World().supply = supply;
         std::string lit;
@@ -347,8 +334,7 @@ TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
     g_configuration.testMode = 1;
     g_configuration.bothPolarities = 0;
     g_configuration.postFilter = 0;
-    CProtectedSetup screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CProtectedSetup> screen(*hw, *radio);
     EXPECT_EQ(Texts(screen, {CProtectedSetup::kIdFlip, CProtectedSetup::kIdFiltering}), "No\nPre");
     Click(screen, CProtectedSetup::kIdTestMode);
     EXPECT_EQ(g_configuration.testMode, 0);
@@ -363,8 +349,7 @@ TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
 
 // The reception rating's floor and span each step on their own button and are kept.
 TEST_F(UnitCare, ReceptionFloorAndSpanStepAndAreKept) {
-    CProtectedSetup screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CProtectedSetup> screen(*hw, *radio);
     const float floor = g_configuration.rssiFloor, span = g_configuration.rssiSpan;
     Click(screen, CProtectedSetup::kIdMinRssi);
     Click(screen, CProtectedSetup::kIdRssiRange);
@@ -375,21 +360,18 @@ TEST_F(UnitCare, ReceptionFloorAndSpanStepAndAreKept) {
 }
 
 TEST_F(UnitCare, TuningSendsTheChannelAndShowsTheOutcome) {
-    CProtectedSetup screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CProtectedSetup> screen(*hw, *radio);
     Click(screen, CProtectedSetup::kIdPlus100kHz);  // the labels it gives: unit_care_demo
     EXPECT_EQ(unit->RadioChannel(1), 8);
     unit->FailRequests(hw::IOCTL_RADIO_COMMAND, -1, "SPI6:");  // Blue's receiver stops answering
     Click(screen, CProtectedSetup::kIdBlueRadio);
     Click(screen, CProtectedSetup::kIdMinus1MHz);
     EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdBlueStatus), "Blue RF Setting (Fail) >");
-    const CConfiguration stored = StoredConfiguration();
-    EXPECT_EQ(stored.radio[1].frequency, g_configuration.radio[1].frequency);  // saved regardless
+    EXPECT_EQ(StoredConfiguration().radio[1].frequency, g_configuration.radio[1].frequency);  // saved regardless
 }
 
 TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
-    CProtectedSetup screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CProtectedSetup> screen(*hw, *radio);
     WhenShown(CRadioSetupDlg::kTemplate, [](CDialogBase& d) {
         for (int digit : {1, 2}) Click(d, CRadioSetupDlg::kChannelKeys[digit]);
         for (int i = 0; i < 10; ++i) Click(d, CRadioSetupDlg::kFrequencyKeys[9]);  // the tenth 9 is ignored
@@ -417,8 +399,7 @@ TEST_F(UnitCare, AManualRedSettingLocksTuningUntilACountryPresetClearsIt) {
 
 TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
     g_factory.SetSerial(u"UNSET");
-    CProtectedSetup screen(*hw, *radio);
-    screen.InitForDisplay();
+    Opened<CProtectedSetup> screen(*hw, *radio);
     WhenShown(CKeyboardDialog::kTemplate, [](CDialogBase& d) {
         EXPECT_EQ(Texts(d, {CKeyboardDialog::kIdTitle, CKeyboardDialog::kIdText}), "ENTER SERIAL NUMBER\n");
         TypeAndAccept(d, "Q12-7");
@@ -433,8 +414,7 @@ TEST_F(UnitCare, SerialNumberEntryStartsEmptyForAnUnsetUnitAndIsStored) {
 TEST_F(UnitCare, BrightnessNeverGoesBelowOneStepAndCancelKeepsTheSettings) {
     g_configuration.brightness = 2;
     g_configuration.dimDelay = 0;
-    CSetBrightnessDialog screen(*hw);
-    screen.InitForDisplay();
+    Opened<CSetBrightnessDialog> screen(*hw);
     for (int i = 0; i < 3; ++i) Click(screen, CSetBrightnessDialog::kIdBrightnessDown);
     Click(screen, CSetBrightnessDialog::kIdDelayUp);
     EXPECT_EQ(Texts(screen, {CSetBrightnessDialog::kIdBrightness, CSetBrightnessDialog::kIdDelay}), "10%\n5");
@@ -484,11 +464,8 @@ TEST_F(UnitCare, ClockKeepsDay31InAprilAndThePlatformRefusesIt) {
 
     WhenShown(CSetClockDialog::kTemplate, [](CDialogBase& d) {
         EXPECT_EQ(d.ItemText(CSetClockDialog::kIdMonth), "01");  // the clock kept its date
-        Click(d, 1033);
-        Click(d, 1033);  // 31 March exists
-        Click(d, 1032);  // a day back and forward again
-        Click(d, 1031);
-        Click(d, CSetClockDialog::kIdOk);
+        // Month up twice (31 March exists), a day back and forward again, OK.
+        for (int id : {1033, 1033, 1032, 1031, int(CSetClockDialog::kIdOk)}) Click(d, id);
     });
     screen.DoModal();
     EXPECT_TRUE(screen.ClockSet());
@@ -497,8 +474,7 @@ TEST_F(UnitCare, ClockKeepsDay31InAprilAndThePlatformRefusesIt) {
 
 TEST_F(UnitCare, AClockReadAs2009OpensAt2010NoonAndOkSetsItOnlyWhenChanged) {
     clock.SetUtcMs(1246406400000);  // 2009-07-01
-    CSetClockDialog screen;
-    screen.InitForDisplay();
+    Opened<CSetClockDialog> screen;
     using C = CSetClockDialog;
     EXPECT_EQ(Texts(screen, {C::kIdYear, C::kIdMonth, C::kIdDay, C::kIdHour, C::kIdMinute}), "2010\n01\n01\n12\n00");
     Click(screen, CSetClockDialog::kIdOk);  // the default is itself a change from 2009
@@ -513,8 +489,7 @@ TEST_F(UnitCare, AClockReadAs2009OpensAt2010NoonAndOkSetsItOnlyWhenChanged) {
 TEST_F(UnitCare, TouchTestTraceShowsInBothSchemes) {
     for (int scheme : {0, 1}) {
         g_configuration.colourScheme = scheme;
-        CTouchTest screen;
-        screen.InitForDisplay();
+        Opened<CTouchTest> screen;
         Press(screen, QEvent::MouseButtonPress, QPoint(103, 23), Qt::LeftButton);
         Press(screen, QEvent::MouseMove, QPoint(203, 23), Qt::LeftButton);
         const QImage image = screen.grab().toImage();
@@ -525,8 +500,7 @@ TEST_F(UnitCare, TouchTestTraceShowsInBothSchemes) {
 
 TEST_F(UnitCare, TouchTestReportsAndLogsThePointsAndRecalibrationCopiesTheResult) {
     g_configuration.testMode = 1;
-    CTouchTest screen;
-    screen.InitForDisplay();
+    Opened<CTouchTest> screen;
     Press(screen, QEvent::MouseButtonPress, QPoint(10, 20), Qt::LeftButton);
     EXPECT_EQ(screen.ItemText(CTouchTest::kIdState), "PenDown (10,20)");
     Press(screen, QEvent::MouseMove, QPoint(20, 25), Qt::LeftButton);
@@ -548,6 +522,5 @@ TEST_F(UnitCare, TouchTestReportsAndLogsThePointsAndRecalibrationCopiesTheResult
     Click(screen, CTouchTest::kIdRecalibrate);
     EXPECT_EQ(g_configuration.TouchCalibration(), u"");
     platform::SetTouchCalibrator({});
-    const CConfiguration stored = StoredConfiguration();
-    EXPECT_EQ(stored.TouchCalibration(), u"");
+    EXPECT_EQ(StoredConfiguration().TouchCalibration(), u"");
 }
