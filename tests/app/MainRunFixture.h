@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMouseEvent>
 
 #include "UnitOnBench.h"
 #include "app/CorrelatorDlg.h"
@@ -53,6 +54,12 @@ protected:
             clock.Advance(RunLoop::kTickMs);
             dlg->TickNow();
         }
+    }
+    // The pen on the screen at x, y: down, moving, or up.
+    void Pen(QEvent::Type type, int x, int y) {
+        QMouseEvent e(type, QPointF(x, y), QPointF(x, y), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(dlg.get(), &e);
     }
     QAbstractButton* Button(int id) { return dlg->Item<QAbstractButton>(id); }
     bool Visible(int id) { return !dlg->GetDlgItem(id)->isHidden(); }

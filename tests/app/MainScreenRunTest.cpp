@@ -7,7 +7,6 @@
 
 #include <QImage>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include "CommaLocale.h"
@@ -48,16 +47,11 @@ TEST_F(MainRun, StartRefusesPipesNoEngineCoversAndSaysWhenTheFftEngineStandsDown
 
 namespace {
 
-void Touch(QWidget* screen, int x, int y) {
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y), Qt::LeftButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(screen, &down);
-}
-
-// Presses a button of the screen in front, once it is there.
-void PressInFront(int templateId, int id) {
-    WhenShown(templateId, [id](CDialogBase& front) {
-        if (auto* b = front.Item<QAbstractButton>(id)) b->click();
+// Presses buttons of the screen in front, in order, once it is there.
+void PressInFront(int templateId, std::initializer_list<int> ids) {
+    WhenShown(templateId, [ids = std::vector<int>(ids)](CDialogBase& front) {
+        for (int id : ids)
+            if (auto* b = front.Item<QAbstractButton>(id)) b->click();
     });
 }
 
@@ -72,13 +66,13 @@ TEST_F(MainRun, StartAsksAboutReceptionAndACancelledPipeEntryKeepsTheRun) {
     Make(world);
     dlg->show();
     const int32_t sections = dlg->Run().Pipe().GetSectionCount();
-    PressInFront(194, 6);  // YES
-    PressInFront(150, 2);  // BACK on the material screen
+    PressInFront(194, {6});  // YES
+    PressInFront(150, {2});  // BACK on the material screen
     Button(kIdStart)->click();
     EXPECT_FALSE(dlg->Loop().Running());
     EXPECT_EQ(dlg->Run().Pipe().GetSectionCount(), sections);
     EXPECT_TRUE(Visible(kIdStart));
-    PressInFront(194, 7);  // NO: the material screen never opens
+    PressInFront(194, {7});  // NO: the material screen never opens
     Button(kIdStart)->click();
     EXPECT_FALSE(dlg->Loop().Running());
     dlg->hide();
@@ -137,20 +131,15 @@ TEST_F(MainRun, ResetAfterARunRestoresBarePrefixesAndANewCorrelation) {
 TEST_F(MainRun, DragOnTheSuppressionBarMarksTheZoneItCovers) {
     MakeRunning(0);
     Button(kIdPeakSuppress)->click();
-    const auto send = [&](QEvent::Type type, int x) {
-        QMouseEvent e(type, QPointF(x, 200), QPointF(x, 200), Qt::LeftButton,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(dlg.get(), &e);
-    };
-    send(QEvent::MouseButtonPress, 400);
-    send(QEvent::MouseMove, 200);
-    send(QEvent::MouseButtonRelease, 200);
+    Pen(QEvent::MouseButtonPress, 400, 200);
+    Pen(QEvent::MouseMove, 200, 200);
+    Pen(QEvent::MouseButtonRelease, 200, 200);
     const CCorrelation& run = dlg->Run();
     EXPECT_EQ(dlg->GetCheck(kIdPeakSuppress), 1);
     EXPECT_LT(run.SuppressionFirst(), 0);  // left of the graph's middle ...
     EXPECT_GT(run.SuppressionLimit(), 0);  // ... to right of it
     const int32_t first = run.SuppressionFirst(), limit = run.SuppressionLimit();
-    send(QEvent::MouseMove, 500);  // the pen is up: nothing changes
+    Pen(QEvent::MouseMove, 500, 200);  // the pen is up: nothing changes
     EXPECT_EQ(std::pair(run.SuppressionFirst(), run.SuppressionLimit()), std::pair(first, limit));
     // SET LEFT and SET RIGHT are never both checked (the gallery shows SET RIGHT after SET LEFT).
     Button(kIdSetRight)->click();
@@ -191,7 +180,7 @@ TEST_F(MainRun, FileBarClosesTheStartGateUntilReturn) {
 TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
     MakeRunning(20);
     dlg->grab();
-    const auto touch = [&](int x, int y) { Touch(dlg.get(), x, y); };
+    const auto touch = [&](int x, int y) { Pen(QEvent::MouseButtonPress, x, y); };
     touch(24, 91);
     EXPECT_EQ(std::tuple(dlg->GetCheck(kIdAutoCursor), dlg->Run().View().cursorOnPeak, dlg->ResultsChanged()), std::tuple(0, 0, true));
     EXPECT_EQ(dlg->Run().View().cursorLag, dlg->Run().LeftLag());
@@ -220,8 +209,7 @@ TEST_F(MainRun, OptimiseFiltersShowsItsProgressThenTheBandItChose) {
     g_configuration.filterOptimisation = 1;
     MakeRunning(30);
     Button(kIdMenu)->click();
-    ASSERT_TRUE(Visible(kIdOptimiseFilters));
-    ASSERT_TRUE(Button(kIdOptimiseFilters)->isEnabled());
+    ASSERT_TRUE(Visible(kIdOptimiseFilters) && Button(kIdOptimiseFilters)->isEnabled());
     Button(kIdOptimiseFilters)->click();
     EXPECT_FALSE(Button(kIdOptimiseFilters)->isEnabled());
     Ticks(1);
@@ -256,15 +244,12 @@ TEST_F(MainRun, ContrastSwitchesTheSchemeAndKeepsIt) {
     Make();
     g_configuration.colourScheme = 0;
     Button(kIdContrast)->click();
-    const CConfiguration stored = StoredConfiguration();
-    EXPECT_EQ(std::make_pair(g_configuration.colourScheme, stored.colourScheme), std::make_pair(1, 1));
+    EXPECT_EQ(std::make_pair(g_configuration.colourScheme, StoredConfiguration().colourScheme), std::make_pair(1, 1));
     Button(kIdContrast)->click();
     EXPECT_EQ(g_configuration.colourScheme, 0);
 }
 
 // ---- the filter, survey and listen screens over a run ---------------------------------
-
-
 
 // ACCEPT applies the band to the running run, ends the material defaults and,
 // filtering before correlating, restarts the averages on a counting stopwatch;
@@ -274,8 +259,7 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     MakeRunning(30);
     const int64_t before = dlg->Run().SamplesCorrelated();
     ASSERT_GT(before, 0);
-    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickPlastic);
-    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdAccept);
+    PressInFront(CFilterDialog::kTemplate, {CFilterDialog::kIdQuickPlastic, CFilterDialog::kIdAccept});
     Button(kIdFilters)->click();
     CCorrelation& run = dlg->Run();
     EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
@@ -286,8 +270,7 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     EXPECT_GT(run.SamplesCorrelated(), 0);
 
     const int64_t now = run.SamplesCorrelated();
-    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickMetallic);
-    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdCancel);
+    PressInFront(CFilterDialog::kTemplate, {CFilterDialog::kIdQuickMetallic, CFilterDialog::kIdCancel});
     Button(kIdFilters)->click();
     EXPECT_FLOAT_EQ(run.PostFilterOf(0).Band().highCut * run.SampleRate(), 200.0f);
     // Not restarted; the screen's own timer may tick while the filter screen is open.
@@ -297,8 +280,7 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     // band, SNR and elapsed time until RESUME.
     Button(kIdStop)->click();
     dlg->ShowResultsNow();
-    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdQuickMetallic);
-    PressInFront(CFilterDialog::kTemplate, CFilterDialog::kIdAccept);
+    PressInFront(CFilterDialog::kTemplate, {CFilterDialog::kIdQuickMetallic, CFilterDialog::kIdAccept});
     Button(kIdFilters)->click();
     EXPECT_EQ(run.SamplesCorrelated(), 0);
     EXPECT_FALSE(dlg->ItemText(kIdFilterLabel).contains(QStringLiteral("0-200Hz")));
@@ -311,19 +293,16 @@ TEST_F(MainRun, LegendTouchOpensTheFilterScreenOnItsTrace) {
     g_configuration.multiFilter = 1;
     MakeRunning(20);
     dlg->grab();  // the paint lays out the legends
-    int shown = -1;
-    WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
-        shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
-        screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
-    });
-    Touch(dlg.get(), 600, 100);  // the top pane's legend: trace 2
-    EXPECT_EQ(shown, 2);
-    WhenShown(CFilterDialog::kTemplate, [&](CDialogBase& screen) {
-        shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
-        screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
-    });
-    Touch(dlg.get(), 600, 260);  // the bottom pane's legend: trace 0
-    EXPECT_EQ(shown, 0);
+    // The legend touched (its y) and the trace it stands for: top pane 2, bottom pane 0.
+    for (const auto& [y, trace] : {std::pair{100, 2}, std::pair{260, 0}}) {
+        int shown = -1;
+        WhenShown(CFilterDialog::kTemplate, [&shown](CDialogBase& screen) {
+            shown = static_cast<CFilterDialog&>(screen).Editor().CurrentSet();
+            screen.Item<QAbstractButton>(CFilterDialog::kIdCancel)->click();
+        });
+        Pen(QEvent::MouseButtonPress, 600, y);
+        EXPECT_EQ(shown, trace) << y;
+    }
 }
 
 // SURVEY runs over the configured range (an unknown one as short) with no
@@ -481,15 +460,14 @@ TEST_F(MainRun, SavedRunReopensAsAReplayThatStopsOnTheSamePeak) {
 TEST_F(MainRun, StatusLineReadsThePlatformVersionUnderACommaLocale) {
     CommaLocale comma;
     sim::Scenario world = sim::DefaultScenario();
-    world.osVersion = "1.10";
-    Make(world);
-    Ticks(2);
-    EXPECT_EQ(dlg->ItemText(kIdStatusLine), LoadString(202));
-    world.osVersion = "1.11";  // the oldest that needs no upgrade
-    dlg.reset();
-    Make(world);
-    Ticks(2);
-    EXPECT_TRUE(dlg->ItemText(kIdStatusLine).isEmpty());
+    // The version and whether the line asks for an upgrade: 1.11 is the oldest that needs none.
+    for (const auto& [version, upgrade] : {std::pair{"1.10", true}, std::pair{"1.11", false}}) {
+        world.osVersion = version;
+        Make(world);
+        Ticks(2);
+        EXPECT_EQ(dlg->ItemText(kIdStatusLine), upgrade ? LoadString(202) : QString()) << version;
+        dlg.reset();
+    }
 }
 
 // ---- graph paint ----------------------------------------------------------------------------
