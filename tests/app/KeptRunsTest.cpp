@@ -37,12 +37,12 @@ protected:
         for (int i = 0; i < 300 && dlg->Loop().Running(); ++i) Ticks(1);
         return !dlg->Loop().Running();
     }
-    // A live run of ticks x 100 ms on pipe, stopped and saved under stem.
-    void SaveLiveRun(const std::string& stem, const CPipe& pipe, int ticks = 40) {
+    // A live run of 4 s on pipe, stopped and, under a stem, saved.
+    void SaveLiveRun(const std::string& stem, const CPipe& pipe = PipeOf(200.0f, 1250.0f)) {
         dlg->StartOnPipe(pipe);
-        Ticks(ticks);
+        Ticks(40);
         Button(kIdStop)->click();
-        dlg->SaveRunAs(stem);
+        if (!stem.empty()) dlg->SaveRunAs(stem);
     }
     // "Red samples stored" of a saved run and the frames of its recording.
     static std::pair<int32_t, int32_t> StoredAndRecorded(const std::string& stem) {
@@ -83,7 +83,7 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
         g_configuration.useFftEngine = row.fft;
         g_configuration.postFilter = row.postFilter;
         Make();
-        SaveLiveRun("A1", PipeOf(200.0f, 1250.0f));
+        SaveLiveRun("A1");
         Button(kIdReset)->click();
         dlg->OpenRunFile("A1.corr");
         ASSERT_NE(dlg->Run().Recording(), nullptr);
@@ -158,9 +158,7 @@ TEST_F(KeptRuns, FirstStartAfterOpenOffersTheSavedPipeAsSaved) {
 // to stay on show. An optimisation of the old run ends with it.
 TEST_F(KeptRuns, UnreadableRunFileOpensAnEmptyRunWithoutTheLastResults) {
     Make();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(40);
-    Button(kIdStop)->click();
+    SaveLiveRun("");  // stopped, not saved
     dlg->ShowResultsNow();
     ASSERT_NE(dlg->ItemText(kIdSnrLabel), SnrNone());
     ASSERT_FALSE(dlg->ItemText(kIdDistanceA).isEmpty());
@@ -185,7 +183,7 @@ TEST_F(KeptRuns, SaveDuringAnOptimisationKeepsTheBandInForceAndItsResult) {
     g_configuration.postFilter = 1;
     g_configuration.filterOptimisation = 1;
     Make();
-    SaveLiveRun("A1", PipeOf(200.0f, 1250.0f));
+    SaveLiveRun("A1");
     Button(kIdMenu)->click();
     Button(kIdOptimiseFilters)->click();
     Ticks(5);  // the frequency list and four bands
@@ -205,7 +203,7 @@ TEST_F(KeptRuns, ThreeBandRunSavedInEitherModeVerifies) {
     for (const int32_t postFilter : {0, 1}) {
         g_configuration.postFilter = postFilter;
         const std::string stem = "T" + std::to_string(postFilter);
-        SaveLiveRun(stem, PipeOf(200.0f, 1250.0f));
+        SaveLiveRun(stem);
         ASSERT_EQ(dlg->Run().TraceCount(), 3);
         EXPECT_EQ(Verified(stem), "") << stem;
     }

@@ -61,11 +61,9 @@ TEST_F(MainSetup, APassedUpCodeEndsTheProgramAfterTheBadgeFlash) {
                         {{Press(Advanced::kIdExitToUpgrade)}, true}};
     for (const Row& row : rows) {
         g_configuration.SetLanguage(u"DEU");
-        std::vector<Step> steps = {Press(kIdSetup), Press(Config::kIdAdvanced)};
-        steps.insert(steps.end(), row.onAdvanced.begin(), row.onAdvanced.end());
-        steps.push_back(BadgeFlashEndsTheScreen());
         Driver driver;  // one per modal run
-        driver.Queue(steps);
+        driver.Queue(std::vector<Step>{Press(kIdSetup), Press(Config::kIdAdvanced)} + row.onAdvanced +
+                     std::vector<Step>{BadgeFlashEndsTheScreen()});
         EXPECT_EQ(dlg->DoModal(), kResultUpgrade);
         EXPECT_EQ(g_upgradeRequested, row.upgrade);
         EXPECT_EQ(g_configuration.Language(), row.upgrade ? u"DEU" : u"ENG");
@@ -82,10 +80,9 @@ TEST_F(MainSetup, AcceptedSettingsReachTheRunWithoutARestart) {
     steps.push_back(Press(Config::kIdOk));
     steps.push_back(OnScreen(kMainTemplate, [](CDialogBase& s) {
         auto& main = static_cast<CCorrelatorDlg&>(s);
-        EXPECT_TRUE(main.Run().Options().useFftEngine);
-        EXPECT_EQ(main.Run().Options().peakSharpenOther, 3);
-        EXPECT_EQ(main.Run().Pipe().GetStationA(), StationCode::Blue);
-        EXPECT_EQ(main.Run().Pipe().GetStationB(), StationCode::Base);
+        const CCorrelation& run = main.Run();
+        EXPECT_EQ(std::tuple(run.Options().useFftEngine, run.Options().peakSharpenOther, run.Pipe().GetStationA(),
+                             run.Pipe().GetStationB()), std::tuple(true, 3, StationCode::Blue, StationCode::Base));
         main.EndDialog(kResultOk);
     }));
     driver.Queue(steps);

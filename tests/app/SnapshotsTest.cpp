@@ -29,6 +29,12 @@ protected:
         driver.Queue({Press(CFileListDialog::kIdOpen)});
         SnapshotBar(kIdOpenAsSnapshot);
     }
+    // RESET, then a run on length m at 1250 m/s for 300 ms.
+    void RestartOn(float length) {
+        Button(kIdReset)->click();
+        dlg->StartOnPipe(PipeOf(length, 1250.0f));
+        Ticks(3);
+    }
     QString StatusLine() { return dlg->ItemText(kIdStatusLine); }
 };
 
@@ -53,17 +59,13 @@ TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
     dlg->SaveRunAs("A1");
     const std::vector<int64_t> saved = dlg->Run().Accumulator(0);
 
-    Button(kIdReset)->click();
-    dlg->StartOnPipe(PipeOf(200.0f, 1250.0f));
-    Ticks(3);
+    RestartOn(200.0f);
     OpenAsSnapshot();
     ASSERT_EQ(dlg->Run().ValidCount(), 2);
     EXPECT_EQ(dlg->Run().Accumulator(1), saved);
     EXPECT_TRUE(dlg->Loop().Running());
 
-    Button(kIdReset)->click();
-    dlg->StartOnPipe(PipeOf(900.0f, 1250.0f));  // another range: another lag count
-    Ticks(3);
+    RestartOn(900.0f);  // another range: another lag count
     OpenAsSnapshot();
     EXPECT_EQ(dlg->Run().ValidCount(), 1);
     const QString mismatch = LoadString(181);
@@ -75,16 +77,12 @@ TEST_F(Snapshots, SavedRunJoinsOnlyWithTheSameLagCountElseTheMessageHolds15s) {
 
     // As many lags at another rate (625 m at 5000 Hz, 312.5 m at 10000 Hz)
     // are another delay axis: the saved run used to be drawn at half its delay.
-    Button(kIdReset)->click();
-    dlg->StartOnPipe(PipeOf(625.0f, 1250.0f));
-    Ticks(3);
+    RestartOn(625.0f);
     Button(kIdStop)->click();
     dlg->SaveRunAs("A1");
     const int32_t lags = dlg->Run().MaxLag();
-    Button(kIdReset)->click();
-    dlg->StartOnPipe(PipeOf(312.5f, 1250.0f));
+    RestartOn(312.5f);
     ASSERT_EQ(dlg->Run().MaxLag(), lags);
-    Ticks(3);
     OpenAsSnapshot();
     EXPECT_EQ(dlg->Run().ValidCount(), 1);
     EXPECT_EQ(StatusLine(), mismatch);
