@@ -128,7 +128,6 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
         dlg->SaveRunAs("A2");
         EXPECT_EQ(StoredAndRecorded("A2"), std::pair(frames, frames)) << row.fft << row.postFilter;
         Button(kIdReset)->click();  // the next row's run is live
-        dlg.reset();
     }
 }
 
@@ -138,7 +137,6 @@ TEST_F(KeptRuns, EveryStartOnAReplayReadsTheRecordingFromItsStart) {
 TEST_F(KeptRuns, FirstStartAfterOpenOffersTheSavedPipeAsSaved) {
     Make();
     SaveLiveRun("A1", PipeOf(200.0f, 1234.5f));
-    dlg.reset();
     Make();  // switched on again: only the file knows the pipe
     dlg->OpenRunFile("A1.corr");
     Driver driver;

@@ -38,7 +38,9 @@ protected:
         ResetUserActivity();
         for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
     }
+    // A screen built before goes first, while the unit it was built on is still there.
     void Make(sim::Scenario world = sim::DefaultScenario()) {
+        dlg.reset();
         Install(world);
         dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
         dlg->InitForDisplay();

@@ -384,7 +384,6 @@ TEST_F(MainRun, TheFirstFrameShowsTheBatteryAsItIs) {
         Make(world);
         const QImage shown = dlg->Item<QLabel>(kIdBattery)->pixmap().toImage();
         EXPECT_EQ(shown, Picture(BatteryBarsPicture(GetBatteryBars(volts))).toImage()) << volts;
-        dlg.reset();
     }
 }
 
@@ -466,7 +465,6 @@ TEST_F(MainRun, StatusLineReadsThePlatformVersionUnderACommaLocale) {
         Make(world);
         Ticks(2);
         EXPECT_EQ(dlg->ItemText(kIdStatusLine), upgrade ? LoadString(202) : QString()) << version;
-        dlg.reset();
     }
 }
 
