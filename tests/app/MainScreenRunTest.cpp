@@ -491,31 +491,6 @@ QImage Paint(const GraphModel& m) {
     return image;
 }
 
-}  // namespace
-
-// Beyond the sensor ends the background turns grey and the trace still shows
-// (a peak out of bracket stays visible); only suppression is grey through.
-TEST(GraphPaint, SensorEndsTintRedAndBlueAndGreyTheBackgroundBeyond) {
-    GraphModel m = SmallModel(0);
-    m.cursorX = INT_MIN;
-    m.showSensorEnds = true;
-    m.redEndX = 101;
-    m.blueEndX = 104;
-    m.panes[0].heights[0] = m.panes[0].heights[5] = 30;  // half columns beyond both ends
-    const QImage image = Paint(m);
-    const QColor grey(0xDF, 0xDF, 0xDF), fill(0x00, 0x80, 0x00);
-    for (int x : {100, 105}) {
-        EXPECT_EQ(image.pixelColor(x, 120), grey) << x;  // above the trace
-        EXPECT_EQ(image.pixelColor(x, 150), fill) << x;  // the trace
-    }
-    // Red end on the half column's background (white): halved plus 0x80 red.
-    EXPECT_EQ(image.pixelColor(101, 100), QColor(0x7F + 0x80, 0x7F, 0x7F));
-    // Blue end on a filled column (0x008000): halved plus 0x80 blue.
-    EXPECT_EQ(image.pixelColor(104, 100), QColor(0, 0x40, 0x80));
-}
-
-namespace {
-
 // Three panes of a three-band run (legends 70 px wide), enlargedRow as the
 // screen lays them out, each legend with a 32 x 16 picture and a band text,
 // the enlarged one also with the notch lines.
@@ -547,7 +522,37 @@ int DarkPixels(const QImage& image, int x0, int x1, int y0, int y1) {
     return n;
 }
 
+// The bounding box of the dark pixels in r.
+QRect DarkBox(const QImage& image, const QRect& r) {
+    QRect box;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 }  // namespace
+
+// Beyond the sensor ends the background turns grey and the trace still shows
+// (a peak out of bracket stays visible); only suppression is grey through.
+TEST(GraphPaint, SensorEndsTintRedAndBlueAndGreyTheBackgroundBeyond) {
+    GraphModel m = SmallModel(0);
+    m.cursorX = INT_MIN;
+    m.showSensorEnds = true;
+    m.redEndX = 101;
+    m.blueEndX = 104;
+    m.panes[0].heights[0] = m.panes[0].heights[5] = 30;  // half columns beyond both ends
+    const QImage image = Paint(m);
+    const QColor grey(0xDF, 0xDF, 0xDF), fill(0x00, 0x80, 0x00);
+    for (int x : {100, 105}) {
+        EXPECT_EQ(image.pixelColor(x, 120), grey) << x;  // above the trace
+        EXPECT_EQ(image.pixelColor(x, 150), fill) << x;  // the trace
+    }
+    // Red end on the half column's background (white): halved plus 0x80 red.
+    EXPECT_EQ(image.pixelColor(101, 100), QColor(0x7F + 0x80, 0x7F, 0x7F));
+    // Blue end on a filled column (0x008000): halved plus 0x80 blue.
+    EXPECT_EQ(image.pixelColor(104, 100), QColor(0, 0x40, 0x80));
+}
 
 // In an enlarged three-band row the legends of the 26-pixel strips keep to
 // their strips: the picture shrinks so the band text fits below it.
@@ -590,19 +595,6 @@ TEST_F(MainRun, ThreeBandLegendsShowTheNotchLineByPaneHeight) {
 }
 
 // ---- the saved picture ------------------------------------------------------------------------
-
-namespace {
-
-// The bounding box of the dark pixels in r.
-QRect DarkBox(const QImage& image, const QRect& r) {
-    QRect box;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (qGray(image.pixel(x, y)) < 100) box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-}  // namespace
 
 // A three-band run's picture keeps the legends right of the panes, and the
 // graph is scaled alike both ways: the delay text keeps its shape.
