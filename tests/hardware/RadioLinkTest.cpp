@@ -2,7 +2,9 @@
 // reception rating, and the information dump.
 
 #include <limits>
+#include <set>
 #include <tuple>
+#include <vector>
 #include <utility>
 
 #include "HardwareFixture.h"
@@ -243,6 +245,18 @@ TEST_F(Radios, PolandPresetSetsSpacingsAndSendsRedTwice) {
                                 g_factory.radioSetting & 0xFF, g_configuration.redManual,
                                 static_cast<int>(unit->RadioCommands("SPI5:").size()), unit->RadioChannel(1)}),
               std::vector<int>({25000, 12500, 0, 1, 1, 6, (451950000 - 447150000) / 25000}));
+}
+
+// Red's spacing is its own: each toggle changes it and leaves Blue's alone.
+TEST_F(Radios, RedSpacingToggleLeavesBlueAlone) {
+    const int32_t blue = g_configuration.radio[1].spacing;
+    std::vector<int32_t> red;
+    for (int k = 0; k < 2; ++k) {
+        EXPECT_TRUE(ToggleSpacing(*radio, 1));
+        red.push_back(g_configuration.radio[0].spacing);
+        EXPECT_EQ(g_configuration.radio[1].spacing, blue) << k;
+    }
+    EXPECT_EQ(std::set<int32_t>(red.begin(), red.end()), (std::set<int32_t>{12500, 25000}));
 }
 
 TEST_F(Radios, RangeSevenToggleMovesTheBaseOfBlueAndYellow) {

@@ -347,6 +347,18 @@ TEST_F(UnitCare, TurningTestModeOffReturnsTheCorrelationOptionsToYesAndPost) {
     EXPECT_EQ(std::pair(stored.bothPolarities & 1, stored.postFilter), std::pair(1, 1));
 }
 
+// In test mode FILTERING turns post-filtering off as well as on, and is kept.
+TEST_F(UnitCare, FilteringTurnsBothWaysInTestMode) {
+    g_configuration.testMode = 1;
+    g_configuration.postFilter = 1;
+    Opened<CProtectedSetup> screen(*hw, *radio);
+    for (const auto& [shown, stored] : {std::pair("Pre", 0), std::pair("Post", 1)}) {
+        Click(screen, CProtectedSetup::kIdFiltering);
+        EXPECT_EQ(screen.ItemText(CProtectedSetup::kIdFiltering), shown);
+        EXPECT_EQ(StoredConfiguration().postFilter, stored) << shown;
+    }
+}
+
 // The reception rating's floor and span each step on their own button and are kept.
 TEST_F(UnitCare, ReceptionFloorAndSpanStepAndAreKept) {
     Opened<CProtectedSetup> screen(*hw, *radio);
@@ -363,6 +375,8 @@ TEST_F(UnitCare, TuningSendsTheChannelAndShowsTheOutcome) {
     Opened<CProtectedSetup> screen(*hw, *radio);
     Click(screen, CProtectedSetup::kIdPlus100kHz);  // the labels it gives: unit_care_demo
     EXPECT_EQ(unit->RadioChannel(1), 8);
+    Click(screen, CProtectedSetup::kIdPlusChannel);
+    EXPECT_EQ(unit->RadioChannel(1), 9);
     unit->FailRequests(hw::IOCTL_RADIO_COMMAND, -1, "SPI6:");  // Blue's receiver stops answering
     Click(screen, CProtectedSetup::kIdBlueRadio);
     Click(screen, CProtectedSetup::kIdMinus1MHz);
