@@ -348,6 +348,12 @@ TEST_F(LoopTest, StalledConverterIsRestartedOnTheSecondStarvedTick) {
     for (int i = 0; i < 10; ++i) tick();
     EXPECT_GT(run.SamplesCorrelated(), correlated);
     EXPECT_EQ(view.stallShown.back(), false);
+    // A run put in place while a restart is pending starts with none pending.
+    unit->FailRequests(hw::IOCTL_READ_BLOCK, -1);
+    tick();
+    ASSERT_TRUE(loop->StallPending());
+    loop->RunReplaced();
+    EXPECT_FALSE(loop->StallPending());
 }
 
 // ---- optimisations the loop starts -----------------------------------------------------
