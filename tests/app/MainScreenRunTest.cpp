@@ -191,6 +191,18 @@ TEST_F(MainRun, TouchOnTheGraphMovesTheCursorAndEndsTheAutoCursor) {
     EXPECT_EQ(dlg->Run().View().cursorLag, lag);
 }
 
+// A zoom about the peak leaves the cursor's lag on that peak, so that a
+// cursor later freed from the peak starts where the graph showed it.
+TEST_F(MainRun, ZoomAboutThePeakLeavesTheCursorOnIt) {
+    MakeRunning(20);
+    const CCorrelation& run = dlg->Run();
+    ASSERT_EQ(run.View().cursorOnPeak, 1);
+    const int32_t peak = run.FindPeak(run.SelectedAccumulator()).peakIndex - run.MaxLag();
+    ASSERT_NE(run.View().cursorLag, peak);
+    Button(kIdZoomIn)->click();
+    EXPECT_EQ(run.View().cursorLag, peak);
+}
+
 // A clock reset to before 2010 opens the clock screen during initialisation.
 TEST_F(MainRun, ClockBefore2010OpensTheClockScreen) {
     int opened = 0;
