@@ -160,6 +160,7 @@ TEST_F(KeptRuns, UnreadableRunFileOpensAnEmptyRunWithoutTheLastResults) {
     dlg->ShowResultsNow();
     ASSERT_NE(dlg->ItemText(kIdSnrLabel), SnrNone());
     ASSERT_FALSE(dlg->ItemText(kIdDistanceA).isEmpty());
+    ASSERT_FALSE(dlg->ItemText(kIdDistanceB).isEmpty());
     std::ofstream(platform::HostPath(std::string(kData) + "BAD.corr")) << "not a run";
     dlg->Run().Info()[0] = u"OLD";
     dlg->Loop().StartOptimisation(dlg->Run());

@@ -289,15 +289,16 @@ TEST_F(MainRun, FiltersAcceptedApplyTheBandAndRestartTheAverages) {
     EXPECT_GE(run.SamplesCorrelated(), now);
 
     // Stopped, the labels show the restart at once; they used to keep the old
-    // band, SNR and elapsed time until RESUME.
+    // band, SNR, elapsed time and distances until RESUME.
     Button(kIdStop)->click();
     dlg->ShowResultsNow();
     PressInFront(CFilterDialog::kTemplate, {CFilterDialog::kIdQuickMetallic, CFilterDialog::kIdAccept});
     Button(kIdFilters)->click();
     EXPECT_EQ(run.SamplesCorrelated(), 0);
     EXPECT_FALSE(dlg->ItemText(kIdFilterLabel).contains(QStringLiteral("0-200Hz")));
-    EXPECT_EQ(Texts(*dlg, {kIdSnrLabel, kIdElapsedLabel}), LoadString(197) + " " + LeftToRight(QStringLiteral("---")) + "\n" +
-                                                            LoadString(196) + " " + LeftToRight(QStringLiteral("0.0s")));
+    EXPECT_EQ(Texts(*dlg, {kIdSnrLabel, kIdElapsedLabel, kIdDistanceA, kIdDistanceB}),
+              LoadString(197) + " " + LeftToRight(QStringLiteral("---")) + "\n" + LoadString(196) + " " +
+                  LeftToRight(QStringLiteral("0.0s")) + "\n\n");
 }
 
 // A touch on trace k's legend opens the filter screen on set k.
