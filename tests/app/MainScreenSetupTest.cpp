@@ -1,6 +1,7 @@
 // SETUP from the main screen on the virtual unit: a code passed up from the
 // setup screens ends the program after the badge flash; accepted settings
-// reach the run without a restart.
+// reach the run without a restart; a stored pair naming the base falls back
+// to Red and Blue on a unit without one.
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,19 @@ TEST_F(MainSetup, APassedUpCodeEndsTheProgramAfterTheBadgeFlash) {
 
 // Engine, sharpening and the station pair reach the run at once; X follows
 // test mode.
+// A unit with no base station hardware cannot use a stored pair that names
+// the base: the main screen falls back to Red and Blue, and keeps them.
+TEST_F(MainSetup, APairNamingTheBaseFallsBackToRedAndBlueWithoutABase) {
+    g_configuration.stationA = static_cast<int32_t>(StationCode::Yellow);
+    g_configuration.stationB = static_cast<int32_t>(StationCode::Base);
+    unit->World().stD = unit->World().stE = 0;  // no base station's sensor
+    dlg = std::make_unique<CCorrelatorDlg>(*hw, *radio);
+    const CCorrelation& run = dlg->Run();
+    EXPECT_EQ(std::tuple(g_configuration.stationA, g_configuration.stationB, run.Pipe().GetStationA(), run.Pipe().GetStationB()),
+              std::tuple(static_cast<int32_t>(StationCode::Red), static_cast<int32_t>(StationCode::Blue), StationCode::Red,
+                         StationCode::Blue));
+}
+
 TEST_F(MainSetup, AcceptedSettingsReachTheRunWithoutARestart) {
     std::vector<Step> steps = {Press(kIdSetup), Press(Config::kIdBlueWithBase), Press(Config::kIdAdvanced),
                                Press(Advanced::kIdFrequencyDomain)};
